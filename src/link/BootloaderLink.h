@@ -1,0 +1,97 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "Clock.h"
+#include "EventPump.h"
+#include "FrontEnd.h"
+#include "HexFile.h"
+#include "SerialPort.h"
+#include "Timer.h"
+
+namespace korvel::link {
+
+// What the user chose for one download.
+struct DownloadChoice {
+    bool flash = false;
+    bool eeprom = false;
+    std::string flashPath;
+    std::string eepromPath;
+    std::optional<int> port;  // none: no port selected
+};
+
+// The few ways the command-line run differs from the main window's download;
+// everything else (texts, busy and idle, cancellation) is the front end's.
+struct Flavour {
+    // Both synchronisation phases share the one window of TmrSyn, phase 2 follows
+    // phase 1 without a pause, and what phase 1 received stays in RxBuf.
+    bool sharedSyncWindow = false;
+};
+
+// How a download ended.
+enum class DownloadResult {
+    Success,         // one of the three success messages
+    NotValid,        // a file path missing: nothing was opened
+    PortError,       // the port could not be set up or opened
+    NoResponse,      // no "$" or no "?" in time
+    NothingChosen,   // handshake done, no file chosen
+    OpenError,       // a HEX file could not be opened
+    TransferError,   // port error, file read error or too many lines
+    Declined,        // a question answered No
+    Cancelled,       // stopped at a cancellation point
+    EndOfFileError,  // no "@" after the last file
+};
+
+// State shared between the download and the timers' tick handlers.
+struct SharedState {
+    bool SynActive = false;
+    int AnswTicks = 0;
+    std::int16_t LinesTotal = 0;
+    std::int16_t LinesLeft = 0;
+    int FileKind = NoFile;
+};
+
+struct LinkSeams {
+    SerialPort& port;
+    FrontEnd& frontEnd;
+    Timer& TmrSyn;       // one-shot synchronisation window
+    Timer& TmrWaitAnsw;  // free-running 60 ms tick
+    Timer& TmrShowLine;  // 1000 ms refresh of the lines remaining
+    Clock& clock;
+    EventPump& events;
+    HexFiles& files;
+};
+
+// The PC side of the bootloader protocol: handshake, HEX line transfer, answers,
+// questions and outcome. One object lives as long as its window; its timers
+// keep their state (TmrSyn's interval) from one download to the next.
+class BootloaderLink {
+public:
+    BootloaderLink(LinkSeams seams, Flavour flavour);
+    BootloaderLink(const BootloaderLink&) = delete;
+    BootloaderLink& operator=(const BootloaderLink&) = delete;
+
+    // Runs one download from the choices to the end. Returns after the closing
+    // sequence; the port is then closed.
+    DownloadResult DownloadFiles(const DownloadChoice& choice);
+
+    const SharedState& state() const { return shared_; }
+
+private:
+    // Implementation: see BootloaderLink.cpp.
+    LinkSeams seams_;
+    Flavour flavour_;
+    SharedState shared_;
+};
+
+// The bootloader version at the start of an answer text: the leading decimal
+// number (blanks, tabs and line feeds skipped; optional sign; digits with at
+// most one decimal point), 0 when there is none.
+float parseBootVersion(const std::string& text);
+// The version in its display form: shortest general form, up to seven
+// significant digits, "." as the decimal separator.
+std::string formatBootVersion(float version);
+
+}  // namespace korvel::link

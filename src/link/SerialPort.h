@@ -1,0 +1,56 @@
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <string_view>
+
+namespace korvel::link {
+
+// A failed serial operation. The download reports it in its own words; the
+// event code is what the port says about its last error.
+class PortError : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// The serial line as the download and the port probe see it. Ports are numbered
+// (COM1, COM2, ...); the implementation maps a number to a device.
+class SerialPort {
+public:
+    virtual ~SerialPort() = default;
+
+    // The port number that the next open() uses; reading gives the last one set.
+    virtual void setPortNumber(int number) = 0;
+    virtual int portNumber() const = 0;
+
+    // Line parameters in the form "115200,n,8,1" (baud, parity, data bits, stop
+    // bits); applied at the next open(). Throws PortError for a text it cannot take.
+    virtual void setLineSettings(std::string_view settings) = 0;
+
+    // Software flow control: an XOFF from the other end pauses our transmission,
+    // only an XON resumes it, and neither character is ever delivered to us.
+    virtual void setXonXoff(bool on) = 0;
+
+    // Throws PortError when the port does not exist, is in use or cannot be opened.
+    virtual void open() = 0;
+    // Closes the port if it is open; never fails.
+    virtual void close() = 0;
+    virtual bool isOpen() const = 0;
+
+    // Queues the bytes for transmission, unchanged. Waits (letting events run)
+    // while the transmit queue has no room; throws PortError when the write fails
+    // or no room comes within a bounded time.
+    virtual void write(std::string_view bytes) = 0;
+
+    // Number of received bytes not yet read; throws PortError on a port error.
+    virtual int bytesWaiting() = 0;
+    // Every received byte not yet read (empty when none); throws PortError.
+    virtual std::string readAll() = 0;
+    // Drops everything queued and not yet sent, ours and the system's.
+    virtual void discardOutput() = 0;
+
+    // Code of the last error the port reported, 0 when none.
+    virtual int lastEventCode() const = 0;
+};
+
+}  // namespace korvel::link

@@ -1,0 +1,32 @@
+# Sourced by ./run and ./test: installs the Debian packages the project needs
+# (only those missing) and builds one configuration.
+
+korvel_packages=(
+  build-essential cmake pkg-config
+  qt6-base-dev qt6-serialport-dev libgl-dev
+  libgtest-dev libgmock-dev
+  fonts-dejavu-core
+)
+
+korvel_install_missing() {
+  local missing=()
+  for p in "${korvel_packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
+  done
+  [ ${#missing[@]} -eq 0 ] && return 0
+  echo "Installing: ${missing[*]}" >&2
+  local sudo=""
+  [ "$(id -u)" -eq 0 ] || sudo="sudo"
+  $sudo apt-get update -qq
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
+}
+
+# korvel_build DIR BUILD_TYPE [cmake options...]
+korvel_build() {
+  local dir=$1 type=$2
+  shift 2
+  if [ ! -f "$dir/CMakeCache.txt" ]; then
+    cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+  fi
+  cmake --build "$dir" -j"$(nproc)"
+}
