@@ -1,0 +1,183 @@
+#include "startup/CmdLineArgs.h"
+
+#include <algorithm>
+#include <optional>
+
+namespace korvel::startup {
+
+const char* const kUsageMessage =
+    "Usage: AVRBootloaderKorvel /comx [/f <FlashFileName> | /e <EEPROMFileName>]\r\n"
+    "Where:\r\n"
+    "  /comx -> specifies COM port to use, x can be from 1 to 16. It must be first parameter.\r\n"
+    "  /f <FLASHFileName> -> specifies FLASH file name to download. It is an optional parameter.\r\n"
+    "  /e <EEPROMFileName> -> specifies EEPROM file name to download. It is an optional parameter.\r\n"
+    "\r\n"
+    "/comx is required; one of /f or /e parameter is required, too.";
+
+const char* const kNoComPortMessage = "No COM port specified. Please use /com1 or /com2...";
+
+namespace {
+
+enum class Kind { Word, Flash, Eeprom, Com, BadCom, Console, Help };
+
+struct Token {
+    Kind kind = Kind::Word;
+    std::int16_t port = 0;
+};
+
+bool isBlank(const std::string& text)
+{
+    return text.find_first_not_of(' ') == std::string::npos;
+}
+
+// "/comN" with N decimal and no greater than the largest port number we can hold.
+std::optional<std::int16_t> comPortNumber(const std::string& digits)
+{
+    if (digits.empty())
+        return std::nullopt;
+    int value = 0;
+    for (char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        value = value * 10 + (c - '0');
+        if (value > INT16_MAX)
+            return std::nullopt;
+    }
+    return static_cast<std::int16_t>(value);
+}
+
+Token classify(const std::string& arg)
+{
+    if (arg == "-h" || arg == "--help" || arg == "/?")
+        return {Kind::Help};
+    if (arg == "/f")
+        return {Kind::Flash};
+    if (arg == "/e")
+        return {Kind::Eeprom};
+    if (arg == "/console")
+        return {Kind::Console};
+    // An argument that starts with "/com" is a port option unless it holds a
+    // further '/', which makes it a path such as "/company/fw.hex".
+    const std::string comPrefix = "/com";
+    if (arg.compare(0, comPrefix.size(), comPrefix) == 0 && arg.find('/', 1) == std::string::npos) {
+        if (auto port = comPortNumber(arg.substr(comPrefix.size())))
+            return {Kind::Com, *port};
+        return {Kind::BadCom};
+    }
+    return {Kind::Word};
+}
+
+std::string trimBlanks(const std::string& text)
+{
+    const auto first = text.find_first_not_of(' ');
+    if (first == std::string::npos)
+        return {};
+    const auto last = text.find_last_not_of(' ');
+    return text.substr(first, last - first + 1);
+}
+
+std::string fileNameFrom(const std::vector<std::string>& words)
+{
+    std::string joined;
+    for (std::size_t i = 0; i < words.size(); ++i)
+        joined += (i == 0 ? "" : " ") + words[i];
+    std::string name = trimBlanks(joined);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+        name = name.substr(1, name.size() - 2);
+    return name;
+}
+
+ParsedArgs refused(const char* message)
+{
+    ParsedArgs result;
+    result.verdict = ArgsVerdict::Refused;
+    result.message = message;
+    return result;
+}
+
+}  // namespace
+
+ParsedArgs parseArguments(const std::vector<std::string>& args)
+{
+    if (std::all_of(args.begin(), args.end(), isBlank))
+        return {};
+
+    const bool helpAsked = std::any_of(args.begin(), args.end(), [](const std::string& arg) {
+        return classify(arg).kind == Kind::Help;
+    });
+    if (helpAsked) {
+        ParsedArgs result;
+        result.verdict = ArgsVerdict::UsageRequested;
+        result.message = kUsageMessage;
+        return result;
+    }
+
+    StartupState state;
+    bool flashSeen = false;
+    bool eepromSeen = false;
+    bool comSeen = false;
+    bool malformed = false;
+
+    std::string* openName = nullptr;  // the file name that takes the following words
+    std::vector<std::string> nameWords;
+    const auto closeName = [&] {
+        if (openName)
+            *openName = fileNameFrom(nameWords);
+        openName = nullptr;
+        nameWords.clear();
+    };
+    const auto seeOnce = [&](bool& seen) {
+        malformed = malformed || seen;
+        seen = true;
+    };
+
+    for (const auto& arg : args) {
+        const Token token = classify(arg);
+        if (token.kind == Kind::Word) {
+            if (openName)
+                nameWords.push_back(arg);
+            else if (!isBlank(arg))
+                malformed = true;  // a word that belongs to no option
+            continue;
+        }
+        closeName();
+        switch (token.kind) {
+        case Kind::Flash:
+            seeOnce(flashSeen);
+            openName = &state.FLASHFileName;
+            break;
+        case Kind::Eeprom:
+            seeOnce(eepromSeen);
+            openName = &state.EEPROMFileName;
+            break;
+        case Kind::Com:
+            seeOnce(comSeen);
+            state.CmdLineComPort = token.port;
+            break;
+        case Kind::Console:
+            seeOnce(state.console);
+            break;
+        case Kind::BadCom:
+        case Kind::Help:
+        case Kind::Word:
+            malformed = true;
+            break;
+        }
+    }
+    closeName();
+
+    if (malformed || (!flashSeen && !eepromSeen))
+        return refused(kUsageMessage);
+    if (!comSeen)
+        return refused(kNoComPortMessage);
+
+    state.CmdLineMode = true;
+    state.CmdLineFLASH = !state.FLASHFileName.empty();
+    state.CmdLineEEPROM = !state.EEPROMFileName.empty();
+    ParsedArgs result;
+    result.verdict = ArgsVerdict::CommandLine;
+    result.state = state;
+    return result;
+}
+
+}  // namespace korvel::startup

@@ -1,0 +1,45 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace korvel::startup {
+
+// What the command line asks of a command-line run.
+struct StartupState {
+    bool CmdLineMode = false;  // a command-line run is under way
+    std::string FLASHFileName;
+    std::string EEPROMFileName;
+    bool CmdLineFLASH = false;   // FLASHFileName is not empty
+    bool CmdLineEEPROM = false;  // EEPROMFileName is not empty
+    std::int16_t CmdLineComPort = 0;
+    bool console = false;  // "/console" was given
+};
+
+enum class ArgsVerdict {
+    Interactive,     // no arguments: the windows take over
+    CommandLine,     // an unattended download with `state`
+    UsageRequested,  // "-h", "--help" or "/?": show `message`, exit status 0
+    Refused,         // the command line cannot be used: show `message`, exit status 2
+};
+
+struct ParsedArgs {
+    ArgsVerdict verdict = ArgsVerdict::Interactive;
+    StartupState state;
+    std::string message;  // the text of the message box, when one is shown
+};
+
+extern const char* const kUsageMessage;
+extern const char* const kNoComPortMessage;
+
+inline constexpr int kExitUsageRequested = 0;
+inline constexpr int kExitRefused = 2;
+
+// Reads the arguments that follow the program's name. Options are whole
+// arguments: "/f" and "/e" each followed by a file name (the arguments up to
+// the next option, joined by single blanks), "/comN" with N in decimal, and
+// "/console".
+ParsedArgs parseArguments(const std::vector<std::string>& args);
+
+}  // namespace korvel::startup
