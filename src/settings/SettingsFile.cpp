@@ -1,0 +1,50 @@
+#include "settings/SettingsFile.h"
+
+#include <QFile>
+#include <QSaveFile>
+
+namespace korvel::settings {
+
+namespace {
+
+// Two file paths and three small numbers fit many times over.
+constexpr qint64 kLargestSettingsFile = 64 * 1024;
+
+}  // namespace
+
+QString settingsPath(const QString& executableDir)
+{
+    QString path = executableDir;
+    if (!path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path + QLatin1String(kSettingsFileName);
+}
+
+std::optional<Settings> readSettingsFile(const QString& path, int portCount)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return std::nullopt;
+    const QByteArray content = file.read(kLargestSettingsFile + 1);
+    if (file.error() != QFileDevice::NoError || content.size() > kLargestSettingsFile)
+        return std::nullopt;
+    return parseSettings(content, portCount);
+}
+
+bool writeSettingsFile(const QString& path, const Settings& settings)
+{
+    const auto content = formatSettings(settings);
+    if (!content)
+        return false;
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    // A short write can go unnoticed by commit() when it happens while the
+    // buffer is flushed on closing, so flush here and check. Leaving without
+    // commit() discards the temporary file.
+    if (file.write(*content) != content->size() || !file.flush())
+        return false;
+    return file.commit();
+}
+
+}  // namespace korvel::settings

@@ -1,0 +1,27 @@
+#pragma once
+
+#include "settings/SettingsFormat.h"
+
+#include <QString>
+
+#include <optional>
+
+namespace korvel::settings {
+
+inline constexpr const char* kSettingsFileName = "AVRBootloaderKorvel.cfg";
+
+// The settings file in the executable's directory.
+QString settingsPath(const QString& executableDir);
+
+// The values of the settings file, or nothing when it is missing, cannot be
+// read, is larger than any settings file can be, or does not hold valid values
+// (see parseSettings).
+std::optional<Settings> readSettingsFile(const QString& path, int portCount);
+
+// Replaces the settings file as a whole: the content goes to a temporary file
+// in the same directory, which takes the old file's place only once it is
+// completely written. On failure the old file stays as it was and the result
+// is false.
+bool writeSettingsFile(const QString& path, const Settings& settings);
+
+}  // namespace korvel::settings

@@ -1,0 +1,140 @@
+#include "settings/SettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+
+#include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
+
+using namespace korvel::settings;
+
+namespace {
+
+QByteArray contentOf(const QString& path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+void putFile(const QString& path, const QByteArray& content)
+{
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(content), content.size());
+}
+
+// Makes writes to regular files fail beyond `bytes` for as long as it lives.
+class FileSizeLimit {
+public:
+    explicit FileSizeLimit(rlim_t bytes)
+    {
+        getrlimit(RLIMIT_FSIZE, &saved_);
+        oldHandler_ = std::signal(SIGXFSZ, SIG_IGN);
+        rlimit limited = saved_;
+        limited.rlim_cur = bytes;
+        setrlimit(RLIMIT_FSIZE, &limited);
+    }
+    ~FileSizeLimit()
+    {
+        setrlimit(RLIMIT_FSIZE, &saved_);
+        std::signal(SIGXFSZ, oldHandler_);
+    }
+
+private:
+    rlimit saved_{};
+    void (*oldHandler_)(int) = nullptr;
+};
+
+class SettingsFile : public ::testing::Test {
+protected:
+    QString path() const { return settingsPath(dir_.path()); }
+    QStringList entries() const
+    {
+        return QDir(dir_.path()).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot);
+    }
+
+    QTemporaryDir dir_;
+    const QByteArray oldContent_ = "1\r\n1\r\n\"/old/app.hex\"\r\n0\r\n\"\"\r\n";
+    const Settings newSettings_{0, 0, "/new/app.hex", 1, "/new/data.hex"};
+};
+
+TEST(SettingsPath, AddsASeparatorOnlyWhenMissing)
+{
+    EXPECT_EQ(settingsPath("/opt/korvel"), "/opt/korvel/AVRBootloaderKorvel.cfg");
+    EXPECT_EQ(settingsPath("/opt/korvel/"), "/opt/korvel/AVRBootloaderKorvel.cfg");
+    EXPECT_EQ(settingsPath("/"), "/AVRBootloaderKorvel.cfg");
+}
+
+TEST_F(SettingsFile, WrittenFileReadsBack)
+{
+    ASSERT_TRUE(writeSettingsFile(path(), newSettings_));
+    EXPECT_EQ(contentOf(path()), "0\r\n0\r\n\"/new/app.hex\"\r\n1\r\n\"/new/data.hex\"\r\n");
+    EXPECT_EQ(readSettingsFile(path(), 1), newSettings_);
+    EXPECT_EQ(entries(), QStringList{kSettingsFileName});
+}
+
+TEST_F(SettingsFile, WriteReplacesALongerFileWhole)
+{
+    putFile(path(), oldContent_ + QByteArray(500, 'x'));
+    ASSERT_TRUE(writeSettingsFile(path(), newSettings_));
+    EXPECT_EQ(contentOf(path()), *formatSettings(newSettings_));
+}
+
+TEST_F(SettingsFile, UnreadableFilesGiveNothing)
+{
+    EXPECT_FALSE(readSettingsFile(path(), 2)) << "missing";
+
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(kSettingsFileName));
+    EXPECT_FALSE(readSettingsFile(path(), 2)) << "a directory";
+}
+
+TEST_F(SettingsFile, OversizedFileGivesNothing)
+{
+    putFile(path(), oldContent_ + QByteArray(64 * 1024, '\n'));
+    EXPECT_FALSE(readSettingsFile(path(), 2));
+}
+
+TEST_F(SettingsFile, FailedWriteToADirectoryLeavesItAlone)
+{
+    QDir here(dir_.path());
+    ASSERT_TRUE(here.mkdir(kSettingsFileName));
+    putFile(path() + "/inside", oldContent_);
+
+    EXPECT_FALSE(writeSettingsFile(path(), newSettings_));
+    EXPECT_EQ(contentOf(path() + "/inside"), oldContent_);
+    EXPECT_EQ(entries(), QStringList{kSettingsFileName});
+}
+
+TEST_F(SettingsFile, FailedWriteInAMissingDirectoryCreatesNothing)
+{
+    const QString missing = settingsPath(dir_.path() + "/gone");
+    EXPECT_FALSE(writeSettingsFile(missing, newSettings_));
+    EXPECT_TRUE(entries().isEmpty());
+}
+
+TEST_F(SettingsFile, WriteCutShortLeavesTheOldFileWhole)
+{
+    putFile(path(), oldContent_);
+    bool written = true;
+    {
+        FileSizeLimit limit(16);
+        written = writeSettingsFile(path(), newSettings_);
+    }
+    EXPECT_FALSE(written);
+    EXPECT_EQ(contentOf(path()), oldContent_);
+    EXPECT_EQ(entries(), QStringList{kSettingsFileName});
+}
+
+TEST_F(SettingsFile, UnwritableTextLeavesTheOldFileWhole)
+{
+    putFile(path(), oldContent_);
+    Settings quoted = newSettings_;
+    quoted.flashFile = "/tmp/\"quoted\".hex";
+    EXPECT_FALSE(writeSettingsFile(path(), quoted));
+    EXPECT_EQ(contentOf(path()), oldContent_);
+}
+
+}  // namespace
