@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -80,10 +81,49 @@ public:
     const SharedState& state() const { return shared_; }
 
 private:
-    // Implementation: see BootloaderLink.cpp.
+    // The variables of one download, reset when it starts.
+    struct Run {
+        bool FlashPending = false;
+        int DownloadKind = 0;  // 0 none, 1 FLASH only, 2 EEPROM only, 3 both
+        std::string RxBuf;
+        float BootVer = 0;
+        std::unique_ptr<HexFile> file;  // the HEX file being sent
+    };
+    // A step's verdict: continue with the next step, or the download is over.
+    using Step = std::optional<DownloadResult>;
+
+    // Handshake and frame (BootloaderLink.cpp).
+    bool ValidateChoice(const DownloadChoice& choice);
+    Step OpenPort(const DownloadChoice& choice);
+    DownloadResult RunOpened(const DownloadChoice& choice);
+    Step SynchronisePhase1();
+    Step SettlePause();
+    Step SynchronisePhase2();
+    void ReadVersion();
+    bool CancelSeen();
+    void ClosePort();
+    void CloseDown();
+    DownloadResult FailDownload();
+
+    // Line transfer (LineTransfer.cpp).
+    DownloadResult TransferFiles(const DownloadChoice& choice);
+    Step OpenHexFile(FileKindCode kind, const std::string& path);
+    void CountLines();
+    Step SendLines();
+    Step SendLine(const std::string& HexLine);
+    void WaitForAnswer();
+    void WaitForEndOfFile();
+    DownloadResult JudgeOutcome();
+
+    // Tick handlers of the three timers.
+    void TmrSyn_Timer();
+    void TmrWaitAnsw_Timer();
+    void TmrShowLine_Timer();
+
     LinkSeams seams_;
     Flavour flavour_;
     SharedState shared_;
+    Run run_;
 };
 
 // The bootloader version at the start of an answer text: the leading decimal
