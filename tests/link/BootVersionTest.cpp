@@ -1,0 +1,46 @@
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "link/BootloaderLink.h"
+
+namespace korvel::link {
+namespace {
+
+TEST(BootVersion, LeadingNumberAsFloat) {
+    struct Row {
+        std::string text;
+        float version;
+    };
+    const Row rows[] = {
+        {"1.28", 1.28f},   {" \t\n1.28?", 1.28f}, {"1 .2 8", 1.28f}, {"1.3.5", 1.3f},
+        {"-2.5x", -2.5f},  {"+7", 7.0f},          {".5", 0.5f},      {"12", 12.0f},
+        {"", 0.0f},        {"abc1.3", 0.0f},      {".", 0.0f},       {"-", 0.0f},
+        {"\r1.3", 0.0f},   {"0.0000000000000000000000000000000000000000000000001", 0.0f},
+    };
+    for (const Row& row : rows) {
+        EXPECT_EQ(parseBootVersion(row.text), row.version) << row.text;
+    }
+    EXPECT_TRUE(std::isinf(parseBootVersion(std::string(60, '9'))));
+    EXPECT_TRUE(std::isinf(parseBootVersion("1" + std::string(400, '0'))));
+}
+
+TEST(BootVersion, ParsedValueMeetsTheFloatConstant) {
+    EXPECT_FALSE(parseBootVersion("1.28") < 1.28f);
+    EXPECT_TRUE(parseBootVersion("1.2799999") < 1.28f);
+}
+
+TEST(BootVersion, DisplayForm) {
+    struct Row {
+        float version;
+        std::string shown;
+    };
+    const Row rows[] = {
+        {1.3f, "1.3"}, {1.28f, "1.28"}, {0.0f, "0"}, {2.0f, "2"}, {1.2345678f, "1.234568"},
+        {-1.5f, "-1.5"},
+    };
+    for (const Row& row : rows) EXPECT_EQ(formatBootVersion(row.version), row.shown);
+}
+
+}  // namespace
+}  // namespace korvel::link

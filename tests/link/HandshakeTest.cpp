@@ -1,0 +1,182 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "sim/LinkBench.h"
+
+namespace korvel::linktest {
+namespace {
+
+using link::DownloadChoice;
+using link::DownloadResult;
+
+const long long kMs = 1000;
+
+TEST(Validation, ShortPathsStopBeforeAnythingElse) {
+    struct Row {
+        bool flash, eeprom;
+        std::string flashPath, eepromPath, complaint;  // complaint "": passes
+    };
+    const Row rows[] = {
+        {true, false, "", "", "Select FLASH file to download."},
+        {true, false, "x", "", "Select FLASH file to download."},
+        {true, false, "\xC3\xA9", "", "Select FLASH file to download."},  // one character
+        {true, false, "ab", "", ""},
+        {true, true, "x", "ab", "Select FLASH file to download."},
+        {true, true, "", "", "Select FLASH file to download."},
+        {true, true, "ab", "x", "Select EEPROM file to download."},
+        {false, true, "", "x", "Select EEPROM file to download."},
+        {false, true, "", "ab", ""},
+        {false, false, "", "", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.flashPath + "|" + row.eepromPath);
+        LinkBench bench;
+        const auto result = bench.run({row.flash, row.eeprom, row.flashPath, row.eepromPath, 1});
+        if (row.complaint.empty()) {
+            EXPECT_NE(result, DownloadResult::NotValid);
+            EXPECT_TRUE(bench.journal.has("starting"));
+        } else {
+            EXPECT_EQ(result, DownloadResult::NotValid);
+            ASSERT_EQ(bench.journal.entries.size(), 2u) << bench.journal.text();
+            EXPECT_EQ(bench.journal.entries[0].what, "message: " + row.complaint);
+            EXPECT_EQ(bench.journal.entries[1].what, "focus");
+        }
+    }
+}
+
+TEST(PortSetup, OpensTheChosenPortWithItsSettings) {
+    LinkBench bench;
+    DownloadChoice choice = LinkBench::flash();
+    choice.port = 3;
+    EXPECT_EQ(bench.run(choice), DownloadResult::Success);
+    EXPECT_TRUE(bench.port.xonXoff);
+    EXPECT_EQ(bench.port.lineSettings, "115200,n,8,1");
+    EXPECT_TRUE(bench.inOrder({"starting", "port open 3", "port opened", "synchronising"}));
+    EXPECT_FALSE(bench.port.isOpen());
+}
+
+// A first download has the 5000 ms window of the window's layout; once one
+// download reached the settle pause, phase 1 keeps the 3000 ms of phase 2.
+TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads) {
+    struct Row {
+        std::vector<std::string> syncAnswers;  // one download each
+        long long lastWindowUs;
+    };
+    const Row rows[] = {
+        {{""}, 5000 * kMs},
+        {{"", ""}, 5000 * kMs},
+        {{"$", ""}, 3000 * kMs},
+        {{"$", "", ""}, 3000 * kMs},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.syncAnswers.size());
+        LinkBench bench;
+        DownloadResult result{};
+        for (const std::string& answer : row.syncAnswers) {
+            bench.journal.entries.clear();
+            bench.port.writes.clear();
+            bench.target.reset();
+            bench.target.syncAnswer = answer;
+            result = bench.run(DownloadChoice{false, false, "", "", 1});
+        }
+        EXPECT_EQ(result, DownloadResult::NoResponse);
+        const long long window = bench.journal.timeOf("message: No response from target Bootloader.") -
+                                 bench.journal.timeOf("synchronising");
+        EXPECT_GE(window, row.lastWindowUs);
+        EXPECT_LE(window, row.lastWindowUs + 100 * kMs);
+        EXPECT_EQ(bench.writesOf("@&$"), 0);
+        EXPECT_TRUE(bench.inOrder({"message: No response", "port closed", "idle"}));
+    }
+}
+
+TEST(Handshake, SettlesOneTickThenCallsForThreeSeconds) {
+    LinkBench bench;
+    bench.target.helloAnswer = "";
+    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::NoResponse);
+    std::vector<long long> hellos;
+    for (const auto& write : bench.port.writes) {
+        if (write.bytes == "@&$") hellos.push_back(write.us);
+    }
+    ASSERT_FALSE(hellos.empty());
+    const long long responded = bench.journal.timeOf("target responded");
+    EXPECT_LE(bench.journal.timeOf("output discarded"), responded);
+    EXPECT_EQ(hellos.front(), responded + 1 * kMs);
+    EXPECT_GT(hellos.back(), hellos.front() + 2900 * kMs);
+    EXPECT_LE(hellos.back(), hellos.front() + 3000 * kMs);
+    EXPECT_GE(bench.journal.timeOf("message: No response"), hellos.front() + 3000 * kMs);
+    EXPECT_EQ(bench.TmrSyn.interval(), 3000);
+    EXPECT_FALSE(bench.TmrSyn.isEnabled());
+}
+
+// The version follows the first "G"; from 1.28 on an unanswered line is sent
+// three times and questioned, below it is sent once.
+TEST(Handshake, VersionTextAndTheRulesItSelects) {
+    struct Row {
+        std::string hello, shown;
+        int sendsOfSilentLine;
+    };
+    const Row rows[] = {
+        {"?G1.28", "1.28", 3}, {"xx?G1.28", "1.28", 3}, {"?G1.3", "1.3", 3},
+        {"?G 1.29z", "1.29", 3}, {"G1.5?", "1.5", 3},   {"?G1.27", "1.27", 1},
+        {"?", "0", 1},           {"?g1.3", "0", 1},     {"?GG1.3", "0", 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.hello);
+        LinkBench bench;
+        bench.target.helloAnswer = row.hello;
+        bench.target.lineAnswers = {"", "", ""};
+        if (row.sendsOfSilentLine == 3) bench.frontEnd.answers = {true};
+        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
+        EXPECT_TRUE(bench.logged("version " + row.shown)) << bench.journal.text();
+        EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][0]), row.sendsOfSilentLine);
+    }
+}
+
+TEST(Cancellation, EachPointClosesWithoutAMessage) {
+    struct Row {
+        const char* point;
+        std::function<bool(LinkBench&)> when;
+        bool portOpened;
+        int linesWritten;
+    };
+    const Row rows[] = {
+        {"before opening", [](LinkBench&) { return true; }, false, 0},
+        {"after opening", [](LinkBench& b) { return b.port.isOpen(); }, true, 0},
+        {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0},
+        {"settle pause", [](LinkBench& b) { return b.journal.has("target responded"); }, true, 0},
+        {"phase 2", [](LinkBench& b) { return b.writesOf("@&$") > 0; }, true, 0},
+        {"next line", [](LinkBench& b) { return b.port.handedOut.find('~') != std::string::npos; },
+         true, 1},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.point);
+        LinkBench bench;
+        bench.frontEnd.cancelWhen = [&] { return row.when(bench); };
+        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Cancelled);
+        EXPECT_EQ(bench.journal.has("port open"), row.portOpened);
+        EXPECT_FALSE(bench.port.isOpen());
+        EXPECT_EQ(bench.journal.entries.back().what, "idle");
+        EXPECT_FALSE(bench.journal.has("message"));
+        EXPECT_EQ(static_cast<int>(bench.transferWrites().size()), row.linesWritten);
+        if (std::string(row.point) == "phase 1") {
+            EXPECT_EQ(bench.writesOf("@&$"), 0);
+        }
+        EXPECT_FALSE(bench.TmrSyn.isEnabled());
+    }
+}
+
+// Below 1.28 a cancellation ends the answer wait at once; the line counts as
+// done and the download stops before the next one.
+TEST(Cancellation, DuringTheAnswerWait) {
+    LinkBench bench;
+    bench.target.helloAnswer = "?G1.0";
+    bench.target.lineAnswers = {""};
+    bench.frontEnd.cancelWhen = [&] { return !bench.transferWrites().empty(); };
+    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Cancelled);
+    ASSERT_EQ(bench.transferWrites().size(), 1u);
+    EXPECT_EQ(bench.journal.timeOf("idle"), bench.transferWrites()[0].us);
+}
+
+}  // namespace
+}  // namespace korvel::linktest

@@ -1,0 +1,204 @@
+#include <gtest/gtest.h>
+
+#include "sim/LinkBench.h"
+
+namespace korvel::linktest {
+namespace {
+
+using link::DownloadChoice;
+using link::DownloadResult;
+
+const long long kMs = 1000;
+
+std::vector<std::string> BytesOf(const std::vector<SimSerialPort::Write>& writes) {
+    std::vector<std::string> bytes;
+    for (const auto& write : writes) bytes.push_back(write.bytes);
+    return bytes;
+}
+
+// The time between the first sends of the first two lines, or between sends of one line.
+std::vector<long long> Gaps(const std::vector<SimSerialPort::Write>& writes) {
+    std::vector<long long> gaps;
+    for (std::size_t i = 1; i < writes.size(); ++i) gaps.push_back(writes[i].us - writes[i - 1].us);
+    return gaps;
+}
+
+TEST(Transfer, SelectorLinesAndSuccessByChoice) {
+    struct Row {
+        DownloadChoice choice;
+        std::vector<std::string> writes;
+        std::string success;
+    };
+    LinkBench sample;
+    const auto& flash = sample.files.files["flash.hex"];
+    const auto& eeprom = sample.files.files["eeprom.hex"];
+    const Row rows[] = {
+        {LinkBench::flash(), {flash[0], flash[1]}, "FLASH file successfully downloaded."},
+        {LinkBench::eeprom(), {"*", eeprom[0], eeprom[1]}, "EEPROM file successfully downloaded."},
+        {LinkBench::both(),
+         {"*!", eeprom[0], eeprom[1], flash[0], flash[1]},
+         "FLASH & EEPROM files successfully downloaded."},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.success);
+        LinkBench bench;
+        // The EEPROM file's end-of-file answer is not judged.
+        bench.target.endOfFileAnswers = {row.choice.flash && row.choice.eeprom ? "" : "#@"};
+        EXPECT_EQ(bench.run(row.choice), DownloadResult::Success);
+        EXPECT_EQ(BytesOf(bench.transferWrites()), row.writes);
+        EXPECT_TRUE(bench.inOrder({"message: " + row.success, "file closed", "port closed", "idle"}))
+            << bench.journal.text();
+        EXPECT_FALSE(bench.journal.has("ask"));
+        EXPECT_EQ(bench.journal.has("between files"), row.choice.flash && row.choice.eeprom);
+    }
+}
+
+// Answers to the sends of the first line: how often it is sent, and the question.
+TEST(Transfer, ResendsAndQuestions) {
+    struct Row {
+        std::string hello;
+        std::deque<std::string> answers;
+        int sends;
+        std::string question;  // "" none
+    };
+    const std::string checksum = "Checksum error at line 1. Continue with download?";
+    const std::string writing = "Error writing to flash at line 1. Continue with download?";
+    const std::string silent = "Did not receive a response after sending line 1. Continue with download?";
+    const Row rows[] = {
+        {"?G1.28", {"~"}, 1, ""},
+        {"?G1.28", {"#"}, 1, ""},
+        {"?G1.28", {"zz@"}, 1, ""},
+        {"?G1.28", {"-", "~"}, 2, ""},
+        {"?G1.28", {"-", "-", "~"}, 3, ""},
+        {"?G1.28", {"-", "-", "-"}, 3, checksum},
+        {"?G1.28", {"", "-", ""}, 3, silent},
+        {"?G1.28", {"", "", "-"}, 3, checksum},
+        {"?G1.28", {"%"}, 1, writing},
+        {"?G1.28", {"-%"}, 1, checksum},
+        {"?G1.28", {"", "", ""}, 3, silent},
+        {"?G1.1", {"-"}, 1, checksum},
+        {"?G1.1", {"%"}, 1, writing},
+        {"?G1.1", {""}, 1, ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.hello + " " + std::to_string(row.answers.size()) + " " + row.answers.front());
+        LinkBench bench;
+        bench.target.helloAnswer = row.hello;
+        bench.target.lineAnswers = row.answers;
+        if (!row.question.empty()) bench.frontEnd.answers = {true};
+        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
+        EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][0]), row.sends);
+        EXPECT_EQ(bench.logged("ask: " + row.question), !row.question.empty());
+        EXPECT_EQ(bench.journal.has("ask"), !row.question.empty());
+    }
+}
+
+TEST(Transfer, YesGoesOnNoEndsWithoutAMessage) {
+    for (bool yes : {true, false}) {
+        SCOPED_TRACE(yes);
+        LinkBench bench;
+        bench.target.lineAnswers = {"%"};
+        bench.frontEnd.answers = {yes};
+        EXPECT_EQ(bench.run(LinkBench::flash()), yes ? DownloadResult::Success : DownloadResult::Declined);
+        EXPECT_EQ(bench.transferWrites().size(), yes ? 2u : 1u);
+        EXPECT_EQ(bench.journal.has("message"), yes);
+        EXPECT_FALSE(bench.port.isOpen());
+        EXPECT_EQ(bench.journal.entries.back().what, "idle");
+        if (!yes) {
+            EXPECT_TRUE(bench.inOrder({"ask", "file closed", "port closed", "idle"}));
+        }
+    }
+}
+
+TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered) {
+    LinkBench bench;
+    const std::string binary("\x3A\x00\xFF\x7F\r", 5);
+    bench.files.files["flash.hex"] = {":A", "", binary, "", "", ":00000001FF"};
+    bench.target.helloAnswer = "?G1.0";
+    bench.target.lineAnswers = {"~", "-"};
+    bench.frontEnd.answers = {true};
+    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
+    EXPECT_EQ(BytesOf(bench.transferWrites()), (std::vector<std::string>{":A", binary, ":00000001FF"}));
+    EXPECT_TRUE(bench.logged("ask: Checksum error at line 2. Continue with download?"));
+    ASSERT_FALSE(bench.frontEnd.linesShown.empty());
+    EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
+    EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
+}
+
+// TmrShowLine refreshes the count each second while lines are sent, and no
+// longer once the download is over, even after a No.
+TEST(Transfer, LinesLeftRefreshEachSecondWhileSending) {
+    LinkBench bench;
+    bench.files.files["flash.hex"] = std::vector<std::string>(12, ":X");
+    bench.target.delayUs = 400 * kMs;
+    bench.target.lineAnswers = std::deque<std::string>(5, "~");
+    bench.target.lineAnswers.push_back("%");
+    bench.frontEnd.answers = {false};
+    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Declined);
+    const auto& shown = bench.frontEnd.linesShown;
+    ASSERT_GE(shown.size(), 3u);
+    const long long start = bench.journal.timeOf("sending 2");
+    EXPECT_EQ(shown[0], std::make_pair(start, 11));
+    EXPECT_EQ(shown[1].first, start + 1000 * kMs);
+    EXPECT_EQ(shown[2].first, start + 2000 * kMs);
+    EXPECT_LT(shown[2].second, shown[1].second);
+    EXPECT_LT(shown[1].second, shown[0].second);
+    const std::size_t atEnd = shown.size();
+    for (int i = 0; i < 100; ++i) bench.pump.yieldWaiting();
+    EXPECT_GT(bench.time.now(), bench.journal.timeOf("idle") + 3000 * kMs);
+    EXPECT_EQ(shown.size(), atEnd);
+}
+
+TEST(Timing, UnansweredLineBelow128WaitsFiveTicks) {
+    for (long long firstTick : {1LL, 13'000LL, 29'500LL, 47'000LL, 60'000LL}) {
+        SCOPED_TRACE(firstTick);
+        LinkBench bench;
+        bench.TmrWaitAnsw.startWithFirstTickAfter(firstTick);
+        bench.target.helloAnswer = "?G1.27";
+        bench.target.lineAnswers = {""};
+        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
+        const auto writes = bench.transferWrites();
+        ASSERT_EQ(writes.size(), 2u);
+        EXPECT_GE(writes[1].us - writes[0].us, 240 * kMs);
+        EXPECT_LE(writes[1].us - writes[0].us, 300 * kMs);
+    }
+}
+
+// From 1.28 an unanswered line is sent three times, more than 2 and at most 3 s
+// apart on the whole-second clock; the loop notices the new second at the next
+// event, at most one 60 ms tick later.
+TEST(Timing, UnansweredLineFrom128IsSentThreeTimes) {
+    for (long long clockPhase : {0LL, 250'000LL, 999'999LL}) {
+        SCOPED_TRACE(clockPhase);
+        LinkBench bench;
+        bench.clock.phaseUs = clockPhase;
+        bench.target.lineAnswers = {"", "", ""};
+        bench.frontEnd.answers = {true};
+        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
+        auto writes = bench.transferWrites();
+        ASSERT_EQ(writes.size(), 4u);
+        writes.resize(3);
+        writes.push_back({bench.journal.timeOf("ask"), ""});
+        for (long long gap : Gaps(writes)) {
+            EXPECT_GT(gap, 2000 * kMs);
+            EXPECT_LE(gap, 3060 * kMs);
+        }
+    }
+}
+
+TEST(Timing, EndOfFileWaitLastsUpToTwoSeconds) {
+    for (long long clockPhase : {0LL, 500'000LL, 999'999LL}) {
+        SCOPED_TRACE(clockPhase);
+        LinkBench bench;
+        bench.clock.phaseUs = clockPhase;
+        bench.target.otherEndsOfFile = "";
+        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::EndOfFileError);
+        const long long waited = bench.journal.timeOf("message") - bench.frontEnd.linesShown.back().first;
+        EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
+        EXPECT_GT(waited, 1000 * kMs);
+        EXPECT_LE(waited, 2060 * kMs);
+    }
+}
+
+}  // namespace
+}  // namespace korvel::linktest
