@@ -134,33 +134,34 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& HexLine) {
 }
 
 // Below 1.28 the wait lasts five ticks of TmrWaitAnsw at most; from 1.28 on,
-// until the whole-second clock has moved on by three.
+// until the whole-second clock has moved on by three. What has arrived is
+// judged before yielding, so an answer ends the wait as soon as it is read.
 void BootloaderLink::WaitForAnswer() {
-    SerialPort& port = seams_.port;
     std::string& RxBuf = run_.RxBuf;
+    const bool ticks = run_.BootVer < kResendVersion;
+    const long long start = seams_.clock.wholeSeconds();
+    if (ticks) shared_.AnswTicks = 0;
     const auto waiting = [&] {
-        return !ContainsAny(RxBuf, kAnswers) && !seams_.frontEnd.cancelRequested();
+        if (ContainsAny(RxBuf, kAnswers) || seams_.frontEnd.cancelRequested()) return false;
+        return ticks ? shared_.AnswTicks < kAnswerTicks
+                     : seams_.clock.wholeSeconds() - start < kAnswerSeconds;
     };
-    if (run_.BootVer < kResendVersion) {
-        shared_.AnswTicks = 0;
-        while (waiting() && shared_.AnswTicks < kAnswerTicks) {
-            RxBuf += port.readAll();
-            seams_.events.yieldWaiting();
-        }
-    } else {
-        const long long start = seams_.clock.wholeSeconds();
-        while (waiting() && seams_.clock.wholeSeconds() - start < kAnswerSeconds) {
-            RxBuf += port.readAll();
-            seams_.events.yieldWaiting();
-        }
+    while (waiting()) {
+        RxBuf += seams_.port.readAll();
+        if (!waiting()) break;
+        seams_.events.yieldWaiting();
     }
 }
 
 void BootloaderLink::WaitForEndOfFile() {
+    std::string& RxBuf = run_.RxBuf;
     const long long start = seams_.clock.wholeSeconds();
-    while (!Contains(run_.RxBuf, '#') &&
-           seams_.clock.wholeSeconds() - start < kEndOfFileSeconds) {
-        run_.RxBuf += seams_.port.readAll();
+    const auto waiting = [&] {
+        return !Contains(RxBuf, '#') && seams_.clock.wholeSeconds() - start < kEndOfFileSeconds;
+    };
+    while (waiting()) {
+        RxBuf += seams_.port.readAll();
+        if (!waiting()) break;
         seams_.events.yieldWaiting();
     }
 }

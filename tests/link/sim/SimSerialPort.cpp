@@ -72,7 +72,7 @@ std::string SimSerialPort::readAll() {
     if (failReads) throw link::PortError("read failed");
     std::string all;
     all.swap(received_);
-    handedOut += all;
+    if (!all.empty()) reads.push_back({time_.now(), all});
     return all;
 }
 

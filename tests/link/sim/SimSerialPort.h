@@ -40,7 +40,7 @@ public:
         std::string bytes;
     };
     std::vector<Write> writes;
-    std::string handedOut;  // everything readAll has returned
+    std::vector<Write> reads;  // what readAll returned, when not empty
     std::string lineSettings;
     bool xonXoff = false;
 
