@@ -134,12 +134,10 @@ INSTANTIATE_TEST_SUITE_P(
                       RefusedCase{"port with trailing letter", {"/com1x", "/f", "app.hex"}},
                       RefusedCase{"negative port", {"/com-1", "/f", "app.hex"}},
                       RefusedCase{"port too large", {"/com32768", "/f", "app.hex"}},
-                      RefusedCase{"bad port without file option", {"/comx", "hello"}},
                       RefusedCase{"glued options", {"/com1", "/e/f", "x"}},
                       RefusedCase{"glued options without port", {"/e/f", "x"}},
                       RefusedCase{"repeated file option", {"/com1", "/f", "a.hex", "/f", "b.hex"}},
                       RefusedCase{"repeated port", {"/com1", "/com2", "/f", "a.hex"}},
-                      RefusedCase{"repeated console", {"/console", "/com1", "/f", "a", "/console"}},
                       RefusedCase{"word before the options", {"/com1", "stray", "/f", "a.hex"}},
                       RefusedCase{"word after the port", {"/f", "a.hex", "/com1", "stray"}}),
     [](const auto& info) { return testName(info.param.name); });
