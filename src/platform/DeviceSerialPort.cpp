@@ -1,0 +1,209 @@
+#include "platform/DeviceSerialPort.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QTimer>
+#include <algorithm>
+#include <climits>
+
+#include "platform/TtyControl.h"
+
+namespace korvel::platform {
+
+DeviceSerialPort::DeviceSerialPort(PortMap ports)
+    : ports_(std::move(ports))
+{
+    QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
+                     [this](QSerialPort::SerialPortError error) { onError(error); });
+}
+
+DeviceSerialPort::~DeviceSerialPort()
+{
+    close();
+}
+
+void DeviceSerialPort::setPortNumber(int number)
+{
+    portNumber_ = number;
+}
+
+int DeviceSerialPort::portNumber() const
+{
+    return portNumber_;
+}
+
+void DeviceSerialPort::setLineSettings(std::string_view settings)
+{
+    settings_ = parseLineSettings(settings);
+}
+
+void DeviceSerialPort::setXonXoff(bool on)
+{
+    xonXoff_ = on;
+}
+
+void DeviceSerialPort::open()
+{
+    if (port_.isOpen())
+        throw link::PortError(portName() + " is already open");
+    lastEventCode_ = 0;
+    lastErrorText_.clear();
+    failed_ = false;
+
+    const auto device = ports_.device(portNumber_);
+    if (!device)
+        fail(QSerialPort::DeviceNotFoundError, portName() + " names no device");
+    port_.setPortName(QFile::decodeName(device->c_str()));
+    port_.setBaudRate(settings_.baudRate);
+    port_.setParity(settings_.parity);
+    port_.setDataBits(settings_.dataBits);
+    port_.setStopBits(settings_.stopBits);
+    port_.setFlowControl(xonXoff_ ? QSerialPort::SoftwareControl : QSerialPort::NoFlowControl);
+
+    if (!port_.open(QIODevice::ReadWrite)) {
+        if (lastEventCode_ == 0)
+            lastEventCode_ = QSerialPort::OpenError;
+        throw link::PortError(portName() + " (" + *device + "): " + port_.errorString().toStdString());
+    }
+    if (!tty::lockExclusive(port_.handle())) {
+        closeQuietly();
+        fail(QSerialPort::PermissionError, portName() + " (" + *device + ") is in use");
+    }
+    if (!tty::resumeOnlyOnXon(port_.handle())) {
+        closeQuietly();
+        fail(QSerialPort::OpenError, portName() + " (" + *device + ") refused its flow control settings");
+    }
+    tty::requestLowLatency(port_.handle());
+}
+
+void DeviceSerialPort::close()
+{
+    closeQuietly();
+}
+
+bool DeviceSerialPort::isOpen() const
+{
+    return port_.isOpen();
+}
+
+void DeviceSerialPort::write(std::string_view bytes)
+{
+    requireUsable();
+    while (!bytes.empty()) {
+        const qint64 room = kTransmitQueueSize - port_.bytesToWrite();
+        if (room <= 0) {
+            waitForRoom();
+            continue;
+        }
+        const qint64 count = std::min<qint64>(room, qint64(bytes.size()));
+        if (port_.write(bytes.data(), count) != count)
+            fail(QSerialPort::WriteError, portName() + ": the write was refused");
+        // Hand the bytes to the device now rather than at the next event pass.
+        port_.flush();
+        requireUsable();
+        bytes.remove_prefix(std::size_t(count));
+    }
+}
+
+int DeviceSerialPort::bytesWaiting()
+{
+    takeInputFromDevice();
+    return int(std::min<qint64>(port_.bytesAvailable(), INT_MAX));
+}
+
+std::string DeviceSerialPort::readAll()
+{
+    takeInputFromDevice();
+    const QByteArray data = port_.readAll();
+    return std::string(data.constData(), std::size_t(data.size()));
+}
+
+void DeviceSerialPort::discardOutput()
+{
+    if (port_.isOpen())
+        port_.clear(QSerialPort::Output);
+}
+
+int DeviceSerialPort::lastEventCode() const
+{
+    return lastEventCode_;
+}
+
+void DeviceSerialPort::onError(QSerialPort::SerialPortError error)
+{
+    if (error == QSerialPort::NoError || closing_)
+        return;
+    const bool lost = error == QSerialPort::ReadError || error == QSerialPort::WriteError
+        || error == QSerialPort::ResourceError;
+    if (lost && port_.isOpen() && tty::errorWasTransient(port_.handle()))
+        return;
+    lastEventCode_ = error;
+    lastErrorText_ = port_.errorString().toStdString();
+    if (lost)
+        failed_ = true;
+}
+
+void DeviceSerialPort::fail(QSerialPort::SerialPortError code, const std::string& what)
+{
+    lastEventCode_ = code;
+    lastErrorText_ = what;
+    throw link::PortError(what);
+}
+
+void DeviceSerialPort::closeQuietly()
+{
+    if (!port_.isOpen())
+        return;
+    closing_ = true;
+    port_.close();
+    closing_ = false;
+}
+
+void DeviceSerialPort::requireUsable()
+{
+    if (!port_.isOpen())
+        fail(QSerialPort::NotOpenError, portName() + " is not open");
+    if (failed_)
+        throw link::PortError(portName() + ": " + lastErrorText_);
+}
+
+// Takes what the device holds without waiting for the next event pass, and
+// notices a device that is gone even when no event reported it yet.
+void DeviceSerialPort::takeInputFromDevice()
+{
+    requireUsable();
+    const int inDevice = tty::bytesInDevice(port_.handle());
+    if (inDevice < 0) {
+        failed_ = true;
+        fail(QSerialPort::ResourceError, portName() + ": the device no longer answers");
+    }
+    if (inDevice > 0)
+        port_.waitForReadyRead(0);
+    requireUsable();
+}
+
+// Runs events until the transmit queue has room, for at most kWriteWaitMs: an
+// XOFF that no XON follows must not hold the caller for ever.
+void DeviceSerialPort::waitForRoom()
+{
+    bool timedOut = false;
+    QTimer limit;
+    limit.setSingleShot(true);
+    limit.setTimerType(Qt::PreciseTimer);
+    QObject::connect(&limit, &QTimer::timeout, [&timedOut] { timedOut = true; });
+    limit.start(kWriteWaitMs);
+    while (!timedOut && port_.isOpen() && !failed_ && port_.bytesToWrite() >= kTransmitQueueSize)
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+
+    requireUsable();
+    if (port_.bytesToWrite() >= kTransmitQueueSize)
+        fail(QSerialPort::TimeoutError,
+             portName() + ": no room to transmit within " + std::to_string(kWriteWaitMs) + " ms");
+}
+
+std::string DeviceSerialPort::portName() const
+{
+    return "COM" + std::to_string(portNumber_);
+}
+
+}  // namespace korvel::platform

@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QSerialPort>
+#include <string>
+
+#include "link/SerialPort.h"
+#include "platform/LineSettings.h"
+#include "platform/PortMap.h"
+
+namespace korvel::platform {
+
+// The serial line on a real device through QSerialPort. Port numbers become
+// devices through a PortMap. Settings and flow control apply at the next open.
+class DeviceSerialPort final : public link::SerialPort {
+public:
+    // Most bytes waiting in our transmit queue; a write waits for room beyond.
+    static constexpr qint64 kTransmitQueueSize = 512;
+    // Longest wait for room in the transmit queue before a write fails.
+    static constexpr int kWriteWaitMs = 2000;
+
+    explicit DeviceSerialPort(PortMap ports);
+    ~DeviceSerialPort() override;
+    DeviceSerialPort(const DeviceSerialPort&) = delete;
+    DeviceSerialPort& operator=(const DeviceSerialPort&) = delete;
+
+    void setPortNumber(int number) override;
+    int portNumber() const override;
+    void setLineSettings(std::string_view settings) override;
+    void setXonXoff(bool on) override;
+
+    void open() override;
+    void close() override;
+    bool isOpen() const override;
+
+    void write(std::string_view bytes) override;
+    int bytesWaiting() override;
+    std::string readAll() override;
+    void discardOutput() override;
+
+    int lastEventCode() const override;
+
+private:
+    void onError(QSerialPort::SerialPortError error);
+    [[noreturn]] void fail(QSerialPort::SerialPortError code, const std::string& what);
+    void closeQuietly();
+    void requireUsable();
+    void takeInputFromDevice();
+    void waitForRoom();
+    std::string portName() const;
+
+    PortMap ports_;
+    int portNumber_ = 1;
+    LineSettings settings_;
+    bool xonXoff_ = false;
+    int lastEventCode_ = 0;
+    std::string lastErrorText_;
+    bool failed_ = false;   // a read, write or resource error: the device is lost
+    bool closing_ = false;  // errors while closing are not reported
+    // Last member: destroyed first, while the state its error handler writes exists.
+    QSerialPort port_;
+};
+
+}  // namespace korvel::platform

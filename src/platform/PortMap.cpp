@@ -1,0 +1,111 @@
+#include "platform/PortMap.h"
+
+#include <QFile>
+#include <QtGlobal>
+
+namespace korvel::platform {
+namespace {
+
+// A ports file is a few lines; anything longer than this is not one.
+constexpr qint64 kMaxFileSize = 64 * 1024;
+
+std::string_view trimmed(std::string_view text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string_view::npos)
+        return {};
+    const auto last = text.find_last_not_of(" \t");
+    return text.substr(first, last - first + 1);
+}
+
+bool startsWithCom(std::string_view text)
+{
+    if (text.size() < 3)
+        return false;
+    const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 'a' + 'A') : c; };
+    return upper(text[0]) == 'C' && upper(text[1]) == 'O' && upper(text[2]) == 'M';
+}
+
+// The port number of "COMn", or none.
+std::optional<int> portOf(std::string_view name)
+{
+    if (!startsWithCom(name))
+        return std::nullopt;
+    const auto digits = name.substr(3);
+    if (digits.empty() || digits.size() > 3)
+        return std::nullopt;
+    int number = 0;
+    for (const char c : digits) {
+        if (c < '0' || c > '9')
+            return std::nullopt;
+        number = number * 10 + (c - '0');
+    }
+    if (number < kFirstPort || number > kLastPort)
+        return std::nullopt;
+    return number;
+}
+
+#ifndef Q_OS_WIN
+std::optional<std::string> usualDevice(int number)
+{
+    if (number >= 1 && number <= 4)
+        return "/dev/ttyS" + std::to_string(number - 1);
+    if (number >= 5 && number <= 10)
+        return "/dev/ttyUSB" + std::to_string(number - 5);
+    if (number >= 11 && number <= 16)
+        return "/dev/ttyACM" + std::to_string(number - 11);
+    return std::nullopt;
+}
+#endif
+
+}  // namespace
+
+PortMap PortMap::fromText(std::string_view text)
+{
+    PortMap map;
+    while (!text.empty()) {
+        const auto end = text.find('\n');
+        auto line = text.substr(0, end);
+        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
+
+        if (!line.empty() && line.back() == '\r')
+            line.remove_suffix(1);
+        line = trimmed(line);
+        const auto equals = line.find('=');
+        if (line.empty() || line[0] == '#' || equals == std::string_view::npos)
+            continue;
+        const auto port = portOf(trimmed(line.substr(0, equals)));
+        const auto device = trimmed(line.substr(equals + 1));
+        if (!port || device.empty() || device.find('\0') != std::string_view::npos)
+            continue;
+        map.assigned_[*port] = std::string(device);
+    }
+    return map;
+}
+
+PortMap PortMap::fromFile(const QString& path)
+{
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray text = file.read(kMaxFileSize + 1);
+    if (text.size() > kMaxFileSize)
+        return {};
+    return fromText(std::string_view(text.constData(), std::size_t(text.size())));
+}
+
+std::optional<std::string> PortMap::device(int number) const
+{
+#ifdef Q_OS_WIN
+    if (number < kFirstPort)
+        return std::nullopt;
+    return "COM" + std::to_string(number);
+#else
+    const auto found = assigned_.find(number);
+    if (found != assigned_.end())
+        return found->second;
+    return usualDevice(number);
+#endif
+}
+
+}  // namespace korvel::platform

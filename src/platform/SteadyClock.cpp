@@ -1,0 +1,13 @@
+#include "platform/SteadyClock.h"
+
+#include <chrono>
+
+namespace korvel::platform {
+
+long long SteadyClock::wholeSeconds()
+{
+    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::seconds>(sinceStart).count();
+}
+
+}  // namespace korvel::platform

@@ -1,0 +1,173 @@
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <unistd.h>
+
+#include "PtyPair.h"
+#include "platform/DeviceSerialPort.h"
+
+using korvel::link::PortError;
+using korvel::platform::DeviceSerialPort;
+using korvel::platform::PortMap;
+
+namespace {
+
+constexpr char kXon = 0x11;
+constexpr char kXoff = 0x13;
+
+void prepare(DeviceSerialPort& port, int number)
+{
+    port.setPortNumber(number);
+    port.setLineSettings("115200,n,8,1");
+    port.setXonXoff(true);
+}
+
+class SerialOverPty : public ::testing::Test {
+protected:
+    SerialOverPty()
+    {
+        prepare(port, 3);
+        port.open();
+    }
+
+    // Runs events until `count` bytes have been read from the port in all.
+    bool readUntil(std::size_t count)
+    {
+        return runEventsUntil([&] {
+            input += port.readAll();
+            return input.size() >= count;
+        });
+    }
+
+    bool masterReceives(std::size_t count)
+    {
+        return runEventsUntil([&] { return pty.received().size() >= count; });
+    }
+
+    // The far end pauses our output; returns once the port has taken the XOFF.
+    void pauseOutput()
+    {
+        pty.send({&kXoff, 1});
+        pty.send("<");
+        ASSERT_TRUE(readUntil(input.size() + 1));
+    }
+
+    PtyPair pty;
+    DeviceSerialPort port {pty.portMap(3)};
+    std::string input;
+};
+
+TEST_F(SerialOverPty, PortHeldOpenCannotBeOpenedAgainUnderAnyName)
+{
+    QTemporaryDir dir;
+    const std::string alias = dir.filePath("alias").toStdString();
+    ASSERT_EQ(::symlink(pty.slavePath().c_str(), alias.c_str()), 0);
+
+    for (const auto& map : {pty.portMap(3), PortMap::fromText("COM3=" + alias)}) {
+        DeviceSerialPort other(map);
+        prepare(other, 3);
+        EXPECT_THROW(other.open(), PortError);
+        EXPECT_FALSE(other.isOpen());
+        EXPECT_NE(other.lastEventCode(), 0);
+    }
+
+    port.write("still ours");
+    EXPECT_TRUE(masterReceives(10));
+    EXPECT_EQ(pty.received(), "still ours");
+
+    port.close();
+    DeviceSerialPort next(pty.portMap(3));
+    prepare(next, 3);
+    EXPECT_NO_THROW(next.open());
+}
+
+TEST(SerialPortOpening, PortWithoutUsableDeviceFails)
+{
+    DeviceSerialPort missing(PortMap::fromText("COM3=/dev/korvel-no-such-device"));
+    prepare(missing, 3);
+    EXPECT_THROW(missing.open(), PortError);
+    EXPECT_EQ(missing.lastEventCode(), QSerialPort::DeviceNotFoundError);
+
+    for (const int number : {0, 17, -1}) {
+        DeviceSerialPort unmapped {PortMap()};
+        prepare(unmapped, number);
+        EXPECT_THROW(unmapped.open(), PortError) << number;
+        EXPECT_FALSE(unmapped.isOpen());
+    }
+}
+
+TEST_F(SerialOverPty, OnlyXonResumesOutputPausedByXoff)
+{
+    pauseOutput();
+    port.write("hello");
+    pty.send("a");  // any character other than XON leaves the output paused
+    ASSERT_TRUE(readUntil(2));
+
+    // Nothing drains while paused: once the transmit queue is full the write
+    // gives up after its bounded wait.
+    EXPECT_THROW(port.write(std::string(600, 'U')), PortError);
+    EXPECT_EQ(port.lastEventCode(), QSerialPort::TimeoutError);
+    EXPECT_EQ(pty.received(), "");
+
+    pty.send({&kXon, 1});
+    pty.send(">");
+    const std::size_t queued = DeviceSerialPort::kTransmitQueueSize;
+    EXPECT_TRUE(masterReceives(queued));
+    EXPECT_EQ(pty.received(), "hello" + std::string(queued - 5, 'U'));
+    EXPECT_TRUE(readUntil(3));
+    EXPECT_EQ(input, "<a>");
+}
+
+TEST_F(SerialOverPty, DiscardedOutputIsNeverSent)
+{
+    pauseOutput();
+    port.write("dropped");
+    port.discardOutput();
+    pty.send({&kXon, 1});
+    port.write("kept");
+    EXPECT_TRUE(masterReceives(4));
+    EXPECT_EQ(pty.received(), "kept");
+    EXPECT_EQ(port.lastEventCode(), 0);
+}
+
+TEST_F(SerialOverPty, FarEndClosingIsAPortError)
+{
+    pty.hangUp();
+    bool failed = false;
+    EXPECT_TRUE(runEventsUntil([&] {
+        try {
+            port.readAll();
+        } catch (const PortError&) {
+            failed = true;
+        }
+        return failed;
+    }));
+    EXPECT_NE(port.lastEventCode(), 0);
+    EXPECT_THROW(port.bytesWaiting(), PortError);
+    EXPECT_THROW(port.write("x"), PortError);
+    port.close();
+    EXPECT_FALSE(port.isOpen());
+}
+
+TEST_F(SerialOverPty, EveryByteButXonXoffPassesUnchangedBothWays)
+{
+    std::string everyByte;
+    for (int value = 0; value < 256; ++value)
+        everyByte += char(value);
+    std::string outgoing;
+    for (int copy = 0; copy < 8; ++copy)
+        outgoing += everyByte;
+
+    port.write(outgoing);
+    EXPECT_TRUE(masterReceives(outgoing.size()));
+    EXPECT_EQ(pty.received(), outgoing);
+
+    std::string incoming = everyByte;
+    incoming.erase(std::size_t(kXoff), 1);
+    incoming.erase(std::size_t(kXon), 1);
+    pty.send(incoming);
+    EXPECT_TRUE(readUntil(incoming.size()));
+    EXPECT_EQ(input, incoming);
+    EXPECT_EQ(port.lastEventCode(), 0);
+}
+
+}  // namespace

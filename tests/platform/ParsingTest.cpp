@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "link/SerialPort.h"
+#include "platform/LineSettings.h"
+#include "platform/PortMap.h"
+
+using korvel::link::PortError;
+using korvel::platform::parseLineSettings;
+using korvel::platform::PortMap;
+
+namespace {
+
+TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
+{
+    const PortMap map = PortMap::fromText(
+        "# ports of this bench\n"
+        "COM3=/dev/ttyUSB7\n"
+        "  com4 =\t/dev/serial/by-id/usb-FTDI  \r\n"
+        "COM5 = /dev/first\n"
+        "COM5=/dev/second\n"
+        "#COM6=/dev/commented\n"
+        "COM 7=/dev/blank-inside-name\n"
+        "COM8=\n"
+        "COMX=/dev/no-number\n"
+        "COM17=/dev/out-of-range\n"
+        "COM0=/dev/out-of-range\n"
+        "COM-1=/dev/out-of-range\n"
+        "garbage\n"
+        "COM9=/dev/last-line-without-end");
+
+    const std::pair<int, const char*> expected[] = {
+        {1, "/dev/ttyS0"},    {2, "/dev/ttyS1"},    {3, "/dev/ttyUSB7"},
+        {4, "/dev/serial/by-id/usb-FTDI"},         {5, "/dev/second"},
+        {6, "/dev/ttyUSB1"},  {7, "/dev/ttyUSB2"},  {8, "/dev/ttyUSB3"},
+        {9, "/dev/last-line-without-end"},          {10, "/dev/ttyUSB5"},
+        {11, "/dev/ttyACM0"}, {16, "/dev/ttyACM5"},
+    };
+    for (const auto& [number, device] : expected)
+        EXPECT_EQ(map.device(number), device) << "COM" << number;
+    for (const int number : {0, 17, -1, 100})
+        EXPECT_EQ(map.device(number), std::nullopt) << "COM" << number;
+}
+
+TEST(PortMap, MissingFileGivesTheUsualDevices)
+{
+    const PortMap map = PortMap::fromFile("/nonexistent/AVRBootloaderKorvel.ports");
+    EXPECT_EQ(map.device(1), "/dev/ttyS0");
+    EXPECT_EQ(map.device(10), "/dev/ttyUSB5");
+    EXPECT_EQ(map.device(16), "/dev/ttyACM5");
+}
+
+TEST(LineSettings, ReadsTheFourFields)
+{
+    const auto usual = parseLineSettings("115200,n,8,1");
+    EXPECT_EQ(usual.baudRate, 115200);
+    EXPECT_EQ(usual.parity, QSerialPort::NoParity);
+    EXPECT_EQ(usual.dataBits, QSerialPort::Data8);
+    EXPECT_EQ(usual.stopBits, QSerialPort::OneStop);
+
+    const auto other = parseLineSettings(" 9600 , E , 7 , 1.5 ");
+    EXPECT_EQ(other.baudRate, 9600);
+    EXPECT_EQ(other.parity, QSerialPort::EvenParity);
+    EXPECT_EQ(other.dataBits, QSerialPort::Data7);
+    EXPECT_EQ(other.stopBits, QSerialPort::OneAndHalfStop);
+
+    EXPECT_EQ(parseLineSettings("300,o,5,2").parity, QSerialPort::OddParity);
+    EXPECT_EQ(parseLineSettings("300,m,6,2").parity, QSerialPort::MarkParity);
+    EXPECT_EQ(parseLineSettings("300,s,6,2").stopBits, QSerialPort::TwoStop);
+}
+
+TEST(LineSettings, RejectsAnythingElse)
+{
+    for (const char* text : {"", "115200", "115200,n,8", "115200,n,8,1,1", "0,n,8,1", "-9600,n,8,1",
+                             "fast,n,8,1", "115200x,n,8,1", "99999999999,n,8,1", "115200,x,8,1",
+                             "115200,no,8,1", "115200,,8,1", "115200,n,4,1", "115200,n,9,1",
+                             "115200,n,8,3", "115200,n,8,1.0", "115200;n;8;1"})
+        EXPECT_THROW(parseLineSettings(text), PortError) << '"' << text << '"';
+}
+
+}  // namespace
