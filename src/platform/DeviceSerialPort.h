@@ -10,7 +10,10 @@
 namespace korvel::platform {
 
 // The serial line on a real device through QSerialPort. Port numbers become
-// devices through a PortMap. Settings and flow control apply at the next open.
+// devices through a PortMap; line settings and flow control apply at the next
+// open. An open port is held exclusively. After a read, write or resource
+// error (the other end closed, the adapter was unplugged) writing and reading
+// throw until the port is opened again.
 class DeviceSerialPort final : public link::SerialPort {
 public:
     // Most bytes waiting in our transmit queue; a write waits for room beyond.

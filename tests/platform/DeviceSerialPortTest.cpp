@@ -82,7 +82,8 @@ TEST_F(SerialOverPty, PortHeldOpenCannotBeOpenedAgainUnderAnyName)
 
 TEST(SerialPortOpening, PortWithoutUsableDeviceFails)
 {
-    DeviceSerialPort missing(PortMap::fromText("COM3=/dev/korvel-no-such-device"));
+    QTemporaryDir dir;
+    DeviceSerialPort missing(PortMap::fromText("COM3=" + dir.filePath("no-such-device").toStdString()));
     prepare(missing, 3);
     EXPECT_THROW(missing.open(), PortError);
     EXPECT_EQ(missing.lastEventCode(), QSerialPort::DeviceNotFoundError);
