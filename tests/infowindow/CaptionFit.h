@@ -20,8 +20,9 @@ inline std::vector<std::string> controlsWithClippedCaptions(const QWidget& windo
         if (const auto* label = qobject_cast<const QLabel*>(control)) {
             if (label->text().isEmpty())
                 continue;
+            // A single line fits when its ink ends inside the label.
             const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
-                                                : metrics.horizontalAdvance(label->text()) <= label->width();
+                                                : metrics.boundingRect(label->text()).right() < label->width();
             if (!fits)
                 report(*label);
         } else if (const auto* box = qobject_cast<const QCheckBox*>(control)) {

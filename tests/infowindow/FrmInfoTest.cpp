@@ -79,17 +79,6 @@ TEST_F(ShownInfoWindow, AltCClosesItThroughTheCloseButton)
     EXPECT_EQ(clicks.count(), 1);
 }
 
-TEST_F(ShownInfoWindow, ClicksBesideTheCloseButtonDoNothing)
-{
-    for (const char* name : {"ImgLogo", "LblWarning", "LblVersion", "Frame1"}) {
-        SCOPED_TRACE(name);
-        QTest::mouseClick(window.findChild<QWidget*>(QLatin1String(name)), Qt::LeftButton);
-        EXPECT_FALSE(window.isHidden());
-    }
-    QTest::mouseClick(closeButton(), Qt::LeftButton);
-    EXPECT_TRUE(window.isHidden());
-}
-
 TEST(InfoWindow, ShowsTheProgramVersion)
 {
     FrmInfo window;

@@ -1,0 +1,233 @@
+#include "mainwindow/FrmMain.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+
+#include "KorvelResources.h"
+#include "infowindow/FrmInfo.h"
+#include "infowindow/WindowMeasures.h"
+#include "mainwindow/MainWindowFrontEnd.h"
+#include "platform/PortMap.h"
+#include "platform/ProgramInfo.h"
+
+namespace korvel {
+
+using windows::px;
+
+FrmMain::FrmMain(const MainWindowSetup& setup)
+    : CmdLineMode(setup.CmdLineMode), port_(setup.port), files_(setup.files), settingsPath_(setup.settingsPath)
+{
+    resources::ensureLoaded();
+    setObjectName(QStringLiteral("FrmMain"));
+    setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    setWindowIcon(QIcon(resources::kIcon));
+    // Small enough that every caption fits its control with the usual Linux faces.
+    setFont(windows::windowFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")}, 7.5));
+    resize(px(9375), px(7050));
+    createControls();
+
+    TmrSyn.setInterval(5000);
+    TmrShowLine.setInterval(1000);
+    TmrWaitAnsw.setInterval(60);
+    TmrWaitAnsw.setEnabled(true);
+
+    if (!CmdLineMode) {
+        frontEnd_ = std::make_unique<MainWindowFrontEnd>(*this);
+        link_ = std::make_unique<link::BootloaderLink>(
+            link::LinkSeams{port_, *frontEnd_, TmrSyn, TmrWaitAnsw, TmrShowLine, clock_, events_, files_},
+            link::Flavour{});
+    }
+}
+
+FrmMain::~FrmMain() = default;
+
+void FrmMain::Form_Load()
+{
+    arrangeForMode();
+    fillPortList();
+    appendVersionToCaption();
+}
+
+void FrmMain::arrangeForMode()
+{
+    if (CmdLineMode) {
+        resize(width(), px(2100));
+        LblCmdLin->show();
+        LblCmdLin->resize(px(5500), LblCmdLin->height());
+        LblLineSent->move(LblLineSent->x(), px(920));
+        return;
+    }
+    for (QWidget* control : std::initializer_list<QWidget*>{ImgBoardA, ImgBoardE, ImgBoardB, ImgBoardC, ImgBoardD,
+                                                            FraCom, FraFile, LblExec, LblFwVer, LblStatus, Line1,
+                                                            Line2, Line3, Line4, CmdBtnInfo, CmdBtnExit})
+        control->show();
+}
+
+void FrmMain::fillPortList()
+{
+    for (int number = platform::kFirstPort; number <= platform::kLastPort; ++number) {
+        if (CheckCom(number))
+            CmbBoxCom->addItem(QStringLiteral("Com") + QString::number(number), number);
+    }
+    // With no port at all the list stays without a selection.
+    if (CmbBoxCom->count() > 0)
+        CmbBoxCom->setCurrentIndex(0);
+}
+
+void FrmMain::appendVersionToCaption()
+{
+    setWindowTitle(windowTitle() + QStringLiteral(" - V ") + windows::versionNumberText(kVersionMajor, kVersionMinor));
+}
+
+bool FrmMain::CheckCom(int NCom)
+{
+    const int previousNumber = port_.portNumber();
+    const bool wasOpen = port_.isOpen();
+    if (wasOpen)
+        port_.close();
+    port_.setPortNumber(NCom);
+    port_.close();
+
+    bool opened = false;
+    try {
+        port_.open();
+        opened = true;
+    } catch (const link::PortError&) {
+    }
+    port_.close();
+
+    if (NCom != previousNumber)
+        port_.setPortNumber(previousNumber);
+    if (wasOpen) {
+        try {
+            port_.open();
+        } catch (const link::PortError&) {
+        }
+    }
+    return opened;
+}
+
+void FrmMain::SetIdleState()
+{
+    CmdBtnDwl->show();
+    CmdBtnCanc->hide();
+    for (QWidget* control : {CmdBtnFLASH, CmdBtnExit, CmdBtnInfo, CmdBtnDwl, CmdBtnEEP})
+        control->setEnabled(true);
+    LblExec->setText(QStringLiteral("Idle"));
+    LblLineSent->hide();
+    LblLineSent->clear();
+    for (QWidget* control : std::initializer_list<QWidget*>{CmbBoxCom, EEPCheck, FLASHCheck, TxtBoxFLASHFile,
+                                                            TxtBoxEEPFile})
+        control->setEnabled(true);
+}
+
+void FrmMain::SetBusyState()
+{
+    for (QWidget* control : {CmdBtnFLASH, CmdBtnExit, CmdBtnInfo, CmdBtnDwl, CmdBtnEEP})
+        control->setEnabled(false);
+    LblExec->clear();
+    CancelRequested = false;
+    CmdBtnCanc->show();
+    CmdBtnCanc->setEnabled(true);
+    CmdBtnCanc->raise();
+    CmdBtnDwl->hide();
+    for (QWidget* control : std::initializer_list<QWidget*>{CmbBoxCom, EEPCheck, FLASHCheck, TxtBoxFLASHFile,
+                                                            TxtBoxEEPFile})
+        control->setEnabled(false);
+}
+
+void FrmMain::DownloadFiles()
+{
+    if (!link_ || downloadRunning_)
+        return;
+    link::DownloadChoice choice;
+    choice.flash = FLASHCheck->checkState() != Qt::Unchecked;
+    choice.eeprom = EEPCheck->checkState() != Qt::Unchecked;
+    choice.flashPath = TxtBoxFLASHFile->text().toStdString();
+    choice.eepromPath = TxtBoxEEPFile->text().toStdString();
+    if (CmbBoxCom->currentIndex() >= 0)
+        choice.port = CmbBoxCom->currentData().toInt();
+
+    downloadRunning_ = true;
+    link_->DownloadFiles(choice);
+    downloadRunning_ = false;
+    if (closeRequested_)
+        close();
+}
+
+void FrmMain::AutoSelect(QWidget* SelObject)
+{
+    if (auto* textBox = qobject_cast<QLineEdit*>(SelObject)) {
+        textBox->setSelection(0, textBox->text().size());
+    } else if (auto* list = qobject_cast<QComboBox*>(SelObject); list && list->lineEdit()) {
+        list->lineEdit()->setCursorPosition(0);
+    }
+}
+
+void FrmMain::CmdBtnDwl_Click()
+{
+    DownloadFiles();
+}
+
+void FrmMain::CmdBtnCanc_Click()
+{
+    CancelRequested = true;
+    CmdBtnCanc->setEnabled(false);
+}
+
+void FrmMain::cancelKeyPressed()
+{
+    if (CmdBtnCanc->isVisible() && CmdBtnCanc->isEnabled())
+        CmdBtnCanc->click();
+}
+
+void FrmMain::CmdBtnInfo_Click()
+{
+    FrmInfo::showModal();
+}
+
+void FrmMain::CmdBtnExit_Click()
+{
+    if (close())
+        QCoreApplication::quit();
+}
+
+void FrmMain::closeEvent(QCloseEvent* event)
+{
+    if (downloadRunning_) {
+        // The download runs inside this window's click handler: stop it at its
+        // next cancellation point and close once it has wound up.
+        closeRequested_ = true;
+        CancelRequested = true;
+        event->ignore();
+        return;
+    }
+    Form_Unload();
+    event->accept();
+}
+
+void FrmMain::Form_Unload()
+{
+    if (port_.isOpen())
+        port_.close();
+}
+
+void FrmMain::showEvent(QShowEvent* event)
+{
+    if (!centred_) {
+        centred_ = true;
+        if (const QScreen* shown = screen())
+            move(shown->availableGeometry().center() - rect().center());
+    }
+    QWidget::showEvent(event);
+}
+
+}  // namespace korvel

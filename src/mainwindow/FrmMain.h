@@ -1,0 +1,155 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <memory>
+
+#include "link/BootloaderLink.h"
+#include "link/HexFile.h"
+#include "link/SerialPort.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtTimer.h"
+#include "platform/SteadyClock.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QGroupBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace korvel {
+
+class MainWindowFrontEnd;
+
+// What the main window is built with.
+struct MainWindowSetup {
+    bool CmdLineMode = false;     // compact progress display of a command-line run
+    link::SerialPort& port;       // used by the port probe and by the download
+    link::HexFiles& files;        // the HEX files the download reads
+    QString settingsPath;         // the settings file beside the executable
+};
+
+// The program's main window: port choice, file choice, download, progress,
+// Info and Exit; in a command-line run, a small progress display.
+class FrmMain : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit FrmMain(const MainWindowSetup& setup);
+    ~FrmMain() override;
+
+    // Arranges the window for its mode, lists the ports that open and puts the
+    // version into the caption. Called once, before the window is first shown.
+    void Form_Load();
+
+    // True when port NCom can be opened. Leaves the port's number and open
+    // state as it found them.
+    bool CheckCom(int NCom);
+
+    void SetIdleState();
+    void SetBusyState();
+    bool isCancelRequested() const { return CancelRequested; }
+
+    // Runs one download with the choices of the window, from start to end.
+    void DownloadFiles();
+
+    // Selects the text of a text box; for other controls moves the caret to
+    // the start of their text.
+    void AutoSelect(QWidget* SelObject);
+
+    // What a command-line run drives with its own download.
+    link::Timer& synTimer() { return TmrSyn; }
+    link::Timer& waitAnswTimer() { return TmrWaitAnsw; }
+    link::Timer& showLineTimer() { return TmrShowLine; }
+    QLabel& commandLineLog() { return *LblCmdLin; }
+    QLabel& lineSentLabel() { return *LblLineSent; }
+    QString caption() const { return windowTitle(); }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+
+private:
+    friend class MainWindowFrontEnd;
+
+    void createControls();
+    void createPictures();
+    void createSerialFrame();
+    void createFileFrame();
+    void createStatusRow();
+    void createBottomButtons();
+    void setTabOrder();
+
+    void arrangeForMode();
+    void fillPortList();
+    void appendVersionToCaption();
+    void Form_Unload();
+
+    void CmdBtnDwl_Click();
+    void CmdBtnCanc_Click();
+    void CmdBtnInfo_Click();
+    void CmdBtnExit_Click();
+    void cancelKeyPressed();
+
+    const bool CmdLineMode;
+    link::SerialPort& port_;
+    link::HexFiles& files_;
+    const QString settingsPath_;
+
+    bool CancelRequested = false;
+    bool downloadRunning_ = false;
+    bool closeRequested_ = false;  // the window was closed while a download ran
+    bool centred_ = false;
+
+    QLabel* ImgKorvel = nullptr;
+    QLabel* ImgBoardE = nullptr;
+    QLabel* ImgBoardA = nullptr;
+    QLabel* ImgBoardB = nullptr;
+    QLabel* ImgBoardC = nullptr;
+    QLabel* ImgBoardD = nullptr;
+
+    QGroupBox* FraCom = nullptr;
+    QLabel* LblCom = nullptr;
+    QComboBox* CmbBoxCom = nullptr;
+    QLabel* LblBaud = nullptr;
+    QLabel* LblBitxchr = nullptr;
+    QLabel* LblStopBit = nullptr;
+    QLabel* LblParity = nullptr;
+    QLabel* LblFlow = nullptr;
+
+    QGroupBox* FraFile = nullptr;
+    QCheckBox* FLASHCheck = nullptr;
+    QLineEdit* TxtBoxFLASHFile = nullptr;
+    QPushButton* CmdBtnFLASH = nullptr;
+    QCheckBox* EEPCheck = nullptr;
+    QLineEdit* TxtBoxEEPFile = nullptr;
+    QPushButton* CmdBtnEEP = nullptr;
+    QPushButton* CmdBtnDwl = nullptr;
+    QPushButton* CmdBtnCanc = nullptr;
+
+    QFrame* Line1 = nullptr;
+    QFrame* Line2 = nullptr;
+    QFrame* Line3 = nullptr;
+    QFrame* Line4 = nullptr;
+    QLabel* LblStatus = nullptr;
+    QLabel* LblExec = nullptr;
+    QLabel* LblLineSent = nullptr;
+    QLabel* LblFwVer = nullptr;
+
+    QPushButton* CmdBtnInfo = nullptr;
+    QPushButton* CmdBtnExit = nullptr;
+    QLabel* LblCmdLin = nullptr;
+
+    platform::QtTimer TmrSyn;
+    platform::QtTimer TmrShowLine;
+    platform::QtTimer TmrWaitAnsw;
+    platform::SteadyClock clock_;
+    platform::QtEventPump events_;
+    std::unique_ptr<MainWindowFrontEnd> frontEnd_;
+    // The interactive download; none in a command-line run, which drives its own.
+    std::unique_ptr<link::BootloaderLink> link_;
+};
+
+}  // namespace korvel

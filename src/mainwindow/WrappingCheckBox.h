@@ -1,0 +1,20 @@
+#pragma once
+
+#include <QCheckBox>
+
+namespace korvel {
+
+// A check box whose caption wraps onto further lines within its width, so a
+// long caption in a narrow, tall box stays readable.
+class WrappingCheckBox : public QCheckBox {
+    Q_OBJECT
+
+public:
+    WrappingCheckBox(const QString& text, QWidget* parent);
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    bool hitButton(const QPoint& pos) const override;
+};
+
+}  // namespace korvel
