@@ -72,15 +72,4 @@ ParseError parseRecord(std::string_view text, Record& record) {
     return ParseError::None;
 }
 
-const char* describe(ParseError error) {
-    switch (error) {
-    case ParseError::None: return "valid";
-    case ParseError::Malformed: return "malformed record";
-    case ParseError::BadChecksum: return "bad checksum";
-    case ParseError::BadType: return "unknown record type";
-    case ParseError::BadLayout: return "wrong data length for the record type";
-    }
-    return "invalid";
-}
-
 }  // namespace intelhex

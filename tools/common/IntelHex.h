@@ -43,6 +43,4 @@ std::string encodeRecord(const Record& record);
 // Parses exactly one record (no line end). On success fills `record`.
 ParseError parseRecord(std::string_view text, Record& record);
 
-const char* describe(ParseError error);
-
 }  // namespace intelhex

@@ -83,7 +83,9 @@ ParseOutcome parseOptions(int argc, char** argv, SimOptions& options, std::strin
         {"--pace", positive(options.paceBaud)},
     };
     const std::map<std::string_view, bool*> flags{
-        {"--once", &options.once},         {"--silent", &options.silent}, {"--no-phase2", &options.noPhase2},
+        {"--once", &options.once},
+        {"--silent", &options.silent},
+        {"--no-phase2", &options.noPhase2},
         {"--noise", &options.noise},
     };
     for (int i = 1; i < argc; ++i) {
