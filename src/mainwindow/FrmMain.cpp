@@ -14,6 +14,7 @@
 #include "KorvelResources.h"
 #include "infowindow/FrmInfo.h"
 #include "infowindow/WindowMeasures.h"
+#include "mainwindow/FileNameBox.h"
 #include "mainwindow/MainWindowFrontEnd.h"
 #include "platform/PortMap.h"
 #include "platform/ProgramInfo.h"
@@ -54,6 +55,7 @@ void FrmMain::Form_Load()
     arrangeForMode();
     fillPortList();
     appendVersionToCaption();
+    LoadSettings(settingsPath_);
 }
 
 void FrmMain::arrangeForMode()
@@ -218,6 +220,7 @@ void FrmMain::Form_Unload()
 {
     if (port_.isOpen())
         port_.close();
+    SaveSettings(settingsPath_);
 }
 
 void FrmMain::showEvent(QShowEvent* event)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 #include <memory>
 
@@ -13,6 +14,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QFileDialog;
 class QFrame;
 class QGroupBox;
 class QLabel;
@@ -21,6 +23,7 @@ class QPushButton;
 
 namespace korvel {
 
+class FileNameBox;
 class MainWindowFrontEnd;
 
 // What the main window is built with.
@@ -40,8 +43,9 @@ public:
     explicit FrmMain(const MainWindowSetup& setup);
     ~FrmMain() override;
 
-    // Arranges the window for its mode, lists the ports that open and puts the
-    // version into the caption. Called once, before the window is first shown.
+    // Arranges the window for its mode, lists the ports that open, puts the
+    // version into the caption and applies the settings file. Called once,
+    // before the window is first shown.
     void Form_Load();
 
     // True when port NCom can be opened. Leaves the port's number and open
@@ -87,6 +91,17 @@ private:
     void appendVersionToCaption();
     void Form_Unload();
 
+    void LoadSettings(const QString& FileName);
+    void SaveSettings(const QString& FileName);
+    void SetDefaultSettings();
+
+    void CmdBtnFLASH_Click();
+    void CmdBtnEEP_Click();
+    void browseFor(QLineEdit& box, const QString& title);
+    QFileDialog& browseDialog();
+    void TxtBoxFLASHFile_OLEDragDrop(const QStringList& files);
+    void TxtBoxEEPFile_OLEDragDrop(const QStringList& files);
+
     void CmdBtnDwl_Click();
     void CmdBtnCanc_Click();
     void CmdBtnInfo_Click();
@@ -121,10 +136,10 @@ private:
 
     QGroupBox* FraFile = nullptr;
     QCheckBox* FLASHCheck = nullptr;
-    QLineEdit* TxtBoxFLASHFile = nullptr;
+    FileNameBox* TxtBoxFLASHFile = nullptr;
     QPushButton* CmdBtnFLASH = nullptr;
     QCheckBox* EEPCheck = nullptr;
-    QLineEdit* TxtBoxEEPFile = nullptr;
+    FileNameBox* TxtBoxEEPFile = nullptr;
     QPushButton* CmdBtnEEP = nullptr;
     QPushButton* CmdBtnDwl = nullptr;
     QPushButton* CmdBtnCanc = nullptr;
@@ -141,6 +156,11 @@ private:
     QPushButton* CmdBtnInfo = nullptr;
     QPushButton* CmdBtnExit = nullptr;
     QLabel* LblCmdLin = nullptr;
+
+    // Shared by both browse buttons; created when first needed.
+    QFileDialog* BrowseDialog = nullptr;
+    // The last file chosen in the dialog, offered as the starting name.
+    QString browseFileName_;
 
     platform::QtTimer TmrSyn;
     platform::QtTimer TmrShowLine;

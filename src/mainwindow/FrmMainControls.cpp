@@ -5,7 +5,6 @@
 #include <QFrame>
 #include <QGroupBox>
 #include <QLabel>
-#include <QLineEdit>
 #include <QPixmap>
 #include <QPushButton>
 #include <QShortcut>
@@ -13,6 +12,7 @@
 #include "KorvelResources.h"
 #include "infowindow/WindowMeasures.h"
 #include "mainwindow/ClassicFrame.h"
+#include "mainwindow/FileNameBox.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/WrappingCheckBox.h"
 
@@ -143,18 +143,31 @@ void FrmMain::createFileFrame()
                        twipsRect(120, 360, 1695, 495));
     FLASHCheck->setToolTip(QStringLiteral("Enable download to target FLASH."));
     FLASHCheck->setChecked(true);
-    TxtBoxFLASHFile = named(new QLineEdit(FraFile), "TxtBoxFLASHFile", twipsRect(1920, 480, 5775, 285));
+    TxtBoxFLASHFile = named(new FileNameBox(FraFile), "TxtBoxFLASHFile", twipsRect(1920, 480, 5775, 285));
     TxtBoxFLASHFile->setToolTip(QStringLiteral("FLASH file to download."));
+    connect(TxtBoxFLASHFile, &FileNameBox::filesDropped, this, &FrmMain::TxtBoxFLASHFile_OLEDragDrop);
     CmdBtnFLASH = button(FraFile, "CmdBtnFLASH", QStringLiteral("&Browse"), twipsRect(7920, 480, 735, 315),
                          QStringLiteral("Select FLASH file to download."));
+    connect(CmdBtnFLASH, &QPushButton::clicked, this, &FrmMain::CmdBtnFLASH_Click);
 
     EEPCheck = named(new WrappingCheckBox(QStringLiteral("EEPROM       (data, parameters)"), FraFile), "EEPCheck",
                      twipsRect(120, 960, 1695, 495));
     EEPCheck->setToolTip(QStringLiteral("Enable download to target EEPROM."));
-    TxtBoxEEPFile = named(new QLineEdit(FraFile), "TxtBoxEEPFile", twipsRect(1920, 1080, 5775, 285));
+    TxtBoxEEPFile = named(new FileNameBox(FraFile), "TxtBoxEEPFile", twipsRect(1920, 1080, 5775, 285));
     TxtBoxEEPFile->setToolTip(QStringLiteral("EEPROM file to download."));
+    connect(TxtBoxEEPFile, &FileNameBox::filesDropped, this, &FrmMain::TxtBoxEEPFile_OLEDragDrop);
     CmdBtnEEP = button(FraFile, "CmdBtnEEP", QStringLiteral("B&rowse"), twipsRect(7920, 1080, 735, 315),
                        QStringLiteral("Select EEPROM file to download."));
+    connect(CmdBtnEEP, &QPushButton::clicked, this, &FrmMain::CmdBtnEEP_Click);
+
+    // The greyed state comes only from the settings file; once the user
+    // changes such a box it is a plain ticked-or-not box again.
+    for (QCheckBox* box : {FLASHCheck, EEPCheck}) {
+        connect(box, &QCheckBox::stateChanged, box, [box](int state) {
+            if (state != Qt::PartiallyChecked)
+                box->setTristate(false);
+        });
+    }
 
     CmdBtnDwl = button(FraFile, "CmdBtnDwl", QStringLiteral("&Synch to target Bootloader..."),
                        twipsRect(3240, 1560, 2415, 495),

@@ -2,6 +2,7 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QFile>
 #include <QTest>
 
 std::string portsText(const std::map<int, std::string>& devices)
@@ -17,8 +18,28 @@ std::string portsText(const std::map<int, std::string>& devices)
 }
 
 MainWindowRig::MainWindowRig(const std::map<int, std::string>& devices, bool cmdLineMode)
-    : port(korvel::platform::PortMap::fromText(portsText(devices))), window({cmdLineMode, port, files, QString()})
+    : port(korvel::platform::PortMap::fromText(portsText(devices)))
+    , window({cmdLineMode, port, files, settingsPath()})
 {
+    writeSettings(devices.empty() ? "-1\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n" : "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n");
+}
+
+QString MainWindowRig::settingsPath() const
+{
+    return programDir.filePath(QStringLiteral("AVRBootloaderKorvel.cfg"));
+}
+
+void MainWindowRig::writeSettings(const QByteArray& content)
+{
+    QFile file(settingsPath());
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        throw std::runtime_error("cannot write the settings file");
+}
+
+QByteArray MainWindowRig::settingsContent() const
+{
+    QFile file(settingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
 }
 
 bool loadAndShow(MainWindowRig& rig)

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QMessageBox>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <map>
 #include <memory>
@@ -16,10 +17,16 @@
 // other port from COM1 to COM16 a device that does not exist.
 std::string portsText(const std::map<int, std::string>& devices);
 
-// The main window on a real serial port whose ports are mapped by `devices`.
+// The main window on a real serial port whose ports are mapped by `devices`,
+// with a settings file of its own that holds the default choices.
 struct MainWindowRig {
     MainWindowRig(const std::map<int, std::string>& devices, bool cmdLineMode);
 
+    QString settingsPath() const;
+    void writeSettings(const QByteArray& content);
+    QByteArray settingsContent() const;
+
+    QTemporaryDir programDir;
     korvel::platform::DeviceSerialPort port;
     korvel::link::DiskHexFiles files;
     korvel::FrmMain window;

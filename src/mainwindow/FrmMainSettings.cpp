@@ -1,0 +1,85 @@
+// The settings file seen from the main window: its five values are the port
+// list position, the two check boxes and the two file name boxes.
+#include <QCheckBox>
+#include <QComboBox>
+
+#include "mainwindow/FileNameBox.h"
+#include "mainwindow/FrmMain.h"
+#include "platform/ProgramInfo.h"
+#include "platform/messages.h"
+#include "settings/SettingsFile.h"
+
+namespace korvel {
+
+namespace {
+
+enum CheckValue { kUnticked = 0, kTicked = 1, kGreyed = 2 };
+
+int checkValue(const QCheckBox& box)
+{
+    switch (box.checkState()) {
+    case Qt::Checked:
+        return kTicked;
+    case Qt::PartiallyChecked:
+        return kGreyed;
+    case Qt::Unchecked:
+        break;
+    }
+    return kUnticked;
+}
+
+void setCheckValue(QCheckBox& box, int value)
+{
+    box.setTristate(value == kGreyed);
+    box.setCheckState(value == kGreyed ? Qt::PartiallyChecked : value == kTicked ? Qt::Checked : Qt::Unchecked);
+}
+
+void warn(QWidget* parent, const QString& text)
+{
+    platform::showMessage(parent, QString::fromUtf8(kApplicationTitle), text, link::MessageIcon::Exclamation);
+}
+
+}  // namespace
+
+void FrmMain::LoadSettings(const QString& FileName)
+{
+    const auto stored = settings::readSettingsFile(FileName, CmbBoxCom->count());
+    if (!stored) {
+        warn(this, QStringLiteral("An error occured while loading file ") + FileName + QStringLiteral(".")
+                       + QStringLiteral(" The default settings will be loaded instead."));
+        SetDefaultSettings();
+        return;
+    }
+    CmbBoxCom->setCurrentIndex(stored->comListPosition);
+    setCheckValue(*FLASHCheck, stored->flashCheck);
+    TxtBoxFLASHFile->setText(QString::fromUtf8(stored->flashFile));
+    setCheckValue(*EEPCheck, stored->eepromCheck);
+    TxtBoxEEPFile->setText(QString::fromUtf8(stored->eepromFile));
+}
+
+void FrmMain::SetDefaultSettings()
+{
+    const settings::Settings defaults;
+    // With no port listed there is nothing to select.
+    CmbBoxCom->setCurrentIndex(CmbBoxCom->count() > 0 ? defaults.comListPosition : -1);
+    setCheckValue(*FLASHCheck, defaults.flashCheck);
+    TxtBoxFLASHFile->clear();
+    setCheckValue(*EEPCheck, defaults.eepromCheck);
+    TxtBoxEEPFile->clear();
+}
+
+void FrmMain::SaveSettings(const QString& FileName)
+{
+    if (CmdLineMode)
+        return;
+    settings::Settings current;
+    current.comListPosition = CmbBoxCom->currentIndex();
+    current.flashCheck = checkValue(*FLASHCheck);
+    current.flashFile = TxtBoxFLASHFile->text().toUtf8();
+    current.eepromCheck = checkValue(*EEPCheck);
+    current.eepromFile = TxtBoxEEPFile->text().toUtf8();
+    if (!settings::writeSettingsFile(FileName, current))
+        warn(this, QStringLiteral("An error occured while saving file ") + FileName);
+}
+
+}  // namespace korvel

@@ -1,0 +1,190 @@
+#include <QApplication>
+#include <QCheckBox>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QPushButton>
+#include <QUrl>
+#include <functional>
+#include <gtest/gtest.h>
+
+#include "MainWindowRig.h"
+
+namespace {
+
+const QString kHexFilter = QStringLiteral("Hex Files (*.hex)");
+const QStringList kFilters = {kHexFilter, QStringLiteral("All Files (*.*)")};
+
+// What the dialog's Open button does.
+void confirm(QFileDialog& dialog)
+{
+    static_cast<QDialog&>(dialog).accept();
+}
+
+// Types `path` as the file name and confirms it.
+void choose(QFileDialog& dialog, const QString& path)
+{
+    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+    ASSERT_NE(name, nullptr);
+    name->setText(path);
+    confirm(dialog);
+}
+
+class FileChoice : public ::testing::Test {
+protected:
+    void SetUp() override { ASSERT_TRUE(loadAndShow(rig)); }
+
+    QLineEdit& box(const char* name) { return rig.control<QLineEdit>(name); }
+
+    QString makeFile(const QString& relativePath)
+    {
+        const QString path = folder.filePath(relativePath);
+        QDir().mkpath(QFileInfo(path).path());
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        return path;
+    }
+
+    // Clicks a browse button and lets `use` work the dialog it opens.
+    // False when no file dialog opened.
+    bool browse(const char* button, std::function<void(QFileDialog&)> use)
+    {
+        bool opened = false;
+        QTimer::singleShot(0, [&] {
+            for (QWidget* window : QApplication::topLevelWidgets()) {
+                auto* dialog = qobject_cast<QFileDialog*>(window);
+                if (dialog && dialog->isVisible()) {
+                    opened = true;
+                    use(*dialog);
+                    if (dialog->isVisible())
+                        dialog->reject();
+                }
+            }
+        });
+        rig.control<QPushButton>(button).click();
+        return opened;
+    }
+
+    QTemporaryDir folder;
+    MainWindowRig rig{{}, false};
+};
+
+// Sends a whole drag and drop of `data` to `target`, with Shift held, which
+// proposes a move; true when the target accepted the drag on entering.
+bool dragAndDrop(QWidget& target, const QMimeData& data, Qt::DropActions offered, Qt::DropAction* performed)
+{
+    const QPoint middle = target.rect().center();
+    QDragEnterEvent enter(middle, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(&target, &enter);
+    QDropEvent drop(middle, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(&target, &drop);
+    *performed = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
+    return enter.isAccepted();
+}
+
+TEST_F(FileChoice, DroppedFilesLeaveTheLastInTheBoxAsACopy)
+{
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/hex/one.hex"), QUrl::fromLocalFile("/hex/two.hex"),
+                   QUrl::fromLocalFile("/hex/three.hex")});
+    // File managers offer the names as text as well.
+    files.setText(QStringLiteral("/hex/one.hex /hex/two.hex /hex/three.hex"));
+    Qt::DropAction performed;
+    EXPECT_TRUE(dragAndDrop(box("TxtBoxEEPFile"), files, Qt::CopyAction | Qt::MoveAction, &performed));
+    EXPECT_EQ(performed, Qt::CopyAction);
+    EXPECT_EQ(box("TxtBoxEEPFile").text(), QStringLiteral("/hex/three.hex"));
+    EXPECT_EQ(rig.control<QCheckBox>("EEPCheck").checkState(), Qt::Unchecked);
+    EXPECT_EQ(box("TxtBoxFLASHFile").text(), QString());
+}
+
+TEST_F(FileChoice, DropsWithoutLocalFilesAreRefused)
+{
+    QMimeData text;
+    text.setText(QStringLiteral("/hex/typed.hex"));
+    QMimeData webLink;
+    webLink.setUrls({QUrl(QStringLiteral("https://example.org/app.hex"))});
+    QMimeData files;
+    files.setUrls({QUrl::fromLocalFile("/hex/app.hex")});
+    const struct {
+        const char* name;
+        const QMimeData& data;
+        Qt::DropActions offered;
+    } refused[] = {{"text", text, Qt::CopyAction | Qt::MoveAction},
+                   {"web link", webLink, Qt::CopyAction},
+                   {"files that may only be moved", files, Qt::MoveAction}};
+
+    for (const auto& drag : refused) {
+        SCOPED_TRACE(drag.name);
+        box("TxtBoxFLASHFile").setText(QStringLiteral("/kept.hex"));
+        Qt::DropAction performed;
+        EXPECT_FALSE(dragAndDrop(box("TxtBoxFLASHFile"), drag.data, drag.offered, &performed));
+        EXPECT_EQ(performed, Qt::IgnoreAction);
+        EXPECT_EQ(box("TxtBoxFLASHFile").text(), QStringLiteral("/kept.hex"));
+    }
+}
+
+TEST_F(FileChoice, OnlyTheFileBoxesAcceptDrops)
+{
+    EXPECT_FALSE(rig.window.acceptDrops());
+    for (QWidget* widget : rig.window.findChildren<QWidget*>()) {
+        if (widget->window() != &rig.window)
+            continue;
+        const bool fileBox = widget == &box("TxtBoxFLASHFile") || widget == &box("TxtBoxEEPFile");
+        EXPECT_EQ(widget->acceptDrops(), fileBox) << widget->objectName().toStdString();
+    }
+}
+
+TEST_F(FileChoice, BrowsingFillsTheBoxAndOffersTheChosenNameToBothButtons)
+{
+    const QString app = makeFile(QStringLiteral("fw/app.hex"));
+    ASSERT_TRUE(browse("CmdBtnFLASH", [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Select File to download on FLASH"));
+        EXPECT_EQ(dialog.nameFilters(), kFilters);
+        EXPECT_EQ(dialog.selectedNameFilter(), kHexFilter);
+        EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
+        EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("hex"));
+        dialog.selectNameFilter(kFilters[1]);
+        choose(dialog, app);
+    }));
+    EXPECT_EQ(box("TxtBoxFLASHFile").text(), app);
+
+    ASSERT_TRUE(browse("CmdBtnEEP", [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Select EEPROM file to download"));
+        EXPECT_EQ(dialog.selectedNameFilter(), kHexFilter);
+        EXPECT_EQ(dialog.selectedFiles(), QStringList{app});
+        confirm(dialog);
+    }));
+    EXPECT_EQ(box("TxtBoxEEPFile").text(), app);
+    EXPECT_EQ(rig.control<QCheckBox>("EEPCheck").checkState(), Qt::Unchecked);
+}
+
+TEST_F(FileChoice, ACancelOrAnOverlongNameChangesNothing)
+{
+    const QString overlong = makeFile(QString(200, QLatin1Char('d')) + QLatin1Char('/') + QString(70, QLatin1Char('f'))
+                                      + QStringLiteral(".hex"));
+    ASSERT_GT(overlong.size(), 260);
+    const QString app = makeFile(QStringLiteral("app.hex"));
+    ASSERT_TRUE(browse("CmdBtnFLASH", [&](QFileDialog& dialog) { choose(dialog, app); }));
+    const std::pair<const char*, std::function<void(QFileDialog&)>> uses[] = {
+        {"cancel",
+         [](QFileDialog& dialog) {
+             dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("typed.hex"));
+             dialog.reject();
+         }},
+        {"overlong name",
+         [&](QFileDialog& dialog) {
+             choose(dialog, overlong);
+         }},
+    };
+    for (const auto& [name, use] : uses) {
+        SCOPED_TRACE(name);
+        box("TxtBoxEEPFile").setText(QStringLiteral("/kept.hex"));
+        ASSERT_TRUE(browse("CmdBtnEEP", use));
+        EXPECT_EQ(box("TxtBoxEEPFile").text(), QStringLiteral("/kept.hex"));
+    }
+    // The last confirmed name is offered again, not the cancelled or refused one.
+    ASSERT_TRUE(browse("CmdBtnFLASH", [&](QFileDialog& dialog) { EXPECT_EQ(dialog.selectedFiles(), QStringList{app}); }));
+}
+
+}  // namespace
