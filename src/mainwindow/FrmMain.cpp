@@ -24,7 +24,11 @@ namespace korvel {
 using windows::px;
 
 FrmMain::FrmMain(const MainWindowSetup& setup)
-    : CmdLineMode(setup.CmdLineMode), port_(setup.port), files_(setup.files), settingsPath_(setup.settingsPath)
+    : CmdLineMode(setup.CmdLineMode)
+    , port_(setup.port)
+    , files_(setup.files)
+    , settingsPath_(setup.settingsPath)
+    , describePort_(setup.describePort)
 {
     resources::ensureLoaded();
     setObjectName(QStringLiteral("FrmMain"));
@@ -76,8 +80,11 @@ void FrmMain::arrangeForMode()
 void FrmMain::fillPortList()
 {
     for (int number = platform::kFirstPort; number <= platform::kLastPort; ++number) {
-        if (CheckCom(number))
-            CmbBoxCom->addItem(QStringLiteral("Com") + QString::number(number), number);
+        if (!CheckCom(number))
+            continue;
+        CmbBoxCom->addItem(QStringLiteral("Com") + QString::number(number), number);
+        if (describePort_)
+            CmbBoxCom->setItemData(CmbBoxCom->count() - 1, describePort_(number), Qt::ToolTipRole);
     }
     // With no port at all the list stays without a selection.
     if (CmbBoxCom->count() > 0)

@@ -3,6 +3,7 @@
 #include <QString>
 #include <QStringList>
 #include <QWidget>
+#include <functional>
 #include <memory>
 
 #include "link/BootloaderLink.h"
@@ -32,6 +33,9 @@ struct MainWindowSetup {
     link::SerialPort& port;       // used by the port probe and by the download
     link::HexFiles& files;        // the HEX files the download reads
     QString settingsPath;         // the settings file beside the executable
+    // Names the device behind a port number, for the tooltips of the port
+    // list's entries; without it the entries have none of their own.
+    std::function<QString(int)> describePort = {};
 };
 
 // The program's main window: port choice, file choice, download, progress,
@@ -112,6 +116,7 @@ private:
     link::SerialPort& port_;
     link::HexFiles& files_;
     const QString settingsPath_;
+    const std::function<QString(int)> describePort_;
 
     bool CancelRequested = false;
     bool downloadRunning_ = false;

@@ -78,8 +78,9 @@ void FrmMain::SaveSettings(const QString& FileName)
     current.flashFile = TxtBoxFLASHFile->text().toUtf8();
     current.eepromCheck = checkValue(*EEPCheck);
     current.eepromFile = TxtBoxEEPFile->text().toUtf8();
-    if (!settings::writeSettingsFile(FileName, current))
-        warn(this, QStringLiteral("An error occured while saving file ") + FileName);
+    const auto saved = settings::writeSettingsFile(FileName, current);
+    if (!saved)
+        warn(this, QStringLiteral("An error occured while saving file ") + FileName + QLatin1Char('\n') + saved.failure);
 }
 
 }  // namespace korvel

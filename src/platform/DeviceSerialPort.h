@@ -26,6 +26,9 @@ public:
     DeviceSerialPort(const DeviceSerialPort&) = delete;
     DeviceSerialPort& operator=(const DeviceSerialPort&) = delete;
 
+    // Which device each port number opens.
+    const PortMap& portMap() const { return ports_; }
+
     void setPortNumber(int number) override;
     int portNumber() const override;
     void setLineSettings(std::string_view settings) override;

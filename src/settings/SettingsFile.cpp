@@ -31,20 +31,20 @@ std::optional<Settings> readSettingsFile(const QString& path, int portCount)
     return parseSettings(content, portCount);
 }
 
-bool writeSettingsFile(const QString& path, const Settings& settings)
+WriteResult writeSettingsFile(const QString& path, const Settings& settings)
 {
     const auto content = formatSettings(settings);
     if (!content)
-        return false;
+        return {false, QStringLiteral("A file name contains a double quote, which the settings file cannot hold.")};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
-        return false;
+        return {false, file.errorString()};
     // A short write can go unnoticed by commit() when it happens while the
     // buffer is flushed on closing, so flush here and check. Leaving without
     // commit() discards the temporary file.
-    if (file.write(*content) != content->size() || !file.flush())
-        return false;
-    return file.commit();
+    if (file.write(*content) != content->size() || !file.flush() || !file.commit())
+        return {false, file.errorString()};
+    return {true, QString()};
 }
 
 }  // namespace korvel::settings

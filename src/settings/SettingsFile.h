@@ -18,10 +18,16 @@ QString settingsPath(const QString& executableDir);
 // (see parseSettings).
 std::optional<Settings> readSettingsFile(const QString& path, int portCount);
 
+// The outcome of writing the settings file; true when it was written.
+struct WriteResult {
+    bool written = false;
+    QString failure;  // why it was not written, in the system's words where it gave them
+    explicit operator bool() const { return written; }
+};
+
 // Replaces the settings file as a whole: the content goes to a temporary file
 // in the same directory, which takes the old file's place only once it is
-// completely written. On failure the old file stays as it was and the result
-// is false.
-bool writeSettingsFile(const QString& path, const Settings& settings);
+// completely written. On failure the old file stays as it was.
+WriteResult writeSettingsFile(const QString& path, const Settings& settings);
 
 }  // namespace korvel::settings

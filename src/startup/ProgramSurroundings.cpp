@@ -1,5 +1,6 @@
 #include "startup/ProgramSurroundings.h"
 
+#include "platform/PortDescription.h"
 #include "platform/PortMap.h"
 #include "settings/SettingsFile.h"
 
@@ -15,7 +16,8 @@ ProgramSurroundings::ProgramSurroundings(const QString& programDir)
 
 MainWindowSetup ProgramSurroundings::mainWindowSetup(bool CmdLineMode)
 {
-    return MainWindowSetup{CmdLineMode, port_, files_, settingsPath_};
+    return MainWindowSetup{CmdLineMode, port_, files_, settingsPath_,
+                           [this](int number) { return platform::describePort(port_.portMap(), number); }};
 }
 
 }  // namespace korvel::startup

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QTest>
 
+#include "platform/PortDescription.h"
+
 std::string portsText(const std::map<int, std::string>& devices)
 {
     std::string text;
@@ -19,7 +21,8 @@ std::string portsText(const std::map<int, std::string>& devices)
 
 MainWindowRig::MainWindowRig(const std::map<int, std::string>& devices, bool cmdLineMode)
     : port(korvel::platform::PortMap::fromText(portsText(devices)))
-    , window({cmdLineMode, port, files, settingsPath()})
+    , window({cmdLineMode, port, files, settingsPath(),
+              [this](int number) { return korvel::platform::describePort(port.portMap(), number); }})
 {
     writeSettings(devices.empty() ? "-1\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n" : "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n");
 }

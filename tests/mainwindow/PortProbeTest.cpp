@@ -1,5 +1,7 @@
 #include <QComboBox>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include "MainWindowRig.h"
 #include "PtyTarget.h"
@@ -30,6 +32,24 @@ TEST(PortProbe, ListsExactlyThePortsThatOpenAndSelectsTheFirst)
     EXPECT_EQ(listedPorts(rig), (std::vector<ListedPort>{{"Com3", 3}, {"Com7", 7}}));
     EXPECT_EQ(rig.control<QComboBox>("CmbBoxCom").currentIndex(), 0);
     EXPECT_FALSE(rig.port.isOpen());
+}
+
+TEST(PortProbe, EachEntryNamesItsDeviceAndTheListKeepsItsOwnTooltip)
+{
+    PtyTarget com3;
+    PtyTarget com7;
+    QTemporaryDir links;
+    const std::string link = links.filePath(QStringLiteral("usb-adapter-port0")).toStdString();
+    ASSERT_EQ(::symlink(com7.devicePath().c_str(), link.c_str()), 0);
+    MainWindowRig rig({{3, com3.devicePath()}, {7, link}}, false);
+    rig.window.Form_Load();
+
+    auto& list = rig.control<QComboBox>("CmbBoxCom");
+    EXPECT_EQ(listedPorts(rig), (std::vector<ListedPort>{{"Com3", 3}, {"Com7", 7}}));
+    EXPECT_EQ(list.itemData(0, Qt::ToolTipRole).toString(), QString::fromStdString(com3.devicePath()));
+    EXPECT_EQ(list.itemData(1, Qt::ToolTipRole).toString(),
+              QString::fromStdString(link + " (" + com7.devicePath() + ")"));
+    EXPECT_EQ(list.toolTip(), QStringLiteral("Select RS 232 serial line connected to target."));
 }
 
 TEST(PortProbe, LeavesOutAPortHeldOpenElsewhere)

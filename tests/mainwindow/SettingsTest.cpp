@@ -146,32 +146,62 @@ TEST(MainWindowSettings, ACommandLineWindowLeavesTheFileAlone)
     EXPECT_TRUE(answerer.seen().empty());
 }
 
-TEST(MainWindowSettings, AFailedSaveIsReportedAndKeepsTheOldFile)
+enum class SaveObstacle { QuoteInName, DirectoryInPlace, FolderGone };
+
+struct FailedSaveCase {
+    const char* name;
+    SaveObstacle obstacle;
+    QString reason;
+};
+
+const FailedSaveCase kFailedSaves[] = {
+    {"a double quote in a file name", SaveObstacle::QuoteInName,
+     QStringLiteral("A file name contains a double quote, which the settings file cannot hold.")},
+    {"a directory in the file's place", SaveObstacle::DirectoryInPlace,
+     QStringLiteral("Filename refers to a directory")},
+    {"the program's folder is gone", SaveObstacle::FolderGone, QStringLiteral("No such file or directory")},
+};
+
+TEST(MainWindowSettings, AFailedSaveIsReportedWithItsReasonAndKeepsTheOldFile)
 {
-    for (const bool quoteInName : {false, true}) {
-        SCOPED_TRACE(quoteInName ? "a double quote in a file name" : "a directory in the file's place");
+    for (const FailedSaveCase& failed : kFailedSaves) {
+        SCOPED_TRACE(failed.name);
         SettingsRig setup(true);
         MainWindowRig& rig = setup.rig;
         const QByteArray old = rig.settingsContent();
         ASSERT_TRUE(loadAndShow(rig));
-        if (quoteInName) {
+        switch (failed.obstacle) {
+        case SaveObstacle::QuoteInName:
             rig.control<QLineEdit>("TxtBoxEEPFile").setText(QStringLiteral("/hex/\"odd\".hex"));
-        } else {
+            break;
+        case SaveObstacle::DirectoryInPlace:
             ASSERT_TRUE(QFile::remove(rig.settingsPath()));
             ASSERT_TRUE(QDir().mkdir(rig.settingsPath()));
+            break;
+        case SaveObstacle::FolderGone:
+            ASSERT_TRUE(rig.programDir.remove());
+            break;
         }
 
         MessageBoxAnswerer answerer;
         rig.window.close();
         ASSERT_EQ(answerer.seen().size(), 1u);
-        EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("An error occured while saving file ") + rig.settingsPath());
+        EXPECT_EQ(answerer.seen()[0].text,
+                  QStringLiteral("An error occured while saving file ") + rig.settingsPath() + "\n" + failed.reason);
         EXPECT_EQ(answerer.seen()[0].title, kTitle);
         EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Warning);
         EXPECT_TRUE(rig.window.isHidden());
-        if (quoteInName)
+        switch (failed.obstacle) {
+        case SaveObstacle::QuoteInName:
             EXPECT_EQ(rig.settingsContent(), old);
-        else
+            break;
+        case SaveObstacle::DirectoryInPlace:
             EXPECT_TRUE(QFileInfo(rig.settingsPath()).isDir());
+            break;
+        case SaveObstacle::FolderGone:
+            EXPECT_FALSE(QFileInfo::exists(QFileInfo(rig.settingsPath()).path()));
+            break;
+        }
     }
 }
 

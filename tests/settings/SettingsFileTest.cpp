@@ -121,7 +121,7 @@ TEST_F(SettingsFile, WriteCutShortLeavesTheOldFileWhole)
     bool written = true;
     {
         FileSizeLimit limit(16);
-        written = writeSettingsFile(path(), newSettings_);
+        written = writeSettingsFile(path(), newSettings_).written;
     }
     EXPECT_FALSE(written);
     EXPECT_EQ(contentOf(path()), oldContent_);
