@@ -6,6 +6,7 @@ korvel_packages=(
   qt6-base-dev qt6-serialport-dev libgl-dev
   libgtest-dev libgmock-dev
   fonts-dejavu-core
+  desktop-file-utils
 )
 
 korvel_install_missing() {

@@ -141,3 +141,42 @@ QImage drawIcon()
     p.end();
     return image.convertToFormat(QImage::Format_Indexed8, palette, Qt::ThresholdDither);
 }
+
+QImage drawLargeIcon(int side)
+{
+    // The window icon's picture, drawn smooth at any size for menus and docks:
+    // the same 32-unit layout, scaled, with rounded corners and a stroked "K".
+    const QColor navy(0, 0, 128), yellow(255, 255, 0), grey(128, 128, 128);
+    QImage image(side, side, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    QPainter p(&image);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(side / 32.0, side / 32.0);
+    p.setPen(Qt::NoPen);
+
+    p.setBrush(navy);
+    p.drawRoundedRect(QRectF(0, 0, 32, 32), 3, 3);
+    p.setBrush(yellow);
+    for (int i = 0; i < 4; ++i) {
+        const int along = 9 + i * 4;
+        p.drawRect(QRectF(along, 3, 2, 3));
+        p.drawRect(QRectF(along, 26, 2, 3));
+        p.drawRect(QRectF(3, along, 3, 2));
+        p.drawRect(QRectF(26, along, 3, 2));
+    }
+    p.setBrush(Qt::black);
+    p.drawRect(QRectF(6, 6, 20, 20));
+    p.setBrush(grey);
+    p.drawRect(QRectF(7, 7, 18, 18));
+    p.setBrush(Qt::black);
+    p.drawRect(QRectF(8, 8, 16, 16));
+
+    p.setBrush(Qt::white);
+    p.drawRect(QRectF(11, 10, 3, 12));
+    QPen arm(Qt::white, 2.6, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin);
+    p.setPen(arm);
+    p.setBrush(Qt::NoBrush);
+    p.drawPolyline(QPolygonF({QPointF(22, 10), QPointF(15.5, 16), QPointF(22, 22)}));
+    p.end();
+    return image;
+}

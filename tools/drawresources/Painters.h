@@ -15,3 +15,5 @@ QImage drawBoardD(QSize size);
 QImage drawLogo(QSize size);
 // The 32 x 32 window icon in the 16 standard colours.
 QImage drawIcon();
+// The same icon drawn smooth, side x side pixels, for desktop menus.
+QImage drawLargeIcon(int side);

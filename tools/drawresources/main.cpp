@@ -37,6 +37,7 @@ int main(int argc, char** argv)
 
     const Picture pictures[] = {
         {"icon.png", [] { return drawIcon(); }},
+        {"icon_128.png", [] { return drawLargeIcon(128); }},
         {"logo.png", [] { return drawLogo(QSize(221, 90)); }},
         {"infologo.png", [] { return drawLogo(QSize(400, 196)); }},
         {"board_e.png", [] { return drawBoardE(QSize(133, 80)); }},

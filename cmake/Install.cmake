@@ -1,0 +1,29 @@
+# What `cmake --install` puts under the prefix: the program, its menu entry and
+# icons, and the README with the pictures it shows as documentation. The
+# settings and ports files are not installed: the program keeps them beside
+# its executable and starts without them.
+include(GNUInstallDirs)
+
+set(KORVEL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/avrbootloaderkorvel)
+set(KORVEL_ICON_DIR ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor)
+
+install(TARGETS AVRBootloaderKorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+
+install(FILES ${PROJECT_SOURCE_DIR}/resources/avrbootloaderkorvel.desktop
+  DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/images/icon.png
+  DESTINATION ${KORVEL_ICON_DIR}/32x32/apps RENAME avrbootloaderkorvel.png)
+install(FILES ${PROJECT_SOURCE_DIR}/resources/images/icon_128.png
+  DESTINATION ${KORVEL_ICON_DIR}/128x128/apps RENAME avrbootloaderkorvel.png)
+
+# The README goes with every picture under docs/ that it links or shows, in
+# the same place relative to it, so that its links still work.
+install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${KORVEL_DOC_DIR})
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
+file(READ ${PROJECT_SOURCE_DIR}/README.md korvel_readme)
+string(REGEX MATCHALL "docs/[^]()<>\"' \t\r\n]+\\.(png|jpg|jpeg|gif|svg)" korvel_readme_pictures "${korvel_readme}")
+list(REMOVE_DUPLICATES korvel_readme_pictures)
+foreach(picture IN LISTS korvel_readme_pictures)
+  get_filename_component(picture_dir ${picture} DIRECTORY)
+  install(FILES ${PROJECT_SOURCE_DIR}/${picture} DESTINATION ${KORVEL_DOC_DIR}/${picture_dir})
+endforeach()

@@ -1,0 +1,62 @@
+#!/usr/bin/env bash
+# install_check.sh CMAKE BUILD_DIR: installs the build into a temporary prefix
+# and checks the program, its menu entry, its icons and its documentation.
+set -euo pipefail
+cmake_command=$1
+build_dir=$2
+prefix=$(mktemp -d)
+trap 'rm -rf "$prefix"' EXIT
+
+"$cmake_command" --install "$build_dir" --prefix "$prefix" >/dev/null
+
+failures=0
+fail() {
+  echo "FAILED: $*" >&2
+  failures=$((failures + 1))
+}
+
+# Width and height of a PNG file, from its header.
+png_size() {
+  od -An -tu1 -j16 -N8 "$1" | awk '{ printf "%dx%d", $1*16777216+$2*65536+$3*256+$4, $5*16777216+$6*65536+$7*256+$8 }'
+}
+
+program=$prefix/bin/AVRBootloaderKorvel
+[ -x "$program" ] || fail "no executable program at bin/AVRBootloaderKorvel"
+
+desktop=$prefix/share/applications/avrbootloaderkorvel.desktop
+if [ -f "$desktop" ]; then
+  entry() { sed -n "s/^$1=//p" "$desktop"; }
+  [ "$(entry Name)" = "AVR Bootloader Korvel" ] || fail "menu entry name is '$(entry Name)'"
+  [ "$(entry Exec)" = "AVRBootloaderKorvel" ] || fail "menu entry starts '$(entry Exec)'"
+  [ -x "$prefix/bin/$(entry Exec)" ] || fail "menu entry starts a program that was not installed"
+  [ "$(entry Terminal)" = "false" ] || fail "menu entry opens a terminal"
+  [ "$(entry Categories)" = "Development;Electronics;" ] || fail "menu entry categories are '$(entry Categories)'"
+  icon=$(entry Icon)
+  if command -v desktop-file-validate >/dev/null; then
+    desktop-file-validate "$desktop" || fail "desktop-file-validate rejects the menu entry"
+  fi
+else
+  fail "no menu entry at share/applications/avrbootloaderkorvel.desktop"
+  icon=avrbootloaderkorvel
+fi
+
+for size in 32x32 128x128; do
+  file=$prefix/share/icons/hicolor/$size/apps/$icon.png
+  if [ -f "$file" ]; then
+    [ "$(png_size "$file")" = "$size" ] || fail "the $size icon is $(png_size "$file")"
+  else
+    fail "no $size icon named $icon"
+  fi
+done
+
+doc_dir=$prefix/share/doc/avrbootloaderkorvel
+if [ -f "$doc_dir/README.md" ]; then
+  for picture in $(grep -oE 'docs/[^]()<>"'"'"' [:space:]]+\.(png|jpg|jpeg|gif|svg)' "$doc_dir/README.md" | sort -u); do
+    [ -f "$doc_dir/$picture" ] || fail "the README shows $picture, which was not installed beside it"
+  done
+else
+  fail "no README at share/doc/avrbootloaderkorvel/README.md"
+fi
+
+[ "$failures" -eq 0 ] && echo "installed as expected under a temporary prefix"
+exit $((failures > 0))
