@@ -9,15 +9,24 @@
 #include <QApplication>
 
 #include <algorithm>
+#include <iostream>
+#include <unistd.h>
 
 namespace korvel::startup {
 
 namespace {
 
-void showStartupMessage(const std::string& text)
+const char* const kNoDisplayMessage =
+    "AVRBootloaderKorvel: the windows need a display, and none was found (DISPLAY and WAYLAND_DISPLAY "
+    "are not set). To download without windows: AVRBootloaderKorvel /com<x> /f <FlashFileName> "
+    "[/e <EEPROMFileName>] /console";
+
+void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
 {
-    platform::showMessage(nullptr, QString::fromUtf8(kApplicationTitle), QString::fromLocal8Bit(text),
-                          link::MessageIcon::None);
+    const QString shown = QString::fromLocal8Bit(text);
+    terminal.message(shown, toStandardOutput);
+    if (face == Face::Windows)
+        platform::showMessage(nullptr, QString::fromUtf8(kApplicationTitle), shown, link::MessageIcon::None);
 }
 
 // The information box first, then the main window until the user closes it.
@@ -31,34 +40,60 @@ int runInteractive(const QString& programDir)
     return QApplication::exec();
 }
 
+bool consoleAsked(const std::vector<std::string>& args)
+{
+    return std::find(args.begin(), args.end(), "/console") != args.end();
+}
+
 }  // namespace
+
+bool displayReachable()
+{
+#ifdef Q_OS_LINUX
+    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY")
+        || !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
+#else
+    return true;
+#endif
+}
 
 int Main(int argc, char** argv)
 {
     const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
     const ParsedArgs parsed = parseArguments(args);
+    const TerminalReport::Streams streams{std::cout, std::cerr, std::cin, isatty(STDOUT_FILENO) != 0,
+                                          isatty(STDIN_FILENO) != 0};
 
     // The command line is the program's own: Qt sees only the program name.
     char programName[] = "AVRBootloaderKorvel";
     char* qtArgv[] = {argc > 0 ? argv[0] : programName, nullptr};
     int qtArgc = 1;
+    if (consoleAsked(args) || !displayReachable()) {
+        QCoreApplication application(qtArgc, qtArgv);
+        return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
+    }
     QApplication application(qtArgc, qtArgv);
-    return RunStartup(parsed, QCoreApplication::applicationDirPath());
+    return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
 }
 
-int RunStartup(const ParsedArgs& parsed, const QString& programDir)
+int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams)
 {
+    TerminalReport terminal(streams, face == Face::Console);
     switch (parsed.verdict) {
     case ArgsVerdict::Interactive:
+        if (face == Face::Console) {
+            terminal.message(QString::fromLatin1(kNoDisplayMessage), false);
+            return kExitRefused;
+        }
         return runInteractive(programDir);
     case ArgsVerdict::UsageRequested:
-        showStartupMessage(parsed.message);
+        showStartupMessage(parsed.message, true, face, terminal);
         return kExitUsageRequested;
     case ArgsVerdict::Refused:
-        showStartupMessage(parsed.message);
+        showStartupMessage(parsed.message, false, face, terminal);
         return kExitRefused;
     case ArgsVerdict::CommandLine:
-        return CmdLineDownload(parsed.state, programDir);
+        return CmdLineDownload(parsed.state, programDir, face, terminal);
     }
     return kExitRefused;
 }

@@ -1,21 +1,33 @@
 #pragma once
 
 #include "startup/CmdLineArgs.h"
+#include "startup/TerminalReport.h"
 
 #include <QString>
 
 namespace korvel::startup {
 
+// How the program meets its user: with windows and message boxes, or on the
+// terminal alone.
+enum class Face { Windows, Console };
+
+inline constexpr int kExitDownloaded = 0;  // the download succeeded
+inline constexpr int kExitRunFailed = 1;   // any other end of a command-line run
+
 // The program: reads the arguments, starts the application and runs the mode
 // they ask for. Gives the exit status.
 int Main(int argc, char** argv);
 
+// True when a window system can be reached: on Linux, DISPLAY or
+// WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM names a platform to use.
+bool displayReachable();
+
 // Runs the mode the arguments ask for inside the running application.
 // `programDir` is the executable's directory, which holds the settings and
 // ports files. Gives the exit status.
-int RunStartup(const ParsedArgs& parsed, const QString& programDir);
+int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams);
 
-// The unattended download of a command-line run.
-int CmdLineDownload(const StartupState& state, const QString& programDir);
+// The unattended download of a command-line run. Gives the exit status.
+int CmdLineDownload(const StartupState& state, const QString& programDir, Face face, TerminalReport& terminal);
 
 }  // namespace korvel::startup

@@ -1,20 +1,122 @@
+// The unattended download of a command-line run: with the compact main window
+// and message boxes, or on the terminal alone.
 #include "startup/CmdLine.h"
 
+#include "link/BootloaderLink.h"
 #include "mainwindow/FrmMain.h"
+#include "platform/PortMap.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtTimer.h"
+#include "platform/SteadyClock.h"
+#include "settings/SettingsFile.h"
+#include "startup/LogFrontEnd.h"
+#include "startup/LogWindow.h"
 #include "startup/ProgramSurroundings.h"
+
+#include <QCoreApplication>
+#include <QMessageBox>
 
 namespace korvel::startup {
 
-int CmdLineDownload(const StartupState& state, const QString& programDir)
+namespace {
+
+link::DownloadChoice choiceOf(const StartupState& state)
+{
+    link::DownloadChoice choice;
+    choice.flash = state.CmdLineFLASH;
+    choice.eeprom = state.CmdLineEEPROM;
+    choice.flashPath = state.FLASHFileName;
+    choice.eepromPath = state.EEPROMFileName;
+    choice.port = state.CmdLineComPort;
+    return choice;
+}
+
+int exitStatusOf(link::DownloadResult result)
+{
+    return result == link::DownloadResult::Success ? kExitDownloaded : kExitRunFailed;
+}
+
+// Writes the text of every message box shown while it lives to the error
+// output: the main window's own warnings while it loads.
+class MessageBoxEcho : public QObject {
+public:
+    explicit MessageBoxEcho(TerminalReport& terminal) : terminal_(terminal) { qApp->installEventFilter(this); }
+    ~MessageBoxEcho() override { qApp->removeEventFilter(this); }
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        if (auto* box = qobject_cast<QMessageBox*>(watched); box && event->type() == QEvent::Show)
+            terminal_.message(box->text(), false);
+        return false;
+    }
+
+private:
+    TerminalReport& terminal_;
+};
+
+// The download itself, on the port and files of the program's surroundings,
+// with the one synchronisation window of a command-line run.
+int download(const StartupState& state, ProgramSurroundings& surroundings, LogFrontEnd& frontEnd,
+             link::Timer& TmrSyn, link::Timer& TmrWaitAnsw, link::Timer& TmrShowLine)
+{
+    platform::SteadyClock clock;
+    platform::QtEventPump events;
+    link::BootloaderLink link(
+        {surroundings.port(), frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, clock, events, surroundings.files()},
+        link::Flavour{true});
+    frontEnd.followCounters(link.state());
+    return exitStatusOf(link.DownloadFiles(choiceOf(state)));
+}
+
+int downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundings, TerminalReport& terminal)
+{
+    FrmMain window(surroundings.mainWindowSetup(true));
+    {
+        const MessageBoxEcho echo(terminal);
+        window.Form_Load();
+    }
+    LogWindow logWindow(window);
+    LogFrontEnd frontEnd(terminal, &logWindow);
+    return download(state, surroundings, frontEnd, window.synTimer(), window.waitAnswTimer(), window.showLineTimer());
+}
+
+// Without a window the settings file serves no purpose but is still checked,
+// so that a damaged file is reported. The port list it refers to is taken as
+// every port the program offers: probing them all would open every device.
+void checkSettingsFile(const QString& path, TerminalReport& terminal)
+{
+    if (!settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1))
+        terminal.message(QStringLiteral("An error occured while loading file ") + path + QStringLiteral(".")
+                             + QStringLiteral(" The default settings will be loaded instead."),
+                         false);
+}
+
+// The timers as the main window sets them up.
+int downloadInConsole(const StartupState& state, ProgramSurroundings& surroundings, TerminalReport& terminal)
+{
+    checkSettingsFile(surroundings.settingsPath(), terminal);
+    platform::QtTimer TmrSyn;
+    platform::QtTimer TmrWaitAnsw;
+    platform::QtTimer TmrShowLine;
+    TmrSyn.setInterval(5000);
+    TmrShowLine.setInterval(1000);
+    TmrWaitAnsw.setInterval(60);
+    TmrWaitAnsw.setEnabled(true);
+    LogFrontEnd frontEnd(terminal, nullptr);
+    return download(state, surroundings, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine);
+}
+
+}  // namespace
+
+int CmdLineDownload(const StartupState& state, const QString& programDir, Face face, TerminalReport& terminal)
 {
     ProgramSurroundings surroundings(programDir);
-    FrmMain window(surroundings.mainWindowSetup(state.CmdLineMode));
-    window.Form_Load();
-    window.show();
-    // NOT YET BUILT: the unattended download of state's files over port
-    // state.CmdLineComPort, with its log on this window, runs here. Until then
-    // the run ends as soon as the compact window is shown.
-    return 0;
+    const int status = face == Face::Windows ? downloadWithWindow(state, surroundings, terminal)
+                                             : downloadInConsole(state, surroundings, terminal);
+    // A run stopped inside a file still completes that file's count line.
+    terminal.endCount();
+    return status;
 }
 
 }  // namespace korvel::startup

@@ -17,6 +17,10 @@ public:
 
     MainWindowSetup mainWindowSetup(bool CmdLineMode);
 
+    link::SerialPort& port() { return port_; }
+    link::HexFiles& files() { return files_; }
+    const QString& settingsPath() const { return settingsPath_; }
+
 private:
     link::DiskHexFiles files_;
     platform::DeviceSerialPort port_;

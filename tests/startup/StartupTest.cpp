@@ -1,14 +1,11 @@
 #include "startup/CmdLine.h"
 
+#include "StartupRig.h"
 #include "infowindow/FrmInfo.h"
 #include "mainwindow/FrmMain.h"
 
-#include <QAbstractButton>
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
-#include <QMessageBox>
-#include <QTemporaryDir>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -19,6 +16,8 @@ using namespace korvel;
 using namespace korvel::startup;
 
 namespace {
+
+const QString kCaption = QStringLiteral("AVR Bootloader Korvel(r) - V 1.21");
 
 // Runs `handler` once the next event loop runs, which is inside the first
 // modal window the code under test opens, or its main event loop.
@@ -43,6 +42,7 @@ public:
 
     int shown = 0;
     bool compactLayout = false;
+    QString log = QStringLiteral("<not shown>");
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
@@ -50,82 +50,86 @@ protected:
         if (auto* window = qobject_cast<FrmMain*>(watched); window && event->type() == QEvent::Show) {
             ++shown;
             compactLayout = window->commandLineLog().isVisible();
+            log = window->commandLineLog().text();
         }
         return false;
     }
 };
 
-// A program directory whose ports name no real device and whose settings
-// file is valid whatever ports are listed.
-class ProgramDir {
+// Asks the main window to close as soon as it is shown, as the window
+// system's close command would.
+class CloseOnShow : public QObject {
 public:
-    ProgramDir()
-    {
-        QByteArray ports;
-        for (int number = 1; number <= 16; ++number)
-            ports += "COM" + QByteArray::number(number) + "=" + QFile::encodeName(dir_.path()) + "/no-tty\n";
-        write("AVRBootloaderKorvel.ports", ports);
-        write("AVRBootloaderKorvel.cfg", settings_);
-    }
+    CloseOnShow() { qApp->installEventFilter(this); }
+    ~CloseOnShow() override { qApp->removeEventFilter(this); }
 
-    QString path() const { return dir_.path(); }
-    QByteArray settingsContent() const
-    {
-        QFile file(dir_.filePath("AVRBootloaderKorvel.cfg"));
-        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-    }
-    const QByteArray settings_ = "-1\r\n1\r\n\"/tmp/app.hex\"\r\n0\r\n\"\"\r\n";
+    bool closed = false;
+    bool stayedOpen = false;
 
-private:
-    void write(const QString& name, const QByteArray& content)
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
     {
-        QFile file(dir_.filePath(name));
-        if (file.open(QIODevice::WriteOnly))
-            file.write(content);
+        if (auto* window = qobject_cast<FrmMain*>(watched); window && event->type() == QEvent::Show) {
+            QTimer::singleShot(0, window, [this, window] {
+                window->close();
+                closed = true;
+                stayedOpen = window->isVisible();
+            });
+        }
+        return false;
     }
-
-    QTemporaryDir dir_;
 };
+
+ParsedArgs commandLine(const std::string& flashName, const std::string& eepromName)
+{
+    ParsedArgs parsed;
+    parsed.verdict = ArgsVerdict::CommandLine;
+    parsed.state.CmdLineMode = true;
+    parsed.state.FLASHFileName = flashName;
+    parsed.state.CmdLineFLASH = !flashName.empty();
+    parsed.state.EEPROMFileName = eepromName;
+    parsed.state.CmdLineEEPROM = !eepromName.empty();
+    parsed.state.CmdLineComPort = 1;
+    return parsed;
+}
 
 struct MessageCase {
     ArgsVerdict verdict;
     const char* message;
     int exitStatus;
+    bool toStandardOutput;
 };
 
 class StartupMessage : public ::testing::TestWithParam<MessageCase> {};
 
-TEST_P(StartupMessage, IsShownWithTheProgramTitleAndGivesTheExitStatus)
+TEST_P(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheExitStatus)
 {
     ParsedArgs parsed;
     parsed.verdict = GetParam().verdict;
     parsed.message = GetParam().message;
-    QString title, text;
-    QMessageBox::Icon icon = QMessageBox::Critical;
-    QMessageBox::StandardButtons buttons;
-    whenEventsRun([&] {
-        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-        ASSERT_NE(box, nullptr);
-        title = box->windowTitle();
-        text = box->text();
-        icon = box->icon();
-        buttons = box->standardButtons();
-        box->button(QMessageBox::Ok)->click();
-    });
-
     const ProgramDir dir;
-    EXPECT_EQ(RunStartup(parsed, dir.path()), GetParam().exitStatus);
-    EXPECT_EQ(title, "AVR Bootloader Korvel(r)");
-    EXPECT_EQ(text, GetParam().message);
-    EXPECT_EQ(icon, QMessageBox::NoIcon);
-    EXPECT_EQ(buttons, QMessageBox::Ok);
-    EXPECT_EQ(shownMainWindow(), nullptr);
+    MemoryTerminal terminal;
+    BoxAnswerer answerer;
+
+    EXPECT_EQ(RunStartup(parsed, dir.path(), Face::Windows, terminal.streams()), GetParam().exitStatus);
+    ASSERT_EQ(answerer.seen().size(), 1u);
+    const SeenBox& box = answerer.seen()[0];
+    EXPECT_EQ(box.title, "AVR Bootloader Korvel(r)");
+    EXPECT_EQ(box.text, GetParam().message);
+    EXPECT_EQ(box.icon, QMessageBox::NoIcon);
+    EXPECT_EQ(box.buttons, QMessageBox::Ok);
+    EXPECT_FALSE(box.mainWindowShown);
+
+    QString line = QString::fromLatin1(GetParam().message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    line += QLatin1Char('\n');
+    EXPECT_EQ(terminal.out.str(), GetParam().toStandardOutput ? line.toStdString() : "");
+    EXPECT_EQ(terminal.err.str(), GetParam().toStandardOutput ? "" : line.toStdString());
 }
 
 INSTANTIATE_TEST_SUITE_P(Table, StartupMessage,
-                         ::testing::Values(MessageCase{ArgsVerdict::UsageRequested, kUsageMessage, 0},
-                                           MessageCase{ArgsVerdict::Refused, kUsageMessage, 2},
-                                           MessageCase{ArgsVerdict::Refused, kNoComPortMessage, 2}));
+                         ::testing::Values(MessageCase{ArgsVerdict::UsageRequested, kUsageMessage, 0, true},
+                                           MessageCase{ArgsVerdict::Refused, kUsageMessage, 2, false},
+                                           MessageCase{ArgsVerdict::Refused, kNoComPortMessage, 2, false}));
 
 TEST(InteractiveStart, ShowsTheInformationBoxThenTheMainWindow)
 {
@@ -152,7 +156,8 @@ TEST(InteractiveStart, ShowsTheInformationBoxThenTheMainWindow)
     });
 
     const ProgramDir dir;
-    EXPECT_EQ(RunStartup(ParsedArgs{}, dir.path()), 0);
+    MemoryTerminal terminal;
+    EXPECT_EQ(RunStartup(ParsedArgs{}, dir.path(), Face::Windows, terminal.streams()), 0);
     EXPECT_TRUE(infoFirst);
     EXPECT_FALSE(mainWindowBeforeInfoClosed);
     EXPECT_EQ(modalOverMainWindow, nullptr);
@@ -160,21 +165,112 @@ TEST(InteractiveStart, ShowsTheInformationBoxThenTheMainWindow)
     EXPECT_FALSE(compactLayout);
 }
 
-TEST(CommandLineStart, ShowsTheCompactWindowAndLeavesTheSettingsFileAlone)
+TEST(CommandLineStart, FileCheckMessageCarriesTheLoadedWindowsCaptionBeforeTheWindowIsShown)
 {
-    ParsedArgs parsed;
-    parsed.verdict = ArgsVerdict::CommandLine;
-    parsed.state.CmdLineMode = true;
-    parsed.state.FLASHFileName = "/tmp/other.hex";
-    parsed.state.CmdLineFLASH = true;
-    parsed.state.CmdLineComPort = 1;
-
     const ProgramDir dir;
+    MemoryTerminal terminal;
     MainWindowShowWatcher watcher;
-    RunStartup(parsed, dir.path());
+    BoxAnswerer answerer;
+    EXPECT_EQ(RunStartup(commandLine("x", ""), dir.path(), Face::Windows, terminal.streams()), 1);
+    ASSERT_EQ(answerer.texts(), QStringList{QStringLiteral("Select FLASH file to download.")});
+    EXPECT_EQ(answerer.seen()[0].title, kCaption);
+    EXPECT_FALSE(answerer.seen()[0].mainWindowShown);
+    EXPECT_EQ(watcher.shown, 0);
+    EXPECT_EQ(terminal.err.str(), "Select FLASH file to download.\n");
+}
+
+TEST(CommandLineStart, PortErrorAfterTheCompactWindowIsShownLeavesTheSettingsFileAlone)
+{
+    const ProgramDir dir;
+    MemoryTerminal terminal;
+    MainWindowShowWatcher watcher;
+    BoxAnswerer answerer;
+    EXPECT_EQ(RunStartup(commandLine("/tmp/other.hex", ""), dir.path(), Face::Windows, terminal.streams()), 1);
     EXPECT_EQ(watcher.shown, 1);
     EXPECT_TRUE(watcher.compactLayout);
-    EXPECT_EQ(dir.settingsContent(), dir.settings_);
+    EXPECT_EQ(watcher.log, QString());
+    ASSERT_EQ(answerer.texts(), QStringList{QStringLiteral("Error while accessing the com port.")});
+    EXPECT_EQ(answerer.seen()[0].title, kCaption);
+    EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Warning);
+    EXPECT_TRUE(answerer.seen()[0].mainWindowShown);
+    EXPECT_EQ(terminal.out.str(), "");
+    EXPECT_EQ(terminal.err.str(), "Error while accessing the com port.\n");
+    EXPECT_EQ(dir.settingsContent(), ProgramDir::kSettings);
+}
+
+// The user closes the compact window as soon as it is shown: the run stops at
+// its next chance, with no message, instead of waiting for the silent target.
+TEST(CommandLineStart, ClosingTheWindowEndsTheRunWithStatusOne)
+{
+    SilentTerminal target;
+    ASSERT_FALSE(target.devicePath().isEmpty());
+    ProgramDir dir;
+    dir.mapPort1(target.devicePath());
+    MemoryTerminal terminal;
+    BoxAnswerer answerer;
+    CloseOnShow closer;
+
+    EXPECT_EQ(RunStartup(commandLine("/tmp/other.hex", ""), dir.path(), Face::Windows, terminal.streams()), 1);
+    EXPECT_TRUE(closer.closed);
+    EXPECT_TRUE(closer.stayedOpen);
+    EXPECT_TRUE(answerer.seen().empty());
+    EXPECT_EQ(terminal.out.str(), "Serial line correctly opened.\n"
+                                  "Please synchronize systems: power on or reset target!\n");
+    EXPECT_EQ(terminal.err.str(), "");
+    EXPECT_EQ(dir.settingsContent(), ProgramDir::kSettings);
+}
+
+TEST(CommandLineStart, SettingsWarningOfTheWindowIsWrittenToTheErrorOutput)
+{
+    const ProgramDir dir(false);
+    MemoryTerminal terminal;
+    BoxAnswerer answerer;
+    EXPECT_EQ(RunStartup(commandLine("x", ""), dir.path(), Face::Windows, terminal.streams()), 1);
+    const QString warning = QStringLiteral("An error occured while loading file ") + dir.settingsPath()
+                          + QStringLiteral(". The default settings will be loaded instead.");
+    EXPECT_EQ(answerer.texts(), (QStringList{warning, QStringLiteral("Select FLASH file to download.")}));
+    EXPECT_EQ(QString::fromStdString(terminal.err.str()),
+              warning + QStringLiteral("\nSelect FLASH file to download.\n"));
+    EXPECT_EQ(dir.settingsContent(), "<missing>");
+}
+
+// Without windows nothing is shown: every text goes to the terminal.
+TEST(ConsoleStart, WritesEverythingToTheTerminalAndShowsNoWindow)
+{
+    struct Case {
+        ParsedArgs parsed;
+        bool withSettings;
+        int exitStatus;
+        std::string out;
+        std::string errStart;
+    };
+    ParsedArgs usage;
+    usage.verdict = ArgsVerdict::UsageRequested;
+    usage.message = kUsageMessage;
+    ParsedArgs refused;
+    refused.verdict = ArgsVerdict::Refused;
+    refused.message = kNoComPortMessage;
+    const Case cases[] = {
+        {usage, true, 0, "Usage: AVRBootloaderKorvel /comx", ""},
+        {refused, true, 2, "", "No COM port specified. Please use /com1 or /com2...\n"},
+        {ParsedArgs{}, true, 2, "", "AVRBootloaderKorvel: the windows need a display"},
+        {commandLine("x", ""), true, 1, "", "Select FLASH file to download.\n"},
+        {commandLine("/tmp/other.hex", ""), true, 1, "", "Error while accessing the com port.\n"},
+        {commandLine("/tmp/other.hex", ""), false, 1, "", "An error occured while loading file "},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.errStart);
+        const ProgramDir dir(c.withSettings);
+        MemoryTerminal terminal;
+        BoxAnswerer answerer;
+        MainWindowShowWatcher watcher;
+        EXPECT_EQ(RunStartup(c.parsed, dir.path(), Face::Console, terminal.streams()), c.exitStatus);
+        EXPECT_EQ(terminal.out.str().substr(0, c.out.size()), c.out);
+        EXPECT_EQ(terminal.err.str().substr(0, c.errStart.size()), c.errStart);
+        EXPECT_TRUE(answerer.seen().empty());
+        EXPECT_EQ(watcher.shown, 0);
+        EXPECT_EQ(dir.settingsContent(), c.withSettings ? ProgramDir::kSettings : QByteArray("<missing>"));
+    }
 }
 
 }  // namespace

@@ -1,0 +1,86 @@
+#include "startup/LogWindow.h"
+
+#include "mainwindow/FrmMain.h"
+#include "platform/messages.h"
+
+#include <QCloseEvent>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QStringList>
+
+namespace korvel::startup {
+
+LogWindow::LogWindow(FrmMain& window) : window_(window)
+{
+    window_.installEventFilter(this);
+}
+
+void LogWindow::show()
+{
+    window_.show();
+}
+
+void LogWindow::setLog(const QString& log)
+{
+    window_.commandLineLog().setText(log);
+}
+
+namespace {
+
+// The height of `lines` lines of text laid out the way a label lays them out.
+int heightOfLines(const QFontMetrics& metrics, int lines)
+{
+    if (lines <= 0)
+        return 0;
+    const QString text = QStringList(lines, QStringLiteral("0")).join(QLatin1Char('\n'));
+    return metrics.boundingRect(QRect(0, 0, 0, 0), Qt::AlignLeft | Qt::AlignTop, text).height();
+}
+
+}  // namespace
+
+void LogWindow::placeCount(int lineIndex, const QString& lineText)
+{
+    const QLabel& log = window_.commandLineLog();
+    const QFontMetrics metrics(log.font());
+    const QRect textArea = log.contentsRect();
+    QLabel& count = window_.lineSentLabel();
+    count.hide();
+    // One line high, so that the opaque count never hides the line below.
+    count.setGeometry(log.x() + textArea.left() + metrics.horizontalAdvance(lineText),
+                      log.y() + textArea.top() + heightOfLines(metrics, lineIndex), count.width(),
+                      heightOfLines(metrics, 1));
+}
+
+void LogWindow::showCount(int linesLeft)
+{
+    QLabel& count = window_.lineSentLabel();
+    count.setText(QString::number(linesLeft));
+    count.show();
+}
+
+void LogWindow::hideCount()
+{
+    window_.lineSentLabel().hide();
+}
+
+void LogWindow::message(const QString& text, link::MessageIcon icon)
+{
+    platform::showMessage(&window_, window_.caption(), text, icon);
+}
+
+bool LogWindow::ask(const QString& question)
+{
+    return platform::askYesNo(&window_, window_.caption(), question);
+}
+
+bool LogWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    if (watched == &window_ && event->type() == QEvent::Close) {
+        closeRequested_ = true;
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+}  // namespace korvel::startup

@@ -1,0 +1,109 @@
+#include "startup/TerminalReport.h"
+
+#include <istream>
+#include <ostream>
+#include <string>
+
+namespace korvel::startup {
+
+TerminalReport::TerminalReport(const Streams& streams, bool liveCount)
+    : out_(streams.out)
+    , err_(streams.err)
+    , in_(streams.in)
+    , liveCount_(liveCount && streams.outIsTerminal)
+    , echoAnswers_(!streams.inIsTerminal)
+{
+}
+
+void TerminalReport::write(std::ostream& stream, const QString& text)
+{
+    QString lines = text;
+    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+    stream << lines.toLocal8Bit().toStdString() << std::flush;
+}
+
+void TerminalReport::logLine(const QString& text)
+{
+    breakLiveLine();
+    write(out_, text + QLatin1Char('\n'));
+}
+
+QString TerminalReport::countLine() const
+{
+    return prefix_ + QString::number(linesLeft_);
+}
+
+void TerminalReport::startCount(const QString& prefix)
+{
+    endCount();
+    counting_ = true;
+    prefix_ = prefix;
+    linesLeft_ = 0;
+    liveWidth_ = 0;
+}
+
+// The live form is rewritten from the start of the line, padded with blanks
+// over whatever a longer earlier count left there.
+void TerminalReport::showCount(int linesLeft)
+{
+    linesLeft_ = linesLeft;
+    if (!counting_ || !liveCount_)
+        return;
+    const QString line = countLine();
+    const QString padding(qMax(0, liveWidth_ - int(line.size())), QLatin1Char(' '));
+    liveWidth_ = qMax(liveWidth_, int(line.size()));
+    write(out_, QLatin1Char('\r') + line + padding);
+    liveShown_ = true;
+}
+
+void TerminalReport::endCount()
+{
+    if (!counting_)
+        return;
+    counting_ = false;
+    if (liveShown_) {
+        liveShown_ = false;
+        write(out_, QStringLiteral("\n"));
+    } else {
+        write(out_, countLine() + QLatin1Char('\n'));
+    }
+}
+
+// Ends the live line where it stands, so that other text starts on a line of
+// its own; the next refresh writes the count line anew.
+void TerminalReport::breakLiveLine()
+{
+    if (!liveShown_)
+        return;
+    liveShown_ = false;
+    liveWidth_ = 0;
+    write(out_, QStringLiteral("\n"));
+}
+
+void TerminalReport::message(const QString& text, bool toStandardOutput)
+{
+    endCount();
+    write(toStandardOutput ? out_ : err_, text + QLatin1Char('\n'));
+}
+
+void TerminalReport::question(const QString& text)
+{
+    breakLiveLine();
+    write(err_, text + QLatin1Char('\n'));
+}
+
+bool TerminalReport::ask(const QString& text)
+{
+    breakLiveLine();
+    write(err_, text + QStringLiteral(" [y/N] "));
+    std::string answer;
+    const bool answered = static_cast<bool>(std::getline(in_, answer));
+    if (echoAnswers_)
+        write(err_, QString::fromLocal8Bit(answer) + QLatin1Char('\n'));
+    if (!answered)
+        return false;
+    const QString word = QString::fromLocal8Bit(answer).trimmed().toLower();
+    return word == QLatin1String("y") || word == QLatin1String("yes");
+}
+
+}  // namespace korvel::startup

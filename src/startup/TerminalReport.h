@@ -1,0 +1,68 @@
+#pragma once
+
+#include <QString>
+
+#include <iosfwd>
+
+namespace korvel::startup {
+
+// What a command-line run writes to the terminal, beside or instead of its
+// window: the completed log lines and the texts of its messages, one per line,
+// and, without a window, its questions. Every write is flushed at once, so
+// that a script reading a pipe sees each line as it happens.
+class TerminalReport {
+public:
+    // The program's standard streams and whether they are terminals.
+    struct Streams {
+        std::ostream& out;
+        std::ostream& err;
+        std::istream& in;
+        bool outIsTerminal = false;
+        bool inIsTerminal = false;
+    };
+
+    // `liveCount`: the count of lines remaining is refreshed in place on `out`
+    // when it is a terminal; otherwise each file's count line is printed once,
+    // when the file is done.
+    TerminalReport(const Streams& streams, bool liveCount);
+
+    // A completed log line, to `out`.
+    void logLine(const QString& text);
+
+    // A "lines remaining" line begins with `prefix`; the count follows it.
+    void startCount(const QString& prefix);
+    void showCount(int linesLeft);
+    // The file is done: its count line is completed with the last count.
+    void endCount();
+
+    // The text of a message on a line of its own, to `out` or `err`. A message
+    // ends the run, so a count line still open is completed first. CR LF
+    // inside the text becomes a line end of the terminal.
+    void message(const QString& text, bool toStandardOutput);
+    // The text of a question shown in a box, to `err`.
+    void question(const QString& text);
+    // Writes the question to `err` followed by " [y/N] " and reads one line of
+    // `in`: "y" or "yes" in any case is Yes; anything else, or the end of the
+    // input, is No. An answer that does not come from a terminal is repeated
+    // after the question, so that the error output reads as a dialogue.
+    bool ask(const QString& text);
+
+private:
+    void write(std::ostream& stream, const QString& text);
+    void breakLiveLine();
+    QString countLine() const;
+
+    std::ostream& out_;
+    std::ostream& err_;
+    std::istream& in_;
+    const bool liveCount_;
+    const bool echoAnswers_;
+
+    bool counting_ = false;  // a count line is under way
+    bool liveShown_ = false;  // its live form stands unfinished on `out`
+    QString prefix_;
+    int linesLeft_ = 0;
+    int liveWidth_ = 0;  // characters of the longest live form written
+};
+
+}  // namespace korvel::startup

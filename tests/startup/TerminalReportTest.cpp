@@ -1,0 +1,111 @@
+#include "startup/TerminalReport.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+using korvel::startup::TerminalReport;
+
+namespace {
+
+struct Terminal {
+    explicit Terminal(bool outIsTerminal, const std::string& input = "", bool inIsTerminal = true)
+        : in(input), report({out, err, in, outIsTerminal, inIsTerminal}, true)
+    {
+    }
+
+    std::ostringstream out;
+    std::ostringstream err;
+    std::istringstream in;
+    TerminalReport report;
+};
+
+const QString kPrefix = QStringLiteral("Sending FLASH file: lines remaining ");
+
+// The counts of one file as the download shows them, a question in between.
+void sendFile(TerminalReport& report)
+{
+    report.logLine(QStringLiteral("File a.hex correctly opened."));
+    report.startCount(kPrefix);
+    report.showCount(120);
+    report.showCount(7);
+    report.question(QStringLiteral("Checksum error at line 114. Continue with download?"));
+    report.showCount(3);
+    report.showCount(0);
+    report.message(QStringLiteral("FLASH file successfully downloaded."), true);
+}
+
+TEST(TerminalReport, CountLineIsPrintedOnceWhenOutputIsNoTerminal)
+{
+    Terminal terminal(false);
+    sendFile(terminal.report);
+    EXPECT_EQ(terminal.out.str(), "File a.hex correctly opened.\n"
+                                  "Sending FLASH file: lines remaining 0\n"
+                                  "FLASH file successfully downloaded.\n");
+    EXPECT_EQ(terminal.err.str(), "Checksum error at line 114. Continue with download?\n");
+}
+
+TEST(TerminalReport, CountIsRefreshedInPlaceOnATerminal)
+{
+    Terminal terminal(true);
+    sendFile(terminal.report);
+    // A shorter count blanks out what a longer one left; the question ends the
+    // live line and the next refresh starts it anew.
+    EXPECT_EQ(terminal.out.str(), "File a.hex correctly opened.\n"
+                                  "\rSending FLASH file: lines remaining 120"
+                                  "\rSending FLASH file: lines remaining 7  \n"
+                                  "\rSending FLASH file: lines remaining 3"
+                                  "\rSending FLASH file: lines remaining 0\n"
+                                  "FLASH file successfully downloaded.\n");
+}
+
+TEST(TerminalReport, EachFileEndsItsOwnCountLine)
+{
+    Terminal terminal(false);
+    terminal.report.startCount(QStringLiteral("Sending EEPROM file: lines remaining "));
+    terminal.report.showCount(4);
+    terminal.report.endCount();
+    terminal.report.startCount(kPrefix);
+    terminal.report.showCount(9);
+    terminal.report.message(QStringLiteral("Error while downloading file."), false);
+    EXPECT_EQ(terminal.out.str(), "Sending EEPROM file: lines remaining 4\nSending FLASH file: lines remaining 9\n");
+    EXPECT_EQ(terminal.err.str(), "Error while downloading file.\n");
+}
+
+TEST(TerminalReport, MessageLinesEndTheTerminalWay)
+{
+    Terminal terminal(false);
+    terminal.report.message(QStringLiteral("Usage: one\r\n\r\nlast"), true);
+    EXPECT_EQ(terminal.out.str(), "Usage: one\n\nlast\n");
+}
+
+TEST(TerminalReport, QuestionIsAnsweredByOneLineOfInput)
+{
+    struct Case {
+        const char* input;
+        bool yes;
+    };
+    const Case cases[] = {{"y\n", true},     {"yes\n", true},  {"YES\r\n", true}, {" Yes \n", true},
+                          {"Y", true},       {"n\n", false},   {"\n", false},     {"yess\n", false},
+                          {"", false},       {"no\ny\n", false}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        Terminal terminal(false, c.input);
+        EXPECT_EQ(terminal.report.ask(QStringLiteral("Go on?")), c.yes);
+        EXPECT_EQ(terminal.err.str(), "Go on? [y/N] ");
+        EXPECT_EQ(terminal.out.str(), "");
+    }
+}
+
+TEST(TerminalReport, AnswersFromAPipeAreRepeatedAfterTheQuestion)
+{
+    Terminal terminal(true, "y\n", false);
+    terminal.report.startCount(kPrefix);
+    terminal.report.showCount(5);
+    EXPECT_TRUE(terminal.report.ask(QStringLiteral("Go on?")));
+    EXPECT_FALSE(terminal.report.ask(QStringLiteral("Again?")));
+    EXPECT_EQ(terminal.err.str(), "Go on? [y/N] y\nAgain? [y/N] \n");
+    EXPECT_EQ(terminal.out.str(), "\rSending FLASH file: lines remaining 5\n");
+}
+
+}  // namespace
