@@ -48,6 +48,7 @@ void answerNextBox(QMessageBox::StandardButton button, QMessageBox& seen)
         seen.setWindowTitle(box->windowTitle());
         seen.setText(box->text());
         seen.setIcon(box->icon());
+        seen.setTextFormat(box->textFormat());
         seen.setStandardButtons(box->standardButtons());
         box->button(button)->click();
     });
@@ -64,14 +65,16 @@ TEST(MessageBoxes, ShowExactlyTheirTitleTextIconAndButtons)
     EXPECT_EQ(seen.standardButtons(), QMessageBox::Ok);
 
     answerNextBox(QMessageBox::Ok, seen);
-    korvel::platform::showMessage(nullptr, "Title", "Done.", MessageIcon::None);
+    korvel::platform::showMessage(nullptr, "Title", "Error opening <b>fw</b>.hex.", MessageIcon::None);
     EXPECT_EQ(seen.icon(), QMessageBox::NoIcon);
+    EXPECT_EQ(seen.textFormat(), Qt::PlainText) << "a file name must not be shown as markup";
 
     for (const auto& [button, answer] : {std::pair(QMessageBox::Yes, true), std::pair(QMessageBox::No, false)}) {
         answerNextBox(button, seen);
         EXPECT_EQ(korvel::platform::askYesNo(nullptr, "Q", "Continue with download?"), answer);
         EXPECT_EQ(seen.standardButtons(), QMessageBox::Yes | QMessageBox::No);
         EXPECT_EQ(seen.icon(), QMessageBox::NoIcon);
+        EXPECT_EQ(seen.textFormat(), Qt::PlainText);
     }
 }
 
