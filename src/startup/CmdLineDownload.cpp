@@ -92,10 +92,10 @@ void checkSettingsFile(const QString& path, TerminalReport& terminal)
                          false);
 }
 
-// The timers as the main window sets them up.
 int downloadInConsole(const StartupState& state, ProgramSurroundings& surroundings, TerminalReport& terminal)
 {
     checkSettingsFile(surroundings.settingsPath(), terminal);
+    // The timers as the main window sets them up.
     platform::QtTimer TmrSyn;
     platform::QtTimer TmrWaitAnsw;
     platform::QtTimer TmrShowLine;

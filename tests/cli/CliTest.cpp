@@ -182,7 +182,7 @@ TEST(ConsoleRun, PortThatCannotBeOpenedWithoutSettingsFile)
 }
 
 // Without a display the program needs no "/console" to stay on the terminal.
-TEST(ConsoleRun, StartupMessagesAndExitStatuses)
+TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
 {
     struct Case {
         QStringList arguments;
@@ -198,6 +198,7 @@ TEST(ConsoleRun, StartupMessagesAndExitStatuses)
         {{"/com3", "/console"}, own, 2, "", usage},
         {{"/f", "app.hex", "/console"}, own, 2, "", "No COM port specified. Please use /com1 or /com2...\n"},
         {{"/com3", "/F", "app.hex"}, noDisplay, 2, "", usage},
+        {{"/com3", "/f", "x", "/console"}, own, 1, "", "Select FLASH file to download.\n"},
         {{"--help", "/console"}, own, 0, usage, ""},
         {{"/?"}, noDisplay, 0, usage, ""},
         {{}, noDisplay, 2, "", "AVRBootloaderKorvel: the windows need a display"},

@@ -5,7 +5,9 @@
 #include "mainwindow/FrmMain.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QLabel>
+#include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -220,6 +222,36 @@ TEST(CommandLineStart, ClosingTheWindowEndsTheRunWithStatusOne)
     EXPECT_EQ(dir.settingsContent(), ProgramDir::kSettings);
 }
 
+TEST(CommandLineStart, FlashOnlyRunLogsOnTheWindowAndEndsWithTheSuccessBox)
+{
+    QProcess target;
+    target.start(QStringLiteral(KORVEL_TARGETSIM_PATH), {QStringLiteral("--once")});
+    ASSERT_TRUE(target.waitForReadyRead(5000));
+    ProgramDir dir;
+    dir.mapPort1(target.readLine().trimmed());
+    QFile hex(dir.filePath(QStringLiteral("app.hex")));
+    ASSERT_TRUE(hex.open(QIODevice::WriteOnly));
+    hex.write(":0100000055AA\r\n:00000001FF\r\n");
+    hex.close();
+    MemoryTerminal terminal;
+    MainWindowShowWatcher watcher;
+    BoxAnswerer answerer;
+
+    EXPECT_EQ(RunStartup(commandLine(hex.fileName().toStdString(), ""), dir.path(), Face::Windows, terminal.streams()),
+              0);
+    EXPECT_EQ(watcher.shown, 1);
+    EXPECT_EQ(answerer.texts(), QStringList{QStringLiteral("FLASH file successfully downloaded.")});
+    EXPECT_TRUE(answerer.seen().at(0).mainWindowShown);
+    EXPECT_EQ(terminal.out.str(), "Serial line correctly opened.\n"
+                                  "Please synchronize systems: power on or reset target!\n"
+                                  "Contacted target Bootloader Ver. 1.28\n"
+                                  "File " + hex.fileName().toStdString() + " correctly opened.\n"
+                                  "Sending FLASH file: lines remaining 0\n"
+                                  "FLASH file successfully downloaded.\n");
+    EXPECT_TRUE(target.waitForFinished(5000));
+    EXPECT_EQ(dir.settingsContent(), ProgramDir::kSettings);
+}
+
 TEST(CommandLineStart, SettingsWarningOfTheWindowIsWrittenToTheErrorOutput)
 {
     const ProgramDir dir(false);
@@ -232,45 +264,6 @@ TEST(CommandLineStart, SettingsWarningOfTheWindowIsWrittenToTheErrorOutput)
     EXPECT_EQ(QString::fromStdString(terminal.err.str()),
               warning + QStringLiteral("\nSelect FLASH file to download.\n"));
     EXPECT_EQ(dir.settingsContent(), "<missing>");
-}
-
-// Without windows nothing is shown: every text goes to the terminal.
-TEST(ConsoleStart, WritesEverythingToTheTerminalAndShowsNoWindow)
-{
-    struct Case {
-        ParsedArgs parsed;
-        bool withSettings;
-        int exitStatus;
-        std::string out;
-        std::string errStart;
-    };
-    ParsedArgs usage;
-    usage.verdict = ArgsVerdict::UsageRequested;
-    usage.message = kUsageMessage;
-    ParsedArgs refused;
-    refused.verdict = ArgsVerdict::Refused;
-    refused.message = kNoComPortMessage;
-    const Case cases[] = {
-        {usage, true, 0, "Usage: AVRBootloaderKorvel /comx", ""},
-        {refused, true, 2, "", "No COM port specified. Please use /com1 or /com2...\n"},
-        {ParsedArgs{}, true, 2, "", "AVRBootloaderKorvel: the windows need a display"},
-        {commandLine("x", ""), true, 1, "", "Select FLASH file to download.\n"},
-        {commandLine("/tmp/other.hex", ""), true, 1, "", "Error while accessing the com port.\n"},
-        {commandLine("/tmp/other.hex", ""), false, 1, "", "An error occured while loading file "},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.errStart);
-        const ProgramDir dir(c.withSettings);
-        MemoryTerminal terminal;
-        BoxAnswerer answerer;
-        MainWindowShowWatcher watcher;
-        EXPECT_EQ(RunStartup(c.parsed, dir.path(), Face::Console, terminal.streams()), c.exitStatus);
-        EXPECT_EQ(terminal.out.str().substr(0, c.out.size()), c.out);
-        EXPECT_EQ(terminal.err.str().substr(0, c.errStart.size()), c.errStart);
-        EXPECT_TRUE(answerer.seen().empty());
-        EXPECT_EQ(watcher.shown, 0);
-        EXPECT_EQ(dir.settingsContent(), c.withSettings ? ProgramDir::kSettings : QByteArray("<missing>"));
-    }
 }
 
 }  // namespace

@@ -59,26 +59,6 @@ TEST(TerminalReport, CountIsRefreshedInPlaceOnATerminal)
                                   "FLASH file successfully downloaded.\n");
 }
 
-TEST(TerminalReport, EachFileEndsItsOwnCountLine)
-{
-    Terminal terminal(false);
-    terminal.report.startCount(QStringLiteral("Sending EEPROM file: lines remaining "));
-    terminal.report.showCount(4);
-    terminal.report.endCount();
-    terminal.report.startCount(kPrefix);
-    terminal.report.showCount(9);
-    terminal.report.message(QStringLiteral("Error while downloading file."), false);
-    EXPECT_EQ(terminal.out.str(), "Sending EEPROM file: lines remaining 4\nSending FLASH file: lines remaining 9\n");
-    EXPECT_EQ(terminal.err.str(), "Error while downloading file.\n");
-}
-
-TEST(TerminalReport, MessageLinesEndTheTerminalWay)
-{
-    Terminal terminal(false);
-    terminal.report.message(QStringLiteral("Usage: one\r\n\r\nlast"), true);
-    EXPECT_EQ(terminal.out.str(), "Usage: one\n\nlast\n");
-}
-
 TEST(TerminalReport, QuestionIsAnsweredByOneLineOfInput)
 {
     struct Case {
