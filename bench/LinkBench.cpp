@@ -1,0 +1,165 @@
+// korvel-bench-link: one FLASH download by the download procedure through the
+// real serial port layer to korvel-targetsim, with a front end that shows
+// nothing. Reports its times, processor use and memory as key=value lines.
+#include <QCoreApplication>
+#include <algorithm>
+#include <optional>
+
+#include "BenchArgs.h"
+#include "Measures.h"
+#include "SimChild.h"
+#include "WatchedPort.h"
+#include "link/BootloaderLink.h"
+#include "link/DiskHexFiles.h"
+#include "platform/DeviceSerialPort.h"
+#include "platform/QtEventPump.h"
+#include "platform/QtTimer.h"
+#include "platform/SteadyClock.h"
+
+namespace {
+
+using namespace korvel;
+
+// Shows nothing; notes when the first line goes out and what the outcome is.
+// Questions are answered No.
+class SilentFrontEnd final : public link::FrontEnd {
+public:
+    std::optional<BenchClock::time_point> firstLineAt;
+    std::optional<BenchClock::time_point> outcomeAt;
+    std::string outcome;
+
+    void downloadStarting() override {}
+    void portOpened() override {}
+    void synchronising() override {}
+    void targetResponded() override {}
+    void versionRead(const std::string&) override {}
+    void openingFile(link::FileKindCode, const std::string&) override {}
+    void fileOpened(link::FileKindCode, const std::string&) override {}
+    void sendingFile(link::FileKindCode) override
+    {
+        if (!firstLineAt)
+            firstLineAt = BenchClock::now();
+    }
+    void showLinesLeft(int) override {}
+    void betweenFiles() override {}
+    void message(const std::string& text, link::MessageIcon) override { noteOutcome(text); }
+    bool ask(const std::string& question) override
+    {
+        noteOutcome(question);
+        return false;
+    }
+    void enterIdle() override {}
+    void focusFlashBrowse() override {}
+    bool cancelRequested() override { return false; }
+
+private:
+    void noteOutcome(const std::string& text)
+    {
+        if (outcomeAt)
+            return;
+        outcomeAt = BenchClock::now();
+        outcome = text;
+    }
+};
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double percentile99(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[(values.size() - 1) * 99 / 100];
+}
+
+// What the writes on the port show: the handshake's blocks and triples, the
+// time from one line to the next, and how soon a line followed the read that
+// brought the answer to the line before.
+void reportWrites(const std::vector<WatchedPort::Write>& writes)
+{
+    long syncBlocks = 0;
+    long handshakeWrites = 0;
+    std::vector<double> lineGaps;
+    std::vector<double> reactions;
+    std::optional<BenchClock::time_point> previousLine;
+    for (const WatchedPort::Write& write : writes) {
+        if (write.first == '\x55') {
+            ++syncBlocks;
+        } else if (write.first == '@') {
+            ++handshakeWrites;
+        } else if (write.first == ':') {
+            if (previousLine) {
+                lineGaps.push_back(secondsBetween(*previousLine, write.at));
+                if (write.lastReceiptAt && *write.lastReceiptAt > *previousLine)
+                    reactions.push_back(secondsBetween(*write.lastReceiptAt, write.at));
+            }
+            previousLine = write.at;
+        }
+    }
+    report("sync_blocks_written", syncBlocks);
+    report("handshake_triples_written", handshakeWrites);
+    if (lineGaps.size() < 2)
+        return;
+    report("first_line_seconds", lineGaps.front());
+    const std::vector<double> laterGaps(lineGaps.begin() + 1, lineGaps.end());
+    report("later_line_median_seconds", median(laterGaps));
+    report("later_line_p99_seconds", percentile99(laterGaps));
+    report("later_line_max_seconds", *std::max_element(laterGaps.begin(), laterGaps.end()));
+    if (!reactions.empty())
+        report("reaction_median_seconds", median(reactions));
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    BenchArgs args;
+    if (!parseBenchArgs(argc, argv, args) || args.flashPath.empty())
+        return 2;
+    QCoreApplication app(argc, argv);
+    SimChild target(args.targetsim, args.simOptions);
+    if (target.devicePath().empty())
+        return 1;
+
+    platform::DeviceSerialPort device(platform::PortMap::fromText("COM1=" + target.devicePath()));
+    WatchedPort port(device);
+    platform::QtTimer TmrSyn;
+    platform::QtTimer TmrWaitAnsw;
+    platform::QtTimer TmrShowLine;
+    TmrSyn.setInterval(5000);
+    TmrWaitAnsw.setInterval(60);
+    TmrWaitAnsw.setEnabled(true);
+    TmrShowLine.setInterval(1000);
+    platform::SteadyClock clock;
+    platform::QtEventPump events;
+    link::DiskHexFiles files;
+    SilentFrontEnd frontEnd;
+    link::BootloaderLink downloader(
+        {port, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, clock, events, files}, link::Flavour{});
+
+    link::DownloadChoice choice;
+    choice.flash = true;
+    choice.flashPath = args.flashPath;
+    choice.port = 1;
+
+    const double processorBefore = processorSeconds();
+    const auto startedAt = BenchClock::now();
+    const link::DownloadResult result = downloader.DownloadFiles(choice);
+    const auto endedAt = BenchClock::now();
+    const double processorUsed = processorSeconds() - processorBefore;
+
+    const HexFileFigures figures = hexFileFigures(args.flashPath);
+    report("success", result == link::DownloadResult::Success ? "yes" : "no");
+    report("outcome", frontEnd.outcome);
+    report("lines", figures.lines);
+    report("line_characters", figures.characters);
+    report("download_seconds", secondsBetween(startedAt, endedAt));
+    if (frontEnd.firstLineAt && frontEnd.outcomeAt)
+        report("transfer_seconds", secondsBetween(*frontEnd.firstLineAt, *frontEnd.outcomeAt));
+    report("processor_seconds", processorUsed);
+    report("peak_rss_kib", peakResidentKiB());
+    reportWrites(port.writes());
+    return 0;
+}
