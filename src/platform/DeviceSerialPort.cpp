@@ -4,7 +4,9 @@
 #include <QFile>
 #include <QTimer>
 #include <algorithm>
+#include <cerrno>
 #include <climits>
+#include <cstring>
 
 #include "platform/TtyControl.h"
 
@@ -86,10 +88,20 @@ bool DeviceSerialPort::isOpen() const
     return port_.isOpen();
 }
 
+// Bytes go straight to the device while our transmit queue is empty; only what
+// the device does not take waits in the queue, which QSerialPort sends as the
+// device makes room. Queuing everything would arm QSerialPort's write
+// notifier on every write; on a device with room that notifier fires at once,
+// and every wait for the next event would end without waiting.
 void DeviceSerialPort::write(std::string_view bytes)
 {
     requireUsable();
     while (!bytes.empty()) {
+        if (port_.bytesToWrite() == 0) {
+            bytes.remove_prefix(writeToDevice(bytes));
+            if (bytes.empty())
+                return;
+        }
         const qint64 room = kTransmitQueueSize - port_.bytesToWrite();
         if (room <= 0) {
             waitForRoom();
@@ -98,9 +110,6 @@ void DeviceSerialPort::write(std::string_view bytes)
         const qint64 count = std::min<qint64>(room, qint64(bytes.size()));
         if (port_.write(bytes.data(), count) != count)
             fail(QSerialPort::WriteError, portName() + ": the write was refused");
-        // Hand the bytes to the device now rather than at the next event pass.
-        port_.flush();
-        requireUsable();
         bytes.remove_prefix(std::size_t(count));
     }
 }
@@ -180,6 +189,21 @@ void DeviceSerialPort::takeInputFromDevice()
     if (inDevice > 0)
         port_.waitForReadyRead(0);
     requireUsable();
+}
+
+// Writes what the device takes now and returns how many bytes that was. A
+// failed write means the device is lost; one that no longer answers at all has
+// vanished.
+std::size_t DeviceSerialPort::writeToDevice(std::string_view bytes)
+{
+    const qint64 taken = tty::writeNow(port_.handle(), bytes.data(), qint64(bytes.size()));
+    if (taken >= 0)
+        return std::size_t(taken);
+    const std::string reason = std::strerror(errno);
+    failed_ = true;
+    if (!tty::errorWasTransient(port_.handle()))
+        fail(QSerialPort::ResourceError, portName() + ": the device no longer answers");
+    fail(QSerialPort::WriteError, portName() + ": " + reason);
 }
 
 // Runs events until the transmit queue has room, for at most kWriteWaitMs: an

@@ -51,6 +51,7 @@ private:
     void closeQuietly();
     void requireUsable();
     void takeInputFromDevice();
+    std::size_t writeToDevice(std::string_view bytes);
     void waitForRoom();
     std::string portName() const;
 

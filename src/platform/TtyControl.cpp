@@ -1,9 +1,11 @@
 #include "platform/TtyControl.h"
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
+#include <unistd.h>
 #endif
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
@@ -48,6 +50,19 @@ int bytesInDevice(DeviceHandle handle)
     return count;
 }
 
+qint64 writeNow(DeviceHandle handle, const char* data, qint64 size)
+{
+    for (;;) {
+        const ssize_t written = ::write(handle, data, std::size_t(size));
+        if (written >= 0)
+            return written;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
 bool errorWasTransient(DeviceHandle handle)
 {
     return bytesInDevice(handle) >= 0;
@@ -61,6 +76,7 @@ bool resumeOnlyOnXon(DeviceHandle) { return true; }
 void requestLowLatency(DeviceHandle) {}
 bool lockExclusive(DeviceHandle) { return true; }
 int bytesInDevice(DeviceHandle) { return 0; }
+qint64 writeNow(DeviceHandle, const char*, qint64) { return 0; }
 bool errorWasTransient(DeviceHandle) { return false; }
 
 #endif

@@ -27,6 +27,13 @@ bool lockExclusive(DeviceHandle handle);
 // the adapter was unplugged).
 int bytesInDevice(DeviceHandle handle);
 
+// Hands the bytes to the device without waiting (the handle is non-blocking,
+// as QSerialPort opens it) and returns how many it took: fewer than offered,
+// none at all, when its buffer is full or XOFF paused its output. -1 when the
+// write failed; errno says why. Where a system has no such write, it takes
+// nothing and the port's own queue sends every byte.
+qint64 writeNow(DeviceHandle handle, const char* data, qint64 size);
+
 // True when a read, write or resource error that QSerialPort just reported
 // was a passing one and the device still works. On POSIX, QSerialPort reports
 // a write that finds the output paused by XOFF (EAGAIN) as a resource error.

@@ -1,13 +1,18 @@
 #include <QTemporaryDir>
+#include <QTimer>
 #include <gtest/gtest.h>
+#include <random>
 #include <unistd.h>
 
 #include "PtyPair.h"
+#include "PtySink.h"
 #include "platform/DeviceSerialPort.h"
+#include "platform/QtEventPump.h"
 
 using korvel::link::PortError;
 using korvel::platform::DeviceSerialPort;
 using korvel::platform::PortMap;
+using korvel::platform::QtEventPump;
 
 namespace {
 
@@ -149,6 +154,15 @@ TEST_F(SerialOverPty, FarEndClosingIsAPortError)
     EXPECT_FALSE(port.isOpen());
 }
 
+TEST_F(SerialOverPty, WritingToAVanishedDeviceIsAPortError)
+{
+    pty.hangUp();
+    EXPECT_THROW(port.write("x"), PortError);
+    EXPECT_EQ(port.lastEventCode(), QSerialPort::ResourceError);
+    EXPECT_THROW(port.write("x"), PortError);
+    EXPECT_THROW(port.readAll(), PortError);
+}
+
 TEST_F(SerialOverPty, EveryByteButXonXoffPassesUnchangedBothWays)
 {
     std::string everyByte;
@@ -169,6 +183,45 @@ TEST_F(SerialOverPty, EveryByteButXonXoffPassesUnchangedBothWays)
     EXPECT_TRUE(readUntil(incoming.size()));
     EXPECT_EQ(input, incoming);
     EXPECT_EQ(port.lastEventCode(), 0);
+}
+
+TEST_F(SerialOverPty, WriteBeyondWhatTheDeviceHoldsArrivesWholeAndInOrder)
+{
+    std::minstd_rand random(7);
+    std::string outgoing(300000, '\0');
+    for (char& byte : outgoing)
+        byte = char(random());
+
+    port.write(outgoing);
+    EXPECT_TRUE(masterReceives(outgoing.size()));
+    EXPECT_TRUE(pty.received() == outgoing) << pty.received().size() << " bytes received";
+    EXPECT_EQ(port.lastEventCode(), 0);
+}
+
+// The handshake's polling: write a few bytes, then wait for the next event. A
+// write the device took whole must leave nothing behind that ends that wait at
+// once, or the loop spins; here only the ticks of a 60 ms timer may end it.
+TEST(SerialPortWaits, WaitAfterAWriteLastsUntilTheNextRealEvent)
+{
+    PtySink sink;
+    DeviceSerialPort port(sink.portMap(3));
+    prepare(port, 3);
+    port.open();
+    QTimer ticks;
+    ticks.start(60);
+    bool over = false;
+    QTimer::singleShot(300, [&over] { over = true; });
+
+    QtEventPump events;
+    std::size_t passes = 0;
+    while (!over) {
+        port.write("@&$");
+        events.yieldWaiting();
+        ++passes;
+    }
+    EXPECT_GE(passes, 2u);
+    EXPECT_LE(passes, 12u);
+    EXPECT_TRUE(runEventsUntil([&] { return sink.received() == 3 * passes; }));
 }
 
 }  // namespace
