@@ -9,9 +9,13 @@ korvel_packages=(
   desktop-file-utils
 )
 
+# Only for ./test --fuzz: clang and its libFuzzer runtime.
+korvel_fuzz_packages=(clang libclang-rt-14-dev)
+
+# korvel_install_missing [extra packages...]
 korvel_install_missing() {
   local missing=()
-  for p in "${korvel_packages[@]}"; do
+  for p in "${korvel_packages[@]}" "$@"; do
     dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing+=("$p")
   done
   [ ${#missing[@]} -eq 0 ] && return 0
@@ -22,12 +26,17 @@ korvel_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-# korvel_build DIR BUILD_TYPE [cmake options...]
-korvel_build() {
+# korvel_configure DIR BUILD_TYPE [cmake options...]: only the first time.
+korvel_configure() {
   local dir=$1 type=$2
   shift 2
   if [ ! -f "$dir/CMakeCache.txt" ]; then
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
   fi
-  cmake --build "$dir" -j"$(nproc)"
+}
+
+# korvel_build DIR BUILD_TYPE [cmake options...]
+korvel_build() {
+  korvel_configure "$@"
+  cmake --build "$1" -j"$(nproc)"
 }

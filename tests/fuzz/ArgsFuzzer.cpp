@@ -1,0 +1,63 @@
+// The argument parser on any argument list: the input's NUL bytes separate
+// the arguments, as they do in the program's own argument vector.
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "FuzzCheck.h"
+#include "startup/CmdLineArgs.h"
+
+using namespace korvel::startup;
+
+namespace {
+
+std::vector<std::string> splitAtNul(const std::uint8_t* data, std::size_t size)
+{
+    std::vector<std::string> args(1);
+    for (std::size_t i = 0; i < size; ++i) {
+        if (data[i] == 0)
+            args.emplace_back();
+        else
+            args.back() += static_cast<char>(data[i]);
+    }
+    return args;
+}
+
+bool allBlank(const std::vector<std::string>& args)
+{
+    for (const auto& arg : args)
+        if (arg.find_first_not_of(' ') != std::string::npos)
+            return false;
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
+{
+    const auto args = splitAtNul(data, size);
+    const ParsedArgs parsed = parseArguments(args);
+    const StartupState& state = parsed.state;
+
+    FUZZ_CHECK((parsed.verdict == ArgsVerdict::Interactive) == allBlank(args));
+    switch (parsed.verdict) {
+    case ArgsVerdict::Interactive:
+        FUZZ_CHECK(parsed.message.empty() && !state.CmdLineMode);
+        break;
+    case ArgsVerdict::UsageRequested:
+        FUZZ_CHECK(parsed.message == kUsageMessage && !state.CmdLineMode);
+        break;
+    case ArgsVerdict::Refused:
+        FUZZ_CHECK(parsed.message == kUsageMessage || parsed.message == kNoComPortMessage);
+        FUZZ_CHECK(!state.CmdLineMode);
+        break;
+    case ArgsVerdict::CommandLine:
+        FUZZ_CHECK(parsed.message.empty() && state.CmdLineMode);
+        FUZZ_CHECK(state.CmdLineFLASH == !state.FLASHFileName.empty());
+        FUZZ_CHECK(state.CmdLineEEPROM == !state.EEPROMFileName.empty());
+        FUZZ_CHECK(state.CmdLineComPort >= 0);
+        break;
+    }
+    return 0;
+}
