@@ -7,8 +7,6 @@ namespace {
 
 const int kStartLimitMs = 5000;
 const int kToolLimitMs = 10000;
-// Generous: the slowest run waits about 5 s for a silent target.
-const int kRunLimitMs = 30000;
 
 void stop(QProcess& process)
 {
@@ -93,7 +91,7 @@ ProgramRun ProgramFolder::run(const QStringList& arguments, const QByteArray& in
     program.write(input);
     program.closeWriteChannel();
     ProgramRun run;
-    run.finished = program.waitForFinished(kRunLimitMs);
+    run.finished = program.waitForFinished(runLimitMs_);
     stop(program);
     if (run.finished && program.exitStatus() == QProcess::NormalExit)
         run.exitCode = program.exitCode();

@@ -53,14 +53,20 @@ public:
     bool makeHex(const QString& name, int size, int seed, int recordBytes) const;
 
     // Runs the program with `arguments` and `input` on its standard input,
-    // in `environment` (the test's own when none is given).
+    // in `environment` (the test's own when none is given). A run still going
+    // after the run limit is killed and counts as not finished.
     ProgramRun run(const QStringList& arguments, const QByteArray& input = {},
                    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) const;
+
+    // The run limit of the following runs. Generous unless set: the slowest
+    // run waits about 5 s for a silent target.
+    void setRunLimit(int ms) { runLimitMs_ = ms; }
 
     static const QByteArray kSettings;
 
 private:
     QTemporaryDir folder_;
+    int runLimitMs_ = 30000;
 };
 
 // The test's environment without any way to reach a display.
