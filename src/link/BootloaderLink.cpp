@@ -134,7 +134,9 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1() {
     run_.RxBuf.clear();
     while (!Contains(run_.RxBuf, '$') && shared_.SynActive) {
         port.write(SynBlock);
-        seams_.events.yieldWaiting();
+        // One wait per block: the blocks follow each other as closely as the
+        // events allow, without a processor kept busy.
+        seams_.events.yieldOnce();
         if (CancelSeen()) return DownloadResult::Cancelled;
         seams_.events.yieldWaiting();
         if (port.bytesWaiting() > 0) run_.RxBuf += port.readAll();
