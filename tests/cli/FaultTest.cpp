@@ -174,11 +174,9 @@ QByteArray joined(const QList<QByteArray>& lines)
 }
 
 // The FLASH file with empty lines after its first one, `total` lines in all.
-QByteArray withEmptyLines(QList<QByteArray> lines, int total)
+QByteArray withEmptyLines(const QList<QByteArray>& lines, int total)
 {
-    for (int count = int(lines.size()); count < total; ++count)
-        lines.insert(1, QByteArray());
-    return joined(lines);
+    return lines.first() + QByteArray("\r\n").repeated(total - int(lines.size()) + 1) + joined(lines.mid(1));
 }
 
 struct InputFileCase {
