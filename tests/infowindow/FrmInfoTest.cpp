@@ -1,5 +1,4 @@
 #include <QApplication>
-#include <QLabel>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
@@ -9,7 +8,6 @@
 #include "CaptionFit.h"
 #include "infowindow/FrmInfo.h"
 #include "infowindow/WindowMeasures.h"
-#include "platform/ProgramInfo.h"
 
 using korvel::FrmInfo;
 
@@ -77,13 +75,6 @@ TEST_F(ShownInfoWindow, AltCClosesItThroughTheCloseButton)
     // An access key presses the button visibly: the click follows a moment later.
     EXPECT_TRUE(QTest::qWaitFor([this] { return window.isHidden(); }, 5000));
     EXPECT_EQ(clicks.count(), 1);
-}
-
-TEST(InfoWindow, ShowsTheProgramVersion)
-{
-    FrmInfo window;
-    const QString expected = QStringLiteral("Version %1.%2").arg(korvel::kVersionMajor).arg(korvel::kVersionMinor);
-    EXPECT_EQ(window.findChild<QLabel*>(QStringLiteral("LblVersion"))->text(), expected);
 }
 
 TEST(InfoWindow, VersionNumbersAreNotPadded)

@@ -48,15 +48,5 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText) {
     }
 }
 
-TEST(CommandLineFlavour, SilentTargetGivesUpAfterFiveSeconds) {
-    LinkBench bench{link::Flavour{true}};
-    bench.target.syncAnswer = "";
-    EXPECT_EQ(bench.run(LinkBench::both()), DownloadResult::NoResponse);
-    const long long shown = bench.journal.timeOf("message: No response");
-    EXPECT_GE(shown - bench.journal.timeOf("synchronising"), 5000 * kMs);
-    EXPECT_LE(shown - bench.journal.timeOf("synchronising"), 5100 * kMs);
-    EXPECT_TRUE(bench.inOrder({"message: No response", "port closed", "idle"}));
-}
-
 }  // namespace
 }  // namespace korvel::linktest

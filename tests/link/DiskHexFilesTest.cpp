@@ -72,15 +72,6 @@ TEST_F(DiskHexFilesTest, RewindReadsTheSameLinesAgain) {
     EXPECT_EQ(first.size(), 2u);
 }
 
-TEST_F(DiskHexFilesTest, LongLine) {
-    const std::string line(100'000, 'F');
-    const auto file = files_.open(write("long.hex", line + "\r\n:00000001FF"));
-    ASSERT_TRUE(file);
-    EXPECT_EQ(file->readLine(), line);
-    EXPECT_EQ(file->readLine(), ":00000001FF");
-    EXPECT_TRUE(file->atEnd());
-}
-
 TEST_F(DiskHexFilesTest, WhatCannotBeOpened) {
     EXPECT_EQ(files_.open((folder_ / "missing.hex").string()), nullptr);
     EXPECT_EQ(files_.open(folder_.string()), nullptr);

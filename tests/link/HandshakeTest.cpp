@@ -45,17 +45,6 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse) {
     }
 }
 
-TEST(PortSetup, OpensTheChosenPortWithItsSettings) {
-    LinkBench bench;
-    DownloadChoice choice = LinkBench::flash();
-    choice.port = 3;
-    EXPECT_EQ(bench.run(choice), DownloadResult::Success);
-    EXPECT_TRUE(bench.port.xonXoff);
-    EXPECT_EQ(bench.port.lineSettings, "115200,n,8,1");
-    EXPECT_TRUE(bench.inOrder({"starting", "port open 3", "port opened", "synchronising"}));
-    EXPECT_FALSE(bench.port.isOpen());
-}
-
 // A first download has the 5000 ms window of the window's layout; once one
 // download reached the settle pause, phase 1 keeps the 3000 ms of phase 2.
 TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads) {
@@ -164,18 +153,6 @@ TEST(Cancellation, EachPointClosesWithoutAMessage) {
         }
         EXPECT_FALSE(bench.TmrSyn.isEnabled());
     }
-}
-
-// Below 1.28 a cancellation ends the answer wait at once; the line counts as
-// done and the download stops before the next one.
-TEST(Cancellation, DuringTheAnswerWait) {
-    LinkBench bench;
-    bench.target.helloAnswer = "?G1.0";
-    bench.target.lineAnswers = {""};
-    bench.frontEnd.cancelWhen = [&] { return !bench.transferWrites().empty(); };
-    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Cancelled);
-    ASSERT_EQ(bench.transferWrites().size(), 1u);
-    EXPECT_EQ(bench.journal.timeOf("idle"), bench.transferWrites()[0].us);
 }
 
 }  // namespace

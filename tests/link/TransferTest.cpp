@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
 
 #include "sim/LinkBench.h"
 
@@ -44,9 +43,14 @@ TEST(Transfer, SelectorLinesAndSuccessByChoice) {
     for (const Row& row : rows) {
         SCOPED_TRACE(row.success);
         LinkBench bench;
+        DownloadChoice choice = row.choice;
+        choice.port = 3;
         // The EEPROM file's end-of-file answer is not judged.
         bench.target.endOfFileAnswers = {row.choice.flash && row.choice.eeprom ? "" : "#@"};
-        EXPECT_EQ(bench.run(row.choice), DownloadResult::Success);
+        EXPECT_EQ(bench.run(choice), DownloadResult::Success);
+        EXPECT_TRUE(bench.port.xonXoff);
+        EXPECT_EQ(bench.port.lineSettings, "115200,n,8,1");
+        EXPECT_TRUE(bench.inOrder({"starting", "port open 3", "port opened", "synchronising"}));
         EXPECT_EQ(BytesOf(bench.transferWrites()), row.writes);
         EXPECT_TRUE(bench.inOrder({"message: " + row.success, "file closed", "port closed", "idle"}))
             << bench.journal.text();
@@ -149,27 +153,6 @@ TEST(Transfer, LinesLeftRefreshEachSecondWhileSending) {
     for (int i = 0; i < 100; ++i) bench.pump.yieldWaiting();
     EXPECT_GT(bench.time.now(), bench.journal.timeOf("idle") + 3000 * kMs);
     EXPECT_EQ(shown.size(), atEnd);
-}
-
-// A line goes out as soon as the answer to the one before has been read.
-TEST(Timing, NextLineFollowsTheAnswerAtOnce) {
-    for (const char* hello : {"?G1.28", "?G1.0"}) {
-        SCOPED_TRACE(hello);
-        LinkBench bench;
-        bench.target.helloAnswer = hello;
-        bench.files.files["flash.hex"] = {":A", ":B", ":C", ":D", ":00000001FF"};
-        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
-        const auto writes = bench.transferWrites();
-        ASSERT_EQ(writes.size(), 5u);
-        const auto& reads = bench.port.reads;
-        for (std::size_t i = 1; i < writes.size(); ++i) {
-            const auto answer = std::find_if(reads.begin(), reads.end(), [&](const auto& read) {
-                return read.us > writes[i - 1].us && read.bytes == "~";
-            });
-            ASSERT_NE(answer, reads.end());
-            EXPECT_EQ(writes[i].us, answer->us);
-        }
-    }
 }
 
 TEST(Timing, UnansweredLineBelow128WaitsFiveTicks) {

@@ -1,9 +1,16 @@
+// The window's arrangements, its port probe and its idle and busy states.
+#include <QComboBox>
 #include <QLabel>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTest>
 #include <gtest/gtest.h>
 #include <set>
+#include <unistd.h>
 
 #include "../infowindow/CaptionFit.h"
-#include "MainWindowRig.h"
+#include "Pty.h"
+#include "WindowRig.h"
 #include "infowindow/WindowMeasures.h"
 #include "platform/ProgramInfo.h"
 
@@ -17,65 +24,149 @@ const char* const kControls[] = {
     "LblCmdLin",
 };
 
-std::set<std::string> shownControls(MainWindowRig& rig)
+// Shown or hidden, enabled or disabled: a mark per control.
+std::set<std::string> controls(WindowRig& rig, bool enabled)
 {
-    std::set<std::string> shown;
+    std::set<std::string> marked;
     for (const char* name : kControls) {
-        if (rig.control<QWidget>(name).isVisibleTo(&rig.window))
-            shown.insert(name);
+        QWidget& control = rig.control<QWidget>(name);
+        if (enabled ? control.isEnabled() : control.isVisibleTo(&rig.window))
+            marked.insert(name);
     }
-    return shown;
+    return marked;
 }
 
-std::set<std::string> allControlsBut(std::set<std::string> left_out)
+std::set<std::string> allControlsBut(std::set<std::string> leftOut)
 {
-    std::set<std::string> controls;
-    for (const char* name : kControls) {
-        if (!left_out.count(name))
-            controls.insert(name);
-    }
-    return controls;
-}
-
-TEST(MainWindowArrangement, OnlyTheLogoShowsBeforeLoading)
-{
-    MainWindowRig rig({}, false);
-    EXPECT_EQ(shownControls(rig), std::set<std::string>{"ImgKorvel"});
+    std::set<std::string> result;
+    for (const char* name : kControls)
+        if (!leftOut.count(name))
+            result.insert(name);
+    return result;
 }
 
 TEST(MainWindowArrangement, InteractiveShowsEverythingButCancelCountAndLog)
 {
-    MainWindowRig rig({}, false);
+    WindowRig rig({});
+    EXPECT_EQ(controls(rig, false), std::set<std::string>{"ImgKorvel"});
     rig.window.Form_Load();
-    EXPECT_EQ(shownControls(rig), allControlsBut({"CmdBtnCanc", "LblLineSent", "LblCmdLin"}));
+    EXPECT_EQ(controls(rig, false), allControlsBut({"CmdBtnCanc", "LblLineSent", "LblCmdLin"}));
     EXPECT_EQ(rig.control<QLabel>("LblExec").text(), QStringLiteral("Idle"));
+    EXPECT_EQ(rig.window.caption(), QStringLiteral("AVR Bootloader Korvel(r) - V %1.%2")
+                                        .arg(korvel::kVersionMajor)
+                                        .arg(korvel::kVersionMinor));
+    EXPECT_EQ(controlsWithClippedCaptions(rig.window), std::vector<std::string>{});
 }
 
 TEST(MainWindowArrangement, CommandLineIsACompactLogUnderTheLogo)
 {
     using korvel::windows::px;
-    MainWindowRig rig({}, true);
+    WindowRig rig({}, true);
     rig.window.Form_Load();
-    EXPECT_EQ(shownControls(rig), (std::set<std::string>{"ImgKorvel", "LblCmdLin"}));
+    EXPECT_EQ(controls(rig, false), (std::set<std::string>{"ImgKorvel", "LblCmdLin"}));
     EXPECT_EQ(rig.window.height(), 140);
     EXPECT_EQ(rig.window.commandLineLog().width(), px(5500));
     EXPECT_EQ(rig.window.lineSentLabel().y(), px(920));
 }
 
-TEST(MainWindowArrangement, CaptionEndsInTheVersion)
+TEST(MainWindowStates, BusyAndIdleSwitchTheControlsAndCancel)
 {
-    MainWindowRig rig({}, false);
-    rig.window.Form_Load();
-    EXPECT_EQ(rig.window.caption(), QStringLiteral("AVR Bootloader Korvel(r) - V %1.%2")
-                                        .arg(korvel::kVersionMajor)
-                                        .arg(korvel::kVersionMinor));
+    WindowRig rig({});
+    ASSERT_TRUE(rig.loadAndShow());
+    auto& cancel = rig.control<QPushButton>("CmdBtnCanc");
+    QTest::keyClick(&rig.window, Qt::Key_Escape);
+    EXPECT_FALSE(rig.window.isCancelRequested());
+
+    rig.window.SetBusyState();
+    const std::set<std::string> busyShown = allControlsBut({"CmdBtnDwl", "LblLineSent", "LblCmdLin"});
+    EXPECT_EQ(controls(rig, false), busyShown);
+    // Only Cancel and the passive parts stay enabled.
+    const std::set<std::string> disabled{"CmdBtnDwl",  "CmdBtnFLASH", "CmdBtnEEP", "CmdBtnInfo",      "CmdBtnExit",
+                                         "CmbBoxCom",  "FLASHCheck",  "EEPCheck",  "TxtBoxFLASHFile", "TxtBoxEEPFile"};
+    for (const std::string& name : disabled)
+        EXPECT_FALSE(rig.control<QWidget>(name.c_str()).isEnabled()) << name;
+    EXPECT_TRUE(cancel.isEnabled());
+    EXPECT_EQ(rig.control<QLabel>("LblExec").text(), QString());
+    EXPECT_FALSE(rig.window.isCancelRequested());
+    QTest::keyClick(&rig.window, Qt::Key_Escape);
+    EXPECT_TRUE(rig.window.isCancelRequested());
+    EXPECT_FALSE(cancel.isEnabled());
+
+    rig.window.lineSentLabel().setText(QStringLiteral("17"));
+    rig.window.lineSentLabel().show();
+    rig.window.SetIdleState();
+    EXPECT_EQ(controls(rig, false), allControlsBut({"CmdBtnCanc", "LblLineSent", "LblCmdLin"}));
+    for (const std::string& name : disabled)
+        EXPECT_TRUE(rig.control<QWidget>(name.c_str()).isEnabled()) << name;
+    EXPECT_TRUE(rig.window.lineSentLabel().text().isEmpty());
+    EXPECT_TRUE(rig.window.isCancelRequested());
+    rig.window.SetBusyState();
+    EXPECT_FALSE(rig.window.isCancelRequested());
+    EXPECT_TRUE(cancel.isEnabled());
 }
 
-TEST(MainWindowArrangement, EveryCaptionFitsItsControl)
+struct ListedPort {
+    QString text;
+    int data;
+    QString tooltip;
+    bool operator==(const ListedPort& other) const
+    {
+        return text == other.text && data == other.data && tooltip == other.tooltip;
+    }
+};
+
+std::vector<ListedPort> listedPorts(WindowRig& rig)
 {
-    MainWindowRig rig({}, false);
+    auto& list = rig.control<QComboBox>("CmbBoxCom");
+    std::vector<ListedPort> ports;
+    for (int i = 0; i < list.count(); ++i)
+        ports.push_back({list.itemText(i), list.itemData(i).toInt(), list.itemData(i, Qt::ToolTipRole).toString()});
+    return ports;
+}
+
+// Ports 3, 5 and 7 open; 5 is held by another program and left out. Each entry
+// names its device, a link with its target.
+TEST(PortProbe, ListsExactlyThePortsThatOpenAndSelectsTheFirst)
+{
+    Pty com3;
+    Pty com5;
+    Pty com7;
+    QTemporaryDir links;
+    const std::string link = links.filePath(QStringLiteral("usb-adapter-port0")).toStdString();
+    ASSERT_EQ(::symlink(com7.slavePath().c_str(), link.c_str()), 0);
+    korvel::platform::DeviceSerialPort otherProgram(com5.portMap(5));
+    otherProgram.setPortNumber(5);
+    otherProgram.open();
+    WindowRig rig({{3, com3.slavePath()}, {5, com5.slavePath()}, {7, link}});
     rig.window.Form_Load();
-    EXPECT_EQ(controlsWithClippedCaptions(rig.window), std::vector<std::string>{});
+    const QString com3Path = QString::fromStdString(com3.slavePath());
+    const QString com7Tip = QString::fromStdString(link + " (" + com7.slavePath() + ")");
+    EXPECT_EQ(listedPorts(rig), (std::vector<ListedPort>{{"Com3", 3, com3Path}, {"Com7", 7, com7Tip}}));
+    EXPECT_EQ(rig.control<QComboBox>("CmbBoxCom").currentIndex(), 0);
+    EXPECT_FALSE(rig.port.isOpen());
+
+    WindowRig none({});
+    none.window.Form_Load();
+    EXPECT_TRUE(listedPorts(none).empty());
+    EXPECT_EQ(none.control<QComboBox>("CmbBoxCom").currentIndex(), -1);
+}
+
+TEST(PortProbe, RestoresThePortNumberAndOpenState)
+{
+    Pty com3;
+    Pty com7;
+    WindowRig rig({{3, com3.slavePath()}, {7, com7.slavePath()}});
+    rig.port.setPortNumber(3);
+    rig.port.open();
+
+    EXPECT_TRUE(rig.window.CheckCom(7));
+    EXPECT_FALSE(rig.window.CheckCom(5));
+    EXPECT_EQ(rig.port.portNumber(), 3);
+    EXPECT_TRUE(rig.port.isOpen());
+
+    rig.port.close();
+    EXPECT_TRUE(rig.window.CheckCom(3));
+    EXPECT_FALSE(rig.port.isOpen());
 }
 
 }  // namespace

@@ -1,6 +1,9 @@
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QDropEvent>
+#include <QFileInfo>
+#include <QTimer>
 #include <QFileDialog>
 #include <QLineEdit>
 #include <QMimeData>
@@ -9,7 +12,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
-#include "MainWindowRig.h"
+#include "WindowRig.h"
 
 namespace {
 
@@ -33,7 +36,7 @@ void choose(QFileDialog& dialog, const QString& path)
 
 class FileChoice : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(loadAndShow(rig)); }
+    void SetUp() override { ASSERT_TRUE(rig.loadAndShow()); }
 
     QLineEdit& box(const char* name) { return rig.control<QLineEdit>(name); }
 
@@ -67,7 +70,7 @@ protected:
     }
 
     QTemporaryDir folder;
-    MainWindowRig rig{{}, false};
+    WindowRig rig{{}};
 };
 
 // Sends a whole drag and drop of `data` to `target`, with Shift held, which
@@ -124,17 +127,6 @@ TEST_F(FileChoice, DropsWithoutLocalFilesAreRefused)
     }
 }
 
-TEST_F(FileChoice, OnlyTheFileBoxesAcceptDrops)
-{
-    EXPECT_FALSE(rig.window.acceptDrops());
-    for (QWidget* widget : rig.window.findChildren<QWidget*>()) {
-        if (widget->window() != &rig.window)
-            continue;
-        const bool fileBox = widget == &box("TxtBoxFLASHFile") || widget == &box("TxtBoxEEPFile");
-        EXPECT_EQ(widget->acceptDrops(), fileBox) << widget->objectName().toStdString();
-    }
-}
-
 TEST_F(FileChoice, BrowsingFillsTheBoxAndOffersTheChosenNameToBothButtons)
 {
     const QString app = makeFile(QStringLiteral("fw/app.hex"));
@@ -157,34 +149,6 @@ TEST_F(FileChoice, BrowsingFillsTheBoxAndOffersTheChosenNameToBothButtons)
     }));
     EXPECT_EQ(box("TxtBoxEEPFile").text(), app);
     EXPECT_EQ(rig.control<QCheckBox>("EEPCheck").checkState(), Qt::Unchecked);
-}
-
-TEST_F(FileChoice, ACancelOrAnOverlongNameChangesNothing)
-{
-    const QString overlong = makeFile(QString(200, QLatin1Char('d')) + QLatin1Char('/') + QString(70, QLatin1Char('f'))
-                                      + QStringLiteral(".hex"));
-    ASSERT_GT(overlong.size(), 260);
-    const QString app = makeFile(QStringLiteral("app.hex"));
-    ASSERT_TRUE(browse("CmdBtnFLASH", [&](QFileDialog& dialog) { choose(dialog, app); }));
-    const std::pair<const char*, std::function<void(QFileDialog&)>> uses[] = {
-        {"cancel",
-         [](QFileDialog& dialog) {
-             dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(QStringLiteral("typed.hex"));
-             dialog.reject();
-         }},
-        {"overlong name",
-         [&](QFileDialog& dialog) {
-             choose(dialog, overlong);
-         }},
-    };
-    for (const auto& [name, use] : uses) {
-        SCOPED_TRACE(name);
-        box("TxtBoxEEPFile").setText(QStringLiteral("/kept.hex"));
-        ASSERT_TRUE(browse("CmdBtnEEP", use));
-        EXPECT_EQ(box("TxtBoxEEPFile").text(), QStringLiteral("/kept.hex"));
-    }
-    // The last confirmed name is offered again, not the cancelled or refused one.
-    ASSERT_TRUE(browse("CmdBtnFLASH", [&](QFileDialog& dialog) { EXPECT_EQ(dialog.selectedFiles(), QStringList{app}); }));
 }
 
 }  // namespace

@@ -7,8 +7,9 @@
 #include <QLineEdit>
 #include <gtest/gtest.h>
 
-#include "MainWindowRig.h"
-#include "PtyTarget.h"
+#include "BoxAnswerer.h"
+#include "Pty.h"
+#include "WindowRig.h"
 
 namespace {
 
@@ -22,7 +23,7 @@ struct Choices {
     QString eepromFile;
 };
 
-void expectChoices(MainWindowRig& rig, const Choices& expected)
+void expectChoices(WindowRig& rig, const Choices& expected)
 {
     EXPECT_EQ(rig.control<QComboBox>("CmbBoxCom").currentIndex(), expected.position);
     EXPECT_EQ(rig.control<QCheckBox>("FLASHCheck").checkState(), expected.flash);
@@ -34,15 +35,15 @@ void expectChoices(MainWindowRig& rig, const Choices& expected)
 // Two ports found (Com3 and Com7), or none.
 struct SettingsRig {
     explicit SettingsRig(bool withPorts, bool cmdLineMode = false)
-        : rig(withPorts ? std::map<int, std::string>{{3, com3.devicePath()}, {7, com7.devicePath()}}
+        : rig(withPorts ? std::map<int, std::string>{{3, com3.slavePath()}, {7, com7.slavePath()}}
                         : std::map<int, std::string>{},
               cmdLineMode)
     {
     }
 
-    PtyTarget com3;
-    PtyTarget com7;
-    MainWindowRig rig;
+    Pty com3;
+    Pty com7;
+    WindowRig rig;
 };
 
 struct StoredCase {
@@ -67,10 +68,10 @@ TEST(MainWindowSettings, StoredValuesReachTheControlsAndAreWrittenBackOnUnload)
     for (const StoredCase& stored : kStored) {
         SCOPED_TRACE(stored.name);
         SettingsRig setup(stored.withPorts);
-        MainWindowRig& rig = setup.rig;
+        WindowRig& rig = setup.rig;
         rig.writeSettings(stored.content);
-        MessageBoxAnswerer answerer;
-        ASSERT_TRUE(loadAndShow(rig));
+        BoxAnswerer answerer;
+        ASSERT_TRUE(rig.loadAndShow());
         expectChoices(rig, stored.applied);
 
         rig.window.close();
@@ -83,7 +84,7 @@ TEST(MainWindowSettings, AGreyedBoxIsTickedByAClickNeverGreyedAgainAndSavedAsTic
 {
     SettingsRig setup(true);
     setup.rig.writeSettings("0\r\n2\r\n\"\"\r\n0\r\n\"\"\r\n");
-    ASSERT_TRUE(loadAndShow(setup.rig));
+    ASSERT_TRUE(setup.rig.loadAndShow());
     auto& box = setup.rig.control<QCheckBox>("FLASHCheck");
     std::vector<Qt::CheckState> states;
     for (int click = 0; click < 3; ++click) {
@@ -95,42 +96,30 @@ TEST(MainWindowSettings, AGreyedBoxIsTickedByAClickNeverGreyedAgainAndSavedAsTic
     EXPECT_EQ(setup.rig.settingsContent(), QByteArray("0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n"));
 }
 
-struct BrokenCase {
-    const char* name;
-    bool withPorts;
-    const char* content;  // none: no file at all
-    int defaultPosition;
-};
-
-const BrokenCase kBroken[] = {
-    {"missing file", true, nullptr, 0},
-    {"position beyond the list", true, "2\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n", 0},
-    {"a position with no port listed", false, "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n", -1},
-};
-
 TEST(MainWindowSettings, AnUnusableFileIsReportedAndTheDefaultsApply)
 {
-    for (const BrokenCase& broken : kBroken) {
-        SCOPED_TRACE(broken.name);
-        SettingsRig setup(broken.withPorts);
-        MainWindowRig& rig = setup.rig;
-        if (broken.content)
-            rig.writeSettings(broken.content);
+    const std::tuple<const char*, bool, const char*, int> cases[] = {
+        {"missing file", true, nullptr, 0},
+        {"position beyond the list", true, "2\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n", 0},
+        {"a position with no port listed", false, "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n", -1},
+    };
+    for (const auto& [name, withPorts, content, defaultPosition] : cases) {
+        SCOPED_TRACE(name);
+        SettingsRig setup(withPorts);
+        WindowRig& rig = setup.rig;
+        if (content)
+            rig.writeSettings(content);
         else
             ASSERT_TRUE(QFile::remove(rig.settingsPath()));
-        rig.control<QCheckBox>("FLASHCheck").setChecked(false);
-        rig.control<QLineEdit>("TxtBoxFLASHFile").setText(QStringLiteral("/old/app.hex"));
-        rig.control<QCheckBox>("EEPCheck").setChecked(true);
-        rig.control<QLineEdit>("TxtBoxEEPFile").setText(QStringLiteral("/old/data.hex"));
+        rig.choose(QStringLiteral("/old/app.hex"), QStringLiteral("/old/data.hex"));
 
-        MessageBoxAnswerer answerer;
-        ASSERT_TRUE(loadAndShow(rig));
-        ASSERT_EQ(answerer.seen().size(), 1u);
-        EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("An error occured while loading file ") + rig.settingsPath()
-                                               + QStringLiteral(". The default settings will be loaded instead."));
+        BoxAnswerer answerer;
+        ASSERT_TRUE(rig.loadAndShow());
+        ASSERT_EQ(answerer.texts(), QStringList{QStringLiteral("An error occured while loading file ") + rig.settingsPath()
+                                                + QStringLiteral(". The default settings will be loaded instead.")});
         EXPECT_EQ(answerer.seen()[0].title, kTitle);
         EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Warning);
-        expectChoices(rig, {broken.defaultPosition, Qt::Checked, QString(), Qt::Unchecked, QString()});
+        expectChoices(rig, {defaultPosition, Qt::Checked, QString(), Qt::Unchecked, QString()});
     }
 }
 
@@ -139,90 +128,55 @@ TEST(MainWindowSettings, ACommandLineWindowLeavesTheFileAlone)
     SettingsRig setup(true, true);
     const QByteArray content = "1\r\n1\r\n\"/a.hex\"\r\n0\r\n\"\"\r\nfurther lines\r\n";
     setup.rig.writeSettings(content);
-    MessageBoxAnswerer answerer;
-    ASSERT_TRUE(loadAndShow(setup.rig));
+    BoxAnswerer answerer;
+    ASSERT_TRUE(setup.rig.loadAndShow());
     setup.rig.window.close();
     EXPECT_EQ(setup.rig.settingsContent(), content);
     EXPECT_TRUE(answerer.seen().empty());
 }
 
-enum class SaveObstacle { QuoteInName, DirectoryInPlace, FolderGone };
-
-struct FailedSaveCase {
-    const char* name;
-    SaveObstacle obstacle;
-    QString reason;
-};
-
-const FailedSaveCase kFailedSaves[] = {
-    {"a double quote in a file name", SaveObstacle::QuoteInName,
-     QStringLiteral("A file name contains a double quote, which the settings file cannot hold.")},
-    {"a directory in the file's place", SaveObstacle::DirectoryInPlace,
-     QStringLiteral("Filename refers to a directory")},
-    {"the program's folder is gone", SaveObstacle::FolderGone, QStringLiteral("No such file or directory")},
-};
-
 TEST(MainWindowSettings, AFailedSaveIsReportedWithItsReasonAndKeepsTheOldFile)
 {
-    for (const FailedSaveCase& failed : kFailedSaves) {
-        SCOPED_TRACE(failed.name);
+    const std::pair<bool, QString> cases[] = {
+        {true, QStringLiteral("A file name contains a double quote, which the settings file cannot hold.")},
+        {false, QStringLiteral("No such file or directory")},
+    };
+    for (const auto& [quoteInName, reason] : cases) {
+        SCOPED_TRACE(reason.toStdString());
         SettingsRig setup(true);
-        MainWindowRig& rig = setup.rig;
+        WindowRig& rig = setup.rig;
         const QByteArray old = rig.settingsContent();
-        ASSERT_TRUE(loadAndShow(rig));
-        switch (failed.obstacle) {
-        case SaveObstacle::QuoteInName:
+        ASSERT_TRUE(rig.loadAndShow());
+        if (quoteInName)
             rig.control<QLineEdit>("TxtBoxEEPFile").setText(QStringLiteral("/hex/\"odd\".hex"));
-            break;
-        case SaveObstacle::DirectoryInPlace:
-            ASSERT_TRUE(QFile::remove(rig.settingsPath()));
-            ASSERT_TRUE(QDir().mkdir(rig.settingsPath()));
-            break;
-        case SaveObstacle::FolderGone:
+        else
             ASSERT_TRUE(rig.programDir.remove());
-            break;
-        }
 
-        MessageBoxAnswerer answerer;
+        BoxAnswerer answerer;
         rig.window.close();
-        ASSERT_EQ(answerer.seen().size(), 1u);
-        EXPECT_EQ(answerer.seen()[0].text,
-                  QStringLiteral("An error occured while saving file ") + rig.settingsPath() + "\n" + failed.reason);
+        ASSERT_EQ(answerer.texts(),
+                  QStringList{QStringLiteral("An error occured while saving file ") + rig.settingsPath() + "\n" + reason});
         EXPECT_EQ(answerer.seen()[0].title, kTitle);
         EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Warning);
         EXPECT_TRUE(rig.window.isHidden());
-        switch (failed.obstacle) {
-        case SaveObstacle::QuoteInName:
+        if (quoteInName)
             EXPECT_EQ(rig.settingsContent(), old);
-            break;
-        case SaveObstacle::DirectoryInPlace:
-            EXPECT_TRUE(QFileInfo(rig.settingsPath()).isDir());
-            break;
-        case SaveObstacle::FolderGone:
+        else
             EXPECT_FALSE(QFileInfo::exists(QFileInfo(rig.settingsPath()).path()));
-            break;
-        }
     }
 }
 
 TEST(MainWindowSettings, WithoutASelectedPortTheDownloadOpensNoPort)
 {
-    for (const bool withPorts : {true, false}) {
-        SCOPED_TRACE(withPorts ? "ports listed, none selected" : "no port listed");
-        SettingsRig setup(withPorts);
-        MainWindowRig& rig = setup.rig;
-        rig.writeSettings("-1\r\n1\r\n\"/hex/app.hex\"\r\n0\r\n\"\"\r\n");
-        ASSERT_TRUE(loadAndShow(rig));
-
-        MessageBoxAnswerer answerer;
-        rig.window.DownloadFiles();
-        ASSERT_EQ(answerer.seen().size(), 1u);
-        EXPECT_EQ(answerer.seen()[0].text, QStringLiteral("Error while accessing the com port."));
-        EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Warning);
-        QCoreApplication::processEvents();
-        EXPECT_TRUE(setup.com3.received().empty());
-        EXPECT_TRUE(setup.com7.received().empty());
-    }
+    SettingsRig setup(true);
+    setup.rig.writeSettings("-1\r\n1\r\n\"/hex/app.hex\"\r\n0\r\n\"\"\r\n");
+    ASSERT_TRUE(setup.rig.loadAndShow());
+    BoxAnswerer answerer;
+    setup.rig.window.DownloadFiles();
+    EXPECT_EQ(answerer.texts(), QStringList{QStringLiteral("Error while accessing the com port.")});
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(setup.com3.received().empty());
+    EXPECT_TRUE(setup.com7.received().empty());
 }
 
 }  // namespace

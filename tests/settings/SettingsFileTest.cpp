@@ -65,54 +65,37 @@ TEST(SettingsPath, AddsASeparatorOnlyWhenMissing)
 {
     EXPECT_EQ(settingsPath("/opt/korvel"), "/opt/korvel/AVRBootloaderKorvel.cfg");
     EXPECT_EQ(settingsPath("/opt/korvel/"), "/opt/korvel/AVRBootloaderKorvel.cfg");
-    EXPECT_EQ(settingsPath("/"), "/AVRBootloaderKorvel.cfg");
 }
 
-TEST_F(SettingsFile, WrittenFileReadsBack)
+TEST_F(SettingsFile, WrittenFileReplacesALongerOneWholeAndReadsBack)
 {
+    putFile(path(), oldContent_ + QByteArray(500, 'x'));
     ASSERT_TRUE(writeSettingsFile(path(), newSettings_));
     EXPECT_EQ(contentOf(path()), "0\r\n0\r\n\"/new/app.hex\"\r\n1\r\n\"/new/data.hex\"\r\n");
     EXPECT_EQ(readSettingsFile(path(), 1), newSettings_);
     EXPECT_EQ(entries(), QStringList{kSettingsFileName});
 }
 
-TEST_F(SettingsFile, WriteReplacesALongerFileWhole)
-{
-    putFile(path(), oldContent_ + QByteArray(500, 'x'));
-    ASSERT_TRUE(writeSettingsFile(path(), newSettings_));
-    EXPECT_EQ(contentOf(path()), *formatSettings(newSettings_));
-}
-
-TEST_F(SettingsFile, UnreadableFilesGiveNothing)
+TEST_F(SettingsFile, MissingOversizedOrDirectoryGivesNothing)
 {
     EXPECT_FALSE(readSettingsFile(path(), 2)) << "missing";
-
+    putFile(path(), oldContent_ + QByteArray(64 * 1024, '\n'));
+    EXPECT_FALSE(readSettingsFile(path(), 2)) << "oversized";
+    ASSERT_TRUE(QFile::remove(path()));
     ASSERT_TRUE(QDir(dir_.path()).mkdir(kSettingsFileName));
     EXPECT_FALSE(readSettingsFile(path(), 2)) << "a directory";
 }
 
-TEST_F(SettingsFile, OversizedFileGivesNothing)
+TEST_F(SettingsFile, FailedWriteLeavesEverythingAsItWas)
 {
-    putFile(path(), oldContent_ + QByteArray(64 * 1024, '\n'));
-    EXPECT_FALSE(readSettingsFile(path(), 2));
-}
+    EXPECT_FALSE(writeSettingsFile(settingsPath(dir_.path() + "/gone"), newSettings_));
+    EXPECT_TRUE(entries().isEmpty());
 
-TEST_F(SettingsFile, FailedWriteToADirectoryLeavesItAlone)
-{
-    QDir here(dir_.path());
-    ASSERT_TRUE(here.mkdir(kSettingsFileName));
+    ASSERT_TRUE(QDir(dir_.path()).mkdir(kSettingsFileName));
     putFile(path() + "/inside", oldContent_);
-
     EXPECT_FALSE(writeSettingsFile(path(), newSettings_));
     EXPECT_EQ(contentOf(path() + "/inside"), oldContent_);
     EXPECT_EQ(entries(), QStringList{kSettingsFileName});
-}
-
-TEST_F(SettingsFile, FailedWriteInAMissingDirectoryCreatesNothing)
-{
-    const QString missing = settingsPath(dir_.path() + "/gone");
-    EXPECT_FALSE(writeSettingsFile(missing, newSettings_));
-    EXPECT_TRUE(entries().isEmpty());
 }
 
 TEST_F(SettingsFile, WriteCutShortLeavesTheOldFileWhole)

@@ -1,54 +1,40 @@
 #pragma once
 
-#include <QByteArray>
-#include <QMessageBox>
-#include <QObject>
-#include <QString>
+#include <QFile>
 #include <QTemporaryDir>
-
 #include <sstream>
-#include <vector>
 
+#include "Tools.h"
 #include "startup/TerminalReport.h"
 
-// A program directory whose ports name no real device, with a settings file
-// that is valid whatever ports are listed (or none at all).
+// A program directory whose ports name no real device unless port 1 is
+// mapped, with a settings file that is valid whatever ports are listed.
 class ProgramDir {
 public:
-    explicit ProgramDir(bool withSettings = true);
+    explicit ProgramDir(bool withSettings = true)
+    {
+        mapPort1(QFile::encodeName(dir_.path()) + "/no-tty");
+        if (withSettings)
+            writeFile(settingsPath(), kSettings);
+    }
 
-    // Gives port 1 the device `path` instead.
-    void mapPort1(const QByteArray& path);
+    void mapPort1(const QByteArray& device) const
+    {
+        QByteArray ports = "COM1=" + device + "\n";
+        for (int number = 2; number <= 16; ++number)
+            ports += "COM" + QByteArray::number(number) + "=" + QFile::encodeName(dir_.path()) + "/no-tty\n";
+        writeFile(dir_.filePath(QStringLiteral("AVRBootloaderKorvel.ports")), ports);
+    }
 
     QString path() const { return dir_.path(); }
     QString filePath(const QString& name) const { return dir_.filePath(name); }
     QString settingsPath() const { return filePath(QStringLiteral("AVRBootloaderKorvel.cfg")); }
-    // The settings file's content; "<missing>" when there is none.
-    QByteArray settingsContent() const;
+    QByteArray settingsContent() const { return fileContents(settingsPath()); }
 
-    static const QByteArray kSettings;
+    static inline const QByteArray kSettings = "-1\r\n1\r\n\"/tmp/app.hex\"\r\n0\r\n\"\"\r\n";
 
 private:
-    void write(const QString& name, const QByteArray& content);
-    void writePorts(const QByteArray& port1);
-
     QTemporaryDir dir_;
-};
-
-// A pseudo-terminal whose other end never answers.
-class SilentTerminal {
-public:
-    SilentTerminal();
-    ~SilentTerminal();
-    SilentTerminal(const SilentTerminal&) = delete;
-    SilentTerminal& operator=(const SilentTerminal&) = delete;
-
-    const QByteArray& devicePath() const { return path_; }
-
-private:
-    int master_ = -1;
-    int slave_ = -1;
-    QByteArray path_;
 };
 
 // The standard streams of one run, in memory; the input is empty.
@@ -58,31 +44,4 @@ struct MemoryTerminal {
     std::ostringstream out;
     std::ostringstream err;
     std::istringstream in;
-};
-
-struct SeenBox {
-    QString title;
-    QString text;
-    QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
-    bool mainWindowShown;  // a main window was visible when the box opened
-};
-
-// Answers every message box that opens while it lives, as soon as it is
-// shown: records it and presses `answer` (or OK where the box has no such
-// button).
-class BoxAnswerer : public QObject {
-public:
-    explicit BoxAnswerer(QMessageBox::StandardButton answer = QMessageBox::Ok);
-    ~BoxAnswerer() override;
-
-    const std::vector<SeenBox>& seen() const { return seen_; }
-    QStringList texts() const;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QMessageBox::StandardButton answer_;
-    std::vector<SeenBox> seen_;
 };

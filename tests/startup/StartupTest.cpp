@@ -1,13 +1,13 @@
 #include "startup/CmdLine.h"
 
+#include "BoxAnswerer.h"
+#include "Pty.h"
 #include "StartupRig.h"
 #include "infowindow/FrmInfo.h"
 #include "mainwindow/FrmMain.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QLabel>
-#include <QProcess>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -36,102 +36,78 @@ FrmMain* shownMainWindow()
     return nullptr;
 }
 
-// Notes how each main window looks when it is first shown.
-class MainWindowShowWatcher : public QObject {
+// Notes each main window as it is first shown and, when asked to, closes it
+// at once, as the window system's close command would.
+class MainWindowWatcher : public QObject {
 public:
-    MainWindowShowWatcher() { qApp->installEventFilter(this); }
-    ~MainWindowShowWatcher() override { qApp->removeEventFilter(this); }
+    explicit MainWindowWatcher(bool close = false) : close_(close) { qApp->installEventFilter(this); }
+    ~MainWindowWatcher() override { qApp->removeEventFilter(this); }
 
     int shown = 0;
     bool compactLayout = false;
-    QString log = QStringLiteral("<not shown>");
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (auto* window = qobject_cast<FrmMain*>(watched); window && event->type() == QEvent::Show) {
-            ++shown;
-            compactLayout = window->commandLineLog().isVisible();
-            log = window->commandLineLog().text();
-        }
-        return false;
-    }
-};
-
-// Asks the main window to close as soon as it is shown, as the window
-// system's close command would.
-class CloseOnShow : public QObject {
-public:
-    CloseOnShow() { qApp->installEventFilter(this); }
-    ~CloseOnShow() override { qApp->removeEventFilter(this); }
-
-    bool closed = false;
     bool stayedOpen = false;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        if (auto* window = qobject_cast<FrmMain*>(watched); window && event->type() == QEvent::Show) {
+        auto* window = qobject_cast<FrmMain*>(watched);
+        if (!window || event->type() != QEvent::Show)
+            return false;
+        ++shown;
+        compactLayout = window->commandLineLog().isVisible();
+        if (close_)
             QTimer::singleShot(0, window, [this, window] {
                 window->close();
-                closed = true;
                 stayedOpen = window->isVisible();
             });
-        }
         return false;
     }
+
+private:
+    bool close_;
 };
 
-ParsedArgs commandLine(const std::string& flashName, const std::string& eepromName)
+ParsedArgs commandLine(const std::string& flashName)
 {
     ParsedArgs parsed;
     parsed.verdict = ArgsVerdict::CommandLine;
     parsed.state.CmdLineMode = true;
     parsed.state.FLASHFileName = flashName;
-    parsed.state.CmdLineFLASH = !flashName.empty();
-    parsed.state.EEPROMFileName = eepromName;
-    parsed.state.CmdLineEEPROM = !eepromName.empty();
+    parsed.state.CmdLineFLASH = true;
     parsed.state.CmdLineComPort = 1;
     return parsed;
 }
 
-struct MessageCase {
-    ArgsVerdict verdict;
-    const char* message;
-    int exitStatus;
-    bool toStandardOutput;
-};
-
-class StartupMessage : public ::testing::TestWithParam<MessageCase> {};
-
-TEST_P(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheExitStatus)
+TEST(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheExitStatus)
 {
-    ParsedArgs parsed;
-    parsed.verdict = GetParam().verdict;
-    parsed.message = GetParam().message;
-    const ProgramDir dir;
-    MemoryTerminal terminal;
-    BoxAnswerer answerer;
+    const std::tuple<ArgsVerdict, const char*, int, bool> cases[] = {
+        {ArgsVerdict::UsageRequested, kUsageMessage, 0, true},
+        {ArgsVerdict::Refused, kUsageMessage, 2, false},
+        {ArgsVerdict::Refused, kNoComPortMessage, 2, false},
+    };
+    for (const auto& [verdict, message, exitStatus, toStandardOutput] : cases) {
+        SCOPED_TRACE(exitStatus);
+        ParsedArgs parsed;
+        parsed.verdict = verdict;
+        parsed.message = message;
+        const ProgramDir dir;
+        MemoryTerminal terminal;
+        BoxAnswerer answerer;
 
-    EXPECT_EQ(RunStartup(parsed, dir.path(), Face::Windows, terminal.streams()), GetParam().exitStatus);
-    ASSERT_EQ(answerer.seen().size(), 1u);
-    const SeenBox& box = answerer.seen()[0];
-    EXPECT_EQ(box.title, "AVR Bootloader Korvel(r)");
-    EXPECT_EQ(box.text, GetParam().message);
-    EXPECT_EQ(box.icon, QMessageBox::NoIcon);
-    EXPECT_EQ(box.buttons, QMessageBox::Ok);
-    EXPECT_FALSE(box.mainWindowShown);
+        EXPECT_EQ(RunStartup(parsed, dir.path(), Face::Windows, terminal.streams()), exitStatus);
+        ASSERT_EQ(answerer.seen().size(), 1u);
+        const SeenBox& box = answerer.seen()[0];
+        EXPECT_EQ(box.title, "AVR Bootloader Korvel(r)");
+        EXPECT_EQ(box.text, message);
+        EXPECT_EQ(box.icon, QMessageBox::NoIcon);
+        EXPECT_EQ(box.buttons, QMessageBox::Ok);
+        EXPECT_FALSE(box.otherWindowShown);
 
-    QString line = QString::fromLatin1(GetParam().message).replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    line += QLatin1Char('\n');
-    EXPECT_EQ(terminal.out.str(), GetParam().toStandardOutput ? line.toStdString() : "");
-    EXPECT_EQ(terminal.err.str(), GetParam().toStandardOutput ? "" : line.toStdString());
+        const std::string line = QString::fromLatin1(message).replace("\r\n", "\n").toStdString() + "\n";
+        EXPECT_EQ(terminal.out.str(), toStandardOutput ? line : "");
+        EXPECT_EQ(terminal.err.str(), toStandardOutput ? "" : line);
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(Table, StartupMessage,
-                         ::testing::Values(MessageCase{ArgsVerdict::UsageRequested, kUsageMessage, 0, true},
-                                           MessageCase{ArgsVerdict::Refused, kUsageMessage, 2, false},
-                                           MessageCase{ArgsVerdict::Refused, kNoComPortMessage, 2, false}));
 
 TEST(InteractiveStart, ShowsTheInformationBoxThenTheMainWindow)
 {
@@ -167,34 +143,38 @@ TEST(InteractiveStart, ShowsTheInformationBoxThenTheMainWindow)
     EXPECT_FALSE(compactLayout);
 }
 
-TEST(CommandLineStart, FileCheckMessageCarriesTheLoadedWindowsCaptionBeforeTheWindowIsShown)
+// Without a settings file the window warns first; the file check follows
+// under the loaded window's caption before the window is shown.
+TEST(CommandLineStart, SettingsWarningAndFileCheckComeBeforeTheWindowIsShown)
 {
-    const ProgramDir dir;
+    const ProgramDir dir(false);
     MemoryTerminal terminal;
-    MainWindowShowWatcher watcher;
+    MainWindowWatcher watcher;
     BoxAnswerer answerer;
-    EXPECT_EQ(RunStartup(commandLine("x", ""), dir.path(), Face::Windows, terminal.streams()), 1);
-    ASSERT_EQ(answerer.texts(), QStringList{QStringLiteral("Select FLASH file to download.")});
-    EXPECT_EQ(answerer.seen()[0].title, kCaption);
-    EXPECT_FALSE(answerer.seen()[0].mainWindowShown);
+    EXPECT_EQ(RunStartup(commandLine("x"), dir.path(), Face::Windows, terminal.streams()), 1);
+    const QString warning = QStringLiteral("An error occured while loading file ") + dir.settingsPath()
+                          + QStringLiteral(". The default settings will be loaded instead.");
+    ASSERT_EQ(answerer.texts(), (QStringList{warning, QStringLiteral("Select FLASH file to download.")}));
+    EXPECT_EQ(answerer.seen()[1].title, kCaption);
+    EXPECT_FALSE(answerer.seen()[1].otherWindowShown);
     EXPECT_EQ(watcher.shown, 0);
-    EXPECT_EQ(terminal.err.str(), "Select FLASH file to download.\n");
+    EXPECT_EQ(QString::fromStdString(terminal.err.str()), warning + QStringLiteral("\nSelect FLASH file to download.\n"));
+    EXPECT_EQ(dir.settingsContent(), "<missing>");
 }
 
 TEST(CommandLineStart, PortErrorAfterTheCompactWindowIsShownLeavesTheSettingsFileAlone)
 {
     const ProgramDir dir;
     MemoryTerminal terminal;
-    MainWindowShowWatcher watcher;
+    MainWindowWatcher watcher;
     BoxAnswerer answerer;
-    EXPECT_EQ(RunStartup(commandLine("/tmp/other.hex", ""), dir.path(), Face::Windows, terminal.streams()), 1);
+    EXPECT_EQ(RunStartup(commandLine("/tmp/other.hex"), dir.path(), Face::Windows, terminal.streams()), 1);
     EXPECT_EQ(watcher.shown, 1);
     EXPECT_TRUE(watcher.compactLayout);
-    EXPECT_EQ(watcher.log, QString());
     ASSERT_EQ(answerer.texts(), QStringList{QStringLiteral("Error while accessing the com port.")});
     EXPECT_EQ(answerer.seen()[0].title, kCaption);
     EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Warning);
-    EXPECT_TRUE(answerer.seen()[0].mainWindowShown);
+    EXPECT_TRUE(answerer.seen()[0].otherWindowShown);
     EXPECT_EQ(terminal.out.str(), "");
     EXPECT_EQ(terminal.err.str(), "Error while accessing the com port.\n");
     EXPECT_EQ(dir.settingsContent(), ProgramDir::kSettings);
@@ -204,66 +184,21 @@ TEST(CommandLineStart, PortErrorAfterTheCompactWindowIsShownLeavesTheSettingsFil
 // its next chance, with no message, instead of waiting for the silent target.
 TEST(CommandLineStart, ClosingTheWindowEndsTheRunWithStatusOne)
 {
-    SilentTerminal target;
-    ASSERT_FALSE(target.devicePath().isEmpty());
+    Pty target;
     ProgramDir dir;
-    dir.mapPort1(target.devicePath());
+    dir.mapPort1(QByteArray::fromStdString(target.slavePath()));
     MemoryTerminal terminal;
     BoxAnswerer answerer;
-    CloseOnShow closer;
+    MainWindowWatcher closer(true);
 
-    EXPECT_EQ(RunStartup(commandLine("/tmp/other.hex", ""), dir.path(), Face::Windows, terminal.streams()), 1);
-    EXPECT_TRUE(closer.closed);
+    EXPECT_EQ(RunStartup(commandLine("/tmp/other.hex"), dir.path(), Face::Windows, terminal.streams()), 1);
+    EXPECT_EQ(closer.shown, 1);
     EXPECT_TRUE(closer.stayedOpen);
     EXPECT_TRUE(answerer.seen().empty());
     EXPECT_EQ(terminal.out.str(), "Serial line correctly opened.\n"
                                   "Please synchronize systems: power on or reset target!\n");
     EXPECT_EQ(terminal.err.str(), "");
     EXPECT_EQ(dir.settingsContent(), ProgramDir::kSettings);
-}
-
-TEST(CommandLineStart, FlashOnlyRunLogsOnTheWindowAndEndsWithTheSuccessBox)
-{
-    QProcess target;
-    target.start(QStringLiteral(KORVEL_TARGETSIM_PATH), {QStringLiteral("--once")});
-    ASSERT_TRUE(target.waitForReadyRead(5000));
-    ProgramDir dir;
-    dir.mapPort1(target.readLine().trimmed());
-    QFile hex(dir.filePath(QStringLiteral("app.hex")));
-    ASSERT_TRUE(hex.open(QIODevice::WriteOnly));
-    hex.write(":0100000055AA\r\n:00000001FF\r\n");
-    hex.close();
-    MemoryTerminal terminal;
-    MainWindowShowWatcher watcher;
-    BoxAnswerer answerer;
-
-    EXPECT_EQ(RunStartup(commandLine(hex.fileName().toStdString(), ""), dir.path(), Face::Windows, terminal.streams()),
-              0);
-    EXPECT_EQ(watcher.shown, 1);
-    EXPECT_EQ(answerer.texts(), QStringList{QStringLiteral("FLASH file successfully downloaded.")});
-    EXPECT_TRUE(answerer.seen().at(0).mainWindowShown);
-    EXPECT_EQ(terminal.out.str(), "Serial line correctly opened.\n"
-                                  "Please synchronize systems: power on or reset target!\n"
-                                  "Contacted target Bootloader Ver. 1.28\n"
-                                  "File " + hex.fileName().toStdString() + " correctly opened.\n"
-                                  "Sending FLASH file: lines remaining 0\n"
-                                  "FLASH file successfully downloaded.\n");
-    EXPECT_TRUE(target.waitForFinished(5000));
-    EXPECT_EQ(dir.settingsContent(), ProgramDir::kSettings);
-}
-
-TEST(CommandLineStart, SettingsWarningOfTheWindowIsWrittenToTheErrorOutput)
-{
-    const ProgramDir dir(false);
-    MemoryTerminal terminal;
-    BoxAnswerer answerer;
-    EXPECT_EQ(RunStartup(commandLine("x", ""), dir.path(), Face::Windows, terminal.streams()), 1);
-    const QString warning = QStringLiteral("An error occured while loading file ") + dir.settingsPath()
-                          + QStringLiteral(". The default settings will be loaded instead.");
-    EXPECT_EQ(answerer.texts(), (QStringList{warning, QStringLiteral("Select FLASH file to download.")}));
-    EXPECT_EQ(QString::fromStdString(terminal.err.str()),
-              warning + QStringLiteral("\nSelect FLASH file to download.\n"));
-    EXPECT_EQ(dir.settingsContent(), "<missing>");
 }
 
 }  // namespace

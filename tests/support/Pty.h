@@ -8,24 +8,29 @@
 
 #include "platform/PortMap.h"
 
-// A pseudo-terminal: the test plays the far end on the master side, the port
-// under test opens the slave device. Bytes arriving at the master are collected
-// while events run.
-class PtyPair {
+// A pseudo-terminal: the test plays the far end on the master side, the
+// program under test opens the slave device as its serial port.
+class Pty {
 public:
-    PtyPair();
-    ~PtyPair();
-    PtyPair(const PtyPair&) = delete;
-    PtyPair& operator=(const PtyPair&) = delete;
+    // Watched: bytes arriving at the master are collected while events run.
+    // Unwatched: they wake no event loop and are collected by received() alone.
+    explicit Pty(bool watched = true);
+    ~Pty();
+    Pty(const Pty&) = delete;
+    Pty& operator=(const Pty&) = delete;
 
     const std::string& slavePath() const { return slavePath_; }
     // A map that gives port `number` the slave device.
     korvel::platform::PortMap portMap(int number) const;
 
     void send(std::string_view bytes);
-    const std::string& received() const { return received_; }
+    const std::string& received();
     // Closes the master side: the port's device hangs up.
     void hangUp();
+
+    // Plays a bootloader: answers the first synchronisation byte with "$" and
+    // the first "@&$" with `answer` (e.g. "?G1.3").
+    void answerHandshake(std::string answer) { handshakeAnswer_ = std::move(answer); }
 
 private:
     void collect();
@@ -34,6 +39,9 @@ private:
     int slave_ = -1;  // held open so that the master never sees the line hang up
     std::string slavePath_;
     std::string received_;
+    std::string handshakeAnswer_;
+    bool answeredSync_ = false;
+    bool answeredVersion_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

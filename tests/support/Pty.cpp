@@ -1,4 +1,4 @@
-#include "PtyPair.h"
+#include "Pty.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -8,35 +8,44 @@
 #include <stdexcept>
 #include <unistd.h>
 
-PtyPair::PtyPair()
+Pty::Pty(bool watched)
 {
     char path[PATH_MAX] = {};
     if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0)
         throw std::runtime_error("openpty failed");
     slavePath_ = path;
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
+    if (!watched)
+        return;
     notifier_ = std::make_unique<QSocketNotifier>(master_, QSocketNotifier::Read);
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { collect(); });
 }
 
-PtyPair::~PtyPair()
+Pty::~Pty()
 {
     hangUp();
     ::close(slave_);
 }
 
-korvel::platform::PortMap PtyPair::portMap(int number) const
+korvel::platform::PortMap Pty::portMap(int number) const
 {
     return korvel::platform::PortMap::fromText("COM" + std::to_string(number) + "=" + slavePath_);
 }
 
-void PtyPair::send(std::string_view bytes)
+void Pty::send(std::string_view bytes)
 {
     if (::write(master_, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
         throw std::runtime_error("writing to the pty master failed");
 }
 
-void PtyPair::hangUp()
+const std::string& Pty::received()
+{
+    if (!notifier_ && master_ >= 0)
+        collect();
+    return received_;
+}
+
+void Pty::hangUp()
 {
     notifier_.reset();
     if (master_ >= 0)
@@ -44,12 +53,22 @@ void PtyPair::hangUp()
     master_ = -1;
 }
 
-void PtyPair::collect()
+void Pty::collect()
 {
     char buffer[4096];
     ssize_t count;
     while ((count = ::read(master_, buffer, sizeof buffer)) > 0)
         received_.append(buffer, std::size_t(count));
+    if (handshakeAnswer_.empty())
+        return;
+    if (!answeredSync_ && received_.find('\x55') != std::string::npos) {
+        answeredSync_ = true;
+        send("$");
+    }
+    if (!answeredVersion_ && received_.find("@&$") != std::string::npos) {
+        answeredVersion_ = true;
+        send(handshakeAnswer_);
+    }
 }
 
 bool runEventsUntil(const std::function<bool()>& done, int limitMs)

@@ -1,0 +1,91 @@
+#include "WindowRig.h"
+
+#include <QCheckBox>
+#include <QFile>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "platform/PortDescription.h"
+
+namespace {
+
+std::string portsText(const std::map<int, std::string>& devices)
+{
+    std::string text;
+    for (int number = 1; number <= 16; ++number) {
+        const auto assigned = devices.find(number);
+        const std::string device = assigned != devices.end() ? assigned->second
+                                                             : "/nonexistent/korvel-com" + std::to_string(number);
+        text += "COM" + std::to_string(number) + "=" + device + "\n";
+    }
+    return text;
+}
+
+}  // namespace
+
+WindowRig::WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode)
+    : port(korvel::platform::PortMap::fromText(portsText(devices)))
+    , window({cmdLineMode, port, files, settingsPath(),
+              [this](int number) { return korvel::platform::describePort(port.portMap(), number); }})
+{
+    writeSettings(devices.empty() ? "-1\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n" : "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n");
+}
+
+QString WindowRig::settingsPath() const
+{
+    return programDir.filePath(QStringLiteral("AVRBootloaderKorvel.cfg"));
+}
+
+void WindowRig::writeSettings(const QByteArray& content)
+{
+    QFile file(settingsPath());
+    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
+        throw std::runtime_error("cannot write the settings file");
+}
+
+QByteArray WindowRig::settingsContent() const
+{
+    QFile file(settingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
+}
+
+bool WindowRig::loadAndShow()
+{
+    window.Form_Load();
+    window.show();
+    window.activateWindow();
+    return QTest::qWaitForWindowActive(&window);
+}
+
+void WindowRig::choose(const QString& flashPath, const QString& eepromPath)
+{
+    control<QCheckBox>("FLASHCheck").setChecked(!flashPath.isEmpty());
+    control<QCheckBox>("EEPCheck").setChecked(!eepromPath.isEmpty());
+    control<QLineEdit>("TxtBoxFLASHFile").setText(flashPath);
+    control<QLineEdit>("TxtBoxEEPFile").setText(eepromPath);
+}
+
+bool WindowRig::clickDownload(int limitMs)
+{
+    bool overran = false;
+    QTimer watchdog;
+    watchdog.setSingleShot(true);
+    QObject::connect(&watchdog, &QTimer::timeout, [this, &overran] {
+        overran = true;
+        auto& cancel = control<QPushButton>("CmdBtnCanc");
+        if (cancel.isVisible() && cancel.isEnabled())
+            cancel.click();
+    });
+    watchdog.start(limitMs);
+    QTest::mouseClick(&control<QPushButton>("CmdBtnDwl"), Qt::LeftButton);
+    return !overran;
+}
+
+bool WindowRig::isIdle()
+{
+    return control<QLabel>("LblExec").text() == QStringLiteral("Idle")
+           && control<QPushButton>("CmdBtnDwl").isVisible() && !control<QPushButton>("CmdBtnCanc").isVisible();
+}
