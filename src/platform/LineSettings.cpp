@@ -1,4 +1,5 @@
 #include "platform/LineSettings.h"
+#include "platform/Trimmed.h"
 
 #include <charconv>
 #include <string>
@@ -8,15 +9,6 @@
 
 namespace korvel::platform {
 namespace {
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 std::vector<std::string_view> fields(std::string_view text)
 {

@@ -1,4 +1,5 @@
 #include "platform/PortMap.h"
+#include "platform/Trimmed.h"
 
 #include <QFile>
 #include <QtGlobal>
@@ -8,15 +9,6 @@ namespace {
 
 // A ports file is a few lines; anything longer than this is not one.
 constexpr qint64 kMaxFileSize = 64 * 1024;
-
-std::string_view trimmed(std::string_view text)
-{
-    const auto first = text.find_first_not_of(" \t");
-    if (first == std::string_view::npos)
-        return {};
-    const auto last = text.find_last_not_of(" \t");
-    return text.substr(first, last - first + 1);
-}
 
 bool startsWithCom(std::string_view text)
 {
@@ -64,13 +56,13 @@ PortMap PortMap::fromText(std::string_view text)
 {
     PortMap map;
     while (!text.empty()) {
-        const auto end = text.find('\n');
-        auto line = text.substr(0, end);
-        text.remove_prefix(end == std::string_view::npos ? text.size() : end + 1);
-
-        if (!line.empty() && line.back() == '\r')
-            line.remove_suffix(1);
-        line = trimmed(line);
+        // A line ends in CR LF, LF or a lone CR.
+        const auto end = text.find_first_of("\r\n");
+        auto line = trimmed(text.substr(0, end));
+        std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
+        if (end != std::string_view::npos && text[end] == '\r' && next < text.size() && text[next] == '\n')
+            ++next;
+        text.remove_prefix(next);
         const auto equals = line.find('=');
         if (line.empty() || line[0] == '#' || equals == std::string_view::npos)
             continue;

@@ -17,7 +17,7 @@ TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
         "# ports of this bench\n"
         "COM3=/dev/ttyUSB7\n"
         "  com4 =\t/dev/serial/by-id/usb-FTDI  \r\n"
-        "COM5 = /dev/first\nCOM5=/dev/second\n"
+        "COM5 = /dev/first\rCOM5=/dev/second\r"
         "#COM6=/dev/commented\n"
         "COM 7=/dev/blank-inside-name\n"
         "COM8=\n"
