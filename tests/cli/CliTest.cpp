@@ -1,10 +1,13 @@
 // The program run from a script: console mode against the target simulator on
 // a pseudo-terminal, checked by its standard output, error output and exit status.
+#include <QDir>
 #include <QFile>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <functional>
 
 #include "Tools.h"
 
@@ -171,6 +174,74 @@ INSTANTIATE_TEST_SUITE_P(
         TroubleCase{"HangUp", {"--close-after", "3"}, {}, 1, kHandshake + kSent + "[0-9]+\n",
                     "Error while downloading the firmware file: [1-9][0-9]*\\.\n"}),
     [](const ::testing::TestParamInfo<TroubleCase>& info) { return info.param.name; });
+
+// Awkward HEX files, made from a generated one (CR LF line ends, 16-byte
+// records, its first line the extended address record).
+TEST(ConsoleRun, AwkwardInputFilesEndWithTheirOutcome)
+{
+    struct Case {
+        const char* name;
+        std::function<QByteArray(QList<QByteArray>)> input;  // from the generated lines; empty: a folder
+        int exitCode;
+        QString errStart;
+    };
+    const auto joined = [](const QList<QByteArray>& lines) { return lines.join("\r\n") + "\r\n"; };
+    const auto padded = [joined](QList<QByteArray> lines, int total) {
+        while (lines.size() < total)
+            lines.insert(1, QByteArray());
+        return joined(lines);
+    };
+    const QString noEndOfFileAnswer =
+        QStringLiteral("Error while downloading file: No response from target Bootloader at end of file.\n");
+    const Case cases[] = {
+        {"Empty", [](QList<QByteArray>) { return QByteArray(); }, 1, noEndOfFileAnswer},
+        {"OnlyEmptyLines", [](QList<QByteArray>) { return QByteArray("\r\n\r\n\n\r"); }, 1, noEndOfFileAnswer},
+        // The target skips bytes between records: the image arrives whole only
+        // when no byte is lost or changed on the way.
+        {"BinaryBytesAroundEveryRecord",
+         [joined](QList<QByteArray> lines) {
+             for (QByteArray& line : lines)
+                 line = QByteArray("\0\x01\x80\xfe", 4) + line + QByteArray("\xff\0", 2);
+             return joined(lines);
+         },
+         0, ""},
+        {"LineOf100000Characters",
+         [joined](QList<QByteArray> lines) {
+             lines[1] = QByteArray(100000 - lines[1].size(), 'F') + lines[1];
+             return joined(lines);
+         },
+         0, ""},
+        {"MostLinesTheCounterHolds", [padded](QList<QByteArray> lines) { return padded(lines, 32767); }, 0, ""},
+        {"OneLineMore", [padded](QList<QByteArray> lines) { return padded(lines, 32768); }, 1,
+         "Error while downloading the firmware file: "},
+        {"Folder", nullptr, 1, "Error opening input.hex.\n"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        QTemporaryDir images;
+        TargetSim target({QStringLiteral("--once"), QStringLiteral("--flash-out"), images.filePath("flash.img")});
+        ASSERT_FALSE(target.devicePath().isEmpty());
+        ProgramFolder folder(target.devicePath());
+        ASSERT_FALSE(makeHex(folder.path(QString()), "flash", 96, 4).isEmpty());
+        QList<QByteArray> lines = fileContents(folder.path("flash.hex")).split('\n');
+        lines.removeLast();
+        for (QByteArray& line : lines)
+            line.chop(1);
+        if (c.input)
+            ASSERT_TRUE(writeFile(folder.path("input.hex"), c.input(lines)));
+        else
+            ASSERT_TRUE(QDir(folder.path(QString())).mkdir(QStringLiteral("input.hex")));
+
+        const ProgramRun run = folder.run(withConsole({"/com3", "/f", "input.hex"}));
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_EQ(run.err.left(c.errStart.size()), c.errStart);
+        EXPECT_EQ(run.err.isEmpty(), c.errStart.isEmpty()) << run.err.toStdString();
+        if (c.exitCode == 0) {
+            ASSERT_EQ(target.waitForExit(kSimulatorExitLimitMs), 0);
+            EXPECT_EQ(fileContents(images.filePath("flash.img")), fileContents(folder.path("flash.bin")));
+        }
+    }
+}
 
 // Without a display the program needs no "/console" to stay on the terminal.
 TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
