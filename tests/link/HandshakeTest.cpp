@@ -19,15 +19,12 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse) {
     };
     const Row rows[] = {
         {true, false, "", "", "Select FLASH file to download."},
-        {true, false, "x", "", "Select FLASH file to download."},
         {true, false, "\xC3\xA9", "", "Select FLASH file to download."},  // one character
         {true, false, "ab", "", ""},
         {true, true, "x", "ab", "Select FLASH file to download."},
-        {true, true, "", "", "Select FLASH file to download."},
         {true, true, "ab", "x", "Select EEPROM file to download."},
         {false, true, "", "x", "Select EEPROM file to download."},
         {false, true, "", "ab", ""},
-        {false, false, "", "", ""},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.flashPath + "|" + row.eepromPath);
@@ -54,9 +51,7 @@ TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads) {
     };
     const Row rows[] = {
         {{""}, 5000 * kMs},
-        {{"", ""}, 5000 * kMs},
         {{"$", ""}, 3000 * kMs},
-        {{"$", "", ""}, 3000 * kMs},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.syncAnswers.size());
@@ -65,7 +60,7 @@ TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads) {
         for (const std::string& answer : row.syncAnswers) {
             bench.journal.entries.clear();
             bench.port.writes.clear();
-            bench.target.reset();
+            bench.target.synced = bench.target.greeted = false;
             bench.target.syncAnswer = answer;
             result = bench.run(DownloadChoice{false, false, "", "", 1});
         }
@@ -106,9 +101,8 @@ TEST(Handshake, VersionTextAndTheRulesItSelects) {
         int sendsOfSilentLine;
     };
     const Row rows[] = {
-        {"?G1.28", "1.28", 3}, {"xx?G1.28", "1.28", 3}, {"?G1.3", "1.3", 3},
-        {"?G 1.29z", "1.29", 3}, {"G1.5?", "1.5", 3},   {"?G1.27", "1.27", 1},
-        {"?", "0", 1},           {"?g1.3", "0", 1},     {"?GG1.3", "0", 1},
+        {"xx?G1.28", "1.28", 3}, {"?G 1.29z", "1.29", 3}, {"G1.5?", "1.5", 3},
+        {"?G1.27", "1.27", 1},   {"?g1.3", "0", 1},     {"?GG1.3", "0", 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.hello);
@@ -152,6 +146,45 @@ TEST(Cancellation, EachPointClosesWithoutAMessage) {
             EXPECT_EQ(bench.writesOf("@&$"), 0);
         }
         EXPECT_FALSE(bench.TmrSyn.isEnabled());
+    }
+}
+
+// Both phases share TmrSyn's one window and phase 1's text stays in RxBuf; the
+// main window's flavour, for contrast, opens a new 3000 ms window after "$" and
+// starts phase 2 from an empty RxBuf.
+TEST(CommandLineFlavour, SharedWindowAndKeptText) {
+    struct Row {
+        bool shared;
+        std::string syncAnswer;
+        long long lateHelloUs;  // a "?G1.28" this long after the start; 0 none
+        DownloadResult result;
+        bool hellosWritten;
+    };
+    const Row rows[] = {
+        {true, "$", 4000 * kMs, DownloadResult::Success, true},
+        {true, "$", 5100 * kMs, DownloadResult::NoResponse, true},
+        {false, "$", 4000 * kMs, DownloadResult::NoResponse, true},
+        {true, "$?G1.3", 0, DownloadResult::Success, false},
+        {false, "$?G1.3", 0, DownloadResult::NoResponse, true},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(std::to_string(row.shared) + row.syncAnswer + std::to_string(row.lateHelloUs));
+        LinkBench bench{link::Flavour{row.shared}};
+        bench.target.syncAnswer = row.syncAnswer;
+        bench.target.helloAnswer = "";
+        if (row.lateHelloUs) bench.port.send(row.lateHelloUs, "?G1.28");
+        EXPECT_EQ(bench.run(LinkBench::flash()), row.result);
+        EXPECT_EQ(bench.writesOf("@&$") > 0, row.hellosWritten);
+        EXPECT_EQ(bench.journal.has("target responded"), !row.shared);
+        if (row.result == DownloadResult::Success) {
+            EXPECT_TRUE(bench.logged(row.lateHelloUs ? "version 1.28" : "version 1.3"));
+            EXPECT_EQ(bench.TmrSyn.interval(), 5000);
+        } else if (row.shared) {
+            const long long shown = bench.journal.timeOf("message: No response");
+            EXPECT_GE(shown, 5000 * kMs);
+            EXPECT_LE(shown, 5100 * kMs);
+        }
+        EXPECT_FALSE(bench.port.isOpen());
     }
 }
 

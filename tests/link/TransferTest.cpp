@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <functional>
 
 #include "sim/LinkBench.h"
 
@@ -11,17 +12,10 @@ using link::DownloadResult;
 
 const long long kMs = 1000;
 
-std::vector<std::string> BytesOf(const std::vector<SimSerialPort::Write>& writes) {
+std::vector<std::string> BytesOf(const std::vector<SimPort::Write>& writes) {
     std::vector<std::string> bytes;
     for (const auto& write : writes) bytes.push_back(write.bytes);
     return bytes;
-}
-
-// The time between the first sends of the first two lines, or between sends of one line.
-std::vector<long long> Gaps(const std::vector<SimSerialPort::Write>& writes) {
-    std::vector<long long> gaps;
-    for (std::size_t i = 1; i < writes.size(); ++i) gaps.push_back(writes[i].us - writes[i - 1].us);
-    return gaps;
 }
 
 TEST(Transfer, SelectorLinesAndSuccessByChoice) {
@@ -71,19 +65,13 @@ TEST(Transfer, ResendsAndQuestions) {
     const std::string writing = "Error writing to flash at line 1. Continue with download?";
     const std::string silent = "Did not receive a response after sending line 1. Continue with download?";
     const Row rows[] = {
-        {"?G1.28", {"~"}, 1, ""},
-        {"?G1.28", {"#"}, 1, ""},
         {"?G1.28", {"zz@"}, 1, ""},
-        {"?G1.28", {"-", "~"}, 2, ""},
         {"?G1.28", {"-", "-", "~"}, 3, ""},
         {"?G1.28", {"-", "-", "-"}, 3, checksum},
         {"?G1.28", {"", "-", ""}, 3, silent},
-        {"?G1.28", {"", "", "-"}, 3, checksum},
-        {"?G1.28", {"%"}, 1, writing},
         {"?G1.28", {"-%"}, 1, checksum},
-        {"?G1.28", {"", "", ""}, 3, silent},
+        {"?G1.28", {"%"}, 1, writing},
         {"?G1.1", {"-"}, 1, checksum},
-        {"?G1.1", {"%"}, 1, writing},
         {"?G1.1", {""}, 1, ""},
     };
     for (const Row& row : rows) {
@@ -131,30 +119,6 @@ TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered) {
     EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
 }
 
-// TmrShowLine refreshes the count each second while lines are sent, and no
-// longer once the download is over, even after a No.
-TEST(Transfer, LinesLeftRefreshEachSecondWhileSending) {
-    LinkBench bench;
-    bench.files.files["flash.hex"] = std::vector<std::string>(12, ":X");
-    bench.target.delayUs = 400 * kMs;
-    bench.target.lineAnswers = std::deque<std::string>(5, "~");
-    bench.target.lineAnswers.push_back("%");
-    bench.frontEnd.answers = {false};
-    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Declined);
-    const auto& shown = bench.frontEnd.linesShown;
-    ASSERT_GE(shown.size(), 3u);
-    const long long start = bench.journal.timeOf("sending 2");
-    EXPECT_EQ(shown[0], std::make_pair(start, 11));
-    EXPECT_EQ(shown[1].first, start + 1000 * kMs);
-    EXPECT_EQ(shown[2].first, start + 2000 * kMs);
-    EXPECT_LT(shown[2].second, shown[1].second);
-    EXPECT_LT(shown[1].second, shown[0].second);
-    const std::size_t atEnd = shown.size();
-    for (int i = 0; i < 100; ++i) bench.pump.yieldWaiting();
-    EXPECT_GT(bench.time.now(), bench.journal.timeOf("idle") + 3000 * kMs);
-    EXPECT_EQ(shown.size(), atEnd);
-}
-
 TEST(Timing, UnansweredLineBelow128WaitsFiveTicks) {
     for (long long firstTick : {1LL, 13'000LL, 29'500LL, 47'000LL, 60'000LL}) {
         SCOPED_TRACE(firstTick);
@@ -177,7 +141,7 @@ TEST(Timing, UnansweredLineFrom128IsSentThreeTimes) {
     for (long long clockPhase : {0LL, 250'000LL, 999'999LL}) {
         SCOPED_TRACE(clockPhase);
         LinkBench bench;
-        bench.clock.phaseUs = clockPhase;
+        bench.world.clockPhaseUs = clockPhase;
         bench.target.lineAnswers = {"", "", ""};
         bench.frontEnd.answers = {true};
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
@@ -185,9 +149,9 @@ TEST(Timing, UnansweredLineFrom128IsSentThreeTimes) {
         ASSERT_EQ(writes.size(), 4u);
         writes.resize(3);
         writes.push_back({bench.journal.timeOf("ask"), ""});
-        for (long long gap : Gaps(writes)) {
-            EXPECT_GT(gap, 2000 * kMs);
-            EXPECT_LE(gap, 3060 * kMs);
+        for (std::size_t i = 1; i < writes.size(); ++i) {
+            EXPECT_GT(writes[i].us - writes[i - 1].us, 2000 * kMs);
+            EXPECT_LE(writes[i].us - writes[i - 1].us, 3060 * kMs);
         }
     }
 }
@@ -196,7 +160,7 @@ TEST(Timing, EndOfFileWaitLastsUpToTwoSeconds) {
     for (long long clockPhase : {0LL, 500'000LL, 999'999LL}) {
         SCOPED_TRACE(clockPhase);
         LinkBench bench;
-        bench.clock.phaseUs = clockPhase;
+        bench.world.clockPhaseUs = clockPhase;
         bench.target.otherEndsOfFile = "";
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::EndOfFileError);
         const long long waited = bench.journal.timeOf("message") - bench.frontEnd.linesShown.back().first;
@@ -204,6 +168,92 @@ TEST(Timing, EndOfFileWaitLastsUpToTwoSeconds) {
         EXPECT_GT(waited, 1000 * kMs);
         EXPECT_LE(waited, 2060 * kMs);
     }
+}
+
+const std::string kGeneralError = "message!: Error while downloading the firmware file: ";
+
+// Every way a download fails: its message, and where the message stands among
+// the closing steps.
+TEST(Failures, MessageAndClosingOrder) {
+    struct Row {
+        const char* situation;
+        std::function<void(LinkBench&, DownloadChoice&)> arrange;
+        DownloadResult result;
+        std::vector<std::string> order;  // the last one is the journal's last entry
+    };
+    const std::string accessError = "message!: Error while accessing the com port.";
+    const Row rows[] = {
+        {"no port selected", [](LinkBench&, DownloadChoice& c) { c.port.reset(); },
+         DownloadResult::PortError, {"starting", accessError, "idle"}},
+        {"port missing", [](LinkBench&, DownloadChoice& c) { c.port = 9; },
+         DownloadResult::PortError, {"starting", accessError, "idle"}},
+        {"no $", [](LinkBench& b, DownloadChoice&) { b.target.syncAnswer = ""; },
+         DownloadResult::NoResponse,
+         {"message: No response from target Bootloader.", "port closed", "idle"}},
+        {"no ?", [](LinkBench& b, DownloadChoice&) { b.target.helloAnswer = "G1.3"; },
+         DownloadResult::NoResponse,
+         {"message: No response from target Bootloader.", "port closed", "idle"}},
+        {"nothing chosen", [](LinkBench&, DownloadChoice& c) { c.flash = false; },
+         DownloadResult::NothingChosen,
+         {"version 1.28", "port closed", "idle", "message: Check box to download code.", "focus"}},
+        {"FLASH file missing", [](LinkBench&, DownloadChoice& c) { c.flashPath = "gone.hex"; },
+         DownloadResult::OpenError,
+         {"opening 2 gone.hex", "port closed", "message!: Error opening gone.hex.", "idle"}},
+        {"EEPROM file missing",
+         [](LinkBench&, DownloadChoice& c) { c.eeprom = true, c.eepromPath = "lost.hex"; },
+         DownloadResult::OpenError,
+         {"opening 1 lost.hex", "port closed", "message!: Error opening lost.hex.", "idle"}},
+        {"port read fails",
+         [](LinkBench& b, DownloadChoice&) { b.port.failReads = true, b.port.eventCode = 1009; },
+         DownloadResult::TransferError, {kGeneralError + "1009.", "port closed", "idle"}},
+        {"line write fails",
+         [](LinkBench& b, DownloadChoice&) {
+             b.port.failWrite = [](std::string_view bytes) { return bytes[0] == ':'; };
+             b.port.eventCode = 1010;
+         },
+         DownloadResult::TransferError,
+         {kGeneralError + "1010.", "file closed flash.hex", "port closed", "idle"}},
+        {"file read fails", [](LinkBench& b, DownloadChoice&) { b.files.failReadAt = 1; },
+         DownloadResult::TransferError,
+         {kGeneralError + "0.", "file closed flash.hex", "port closed", "idle"}},
+        {"more than 32 767 lines",
+         [](LinkBench& b, DownloadChoice&) { b.files.files["flash.hex"].resize(32768, ":X"); },
+         DownloadResult::TransferError,
+         {kGeneralError + "0.", "file closed flash.hex", "port closed", "idle"}},
+        {"# without @", [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = "#"; },
+         DownloadResult::EndOfFileError,
+         {"message: Error while downloading file.", "file closed", "port closed", "idle"}},
+        {"nothing at the end", [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = ""; },
+         DownloadResult::EndOfFileError,
+         {"message: Error while downloading file: No response from target Bootloader at end of file.",
+          "file closed", "port closed", "idle"}},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.situation);
+        LinkBench bench;
+        DownloadChoice choice = LinkBench::flash();
+        row.arrange(bench, choice);
+        EXPECT_EQ(bench.run(choice), row.result);
+        EXPECT_TRUE(bench.inOrder(row.order)) << bench.journal.text();
+        EXPECT_EQ(bench.journal.entries.back().what, row.order.back());
+        EXPECT_FALSE(bench.port.isOpen());
+        EXPECT_FALSE(bench.TmrSyn.isEnabled());
+        EXPECT_FALSE(bench.TmrShowLine.isEnabled());
+        const bool opened = row.result != DownloadResult::PortError;
+        EXPECT_EQ(bench.journal.has("port open"), opened);
+        EXPECT_EQ(bench.journal.has("port closed"), opened);
+    }
+}
+
+// 32 767 lines still fit the line counter.
+TEST(Failures, LargestFileIsCounted) {
+    LinkBench bench;
+    bench.files.files["flash.hex"].resize(32767, ":X");
+    bench.target.helloAnswer = "?G1.0";
+    bench.frontEnd.cancelWhen = [&] { return !bench.transferWrites().empty(); };
+    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Cancelled);
+    ASSERT_FALSE(bench.frontEnd.linesShown.empty());
+    EXPECT_EQ(bench.frontEnd.linesShown.front().second, 32766);
 }
 
 }  // namespace

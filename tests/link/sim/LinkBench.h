@@ -1,50 +1,389 @@
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdint>
+#include <deque>
+#include <functional>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "link/BootloaderLink.h"
-#include "sim/MemoryHexFiles.h"
-#include "sim/RecordingFrontEnd.h"
-#include "sim/ScriptedTarget.h"
-#include "sim/SimSerialPort.h"
-#include "sim/SimTimer.h"
-#include "sim/SimWorld.h"
 
 namespace korvel::linktest {
+
+// Thrown when a simulated run exceeds its limits. Deliberately not a
+// std::exception, so that the download cannot take it for one of its errors.
+struct SimulationLimit {
+    std::string what;
+};
+
+// Virtual time in microseconds: an ordered queue of actions that run only inside
+// the link's yields (a waiting yield jumps to the next action), the whole-second
+// clock, and a journal of what happened when.
+class World : public link::EventPump, public link::Clock {
+public:
+    using Handle = std::pair<long long, std::uint64_t>;  // time, order of scheduling
+    struct Entry {
+        long long us;
+        std::string what;
+    };
+
+    long long now() const { return now_; }
+    Handle after(long long us, std::function<void()> action) {
+        const Handle handle{now_ + std::max(0LL, us), nextOrder_++};
+        queue_.emplace(handle, std::move(action));
+        return handle;
+    }
+    void cancel(const Handle& handle) { queue_.erase(handle); }
+    void yieldOnce() override { runDue(); }
+    void yieldWaiting() override {
+        if (runDue()) return;
+        if (queue_.empty()) throw SimulationLimit{"waiting with nothing scheduled"};
+        now_ = queue_.begin()->first.first;
+        if (now_ > 900'000'000) throw SimulationLimit{"virtual time limit reached"};
+        runDue();
+    }
+    long long wholeSeconds() override { return (now_ + clockPhaseUs) / 1'000'000 + 86'399; }
+
+    void add(std::string what) { entries.push_back({now_, std::move(what)}); }
+    // The time of the first entry that starts with the text, -1 when none.
+    long long timeOf(const std::string& start) const {
+        for (const Entry& entry : entries)
+            if (entry.what.compare(0, start.size(), start) == 0) return entry.us;
+        return -1;
+    }
+    bool has(const std::string& start) const { return timeOf(start) >= 0; }
+    std::string text() const {
+        std::string all;
+        for (const Entry& entry : entries) all += std::to_string(entry.us) + " " + entry.what + "\n";
+        return all;
+    }
+
+    std::vector<Entry> entries;
+    long long clockPhaseUs = 0;  // moves the second boundaries against virtual time
+
+private:
+    // Runs the actions due now that were scheduled before the call; true if any ran.
+    bool runDue() {
+        if (++yields_ > 5'000'000) throw SimulationLimit{"too many yields"};
+        const std::uint64_t before = nextOrder_;
+        bool ran = false;
+        while (!queue_.empty() && queue_.begin()->first.first <= now_ && queue_.begin()->first.second < before) {
+            auto action = std::move(queue_.begin()->second);
+            queue_.erase(queue_.begin());
+            action();
+            ran = true;
+        }
+        return ran;
+    }
+
+    long long now_ = 0;
+    long long yields_ = 0;
+    std::uint64_t nextOrder_ = 0;
+    std::map<Handle, std::function<void()>> queue_;
+};
+
+class SimTimer : public link::Timer {
+public:
+    SimTimer(World& world, int intervalMs) : world_(world), intervalMs_(intervalMs) {}
+    void setInterval(int milliseconds) override { intervalMs_ = milliseconds; }
+    int interval() const override { return intervalMs_; }
+    void setEnabled(bool enabled) override {
+        if (enabled == isEnabled()) return;
+        if (enabled) return startWithFirstTickAfter(intervalMs_ * 1000LL);
+        world_.cancel(*next_);
+        next_.reset();
+    }
+    bool isEnabled() const override { return next_.has_value(); }
+    void setTickHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
+    // Enabled, with the first tick this long from now: a free-running timer's phase.
+    void startWithFirstTickAfter(long long us) {
+        if (next_) world_.cancel(*next_);
+        next_ = world_.after(us, [this] {
+            next_.reset();
+            startWithFirstTickAfter(intervalMs_ * 1000LL);
+            if (handler_) handler_();
+        });
+    }
+
+private:
+    World& world_;
+    int intervalMs_;
+    std::function<void()> handler_;
+    std::optional<World::Handle> next_;
+};
+
+// The bootloader at the other end of the line, answering from a script. An
+// empty answer is silence.
+struct Target {
+    std::string syncAnswer = "$";        // to the first block of 0x55
+    std::string helloAnswer = "?G1.28";  // to the first "@&$"
+    std::deque<std::string> lineAnswers;  // one per line received, in order
+    std::string otherLines = "~";         // once lineAnswers is used up
+    // After a line that ends a file (record type 01), this long after its answer.
+    std::deque<std::string> endOfFileAnswers;
+    std::string otherEndsOfFile = "#@";
+    long long delayUs = 2'000;
+    bool synced = false, greeted = false;  // false again after a target reset
+
+    // The answer to what arrived; none to the selector and to repeated calls.
+    std::optional<std::string> answerTo(const std::string& bytes) {
+        if (bytes.find_first_not_of('\x55') == std::string::npos) {
+            if (!std::exchange(synced, true)) return syncAnswer;
+        } else if (bytes == "@&$") {
+            if (!std::exchange(greeted, true)) return helloAnswer;
+        } else if (bytes != "*!" && bytes != "*") {
+            return next(lineAnswers, otherLines);
+        }
+        return std::nullopt;
+    }
+    static std::string next(std::deque<std::string>& script, const std::string& fallback) {
+        if (script.empty()) return fallback;
+        std::string front = script.front();
+        script.pop_front();
+        return front;
+    }
+};
+
+// Ports 1 to 3 at 115 200 bit/s behind a 512-byte transmit queue. A write waits
+// through the event pump while the queue has no room; the target sees each
+// write once its last byte has left the queue.
+class SimPort : public link::SerialPort {
+public:
+    SimPort(World& world, Target& target) : world_(world), target_(target) {}
+
+    void setPortNumber(int number) override { number_ = number; }
+    int portNumber() const override { return number_; }
+    void setLineSettings(std::string_view settings) override { lineSettings = settings; }
+    void setXonXoff(bool on) override { xonXoff = on; }
+    void open() override {
+        if (open_ || number_ < 1 || number_ > 3) throw link::PortError("cannot open");
+        open_ = true;
+        world_.add("port open " + std::to_string(number_));
+    }
+    void close() override {
+        if (!open_) return;
+        dropQueuedOutput();
+        open_ = false;
+        received_.clear();
+        world_.add("port closed");
+    }
+    bool isOpen() const override { return open_; }
+    void write(std::string_view bytes) override {
+        requireOpen();
+        if (failWrite && failWrite(bytes)) throw link::PortError("write failed");
+        const long long needed = std::min<long long>(bytes.size(), kQueueBytes);
+        while (kQueueBytes - queuedBytes() < needed) {
+            world_.after(queueEndUs_ - (kQueueBytes - needed) * 1'000'000 / kBytesPerSecond - world_.now(), [] {});
+            world_.yieldWaiting();
+        }
+        queueEndUs_ = std::max(queueEndUs_, world_.now()) + static_cast<long long>(bytes.size()) * 1'000'000 / kBytesPerSecond;
+        writes.push_back({world_.now(), std::string(bytes)});
+        inFlight_.push_back(world_.after(queueEndUs_ - world_.now(), [this, sent = std::string(bytes)] {
+            if (auto answer = target_.answerTo(sent)) send(target_.delayUs, *answer);
+            if (sent.compare(0, 9, ":00000001") == 0)
+                send(2 * target_.delayUs, Target::next(target_.endOfFileAnswers, target_.otherEndsOfFile));
+        }));
+    }
+    int bytesWaiting() override { return static_cast<int>(readable().size()); }
+    std::string readAll() override {
+        std::string all = std::exchange(readable(), {});
+        if (!all.empty()) reads.push_back({world_.now(), all});
+        return all;
+    }
+    void discardOutput() override {
+        requireOpen();
+        dropQueuedOutput();
+        world_.add("output discarded");
+    }
+    int lastEventCode() const override { return eventCode; }
+
+    // The target sends these bytes; they arrive after the delay.
+    void send(long long afterUs, std::string bytes) {
+        world_.after(afterUs, [this, bytes] {
+            if (open_) received_ += bytes;
+        });
+    }
+
+    struct Write {
+        long long us;
+        std::string bytes;
+    };
+    std::vector<Write> writes;
+    std::vector<Write> reads;  // what readAll returned, when not empty
+    std::string lineSettings;
+    bool xonXoff = false;
+    int eventCode = 0;
+    std::function<bool(std::string_view)> failWrite;  // true: this write fails
+    bool failReads = false;
+
+private:
+    static constexpr long long kQueueBytes = 512;
+    static constexpr long long kBytesPerSecond = 11'520;
+
+    void requireOpen() const {
+        if (!open_) throw link::PortError("port closed");
+    }
+    std::string& readable() {
+        requireOpen();
+        if (failReads) throw link::PortError("read failed");
+        return received_;
+    }
+    long long queuedBytes() const {
+        return (std::max(0LL, queueEndUs_ - world_.now()) * kBytesPerSecond + 999'999) / 1'000'000;
+    }
+    void dropQueuedOutput() {
+        for (const auto& handle : inFlight_) world_.cancel(handle);
+        inFlight_.clear();
+        queueEndUs_ = world_.now();
+    }
+
+    World& world_;
+    Target& target_;
+    int number_ = 0;
+    bool open_ = false;
+    std::string received_;
+    long long queueEndUs_ = 0;  // when everything queued will have been sent
+    std::vector<World::Handle> inFlight_;
+};
+
+// Writes every call into the journal ("message: text", "message!: text" for the
+// exclamation icon, "ask: question", "idle", ...) and answers questions from a script.
+class RecordingFrontEnd : public link::FrontEnd {
+public:
+    explicit RecordingFrontEnd(World& world) : world_(world) {}
+
+    void downloadStarting() override { world_.add("starting"); }
+    void portOpened() override { world_.add("port opened"); }
+    void synchronising() override { world_.add("synchronising"); }
+    void targetResponded() override { world_.add("target responded"); }
+    void versionRead(const std::string& version) override { world_.add("version " + version); }
+    void openingFile(link::FileKindCode kind, const std::string& path) override {
+        world_.add("opening " + std::to_string(kind) + " " + path);
+    }
+    void fileOpened(link::FileKindCode, const std::string&) override {}
+    void sendingFile(link::FileKindCode kind) override { world_.add("sending " + std::to_string(kind)); }
+    void showLinesLeft(int linesLeft) override { linesShown.emplace_back(world_.now(), linesLeft); }
+    void betweenFiles() override { world_.add("between files"); }
+    void message(const std::string& text, link::MessageIcon icon) override {
+        world_.add((icon == link::MessageIcon::Exclamation ? "message!: " : "message: ") + text);
+    }
+    bool ask(const std::string& question) override {
+        world_.add("ask: " + question);
+        if (answers.empty()) ADD_FAILURE() << "unexpected question: " << question;
+        if (answers.empty()) return false;
+        const bool yes = answers.front();
+        answers.pop_front();
+        return yes;
+    }
+    void enterIdle() override { world_.add("idle"); }
+    void focusFlashBrowse() override { world_.add("focus"); }
+    bool cancelRequested() override { return cancelWhen && cancelWhen(); }
+
+    std::deque<bool> answers;  // Yes / No for the questions, in order
+    std::function<bool()> cancelWhen;
+    std::vector<std::pair<long long, int>> linesShown;  // time, count
+
+private:
+    World& world_;
+};
+
+// HEX files held as lines; opening and closing go into the journal.
+class MemoryHexFiles : public link::HexFiles {
+public:
+    explicit MemoryHexFiles(World& world) : world_(world) {}
+    std::unique_ptr<link::HexFile> open(const std::string& path) override {
+        const auto found = files.find(path);
+        if (found == files.end()) return nullptr;
+        world_.add("file open " + path);
+        return std::make_unique<File>(found->second, failReadAt, world_, path);
+    }
+
+    std::map<std::string, std::vector<std::string>> files;
+    std::optional<std::size_t> failReadAt;  // index of the line whose reading fails
+
+private:
+    struct File : link::HexFile {
+        File(const std::vector<std::string>& lines, std::optional<std::size_t> failAt, World& world, std::string path)
+            : lines(lines), failAt(failAt), world(world), path(std::move(path)) {}
+        ~File() override { world.add("file closed " + path); }
+        bool atEnd() override { return next >= lines.size(); }
+        std::string readLine() override {
+            if (next == failAt) throw link::FileError("read failed");
+            return lines.at(next++);
+        }
+        void rewind() override { next = 0; }
+
+        const std::vector<std::string>& lines;
+        std::optional<std::size_t> failAt;
+        World& world;
+        std::string path;
+        std::size_t next = 0;
+    };
+    World& world_;
+};
 
 // One window's worth of download: the link, its timers as the window sets them
 // up, a port with a scripted target, a recording front end and files in memory.
 struct LinkBench {
-    explicit LinkBench(link::Flavour flavour = {});
+    explicit LinkBench(link::Flavour flavour = {})
+        : link({port, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, world, world, files}, flavour) {
+        TmrWaitAnsw.startWithFirstTickAfter(17'000);
+        files.files["flash.hex"] = {":100000000C9434000C943E000C943E000C943E0082", ":00000001FF"};
+        files.files["eeprom.hex"] = {":02000000AA55FF", ":00000001FF"};
+    }
 
     // Runs one download; a run beyond the simulation's limits fails the test.
-    link::DownloadResult run(const link::DownloadChoice& choice);
+    link::DownloadResult run(const link::DownloadChoice& choice) {
+        try {
+            return link.DownloadFiles(choice);
+        } catch (const SimulationLimit& limit) {
+            ADD_FAILURE() << "simulation stopped: " << limit.what << "\n" << world.text();
+            return link::DownloadResult::NotValid;
+        }
+    }
     // The choice of a FLASH file only, of an EEPROM file only, or of both, on COM1.
-    static link::DownloadChoice flash(const std::string& path = "flash.hex");
-    static link::DownloadChoice eeprom(const std::string& path = "eeprom.hex");
-    static link::DownloadChoice both();
+    static link::DownloadChoice flash(const std::string& path = "flash.hex") { return {true, false, path, "", 1}; }
+    static link::DownloadChoice eeprom() { return {false, true, "", "eeprom.hex", 1}; }
+    static link::DownloadChoice both() { return {true, true, "flash.hex", "eeprom.hex", 1}; }
 
     // Writes that are not handshake traffic (no 0x55 blocks, no "@&$").
-    std::vector<SimSerialPort::Write> transferWrites() const;
+    std::vector<SimPort::Write> transferWrites() const {
+        std::vector<SimPort::Write> result;
+        for (const auto& write : port.writes)
+            if (write.bytes.find_first_not_of('\x55') != std::string::npos && write.bytes != "@&$") result.push_back(write);
+        return result;
+    }
     // Whether the journal holds entries starting with these texts in this order.
-    bool inOrder(const std::vector<std::string>& starts) const;
-    bool logged(const std::string& entry) const;
-    int writesOf(const std::string& bytes) const;
+    bool inOrder(const std::vector<std::string>& starts) const {
+        std::size_t next = 0;
+        for (const auto& entry : world.entries)
+            if (next < starts.size() && entry.what.compare(0, starts[next].size(), starts[next]) == 0) ++next;
+        return next == starts.size();
+    }
+    bool logged(const std::string& entry) const {
+        return std::any_of(world.entries.begin(), world.entries.end(), [&](const auto& e) { return e.what == entry; });
+    }
+    int writesOf(const std::string& bytes) const {
+        return static_cast<int>(std::count_if(port.writes.begin(), port.writes.end(), [&](const auto& w) { return w.bytes == bytes; }));
+    }
 
-    VirtualTime time;
-    SimEventPump pump{time};
-    SimClock clock{time};
-    Journal journal{{}, time};
-    SimSerialPort port{time, pump, journal};
-    ScriptedTarget target{port};
-    RecordingFrontEnd frontEnd{journal};
-    SimTimer TmrSyn{time, 5000};
-    SimTimer TmrWaitAnsw{time, 60};
-    SimTimer TmrShowLine{time, 1000};
-    MemoryHexFiles files{journal};
-    std::unique_ptr<link::BootloaderLink> link;
+    World world;
+    World& journal = world;
+    Target target;
+    SimPort port{world, target};
+    RecordingFrontEnd frontEnd{world};
+    SimTimer TmrSyn{world, 5000};
+    SimTimer TmrWaitAnsw{world, 60};
+    SimTimer TmrShowLine{world, 1000};
+    MemoryHexFiles files{world};
+    link::BootloaderLink link;
 };
 
 }  // namespace korvel::linktest
