@@ -46,26 +46,22 @@ QString TargetSim::errorOutput()
     return QString::fromLocal8Bit(errors_);
 }
 
-int runTool(const QString& program, const QStringList& arguments, QByteArray* errors, int limitMs)
+int runTool(const QString& program, const QStringList& arguments)
 {
     QProcess tool;
     tool.start(program, arguments);
-    const bool ended = tool.waitForFinished(limitMs);
+    const bool ended = tool.waitForFinished(10000);
     stop(tool);
-    if (errors)
-        *errors = tool.readAllStandardError();
     return ended && tool.exitStatus() == QProcess::NormalExit ? tool.exitCode() : -1;
 }
 
 QString makeHex(const QString& folder, const QString& name, int size, int seed, int recordBytes,
                 const QStringList& more)
 {
-    const QString hex = folder + QLatin1Char('/') + name + QStringLiteral(".hex");
-    const QStringList arguments = QStringList{QStringLiteral("--size"), QString::number(size),
-                                              QStringLiteral("--seed"), QString::number(seed),
-                                              QStringLiteral("--record-bytes"), QString::number(recordBytes), hex,
-                                              QStringLiteral("--bin"), folder + QLatin1Char('/') + name + ".bin"}
-                                  + more;
+    const QString hex = folder + "/" + name + ".hex";
+    const QStringList arguments = QStringList{"--size", QString::number(size), "--seed", QString::number(seed),
+                                              "--record-bytes", QString::number(recordBytes), hex,
+                                              "--bin", folder + "/" + name + ".bin"} + more;
     return runTool(QStringLiteral(KORVEL_HEXGEN_PATH), arguments) == 0 ? hex : QString();
 }
 

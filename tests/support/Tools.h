@@ -29,10 +29,8 @@ private:
     QByteArray errors_;
 };
 
-// Runs `program` to its end; its exit code, -1 when it crashed or overran
-// `limitMs`. Its error output goes to `errors` when given.
-int runTool(const QString& program, const QStringList& arguments, QByteArray* errors = nullptr,
-            int limitMs = 10000);
+// Runs `program` to its end; its exit code, -1 when it crashed or overran 10 s.
+int runTool(const QString& program, const QStringList& arguments);
 
 // Writes `folder`/`name`.hex of `size` pseudo-random bytes from address 0, and
 // the bytes themselves as `name`.bin. Its path, empty when korvel-hexgen failed.

@@ -1,7 +1,6 @@
 #include "WindowRig.h"
 
 #include <QCheckBox>
-#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -34,24 +33,6 @@ WindowRig::WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode
     writeSettings(devices.empty() ? "-1\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n" : "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n");
 }
 
-QString WindowRig::settingsPath() const
-{
-    return programDir.filePath(QStringLiteral("AVRBootloaderKorvel.cfg"));
-}
-
-void WindowRig::writeSettings(const QByteArray& content)
-{
-    QFile file(settingsPath());
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size())
-        throw std::runtime_error("cannot write the settings file");
-}
-
-QByteArray WindowRig::settingsContent() const
-{
-    QFile file(settingsPath());
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray("<unreadable>");
-}
-
 bool WindowRig::loadAndShow()
 {
     window.Form_Load();
@@ -71,15 +52,11 @@ void WindowRig::choose(const QString& flashPath, const QString& eepromPath)
 bool WindowRig::clickDownload(int limitMs)
 {
     bool overran = false;
-    QTimer watchdog;
-    watchdog.setSingleShot(true);
-    QObject::connect(&watchdog, &QTimer::timeout, [this, &overran] {
+    QTimer::singleShot(limitMs, &window, [this, &overran] {
         overran = true;
-        auto& cancel = control<QPushButton>("CmdBtnCanc");
-        if (cancel.isVisible() && cancel.isEnabled())
+        if (auto& cancel = control<QPushButton>("CmdBtnCanc"); cancel.isVisible() && cancel.isEnabled())
             cancel.click();
     });
-    watchdog.start(limitMs);
     QTest::mouseClick(&control<QPushButton>("CmdBtnDwl"), Qt::LeftButton);
     return !overran;
 }

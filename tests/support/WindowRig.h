@@ -5,6 +5,7 @@
 #include <stdexcept>
 #include <string>
 
+#include "Tools.h"
 #include "link/DiskHexFiles.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/DeviceSerialPort.h"
@@ -16,9 +17,13 @@
 struct WindowRig {
     explicit WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode = false);
 
-    QString settingsPath() const;
-    void writeSettings(const QByteArray& content);
-    QByteArray settingsContent() const;
+    QString settingsPath() const { return programDir.filePath(QStringLiteral("AVRBootloaderKorvel.cfg")); }
+    void writeSettings(const QByteArray& content)
+    {
+        if (!writeFile(settingsPath(), content))
+            throw std::runtime_error("cannot write the settings file");
+    }
+    QByteArray settingsContent() const { return fileContents(settingsPath()); }
 
     // Form_Load, then the window shown and active.
     bool loadAndShow();

@@ -6,7 +6,6 @@
 
 #include <cerrno>
 #include <fcntl.h>
-#include <functional>
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
@@ -32,7 +31,6 @@ public:
     }
     ~SlavePort() { ::close(fd_); }
 
-    bool isOpen() const { return fd_ >= 0; }
     void write(const std::string& bytes)
     {
         for (std::size_t done = 0; done < bytes.size() && writable(5000);) {
@@ -48,12 +46,12 @@ public:
         pollfd out {fd_, POLLOUT, 0};
         return ::poll(&out, 1, timeoutMs) > 0 && (out.revents & POLLOUT);
     }
-    // Reads until `done` says so or `timeoutMs` pass without a byte; everything read.
-    std::string readUntil(const std::function<bool(const std::string&)>& done, int timeoutMs = 5000)
+    // Reads until the character comes or 5 s pass without a byte; everything read.
+    std::string readUntilChar(char wanted)
     {
         std::string received;
         pollfd in {fd_, POLLIN, 0};
-        while (!done(received) && ::poll(&in, 1, timeoutMs) > 0) {
+        while (received.find(wanted) == std::string::npos && ::poll(&in, 1, 5000) > 0) {
             char buffer[4096];
             const ssize_t n = ::read(fd_, buffer, sizeof buffer);
             if (n <= 0)
@@ -61,10 +59,6 @@ public:
             received.append(buffer, std::size_t(n));
         }
         return received;
-    }
-    std::string readUntilChar(char wanted)
-    {
-        return readUntil([wanted](const std::string& text) { return text.find(wanted) != std::string::npos; });
     }
 
 private:
@@ -86,7 +80,6 @@ TEST(TargetSim, ChecksEveryRecordAndBuildsTheImageOverTwoDownloads)
     const QString image = dir.filePath("flash.bin");
     TargetSim sim({QStringLiteral("--flash-out"), image});
     SlavePort port(sim.device());
-    ASSERT_TRUE(port.isOpen());
     handshake(port);
     port.write(":0100000055AA"        // data 0x55 at 0
                ":0100000055AB"        // bad checksum
@@ -115,40 +108,31 @@ TEST(TargetSim, ChecksEveryRecordAndBuildsTheImageOverTwoDownloads)
     EXPECT_TRUE(sim.errorOutput().contains("7 records accepted")) << sim.errorOutput().toStdString();
 }
 
-struct InjectionCase {
-    const char* name;
-    QStringList options;
-    std::vector<int> sends;  // indexes into the three lines, in the order the PC sends them
-    std::string answers;
-    const char* resends;
-};
-
-class InjectedError : public ::testing::TestWithParam<InjectionCase> {};
-
-TEST_P(InjectedError, AnswersAsConfigured)
+// Each injected error: the PC's sends (indexes into three lines), the answers
+// and the resends the simulator counts.
+TEST(TargetSim, InjectedErrorsAnswerAsConfigured)
 {
-    const InjectionCase& c = GetParam();
     const std::string lines[] = {":0100000011EE", ":0100010022DC", kEndOfFile};
-    TargetSim sim(c.options);
-    SlavePort port(sim.device());
-    handshake(port);
-    std::string script;
-    for (int index : c.sends)
-        script += lines[index];
-    port.write(script);
-    EXPECT_EQ(port.readUntilChar('#'), c.answers);
-    sim.terminate();
-    ASSERT_EQ(sim.waitForExit(5000), 0);
-    EXPECT_TRUE(sim.errorOutput().contains(c.resends)) << sim.errorOutput().toStdString();
+    const std::tuple<QStringList, std::vector<int>, std::string, const char*> rows[] = {
+        {{"--checksum-errors", "2", "--error-line", "2"}, {0, 1, 1, 1, 2}, "~--~@#", "2 resends seen"},
+        {{"--write-error-line", "1"}, {0, 1, 2}, "%~@#", "0 resends seen"},
+        {{"--silent-line", "2"}, {0, 1, 1, 2}, "~@#", "1 resends seen"},
+    };
+    for (const auto& [options, sends, answers, resends] : rows) {
+        SCOPED_TRACE(options.join(' ').toStdString());
+        TargetSim sim(options);
+        SlavePort port(sim.device());
+        handshake(port);
+        std::string script;
+        for (int index : sends)
+            script += lines[index];
+        port.write(script);
+        EXPECT_EQ(port.readUntilChar('#'), answers);
+        sim.terminate();
+        ASSERT_EQ(sim.waitForExit(5000), 0);
+        EXPECT_TRUE(sim.errorOutput().contains(resends)) << sim.errorOutput().toStdString();
+    }
 }
-
-INSTANTIATE_TEST_SUITE_P(
-    Options, InjectedError,
-    ::testing::Values(InjectionCase{"ChecksumErrorsOnOneLine", {"--checksum-errors", "2", "--error-line", "2"},
-                                    {0, 1, 1, 1, 2}, "~--~@#", "2 resends seen"},
-                      InjectionCase{"WriteError", {"--write-error-line", "1"}, {0, 1, 2}, "%~@#", "0 resends seen"},
-                      InjectionCase{"SilentLine", {"--silent-line", "2"}, {0, 1, 1, 2}, "~@#", "1 resends seen"}),
-    [](const auto& info) { return std::string(info.param.name); });
 
 TEST(TargetSim, XoffStopsThePcsOutputUntilTheXon)
 {
