@@ -82,8 +82,10 @@ TEST(Transfer, ResendsAndQuestions) {
         if (!row.question.empty()) bench.frontEnd.answers = {true};
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
         EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][0]), row.sends);
-        EXPECT_EQ(bench.logged("ask: " + row.question), !row.question.empty());
         EXPECT_EQ(bench.journal.has("ask"), !row.question.empty());
+        if (!row.question.empty()) {
+            EXPECT_TRUE(bench.journal.has("ask: " + row.question));
+        }
     }
 }
 
@@ -113,7 +115,7 @@ TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered) {
     bench.frontEnd.answers = {true};
     EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
     EXPECT_EQ(BytesOf(bench.transferWrites()), (std::vector<std::string>{":A", binary, ":00000001FF"}));
-    EXPECT_TRUE(bench.logged("ask: Checksum error at line 2. Continue with download?"));
+    EXPECT_TRUE(bench.journal.has("ask: Checksum error at line 2. Continue with download?"));
     ASSERT_FALSE(bench.frontEnd.linesShown.empty());
     EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
     EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);

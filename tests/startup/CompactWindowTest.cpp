@@ -4,9 +4,7 @@
 #include "startup/TerminalReport.h"
 
 #include "StartupRig.h"
-#include "link/DiskHexFiles.h"
-#include "mainwindow/FrmMain.h"
-#include "platform/DeviceSerialPort.h"
+#include "WindowRig.h"
 
 #include <QFontMetrics>
 #include <QImage>
@@ -22,54 +20,14 @@ namespace {
 const std::string kEepromName = "/data/eeprom-image-of-the-board.hex";
 const std::string kFlashName = "/data/firmware/main-controller-release-build-final.hex";
 
-struct CompactWindow {
-    CompactWindow()
-        : port(platform::PortMap::fromFile(dir.filePath(QStringLiteral("AVRBootloaderKorvel.ports"))))
-        , window({true, port, files, dir.settingsPath()})
-        , report(terminal.streams(), false)
-        , logWindow(window)
-        , frontEnd(report, &logWindow)
-    {
-        window.Form_Load();
-    }
-
-    // The window's log as the download begins: shown, then the handshake lines.
-    void handshake()
-    {
-        frontEnd.downloadStarting();
-        frontEnd.portOpened();
-        frontEnd.versionRead("1.28");
-    }
-
-    void sendFile(link::FileKindCode kind, const std::string& name, int lines)
-    {
-        frontEnd.openingFile(kind, name);
-        frontEnd.fileOpened(kind, name);
-        frontEnd.sendingFile(kind);
-        frontEnd.showLinesLeft(lines);
-    }
-
-    QLabel& log() { return window.commandLineLog(); }
-    QLabel& count() { return window.lineSentLabel(); }
-
-    const ProgramDir dir;
-    MemoryTerminal terminal;
-    platform::DeviceSerialPort port;
-    link::DiskHexFiles files;
-    FrmMain window;
-    TerminalReport report;
-    LogWindow logWindow;
-    LogFrontEnd frontEnd;
-};
-
 // The right end of the text drawn in the middle rows of the log line that the
 // count label covers, in log coordinates; -1 when those rows are empty. The
 // middle rows hold no ascenders or descenders of the neighbouring lines.
-int textEndUnderCount(CompactWindow& rig)
+int textEndUnderCount(QLabel& log, QLabel& count)
 {
-    const QImage image = rig.log().grab().toImage();
+    const QImage image = log.grab().toImage();
     const QRgb background = image.pixel(image.width() - 1, image.height() - 1);
-    const QRect countArea = rig.count().geometry().translated(-rig.log().pos());
+    const QRect countArea = count.geometry().translated(-log.pos());
     int end = -1;
     for (int y = countArea.top() + countArea.height() / 4; y <= countArea.top() + 3 * countArea.height() / 4; ++y)
         for (int x = 0; x < image.width() && y >= 0 && y < image.height(); ++x)
@@ -80,31 +38,47 @@ int textEndUnderCount(CompactWindow& rig)
 
 TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLine)
 {
-    CompactWindow rig;
-    rig.handshake();
-    rig.sendFile(link::EepromFile, kEepromName, 3);
-    rig.frontEnd.showLinesLeft(0);
-    rig.frontEnd.betweenFiles();
-    rig.sendFile(link::FlashFile, kFlashName, 40);
+    WindowRig rig({}, true);
+    MemoryTerminal terminal;
+    TerminalReport report(terminal.streams(), false);
+    LogWindow logWindow(rig.window);
+    LogFrontEnd frontEnd(report, &logWindow);
+    rig.window.Form_Load();
+    frontEnd.downloadStarting();
+    frontEnd.portOpened();
+    frontEnd.versionRead("1.28");
+    const std::tuple<link::FileKindCode, std::string, int> files[] = {{link::EepromFile, kEepromName, 3},
+                                                                      {link::FlashFile, kFlashName, 40}};
+    for (const auto& [kind, name, left] : files) {
+        if (kind == link::FlashFile) {
+            frontEnd.showLinesLeft(0);
+            frontEnd.betweenFiles();
+        }
+        frontEnd.openingFile(kind, name);
+        frontEnd.fileOpened(kind, name);
+        frontEnd.sendingFile(kind);
+        frontEnd.showLinesLeft(left);
+    }
 
-    const QStringList lines = rig.log().text().split(QStringLiteral("\r\n"));
+    QLabel& log = rig.window.commandLineLog();
+    QLabel& count = rig.window.lineSentLabel();
+    const QStringList lines = log.text().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 7);
     EXPECT_EQ(lines[2], "Contacted target Bootloader Ver. 1.28");
     EXPECT_EQ(lines[3], QStringLiteral("File ") + QString::fromStdString(kEepromName) + " correctly opened.");
     EXPECT_EQ(lines[4], "Sending EEPROM file: lines remaining              0 ");
     EXPECT_EQ(lines[5], QStringLiteral("File ") + QString::fromStdString(kFlashName) + " correctly opened.");
     EXPECT_EQ(lines[6], "Sending FLASH file: lines remaining ");
-    EXPECT_EQ(rig.count().text(), "40");
+    EXPECT_EQ(count.text(), "40");
     // The count stands just behind "lines remaining " in the log's own font:
     // after the line's last drawn pixel, within the blank and one more character.
-    const int charWidth = QFontMetrics(rig.log().font()).horizontalAdvance(QLatin1Char('0'));
-    const int countLeft = rig.count().x() - rig.log().x();
-    const int textEnd = textEndUnderCount(rig);
+    const int charWidth = QFontMetrics(log.font()).horizontalAdvance(QLatin1Char('0'));
+    const int countLeft = count.x() - log.x();
+    const int textEnd = textEndUnderCount(log, count);
     EXPECT_LT(textEnd, countLeft);
     EXPECT_GE(textEnd, countLeft - 2 * charWidth);
-    EXPECT_NE(rig.terminal.out.str().find("Sending EEPROM file: lines remaining 0\nFile /data/firmware"),
-              std::string::npos)
-        << rig.terminal.out.str();
+    EXPECT_NE(terminal.out.str().find("Sending EEPROM file: lines remaining 0\nFile /data/firmware"), std::string::npos)
+        << terminal.out.str();
 }
 
 TEST(ShortenFileName, KeepsSixtyCharactersAndCutsLongerNamesToFifty)

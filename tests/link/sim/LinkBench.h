@@ -367,9 +367,6 @@ struct LinkBench {
             if (next < starts.size() && entry.what.compare(0, starts[next].size(), starts[next]) == 0) ++next;
         return next == starts.size();
     }
-    bool logged(const std::string& entry) const {
-        return std::any_of(world.entries.begin(), world.entries.end(), [&](const auto& e) { return e.what == entry; });
-    }
     int writesOf(const std::string& bytes) const {
         return static_cast<int>(std::count_if(port.writes.begin(), port.writes.end(), [&](const auto& w) { return w.bytes == bytes; }));
     }
