@@ -29,8 +29,8 @@ TEST(Transfer, SelectorLinesAndSuccessByChoice) {
     const auto& eeprom = sample.files.files["eeprom.hex"];
     const Row rows[] = {
         {LinkBench::flash(), {flash[0], flash[1]}, "FLASH file successfully downloaded."},
-        {LinkBench::eeprom(), {"*", eeprom[0], eeprom[1]}, "EEPROM file successfully downloaded."},
-        {LinkBench::both(),
+        {{false, true, "", "eeprom.hex", 1}, {"*", eeprom[0], eeprom[1]}, "EEPROM file successfully downloaded."},
+        {{true, true, "flash.hex", "eeprom.hex", 1},
          {"*!", eeprom[0], eeprom[1], flash[0], flash[1]},
          "FLASH & EEPROM files successfully downloaded."},
     };

@@ -12,6 +12,7 @@
 #include <functional>
 #include <gtest/gtest.h>
 
+#include "Tools.h"
 #include "WindowRig.h"
 
 namespace {
@@ -33,15 +34,6 @@ protected:
     void SetUp() override { ASSERT_TRUE(rig.loadAndShow()); }
 
     QLineEdit& box(const char* name) { return rig.control<QLineEdit>(name); }
-
-    QString makeFile(const QString& relativePath)
-    {
-        const QString path = folder.filePath(relativePath);
-        QDir().mkpath(QFileInfo(path).path());
-        QFile file(path);
-        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
-        return path;
-    }
 
     // Clicks a browse button and lets `use` work the dialog it opens.
     // False when no file dialog opened.
@@ -97,7 +89,8 @@ TEST_F(FileChoice, DroppedFilesLeaveTheLastInTheBoxAsACopy)
 
 TEST_F(FileChoice, BrowsingFillsTheBox)
 {
-    const QString app = makeFile(QStringLiteral("fw/app.hex"));
+    const QString app = folder.filePath(QStringLiteral("app.hex"));
+    ASSERT_TRUE(writeFile(app, ":00000001FF\r\n"));
     ASSERT_TRUE(browse("CmdBtnFLASH", [&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Select File to download on FLASH"));
         EXPECT_EQ(dialog.nameFilters(), kFilters);

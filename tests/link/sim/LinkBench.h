@@ -348,10 +348,8 @@ struct LinkBench {
             return link::DownloadResult::NotValid;
         }
     }
-    // The choice of a FLASH file only, of an EEPROM file only, or of both, on COM1.
+    // The choice of a FLASH file only, on COM1.
     static link::DownloadChoice flash(const std::string& path = "flash.hex") { return {true, false, path, "", 1}; }
-    static link::DownloadChoice eeprom() { return {false, true, "", "eeprom.hex", 1}; }
-    static link::DownloadChoice both() { return {true, true, "flash.hex", "eeprom.hex", 1}; }
 
     // Writes that are not handshake traffic (no 0x55 blocks, no "@&$").
     std::vector<SimPort::Write> transferWrites() const {
