@@ -23,6 +23,11 @@ void ReceivePacer::consumed(std::size_t got, std::size_t asked) {
     if (got < asked) idle_ = true;
 }
 
+TimePoint ReceivePacer::arrivalOf(std::size_t index, std::size_t got, TimePoint now) const {
+    if (!paced()) return now;
+    return carriedUntil_ - characterTime_ * static_cast<std::int64_t>(got - 1 - index);
+}
+
 std::optional<TimePoint> ReceivePacer::nextRead(std::size_t waiting) const {
     if (idle()) return std::nullopt;
     const auto perMillisecond = static_cast<std::size_t>(std::chrono::milliseconds(1) / characterTime_);

@@ -23,6 +23,9 @@ public:
     std::size_t allowance(TimePoint now, std::size_t unlimited) const;
     // `got` characters were read after asking for `asked`; fewer means the line is empty.
     void consumed(std::size_t got, std::size_t asked);
+    // When the character `index` of the last read finished arriving on the line (when
+    // paced): answers to it leave from then, not from when the receiver woke up.
+    TimePoint arrivalOf(std::size_t index, std::size_t got, TimePoint now) const;
     // When the next read is worth making while `waiting` characters are queued: once
     // they have all arrived, or about a millisecond's worth of them.
     std::optional<TimePoint> nextRead(std::size_t waiting) const;

@@ -108,7 +108,7 @@ bool Simulator::receive(TimePoint now, std::string& error) {
     }
     const std::size_t got = n > 0 ? static_cast<std::size_t>(n) : 0;
     pacer_.consumed(got, asked);
-    for (std::size_t i = 0; i < got && !finishing_; ++i) handleByte(buffer[i], now);
+    for (std::size_t i = 0; i < got && !finishing_; ++i) handleByte(buffer[i], pacer_.arrivalOf(i, got, now));
     if (got > 0) lastByteAt_ = now;
     return true;
 }
