@@ -172,7 +172,13 @@ INSTANTIATE_TEST_SUITE_P(
         // A hang-up is a port error proper, with the port's own non-zero code,
         // and ends the run at once.
         TroubleCase{"HangUp", {"--close-after", "3"}, {}, 1, kHandshake + kSent + "[0-9]+\n",
-                    "Error while downloading the firmware file: [1-9][0-9]*\\.\n"}),
+                    "Error while downloading the firmware file: [1-9][0-9]*\\.\n"},
+        // An XOFF that no XON follows holds every later line; an older
+        // bootloader's short waits still bring the run to its outcome.
+        TroubleCase{"HeldOutput", {"--xoff-after", "2", "--version", "1.0"}, {}, 1,
+                    "Serial line correctly opened\\.\nPlease synchronize systems: power on or reset target!\n"
+                    "Contacted target Bootloader Ver\\. 1\n" + kSent + "[0-9]+\n",
+                    "Error while downloading file: No response from target Bootloader at end of file\\.\n"}),
     [](const ::testing::TestParamInfo<TroubleCase>& info) { return info.param.name; });
 
 // Awkward HEX files, made from a generated one (CR LF line ends, 16-byte
