@@ -12,8 +12,8 @@
 #include "link/BootloaderLink.h"
 #include "link/DiskHexFiles.h"
 #include "platform/DeviceSerialPort.h"
+#include "platform/DownloadTimers.h"
 #include "platform/QtEventPump.h"
-#include "platform/QtTimer.h"
 #include "platform/SteadyClock.h"
 
 namespace {
@@ -125,19 +125,14 @@ int main(int argc, char** argv)
 
     platform::DeviceSerialPort device(platform::PortMap::fromText("COM1=" + target.devicePath()));
     WatchedPort port(device);
-    platform::QtTimer TmrSyn;
-    platform::QtTimer TmrWaitAnsw;
-    platform::QtTimer TmrShowLine;
-    TmrSyn.setInterval(5000);
-    TmrWaitAnsw.setInterval(60);
-    TmrWaitAnsw.setEnabled(true);
-    TmrShowLine.setInterval(1000);
+    platform::DownloadTimers timers;
     platform::SteadyClock clock;
     platform::QtEventPump events;
     link::DiskHexFiles files;
     SilentFrontEnd frontEnd;
     link::BootloaderLink downloader(
-        {port, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, clock, events, files}, link::Flavour{});
+        {port, frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine, clock, events, files},
+        link::Flavour{});
 
     link::DownloadChoice choice;
     choice.flash = true;

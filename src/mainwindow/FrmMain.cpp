@@ -39,15 +39,11 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
     resize(px(9375), px(7050));
     createControls();
 
-    TmrSyn.setInterval(5000);
-    TmrShowLine.setInterval(1000);
-    TmrWaitAnsw.setInterval(60);
-    TmrWaitAnsw.setEnabled(true);
-
     if (!CmdLineMode) {
         frontEnd_ = std::make_unique<MainWindowFrontEnd>(*this);
         link_ = std::make_unique<link::BootloaderLink>(
-            link::LinkSeams{port_, *frontEnd_, TmrSyn, TmrWaitAnsw, TmrShowLine, clock_, events_, files_},
+            link::LinkSeams{port_, *frontEnd_, timers_.TmrSyn, timers_.TmrWaitAnsw, timers_.TmrShowLine, clock_,
+                            events_, files_},
             link::Flavour{});
     }
 }

@@ -10,7 +10,7 @@
 #include "link/HexFile.h"
 #include "link/SerialPort.h"
 #include "platform/QtEventPump.h"
-#include "platform/QtTimer.h"
+#include "platform/DownloadTimers.h"
 #include "platform/SteadyClock.h"
 
 class QCheckBox;
@@ -68,9 +68,7 @@ public:
     void AutoSelect(QWidget* SelObject);
 
     // What a command-line run drives with its own download.
-    link::Timer& synTimer() { return TmrSyn; }
-    link::Timer& waitAnswTimer() { return TmrWaitAnsw; }
-    link::Timer& showLineTimer() { return TmrShowLine; }
+    platform::DownloadTimers& timers() { return timers_; }
     QLabel& commandLineLog() { return *LblCmdLin; }
     QLabel& lineSentLabel() { return *LblLineSent; }
     QString caption() const { return windowTitle(); }
@@ -167,9 +165,7 @@ private:
     // The last file chosen in the dialog, offered as the starting name.
     QString browseFileName_;
 
-    platform::QtTimer TmrSyn;
-    platform::QtTimer TmrShowLine;
-    platform::QtTimer TmrWaitAnsw;
+    platform::DownloadTimers timers_;
     platform::SteadyClock clock_;
     platform::QtEventPump events_;
     std::unique_ptr<MainWindowFrontEnd> frontEnd_;

@@ -6,7 +6,7 @@
 #include "mainwindow/FrmMain.h"
 #include "platform/PortMap.h"
 #include "platform/QtEventPump.h"
-#include "platform/QtTimer.h"
+#include "platform/DownloadTimers.h"
 #include "platform/SteadyClock.h"
 #include "settings/SettingsFile.h"
 #include "startup/LogFrontEnd.h"
@@ -58,12 +58,13 @@ private:
 // The download itself, on the port and files of the program's surroundings,
 // with the one synchronisation window of a command-line run.
 int download(const StartupState& state, ProgramSurroundings& surroundings, LogFrontEnd& frontEnd,
-             link::Timer& TmrSyn, link::Timer& TmrWaitAnsw, link::Timer& TmrShowLine)
+             platform::DownloadTimers& timers)
 {
     platform::SteadyClock clock;
     platform::QtEventPump events;
     link::BootloaderLink link(
-        {surroundings.port(), frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, clock, events, surroundings.files()},
+        {surroundings.port(), frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine, clock, events,
+         surroundings.files()},
         link::Flavour{true});
     frontEnd.followCounters(link.state());
     return exitStatusOf(link.DownloadFiles(choiceOf(state)));
@@ -78,7 +79,7 @@ int downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundi
     }
     LogWindow logWindow(window);
     LogFrontEnd frontEnd(terminal, &logWindow);
-    return download(state, surroundings, frontEnd, window.synTimer(), window.waitAnswTimer(), window.showLineTimer());
+    return download(state, surroundings, frontEnd, window.timers());
 }
 
 // Without a window the settings file serves no purpose but is still checked,
@@ -95,16 +96,9 @@ void checkSettingsFile(const QString& path, TerminalReport& terminal)
 int downloadInConsole(const StartupState& state, ProgramSurroundings& surroundings, TerminalReport& terminal)
 {
     checkSettingsFile(surroundings.settingsPath(), terminal);
-    // The timers as the main window sets them up.
-    platform::QtTimer TmrSyn;
-    platform::QtTimer TmrWaitAnsw;
-    platform::QtTimer TmrShowLine;
-    TmrSyn.setInterval(5000);
-    TmrShowLine.setInterval(1000);
-    TmrWaitAnsw.setInterval(60);
-    TmrWaitAnsw.setEnabled(true);
+    platform::DownloadTimers timers;
     LogFrontEnd frontEnd(terminal, nullptr);
-    return download(state, surroundings, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine);
+    return download(state, surroundings, frontEnd, timers);
 }
 
 }  // namespace
