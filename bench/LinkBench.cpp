@@ -131,8 +131,7 @@ int main(int argc, char** argv)
     link::DiskHexFiles files;
     SilentFrontEnd frontEnd;
     link::BootloaderLink downloader(
-        {port, frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine, clock, events, files},
-        link::Flavour{});
+        {port, frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine, clock, events, files}, link::Flavour{});
 
     link::DownloadChoice choice;
     choice.flash = true;

@@ -12,7 +12,7 @@ double secondsBetween(BenchClock::time_point from, BenchClock::time_point to)
 
 double processorSeconds()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     const auto seconds = [](const timeval& time) { return double(time.tv_sec) + double(time.tv_usec) / 1e6; };
     return seconds(usage.ru_utime) + seconds(usage.ru_stime);
@@ -20,7 +20,7 @@ double processorSeconds()
 
 long peakResidentKiB()
 {
-    rusage usage {};
+    rusage usage{};
     getrusage(RUSAGE_SELF, &usage);
     return usage.ru_maxrss;
 }

@@ -40,8 +40,7 @@ bool waitUntilExposed(QWidget& window)
     return !timedOut;
 }
 
-template <typename Control>
-Control& control(FrmMain& window, const char* name)
+template <typename Control> Control& control(FrmMain& window, const char* name)
 {
     return *window.findChild<Control*>(QLatin1String(name));
 }

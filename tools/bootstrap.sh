@@ -9,6 +9,9 @@ korvel_packages=(
   desktop-file-utils
 )
 
+# Only for ./test: the layout check.
+korvel_test_packages=(clang-format)
+
 # Only for ./test --fuzz: clang and its libFuzzer runtime.
 korvel_fuzz_packages=(clang libclang-rt-14-dev)
 

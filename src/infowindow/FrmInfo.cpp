@@ -102,8 +102,8 @@ void FrmInfo::createControls()
     ImgLogo->setScaledContents(true);
 
     const QFont productFont = windowFont(kVerdana, 27.75, true);
-    LblProductName1 = makeLabel(Frame1, "LblProductName1", QStringLiteral("A V R"), twipsRect(4680, 240, 1680, 675),
-                                productFont);
+    LblProductName1 =
+        makeLabel(Frame1, "LblProductName1", QStringLiteral("A V R"), twipsRect(4680, 240, 1680, 675), productFont);
     colourText(LblProductName1, kProductBlue);
     sizeToText(LblProductName1);
 

@@ -9,11 +9,18 @@ namespace korvel::link {
 
 namespace {
 
-bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n'; }
-bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t' || c == '\n';
+}
+bool IsDigit(char c)
+{
+    return c >= '0' && c <= '9';
+}
 
 // The number's value as a float; values beyond the float range become infinite.
-float ToFloat(const std::string& number) {
+float ToFloat(const std::string& number)
+{
     double value = 0;
     const char* first = number.data();
     const auto result = std::from_chars(first, first + number.size(), value);
@@ -23,30 +30,34 @@ float ToFloat(const std::string& number) {
         const auto point = number.find('.');
         const bool large = number.find_first_of("123456789") < point;
         value = large ? HUGE_VAL : 0.0;
-        if (negative) value = -value;
+        if (negative)
+            value = -value;
     }
     if (std::fabs(value) > std::numeric_limits<float>::max()) {
-        return negative ? -std::numeric_limits<float>::infinity()
-                        : std::numeric_limits<float>::infinity();
+        return negative ? -std::numeric_limits<float>::infinity() : std::numeric_limits<float>::infinity();
     }
     return static_cast<float>(value);
 }
 
 }  // namespace
 
-float parseBootVersion(const std::string& text) {
+float parseBootVersion(const std::string& text)
+{
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i])) ++i;
+    while (i < text.size() && IsBlank(text[i]))
+        ++i;
     std::string number;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
-        if (text[i] == '-') number += '-';
+        if (text[i] == '-')
+            number += '-';
         ++i;
     }
     bool pointSeen = false;
     bool digitSeen = false;
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        if (IsBlank(c)) continue;
+        if (IsBlank(c))
+            continue;
         if (IsDigit(c)) {
             digitSeen = true;
         } else if (c == '.' && !pointSeen) {
@@ -59,10 +70,10 @@ float parseBootVersion(const std::string& text) {
     return digitSeen ? ToFloat(number) : 0.0f;
 }
 
-std::string formatBootVersion(float version) {
+std::string formatBootVersion(float version)
+{
     char text[32];
-    const auto result = std::to_chars(text, text + sizeof text, version,
-                                      std::chars_format::general, 7);
+    const auto result = std::to_chars(text, text + sizeof text, version, std::chars_format::general, 7);
     return std::string(text, result.ptr);
 }
 

@@ -30,23 +30,30 @@ public:
 
 }  // namespace
 
-DownloadResult BootloaderLink::TransferFiles(const DownloadChoice& choice) {
+DownloadResult BootloaderLink::TransferFiles(const DownloadChoice& choice)
+{
     if (shared_.FileKind == EepromFile) {
-        if (Step stop = OpenHexFile(EepromFile, choice.eepromPath)) return *stop;
+        if (Step stop = OpenHexFile(EepromFile, choice.eepromPath))
+            return *stop;
         seams_.port.write(run_.FlashPending ? "*!" : "*");
-        if (Step stop = SendLines()) return *stop;
-        if (!run_.FlashPending) return JudgeOutcome();
+        if (Step stop = SendLines())
+            return *stop;
+        if (!run_.FlashPending)
+            return JudgeOutcome();
         run_.file.reset();
         seams_.frontEnd.betweenFiles();
     }
     run_.FlashPending = false;
     shared_.FileKind = FlashFile;
-    if (Step stop = OpenHexFile(FlashFile, choice.flashPath)) return *stop;
-    if (Step stop = SendLines()) return *stop;
+    if (Step stop = OpenHexFile(FlashFile, choice.flashPath))
+        return *stop;
+    if (Step stop = SendLines())
+        return *stop;
     return JudgeOutcome();
 }
 
-BootloaderLink::Step BootloaderLink::OpenHexFile(FileKindCode kind, const std::string& path) {
+BootloaderLink::Step BootloaderLink::OpenHexFile(FileKindCode kind, const std::string& path)
+{
     FrontEnd& frontEnd = seams_.frontEnd;
     frontEnd.openingFile(kind, path);
     run_.file = seams_.files.open(path);
@@ -62,12 +69,14 @@ BootloaderLink::Step BootloaderLink::OpenHexFile(FileKindCode kind, const std::s
 }
 
 // LinesTotal is the number of lines, empty ones included, minus one.
-void BootloaderLink::CountLines() {
+void BootloaderLink::CountLines()
+{
     HexFile& file = *run_.file;
     int lines = 0;
     while (!file.atEnd()) {
         file.readLine();
-        if (++lines > std::numeric_limits<std::int16_t>::max()) throw LineCountOverflow();
+        if (++lines > std::numeric_limits<std::int16_t>::max())
+            throw LineCountOverflow();
     }
     shared_.LinesLeft = static_cast<std::int16_t>(lines - 1);
     shared_.LinesTotal = shared_.LinesLeft;
@@ -75,17 +84,20 @@ void BootloaderLink::CountLines() {
 }
 
 // Counts the lines, sends the non-empty ones and waits for the end-of-file answer.
-BootloaderLink::Step BootloaderLink::SendLines() {
+BootloaderLink::Step BootloaderLink::SendLines()
+{
     FrontEnd& frontEnd = seams_.frontEnd;
     CountLines();
     frontEnd.sendingFile(static_cast<FileKindCode>(shared_.FileKind));
     frontEnd.showLinesLeft(shared_.LinesLeft);
     seams_.TmrShowLine.setEnabled(true);
     while (!run_.file->atEnd()) {
-        if (CancelSeen()) return DownloadResult::Cancelled;
+        if (CancelSeen())
+            return DownloadResult::Cancelled;
         const std::string HexLine = run_.file->readLine();
         if (!HexLine.empty()) {
-            if (Step stop = SendLine(HexLine)) return *stop;
+            if (Step stop = SendLine(HexLine))
+                return *stop;
             --shared_.LinesLeft;
         }
         seams_.events.yieldOnce();
@@ -99,7 +111,8 @@ BootloaderLink::Step BootloaderLink::SendLines() {
 
 // Sends the line (again while a 1.28 or later bootloader reports a checksum
 // error or says nothing) and asks the user when it was not accepted.
-BootloaderLink::Step BootloaderLink::SendLine(const std::string& HexLine) {
+BootloaderLink::Step BootloaderLink::SendLine(const std::string& HexLine)
+{
     std::string& RxBuf = run_.RxBuf;
     const bool resends = !(run_.BootVer < kResendVersion);
     int SendTries = 0;
@@ -113,8 +126,7 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& HexLine) {
             ++SendTries;
         }
     }
-    const std::string lineNumber =
-        std::to_string(shared_.LinesTotal - shared_.LinesLeft + 1);
+    const std::string lineNumber = std::to_string(shared_.LinesTotal - shared_.LinesLeft + 1);
     std::string question;
     if (Contains(RxBuf, '-')) {
         question = "Checksum error at line " + lineNumber;
@@ -136,24 +148,28 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& HexLine) {
 // Below 1.28 the wait lasts five ticks of TmrWaitAnsw at most; from 1.28 on,
 // until the whole-second clock has moved on by three. What has arrived is
 // judged before yielding, so an answer ends the wait as soon as it is read.
-void BootloaderLink::WaitForAnswer() {
+void BootloaderLink::WaitForAnswer()
+{
     std::string& RxBuf = run_.RxBuf;
     const bool ticks = run_.BootVer < kResendVersion;
     const long long start = seams_.clock.wholeSeconds();
-    if (ticks) shared_.AnswTicks = 0;
+    if (ticks)
+        shared_.AnswTicks = 0;
     const auto waiting = [&] {
-        if (ContainsAny(RxBuf, kAnswers) || seams_.frontEnd.cancelRequested()) return false;
-        return ticks ? shared_.AnswTicks < kAnswerTicks
-                     : seams_.clock.wholeSeconds() - start < kAnswerSeconds;
+        if (ContainsAny(RxBuf, kAnswers) || seams_.frontEnd.cancelRequested())
+            return false;
+        return ticks ? shared_.AnswTicks < kAnswerTicks : seams_.clock.wholeSeconds() - start < kAnswerSeconds;
     };
     while (waiting()) {
         RxBuf += seams_.port.readAll();
-        if (!waiting()) break;
+        if (!waiting())
+            break;
         seams_.events.yieldWaiting();
     }
 }
 
-void BootloaderLink::WaitForEndOfFile() {
+void BootloaderLink::WaitForEndOfFile()
+{
     std::string& RxBuf = run_.RxBuf;
     const long long start = seams_.clock.wholeSeconds();
     const auto waiting = [&] {
@@ -161,15 +177,17 @@ void BootloaderLink::WaitForEndOfFile() {
     };
     while (waiting()) {
         RxBuf += seams_.port.readAll();
-        if (!waiting()) break;
+        if (!waiting())
+            break;
         seams_.events.yieldWaiting();
     }
 }
 
-DownloadResult BootloaderLink::JudgeOutcome() {
-    static const char* const kSuccess[] = {
-        "", "FLASH file successfully downloaded.", "EEPROM file successfully downloaded.",
-        "FLASH & EEPROM files successfully downloaded."};
+DownloadResult BootloaderLink::JudgeOutcome()
+{
+    static const char* const kSuccess[] = {"", "FLASH file successfully downloaded.",
+                                           "EEPROM file successfully downloaded.",
+                                           "FLASH & EEPROM files successfully downloaded."};
     const std::string& RxBuf = run_.RxBuf;
     DownloadResult result = DownloadResult::EndOfFileError;
     if (Contains(RxBuf, '@')) {
@@ -178,9 +196,8 @@ DownloadResult BootloaderLink::JudgeOutcome() {
     } else if (Contains(RxBuf, '#')) {
         seams_.frontEnd.message("Error while downloading file.", MessageIcon::None);
     } else {
-        seams_.frontEnd.message(
-            "Error while downloading file: No response from target Bootloader at end of file.",
-            MessageIcon::None);
+        seams_.frontEnd.message("Error while downloading file: No response from target Bootloader at end of file.",
+                                MessageIcon::None);
     }
     CloseDown();
     return result;

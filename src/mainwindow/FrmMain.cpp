@@ -41,10 +41,10 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
 
     if (!CmdLineMode) {
         frontEnd_ = std::make_unique<MainWindowFrontEnd>(*this);
-        link_ = std::make_unique<link::BootloaderLink>(
-            link::LinkSeams{port_, *frontEnd_, timers_.TmrSyn, timers_.TmrWaitAnsw, timers_.TmrShowLine, clock_,
-                            events_, files_},
-            link::Flavour{});
+        link_ = std::make_unique<link::BootloaderLink>(link::LinkSeams{port_, *frontEnd_, timers_.TmrSyn,
+                                                                       timers_.TmrWaitAnsw, timers_.TmrShowLine, clock_,
+                                                                       events_, files_},
+                                                       link::Flavour{});
     }
 }
 
@@ -68,8 +68,8 @@ void FrmMain::arrangeForMode()
         return;
     }
     for (QWidget* control : std::initializer_list<QWidget*>{ImgBoardA, ImgBoardE, ImgBoardB, ImgBoardC, ImgBoardD,
-                                                            FraCom, FraFile, LblExec, LblFwVer, LblStatus, Line1,
-                                                            Line2, Line3, Line4, CmdBtnInfo, CmdBtnExit})
+                                                            FraCom, FraFile, LblExec, LblFwVer, LblStatus, Line1, Line2,
+                                                            Line3, Line4, CmdBtnInfo, CmdBtnExit})
         control->show();
 }
 
@@ -129,8 +129,8 @@ void FrmMain::SetIdleState()
     LblExec->setText(QStringLiteral("Idle"));
     LblLineSent->hide();
     LblLineSent->clear();
-    for (QWidget* control : std::initializer_list<QWidget*>{CmbBoxCom, EEPCheck, FLASHCheck, TxtBoxFLASHFile,
-                                                            TxtBoxEEPFile})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{CmbBoxCom, EEPCheck, FLASHCheck, TxtBoxFLASHFile, TxtBoxEEPFile})
         control->setEnabled(true);
 }
 
@@ -144,8 +144,8 @@ void FrmMain::SetBusyState()
     CmdBtnCanc->setEnabled(true);
     CmdBtnCanc->raise();
     CmdBtnDwl->hide();
-    for (QWidget* control : std::initializer_list<QWidget*>{CmbBoxCom, EEPCheck, FLASHCheck, TxtBoxFLASHFile,
-                                                            TxtBoxEEPFile})
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{CmbBoxCom, EEPCheck, FLASHCheck, TxtBoxFLASHFile, TxtBoxEEPFile})
         control->setEnabled(false);
 }
 

@@ -9,8 +9,8 @@
 #include "link/BootloaderLink.h"
 #include "link/HexFile.h"
 #include "link/SerialPort.h"
-#include "platform/QtEventPump.h"
 #include "platform/DownloadTimers.h"
+#include "platform/QtEventPump.h"
 #include "platform/SteadyClock.h"
 
 class QCheckBox;
@@ -29,10 +29,10 @@ class MainWindowFrontEnd;
 
 // What the main window is built with.
 struct MainWindowSetup {
-    bool CmdLineMode = false;     // compact progress display of a command-line run
-    link::SerialPort& port;       // used by the port probe and by the download
-    link::HexFiles& files;        // the HEX files the download reads
-    QString settingsPath;         // the settings file beside the executable
+    bool CmdLineMode = false;  // compact progress display of a command-line run
+    link::SerialPort& port;    // used by the port probe and by the download
+    link::HexFiles& files;     // the HEX files the download reads
+    QString settingsPath;      // the settings file beside the executable
     // Names the device behind a port number, for the tooltips of the port
     // list's entries; without it the entries have none of their own.
     std::function<QString(int)> describePort = {};

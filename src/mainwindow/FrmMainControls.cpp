@@ -32,9 +32,8 @@ QFont cellFont()
 {
     constexpr int kCellWidth = 5;
     constexpr int kCellHeight = 12;
-    QFont font = windows::windowFont({QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"),
-                                      QStringLiteral("Monospace")},
-                                     9);
+    QFont font = windows::windowFont(
+        {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"), QStringLiteral("Monospace")}, 9);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
     for (int pixels = font.pixelSize(); pixels > 6 && QFontMetrics(font).lineSpacing() > kCellHeight;)
@@ -44,8 +43,7 @@ QFont cellFont()
     return font;
 }
 
-template <typename Control>
-Control* named(Control* control, const char* name, const QRect& geometry)
+template <typename Control> Control* named(Control* control, const char* name, const QRect& geometry)
 {
     control->setObjectName(QLatin1String(name));
     control->setGeometry(geometry);
@@ -130,8 +128,7 @@ void FrmMain::createSerialFrame()
     LblBaud = label(FraCom, "LblBaud", QStringLiteral("Baud rate:      115200"), twipsRect(120, 600, 1935, 255));
     LblBitxchr = label(FraCom, "LblBitxchr", QStringLiteral("Bit x chr:         8"), twipsRect(120, 840, 1935, 255));
     LblStopBit = label(FraCom, "LblStopBit", QStringLiteral("Stop bit:          1"), twipsRect(120, 1080, 2055, 255));
-    LblParity = label(FraCom, "LblParity", QStringLiteral("Parity:             None"),
-                      twipsRect(120, 1320, 2055, 255));
+    LblParity = label(FraCom, "LblParity", QStringLiteral("Parity:             None"), twipsRect(120, 1320, 2055, 255));
     LblFlow = label(FraCom, "LblFlow", QStringLiteral("Flow control:   XON, XOFF"), twipsRect(120, 1560, 2055, 255));
 }
 
@@ -169,9 +166,9 @@ void FrmMain::createFileFrame()
         });
     }
 
-    CmdBtnDwl = button(FraFile, "CmdBtnDwl", QStringLiteral("&Synch to target Bootloader..."),
-                       twipsRect(3240, 1560, 2415, 495),
-                       QStringLiteral("Start synchronization process with target Bootloader and then download."));
+    CmdBtnDwl =
+        button(FraFile, "CmdBtnDwl", QStringLiteral("&Synch to target Bootloader..."), twipsRect(3240, 1560, 2415, 495),
+               QStringLiteral("Start synchronization process with target Bootloader and then download."));
     connect(CmdBtnDwl, &QPushButton::clicked, this, &FrmMain::CmdBtnDwl_Click);
 
     CmdBtnCanc = button(FraFile, "CmdBtnCanc", QStringLiteral("Cancel"), twipsRect(3480, 1560, 1815, 495),
@@ -214,7 +211,7 @@ void FrmMain::createBottomButtons()
 
 void FrmMain::setTabOrder()
 {
-    QWidget* const order[] = {CmbBoxCom, FLASHCheck, TxtBoxFLASHFile, CmdBtnFLASH, EEPCheck, TxtBoxEEPFile,
+    QWidget* const order[] = {CmbBoxCom, FLASHCheck, TxtBoxFLASHFile, CmdBtnFLASH, EEPCheck,  TxtBoxEEPFile,
                               CmdBtnEEP, CmdBtnDwl,  CmdBtnInfo,      CmdBtnExit,  CmdBtnCanc};
     for (std::size_t i = 1; i < std::size(order); ++i)
         QWidget::setTabOrder(order[i - 1], order[i]);

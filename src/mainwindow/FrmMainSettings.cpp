@@ -45,8 +45,8 @@ void FrmMain::LoadSettings(const QString& FileName)
 {
     const auto stored = settings::readSettingsFile(FileName, CmbBoxCom->count());
     if (!stored) {
-        warn(this, QStringLiteral("An error occured while loading file ") + FileName + QStringLiteral(".")
-                       + QStringLiteral(" The default settings will be loaded instead."));
+        warn(this, QStringLiteral("An error occured while loading file ") + FileName + QStringLiteral(".") +
+                       QStringLiteral(" The default settings will be loaded instead."));
         SetDefaultSettings();
         return;
     }
@@ -80,7 +80,8 @@ void FrmMain::SaveSettings(const QString& FileName)
     current.eepromFile = TxtBoxEEPFile->text().toUtf8();
     const auto saved = settings::writeSettingsFile(FileName, current);
     if (!saved)
-        warn(this, QStringLiteral("An error occured while saving file ") + FileName + QLatin1Char('\n') + saved.failure);
+        warn(this,
+             QStringLiteral("An error occured while saving file ") + FileName + QLatin1Char('\n') + saved.failure);
 }
 
 }  // namespace korvel

@@ -12,8 +12,7 @@
 
 namespace korvel::platform {
 
-DeviceSerialPort::DeviceSerialPort(PortMap ports)
-    : ports_(std::move(ports))
+DeviceSerialPort::DeviceSerialPort(PortMap ports) : ports_(std::move(ports))
 {
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
@@ -142,8 +141,8 @@ void DeviceSerialPort::onError(QSerialPort::SerialPortError error)
 {
     if (error == QSerialPort::NoError || closing_)
         return;
-    const bool lost = error == QSerialPort::ReadError || error == QSerialPort::WriteError
-        || error == QSerialPort::ResourceError;
+    const bool lost =
+        error == QSerialPort::ReadError || error == QSerialPort::WriteError || error == QSerialPort::ResourceError;
     if (lost && port_.isOpen() && tty::errorWasTransient(port_.handle()))
         return;
     lastEventCode_ = error;

@@ -44,24 +44,49 @@ LineSettings parseLineSettings(std::string_view text)
     if (parts[1].size() != 1)
         reject(text);
     switch (parts[1][0]) {
-    case 'n': case 'N': settings.parity = QSerialPort::NoParity; break;
-    case 'e': case 'E': settings.parity = QSerialPort::EvenParity; break;
-    case 'o': case 'O': settings.parity = QSerialPort::OddParity; break;
-    case 'm': case 'M': settings.parity = QSerialPort::MarkParity; break;
-    case 's': case 'S': settings.parity = QSerialPort::SpaceParity; break;
-    default: reject(text);
+    case 'n':
+    case 'N':
+        settings.parity = QSerialPort::NoParity;
+        break;
+    case 'e':
+    case 'E':
+        settings.parity = QSerialPort::EvenParity;
+        break;
+    case 'o':
+    case 'O':
+        settings.parity = QSerialPort::OddParity;
+        break;
+    case 'm':
+    case 'M':
+        settings.parity = QSerialPort::MarkParity;
+        break;
+    case 's':
+    case 'S':
+        settings.parity = QSerialPort::SpaceParity;
+        break;
+    default:
+        reject(text);
     }
 
-    if (parts[2] == "5") settings.dataBits = QSerialPort::Data5;
-    else if (parts[2] == "6") settings.dataBits = QSerialPort::Data6;
-    else if (parts[2] == "7") settings.dataBits = QSerialPort::Data7;
-    else if (parts[2] == "8") settings.dataBits = QSerialPort::Data8;
-    else reject(text);
+    if (parts[2] == "5")
+        settings.dataBits = QSerialPort::Data5;
+    else if (parts[2] == "6")
+        settings.dataBits = QSerialPort::Data6;
+    else if (parts[2] == "7")
+        settings.dataBits = QSerialPort::Data7;
+    else if (parts[2] == "8")
+        settings.dataBits = QSerialPort::Data8;
+    else
+        reject(text);
 
-    if (parts[3] == "1") settings.stopBits = QSerialPort::OneStop;
-    else if (parts[3] == "1.5") settings.stopBits = QSerialPort::OneAndHalfStop;
-    else if (parts[3] == "2") settings.stopBits = QSerialPort::TwoStop;
-    else reject(text);
+    if (parts[3] == "1")
+        settings.stopBits = QSerialPort::OneStop;
+    else if (parts[3] == "1.5")
+        settings.stopBits = QSerialPort::OneAndHalfStop;
+    else if (parts[3] == "2")
+        settings.stopBits = QSerialPort::TwoStop;
+    else
+        reject(text);
 
     return settings;
 }

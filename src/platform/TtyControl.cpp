@@ -17,7 +17,7 @@ namespace korvel::platform::tty {
 
 bool resumeOnlyOnXon(DeviceHandle handle)
 {
-    termios settings {};
+    termios settings{};
     if (::tcgetattr(handle, &settings) != 0)
         return false;
     settings.c_iflag &= ~tcflag_t(IXANY);
@@ -27,7 +27,7 @@ bool resumeOnlyOnXon(DeviceHandle handle)
 void requestLowLatency(DeviceHandle handle)
 {
 #ifdef Q_OS_LINUX
-    serial_struct serial {};
+    serial_struct serial{};
     if (::ioctl(handle, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY))
         return;
     serial.flags |= ASYNC_LOW_LATENCY;
@@ -72,12 +72,27 @@ bool errorWasTransient(DeviceHandle handle)
 
 // Windows pauses output until XON, opens a COM port for one handle only and
 // delivers received bytes through the port's own notifications.
-bool resumeOnlyOnXon(DeviceHandle) { return true; }
+bool resumeOnlyOnXon(DeviceHandle)
+{
+    return true;
+}
 void requestLowLatency(DeviceHandle) {}
-bool lockExclusive(DeviceHandle) { return true; }
-int bytesInDevice(DeviceHandle) { return 0; }
-qint64 writeNow(DeviceHandle, const char*, qint64) { return 0; }
-bool errorWasTransient(DeviceHandle) { return false; }
+bool lockExclusive(DeviceHandle)
+{
+    return true;
+}
+int bytesInDevice(DeviceHandle)
+{
+    return 0;
+}
+qint64 writeNow(DeviceHandle, const char*, qint64)
+{
+    return 0;
+}
+bool errorWasTransient(DeviceHandle)
+{
+    return false;
+}
 
 #endif
 

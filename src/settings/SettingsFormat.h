@@ -17,9 +17,8 @@ struct Settings {
 
     friend bool operator==(const Settings& a, const Settings& b)
     {
-        return a.comListPosition == b.comListPosition && a.flashCheck == b.flashCheck
-            && a.flashFile == b.flashFile && a.eepromCheck == b.eepromCheck
-            && a.eepromFile == b.eepromFile;
+        return a.comListPosition == b.comListPosition && a.flashCheck == b.flashCheck && a.flashFile == b.flashFile &&
+               a.eepromCheck == b.eepromCheck && a.eepromFile == b.eepromFile;
     }
 };
 

@@ -102,9 +102,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     if (std::all_of(args.begin(), args.end(), isBlank))
         return {};
 
-    const bool helpAsked = std::any_of(args.begin(), args.end(), [](const std::string& arg) {
-        return classify(arg).kind == Kind::Help;
-    });
+    const bool helpAsked =
+        std::any_of(args.begin(), args.end(), [](const std::string& arg) { return classify(arg).kind == Kind::Help; });
     if (helpAsked) {
         ParsedArgs result;
         result.verdict = ArgsVerdict::UsageRequested;

@@ -4,9 +4,9 @@
 
 #include "link/BootloaderLink.h"
 #include "mainwindow/FrmMain.h"
+#include "platform/DownloadTimers.h"
 #include "platform/PortMap.h"
 #include "platform/QtEventPump.h"
-#include "platform/DownloadTimers.h"
 #include "platform/SteadyClock.h"
 #include "settings/SettingsFile.h"
 #include "startup/LogFrontEnd.h"
@@ -62,10 +62,9 @@ int download(const StartupState& state, ProgramSurroundings& surroundings, LogFr
 {
     platform::SteadyClock clock;
     platform::QtEventPump events;
-    link::BootloaderLink link(
-        {surroundings.port(), frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine, clock, events,
-         surroundings.files()},
-        link::Flavour{true});
+    link::BootloaderLink link({surroundings.port(), frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine,
+                               clock, events, surroundings.files()},
+                              link::Flavour{true});
     frontEnd.followCounters(link.state());
     return exitStatusOf(link.DownloadFiles(choiceOf(state)));
 }
@@ -88,8 +87,8 @@ int downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundi
 void checkSettingsFile(const QString& path, TerminalReport& terminal)
 {
     if (!settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1))
-        terminal.message(QStringLiteral("An error occured while loading file ") + path + QStringLiteral(".")
-                             + QStringLiteral(" The default settings will be loaded instead."),
+        terminal.message(QStringLiteral("An error occured while loading file ") + path + QStringLiteral(".") +
+                             QStringLiteral(" The default settings will be loaded instead."),
                          false);
 }
 

@@ -28,9 +28,9 @@ QString ShortenFileName(const QString& ShownFileName)
 
 bool isSuccessMessage(const QString& text)
 {
-    return text == QLatin1String("FLASH file successfully downloaded.")
-        || text == QLatin1String("EEPROM file successfully downloaded.")
-        || text == QLatin1String("FLASH & EEPROM files successfully downloaded.");
+    return text == QLatin1String("FLASH file successfully downloaded.") ||
+           text == QLatin1String("EEPROM file successfully downloaded.") ||
+           text == QLatin1String("FLASH & EEPROM files successfully downloaded.");
 }
 
 LogFrontEnd::LogFrontEnd(TerminalReport& terminal, LogWindow* window) : terminal_(terminal), window_(window) {}

@@ -58,7 +58,7 @@ private:
     const bool liveCount_;
     const bool echoAnswers_;
 
-    bool counting_ = false;  // a count line is under way
+    bool counting_ = false;   // a count line is under way
     bool liveShown_ = false;  // its live form stands unfinished on `out`
     QString prefix_;
     int linesLeft_ = 0;

@@ -15,10 +15,9 @@ namespace {
 
 const int kSimulatorExitLimitMs = 5000;
 const QByteArray kSettings = "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n";
-const QString kHandshakeLog = QStringLiteral(
-    "Serial line correctly opened.\n"
-    "Please synchronize systems: power on or reset target!\n"
-    "Contacted target Bootloader Ver. 1.28\n");
+const QString kHandshakeLog = QStringLiteral("Serial line correctly opened.\n"
+                                             "Please synchronize systems: power on or reset target!\n"
+                                             "Contacted target Bootloader Ver. 1.28\n");
 const QString kFlashSent = QStringLiteral("File flash.hex correctly opened.\nSending FLASH file: lines remaining ");
 
 struct ProgramRun {
@@ -105,24 +104,24 @@ TEST_P(SuccessfulRun, LogsToStandardOutputWritesTheImagesAndExitsWithZero)
 
     ASSERT_EQ(target.waitForExit(kSimulatorExitLimitMs), 0);
     // The simulator writes an empty image of a memory that received nothing.
-    EXPECT_EQ(fileContents(images.filePath("flash.img")), c.flash ? fileContents(folder.path("flash.bin")) : QByteArray());
+    EXPECT_EQ(fileContents(images.filePath("flash.img")),
+              c.flash ? fileContents(folder.path("flash.bin")) : QByteArray());
     EXPECT_EQ(fileContents(images.filePath("eeprom.img")),
               c.eeprom ? fileContents(folder.path("eeprom data.bin")) : QByteArray());
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Console, SuccessfulRun,
-    ::testing::Values(
-        SuccessCase{"FlashOnly", "flash.hex", nullptr,
-                    "File flash.hex correctly opened.\nSending FLASH file: lines remaining 0\n",
-                    "FLASH file successfully downloaded."},
-        SuccessCase{"EepromOnlyWithBlanksInTheName", nullptr, "eeprom data.hex",
-                    "File eeprom data.hex correctly opened.\nSending EEPROM file: lines remaining 0\n",
-                    "EEPROM file successfully downloaded."},
-        SuccessCase{"Both", "flash.hex", "eeprom data.hex",
-                    "File eeprom data.hex correctly opened.\nSending EEPROM file: lines remaining 0\n"
-                    "File flash.hex correctly opened.\nSending FLASH file: lines remaining 0\n",
-                    "FLASH & EEPROM files successfully downloaded."}),
+    ::testing::Values(SuccessCase{"FlashOnly", "flash.hex", nullptr,
+                                  "File flash.hex correctly opened.\nSending FLASH file: lines remaining 0\n",
+                                  "FLASH file successfully downloaded."},
+                      SuccessCase{"EepromOnlyWithBlanksInTheName", nullptr, "eeprom data.hex",
+                                  "File eeprom data.hex correctly opened.\nSending EEPROM file: lines remaining 0\n",
+                                  "EEPROM file successfully downloaded."},
+                      SuccessCase{"Both", "flash.hex", "eeprom data.hex",
+                                  "File eeprom data.hex correctly opened.\nSending EEPROM file: lines remaining 0\n"
+                                  "File flash.hex correctly opened.\nSending FLASH file: lines remaining 0\n",
+                                  "FLASH & EEPROM files successfully downloaded."}),
     [](const ::testing::TestParamInfo<SuccessCase>& info) { return info.param.name; });
 
 struct TroubleCase {
@@ -160,24 +159,41 @@ const QString kSent = QRegularExpression::escape(kFlashSent);
 INSTANTIATE_TEST_SUITE_P(
     Console, TroubledRun,
     ::testing::Values(
-        TroubleCase{"SilentTarget", {"--silent"}, {}, 1,
+        TroubleCase{"SilentTarget",
+                    {"--silent"},
+                    {},
+                    1,
                     "Serial line correctly opened\\.\nPlease synchronize systems: power on or reset target!\n",
                     "No response from target Bootloader\\.\n"},
-        TroubleCase{"ChecksumQuestionAnsweredYes", {"--checksum-errors", "3", "--error-line", "2"}, "yes\n", 0,
+        TroubleCase{"ChecksumQuestionAnsweredYes",
+                    {"--checksum-errors", "3", "--error-line", "2"},
+                    "yes\n",
+                    0,
                     kHandshake + kSent + "0\nFLASH file successfully downloaded\\.\n",
                     "Checksum error at line 2\\. Continue with download\\? \\[y/N\\] yes\n"},
-        TroubleCase{"WriteErrorQuestionAnsweredNo", {"--write-error-line", "3"}, "n\n", 1,
+        TroubleCase{"WriteErrorQuestionAnsweredNo",
+                    {"--write-error-line", "3"},
+                    "n\n",
+                    1,
                     kHandshake + kSent + "3\n",
                     "Error writing to flash at line 3\\. Continue with download\\? \\[y/N\\] n\n"},
         // A hang-up is a port error proper, with the port's own non-zero code,
         // and ends the run at once.
-        TroubleCase{"HangUp", {"--close-after", "3"}, {}, 1, kHandshake + kSent + "[0-9]+\n",
+        TroubleCase{"HangUp",
+                    {"--close-after", "3"},
+                    {},
+                    1,
+                    kHandshake + kSent + "[0-9]+\n",
                     "Error while downloading the firmware file: [1-9][0-9]*\\.\n"},
         // An XOFF that no XON follows holds every later line; an older
         // bootloader's short waits still bring the run to its outcome.
-        TroubleCase{"HeldOutput", {"--xoff-after", "2", "--version", "1.0"}, {}, 1,
+        TroubleCase{"HeldOutput",
+                    {"--xoff-after", "2", "--version", "1.0"},
+                    {},
+                    1,
                     "Serial line correctly opened\\.\nPlease synchronize systems: power on or reset target!\n"
-                    "Contacted target Bootloader Ver\\. 1\n" + kSent + "[0-9]+\n",
+                    "Contacted target Bootloader Ver\\. 1\n" +
+                        kSent + "[0-9]+\n",
                     "Error while downloading file: No response from target Bootloader at end of file\\.\n"}),
     [](const ::testing::TestParamInfo<TroubleCase>& info) { return info.param.name; });
 
@@ -259,7 +275,8 @@ TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
         QString outStart;
         QString errStart;
     };
-    const QString usage = QStringLiteral("Usage: AVRBootloaderKorvel /comx [/f <FlashFileName> | /e <EEPROMFileName>]\n");
+    const QString usage =
+        QStringLiteral("Usage: AVRBootloaderKorvel /comx [/f <FlashFileName> | /e <EEPROMFileName>]\n");
     const Case cases[] = {
         {{"/com3", "/console"}, true, 2, "", usage},
         {{"/f", "app.hex", "/console"}, true, 2, "", "No COM port specified. Please use /com1 or /com2...\n"},

@@ -37,9 +37,9 @@ TEST_P(SuccessfulDownload, ImagesEqualTheFilesAndTheWindowEndsIdleWithThePortClo
     ASSERT_EQ(flashHex.isEmpty(), !run.flash);
     ASSERT_EQ(eepromHex.isEmpty(), !run.eeprom);
 
-    TargetSim target(QStringList{"--once", "--flash-out", folder + "/flash.img", "--eeprom-out",
-                                 folder + "/eeprom.img"}
-                     + run.simOptions);
+    TargetSim target(
+        QStringList{"--once", "--flash-out", folder + "/flash.img", "--eeprom-out", folder + "/eeprom.img"} +
+        run.simOptions);
     ASSERT_FALSE(target.devicePath().isEmpty());
     WindowRig rig({{kTargetPort, target.device()}});
     ASSERT_TRUE(rig.loadAndShow());
@@ -63,10 +63,10 @@ TEST_P(SuccessfulDownload, ImagesEqualTheFilesAndTheWindowEndsIdleWithThePortClo
 
 INSTANTIATE_TEST_SUITE_P(
     EndToEnd, SuccessfulDownload,
-    ::testing::Values(SuccessCase{"FlashOnly", true, false, {}, {}, "FLASH file successfully downloaded."},
-                      SuccessCase{"EepromOnlyLfOnly", false, true, {"--lf"}, {}, "EEPROM file successfully downloaded."},
-                      SuccessCase{"BothWithNoise", true, true, {}, {"--noise"},
-                                  "FLASH & EEPROM files successfully downloaded."}),
+    ::testing::Values(
+        SuccessCase{"FlashOnly", true, false, {}, {}, "FLASH file successfully downloaded."},
+        SuccessCase{"EepromOnlyLfOnly", false, true, {"--lf"}, {}, "EEPROM file successfully downloaded."},
+        SuccessCase{"BothWithNoise", true, true, {}, {"--noise"}, "FLASH & EEPROM files successfully downloaded."}),
     [](const ::testing::TestParamInfo<SuccessCase>& info) { return info.param.name; });
 
 TEST(EndToEndLineTrouble, TheLineClosingInTheMiddleOfAFileIsADownloadError)

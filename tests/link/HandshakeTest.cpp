@@ -12,7 +12,8 @@ using link::DownloadResult;
 
 const long long kMs = 1000;
 
-TEST(Validation, ShortPathsStopBeforeAnythingElse) {
+TEST(Validation, ShortPathsStopBeforeAnythingElse)
+{
     struct Row {
         bool flash, eeprom;
         std::string flashPath, eepromPath, complaint;  // complaint "": passes
@@ -44,7 +45,8 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse) {
 
 // A first download has the 5000 ms window of the window's layout; once one
 // download reached the settle pause, phase 1 keeps the 3000 ms of phase 2.
-TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads) {
+TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads)
+{
     for (const bool earlierDownload : {false, true}) {
         SCOPED_TRACE(earlierDownload);
         LinkBench bench;
@@ -65,13 +67,15 @@ TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads) {
     }
 }
 
-TEST(Handshake, SettlesOneTickThenCallsForThreeSeconds) {
+TEST(Handshake, SettlesOneTickThenCallsForThreeSeconds)
+{
     LinkBench bench;
     bench.target.helloAnswer = "";
     EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::NoResponse);
     std::vector<long long> hellos;
     for (const auto& write : bench.port.writes) {
-        if (write.bytes == "@&$") hellos.push_back(write.us);
+        if (write.bytes == "@&$")
+            hellos.push_back(write.us);
     }
     ASSERT_FALSE(hellos.empty());
     const long long responded = bench.journal.timeOf("target responded");
@@ -86,28 +90,31 @@ TEST(Handshake, SettlesOneTickThenCallsForThreeSeconds) {
 
 // The version follows the first "G"; from 1.28 on an unanswered line is sent
 // three times and questioned, below it is sent once.
-TEST(Handshake, VersionTextAndTheRulesItSelects) {
+TEST(Handshake, VersionTextAndTheRulesItSelects)
+{
     struct Row {
         std::string hello, shown;
         int sendsOfSilentLine;
     };
     const Row rows[] = {
         {"xx?G1.28", "1.28", 3}, {"?G 1.29z", "1.29", 3}, {"G1.5?", "1.5", 3},
-        {"?G1.27", "1.27", 1},   {"?g1.3", "0", 1},     {"?GG1.3", "0", 1},
+        {"?G1.27", "1.27", 1},   {"?g1.3", "0", 1},       {"?GG1.3", "0", 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.hello);
         LinkBench bench;
         bench.target.helloAnswer = row.hello;
         bench.target.lineAnswers = {"", "", ""};
-        if (row.sendsOfSilentLine == 3) bench.frontEnd.answers = {true};
+        if (row.sendsOfSilentLine == 3)
+            bench.frontEnd.answers = {true};
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
         EXPECT_TRUE(bench.journal.has("version " + row.shown)) << bench.journal.text();
         EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][0]), row.sendsOfSilentLine);
     }
 }
 
-TEST(Cancellation, EachPointClosesWithoutAMessage) {
+TEST(Cancellation, EachPointClosesWithoutAMessage)
+{
     struct Row {
         const char* point;
         std::function<bool(LinkBench&)> when;
@@ -120,8 +127,7 @@ TEST(Cancellation, EachPointClosesWithoutAMessage) {
         {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0},
         {"settle pause", [](LinkBench& b) { return b.journal.has("target responded"); }, true, 0},
         {"phase 2", [](LinkBench& b) { return b.writesOf("@&$") > 0; }, true, 0},
-        {"next line", [](LinkBench& b) { return !b.port.reads.empty() && b.port.reads.back().bytes == "~"; },
-         true, 1},
+        {"next line", [](LinkBench& b) { return !b.port.reads.empty() && b.port.reads.back().bytes == "~"; }, true, 1},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.point);
@@ -143,7 +149,8 @@ TEST(Cancellation, EachPointClosesWithoutAMessage) {
 // Both phases share TmrSyn's one window and phase 1's text stays in RxBuf; the
 // main window's flavour, for contrast, opens a new 3000 ms window after "$" and
 // starts phase 2 from an empty RxBuf.
-TEST(CommandLineFlavour, SharedWindowAndKeptText) {
+TEST(CommandLineFlavour, SharedWindowAndKeptText)
+{
     struct Row {
         bool shared;
         std::string syncAnswer;
@@ -163,7 +170,8 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText) {
         LinkBench bench{link::Flavour{row.shared}};
         bench.target.syncAnswer = row.syncAnswer;
         bench.target.helloAnswer = "";
-        if (row.lateHelloUs) bench.port.send(row.lateHelloUs, "?G1.28");
+        if (row.lateHelloUs)
+            bench.port.send(row.lateHelloUs, "?G1.28");
         EXPECT_EQ(bench.run(LinkBench::flash()), row.result);
         EXPECT_EQ(bench.writesOf("@&$") > 0, row.hellosWritten);
         EXPECT_EQ(bench.journal.has("target responded"), !row.shared);

@@ -12,13 +12,16 @@ using link::DownloadResult;
 
 const long long kMs = 1000;
 
-std::vector<std::string> BytesOf(const std::vector<SimPort::Write>& writes) {
+std::vector<std::string> BytesOf(const std::vector<SimPort::Write>& writes)
+{
     std::vector<std::string> bytes;
-    for (const auto& write : writes) bytes.push_back(write.bytes);
+    for (const auto& write : writes)
+        bytes.push_back(write.bytes);
     return bytes;
 }
 
-TEST(Transfer, SelectorLinesAndSuccessByChoice) {
+TEST(Transfer, SelectorLinesAndSuccessByChoice)
+{
     struct Row {
         DownloadChoice choice;
         std::vector<std::string> writes;
@@ -54,7 +57,8 @@ TEST(Transfer, SelectorLinesAndSuccessByChoice) {
 }
 
 // Answers to the sends of the first line: how often it is sent, and the question.
-TEST(Transfer, ResendsAndQuestions) {
+TEST(Transfer, ResendsAndQuestions)
+{
     struct Row {
         std::string hello;
         std::deque<std::string> answers;
@@ -79,7 +83,8 @@ TEST(Transfer, ResendsAndQuestions) {
         LinkBench bench;
         bench.target.helloAnswer = row.hello;
         bench.target.lineAnswers = row.answers;
-        if (!row.question.empty()) bench.frontEnd.answers = {true};
+        if (!row.question.empty())
+            bench.frontEnd.answers = {true};
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
         EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][0]), row.sends);
         EXPECT_EQ(bench.journal.has("ask"), !row.question.empty());
@@ -89,7 +94,8 @@ TEST(Transfer, ResendsAndQuestions) {
     }
 }
 
-TEST(Transfer, YesGoesOnNoEndsWithoutAMessage) {
+TEST(Transfer, YesGoesOnNoEndsWithoutAMessage)
+{
     for (bool yes : {true, false}) {
         SCOPED_TRACE(yes);
         LinkBench bench;
@@ -106,7 +112,8 @@ TEST(Transfer, YesGoesOnNoEndsWithoutAMessage) {
     }
 }
 
-TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered) {
+TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered)
+{
     LinkBench bench;
     const std::string binary("\x3A\x00\xFF\x7F\r", 5);
     bench.files.files["flash.hex"] = {":A", "", binary, "", "", ":00000001FF"};
@@ -121,7 +128,8 @@ TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered) {
     EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
 }
 
-TEST(Timing, UnansweredLineBelow128WaitsFiveTicks) {
+TEST(Timing, UnansweredLineBelow128WaitsFiveTicks)
+{
     for (long long firstTick : {1LL, 13'000LL, 29'500LL, 47'000LL, 60'000LL}) {
         SCOPED_TRACE(firstTick);
         LinkBench bench;
@@ -139,7 +147,8 @@ TEST(Timing, UnansweredLineBelow128WaitsFiveTicks) {
 // From 1.28 an unanswered line is sent three times, more than 2 and at most 3 s
 // apart on the whole-second clock; the loop notices the new second at the next
 // event, at most one 60 ms tick later.
-TEST(Timing, UnansweredLineFrom128IsSentThreeTimes) {
+TEST(Timing, UnansweredLineFrom128IsSentThreeTimes)
+{
     for (long long clockPhase : {0LL, 250'000LL, 999'999LL}) {
         SCOPED_TRACE(clockPhase);
         LinkBench bench;
@@ -158,7 +167,8 @@ TEST(Timing, UnansweredLineFrom128IsSentThreeTimes) {
     }
 }
 
-TEST(Timing, EndOfFileWaitLastsUpToTwoSeconds) {
+TEST(Timing, EndOfFileWaitLastsUpToTwoSeconds)
+{
     for (long long clockPhase : {0LL, 500'000LL, 999'999LL}) {
         SCOPED_TRACE(clockPhase);
         LinkBench bench;
@@ -176,7 +186,8 @@ const std::string kGeneralError = "message!: Error while downloading the firmwar
 
 // Every way a download fails: its message, and where the message stands among
 // the closing steps.
-TEST(Failures, MessageAndClosingOrder) {
+TEST(Failures, MessageAndClosingOrder)
+{
     struct Row {
         const char* situation;
         std::function<void(LinkBench&, DownloadChoice&)> arrange;
@@ -185,20 +196,28 @@ TEST(Failures, MessageAndClosingOrder) {
     };
     const std::string accessError = "message!: Error while accessing the com port.";
     const Row rows[] = {
-        {"no port selected", [](LinkBench&, DownloadChoice& c) { c.port.reset(); },
-         DownloadResult::PortError, {"starting", accessError, "idle"}},
-        {"port missing", [](LinkBench&, DownloadChoice& c) { c.port = 9; },
-         DownloadResult::PortError, {"starting", accessError, "idle"}},
-        {"no $", [](LinkBench& b, DownloadChoice&) { b.target.syncAnswer = ""; },
+        {"no port selected",
+         [](LinkBench&, DownloadChoice& c) { c.port.reset(); },
+         DownloadResult::PortError,
+         {"starting", accessError, "idle"}},
+        {"port missing",
+         [](LinkBench&, DownloadChoice& c) { c.port = 9; },
+         DownloadResult::PortError,
+         {"starting", accessError, "idle"}},
+        {"no $",
+         [](LinkBench& b, DownloadChoice&) { b.target.syncAnswer = ""; },
          DownloadResult::NoResponse,
          {"message: No response from target Bootloader.", "port closed", "idle"}},
-        {"no ?", [](LinkBench& b, DownloadChoice&) { b.target.helloAnswer = "G1.3"; },
+        {"no ?",
+         [](LinkBench& b, DownloadChoice&) { b.target.helloAnswer = "G1.3"; },
          DownloadResult::NoResponse,
          {"message: No response from target Bootloader.", "port closed", "idle"}},
-        {"nothing chosen", [](LinkBench&, DownloadChoice& c) { c.flash = false; },
+        {"nothing chosen",
+         [](LinkBench&, DownloadChoice& c) { c.flash = false; },
          DownloadResult::NothingChosen,
          {"version 1.28", "port closed", "idle", "message: Check box to download code.", "focus"}},
-        {"FLASH file missing", [](LinkBench&, DownloadChoice& c) { c.flashPath = "gone.hex"; },
+        {"FLASH file missing",
+         [](LinkBench&, DownloadChoice& c) { c.flashPath = "gone.hex"; },
          DownloadResult::OpenError,
          {"opening 2 gone.hex", "port closed", "message!: Error opening gone.hex.", "idle"}},
         {"EEPROM file missing",
@@ -207,7 +226,8 @@ TEST(Failures, MessageAndClosingOrder) {
          {"opening 1 lost.hex", "port closed", "message!: Error opening lost.hex.", "idle"}},
         {"port read fails",
          [](LinkBench& b, DownloadChoice&) { b.port.failReads = true, b.port.eventCode = 1009; },
-         DownloadResult::TransferError, {kGeneralError + "1009.", "port closed", "idle"}},
+         DownloadResult::TransferError,
+         {kGeneralError + "1009.", "port closed", "idle"}},
         {"line write fails",
          [](LinkBench& b, DownloadChoice&) {
              b.port.failWrite = [](std::string_view bytes) { return bytes[0] == ':'; };
@@ -215,20 +235,23 @@ TEST(Failures, MessageAndClosingOrder) {
          },
          DownloadResult::TransferError,
          {kGeneralError + "1010.", "file closed flash.hex", "port closed", "idle"}},
-        {"file read fails", [](LinkBench& b, DownloadChoice&) { b.files.failReadAt = 1; },
+        {"file read fails",
+         [](LinkBench& b, DownloadChoice&) { b.files.failReadAt = 1; },
          DownloadResult::TransferError,
          {kGeneralError + "0.", "file closed flash.hex", "port closed", "idle"}},
         {"more than 32 767 lines",
          [](LinkBench& b, DownloadChoice&) { b.files.files["flash.hex"].resize(32768, ":X"); },
          DownloadResult::TransferError,
          {kGeneralError + "0.", "file closed flash.hex", "port closed", "idle"}},
-        {"# without @", [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = "#"; },
+        {"# without @",
+         [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = "#"; },
          DownloadResult::EndOfFileError,
          {"message: Error while downloading file.", "file closed", "port closed", "idle"}},
-        {"nothing at the end", [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = ""; },
+        {"nothing at the end",
+         [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = ""; },
          DownloadResult::EndOfFileError,
-         {"message: Error while downloading file: No response from target Bootloader at end of file.",
-          "file closed", "port closed", "idle"}},
+         {"message: Error while downloading file: No response from target Bootloader at end of file.", "file closed",
+          "port closed", "idle"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.situation);
@@ -248,7 +271,8 @@ TEST(Failures, MessageAndClosingOrder) {
 }
 
 // 32 767 lines still fit the line counter.
-TEST(Failures, LargestFileIsCounted) {
+TEST(Failures, LargestFileIsCounted)
+{
     LinkBench bench;
     bench.files.files["flash.hex"].resize(32767, ":X");
     bench.target.helloAnswer = "?G1.0";

@@ -15,11 +15,11 @@
 namespace {
 
 const char* const kControls[] = {
-    "ImgKorvel", "ImgBoardE", "ImgBoardA", "ImgBoardB", "ImgBoardC",  "ImgBoardD",   "FraCom",     "LblCom",
-    "CmbBoxCom", "LblBaud",   "LblBitxchr", "LblStopBit", "LblParity", "LblFlow",     "FraFile",    "FLASHCheck",
-    "TxtBoxFLASHFile", "CmdBtnFLASH", "EEPCheck", "TxtBoxEEPFile", "CmdBtnEEP", "CmdBtnDwl", "CmdBtnCanc", "Line1",
-    "Line2", "Line3", "Line4", "LblStatus", "LblExec", "LblLineSent", "LblFwVer", "CmdBtnInfo", "CmdBtnExit",
-    "LblCmdLin",
+    "ImgKorvel", "ImgBoardE",   "ImgBoardA",       "ImgBoardB",   "ImgBoardC",  "ImgBoardD",     "FraCom",
+    "LblCom",    "CmbBoxCom",   "LblBaud",         "LblBitxchr",  "LblStopBit", "LblParity",     "LblFlow",
+    "FraFile",   "FLASHCheck",  "TxtBoxFLASHFile", "CmdBtnFLASH", "EEPCheck",   "TxtBoxEEPFile", "CmdBtnEEP",
+    "CmdBtnDwl", "CmdBtnCanc",  "Line1",           "Line2",       "Line3",      "Line4",         "LblStatus",
+    "LblExec",   "LblLineSent", "LblFwVer",        "CmdBtnInfo",  "CmdBtnExit", "LblCmdLin",
 };
 
 // Shown or hidden, enabled or disabled: a mark per control.
@@ -69,8 +69,8 @@ TEST(MainWindowStates, BusyAndIdleSwitchTheControlsAndCancel)
     EXPECT_EQ(controls(rig, false), busyShown);
     EXPECT_FALSE(rig.isIdle());
     // Only Cancel and the passive parts stay enabled.
-    const std::set<std::string> disabled{"CmdBtnDwl",  "CmdBtnFLASH", "CmdBtnEEP", "CmdBtnInfo",      "CmdBtnExit",
-                                         "CmbBoxCom",  "FLASHCheck",  "EEPCheck",  "TxtBoxFLASHFile", "TxtBoxEEPFile"};
+    const std::set<std::string> disabled{"CmdBtnDwl", "CmdBtnFLASH", "CmdBtnEEP", "CmdBtnInfo",      "CmdBtnExit",
+                                         "CmbBoxCom", "FLASHCheck",  "EEPCheck",  "TxtBoxFLASHFile", "TxtBoxEEPFile"};
     for (const std::string& name : disabled)
         EXPECT_FALSE(rig.control<QWidget>(name.c_str()).isEnabled()) << name;
     EXPECT_TRUE(cancel.isEnabled());

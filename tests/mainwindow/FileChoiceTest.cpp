@@ -2,12 +2,12 @@
 #include <QCheckBox>
 #include <QDir>
 #include <QDropEvent>
-#include <QFileInfo>
-#include <QTimer>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
+#include <QTimer>
 #include <QUrl>
 #include <functional>
 #include <gtest/gtest.h>

@@ -54,10 +54,13 @@ struct StoredCase {
 };
 
 const StoredCase kStored[] = {
-    {"second port, greyed FLASH, comma and umlaut", true,
+    {"second port, greyed FLASH, comma and umlaut",
+     true,
      "1\r\n2\r\n\"/hex/app,v2 \xC3\xA4.hex\"\r\n1\r\n\"/hex/data.hex\"\r\n",
      {1, Qt::PartiallyChecked, QStringLiteral("/hex/app,v2 \u00E4.hex"), Qt::Checked, QStringLiteral("/hex/data.hex")}},
-    {"no port listed", false, "-1\r\n1\r\n\"/a.hex\"\r\n0\r\n\"\"\r\n",
+    {"no port listed",
+     false,
+     "-1\r\n1\r\n\"/a.hex\"\r\n0\r\n\"\"\r\n",
      {-1, Qt::Checked, QStringLiteral("/a.hex"), Qt::Unchecked, QString()}},
 };
 
@@ -96,8 +99,9 @@ TEST(MainWindowSettings, AnUnusableFileIsReportedAndTheDefaultsApply)
 
         BoxAnswerer answerer;
         ASSERT_TRUE(rig.loadAndShow());
-        ASSERT_EQ(answerer.texts(), QStringList{QStringLiteral("An error occured while loading file ") + rig.settingsPath()
-                                                + QStringLiteral(". The default settings will be loaded instead.")});
+        ASSERT_EQ(answerer.texts(),
+                  QStringList{QStringLiteral("An error occured while loading file ") + rig.settingsPath() +
+                              QStringLiteral(". The default settings will be loaded instead.")});
         EXPECT_EQ(answerer.seen()[0].title, kTitle);
         EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Warning);
         expectChoices(rig, {defaultPosition, Qt::Checked, QString(), Qt::Unchecked, QString()});
@@ -127,8 +131,9 @@ TEST(MainWindowSettings, AFailedSaveIsReportedAndKeepsTheOldFile)
     rig.control<QLineEdit>("TxtBoxEEPFile").setText(QStringLiteral("/hex/\"odd\".hex"));
     BoxAnswerer answerer;
     rig.window.close();
-    ASSERT_EQ(answerer.texts(), QStringList{QStringLiteral("An error occured while saving file ") + rig.settingsPath()
-                                            + "\nA file name contains a double quote, which the settings file cannot hold."});
+    ASSERT_EQ(answerer.texts(),
+              QStringList{QStringLiteral("An error occured while saving file ") + rig.settingsPath() +
+                          "\nA file name contains a double quote, which the settings file cannot hold."});
     EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::Warning);
     EXPECT_TRUE(rig.window.isHidden());
     EXPECT_EQ(rig.settingsContent(), old);

@@ -56,7 +56,7 @@ protected:
     }
 
     Pty pty;
-    DeviceSerialPort port {pty.portMap(3)};
+    DeviceSerialPort port{pty.portMap(3)};
     std::string input;
 };
 
@@ -88,7 +88,7 @@ TEST(SerialPortOpening, PortWithoutUsableDeviceFails)
     EXPECT_EQ(missing.lastEventCode(), QSerialPort::DeviceNotFoundError);
 
     for (const int number : {0, 17}) {
-        DeviceSerialPort unmapped {PortMap()};
+        DeviceSerialPort unmapped{PortMap()};
         prepare(unmapped, number);
         EXPECT_THROW(unmapped.open(), PortError) << number;
         EXPECT_FALSE(unmapped.isOpen());

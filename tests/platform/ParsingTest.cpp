@@ -13,24 +13,30 @@ namespace {
 
 TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
 {
-    const PortMap map = PortMap::fromText(
-        "# ports of this bench\n"
-        "COM3=/dev/ttyUSB7\n"
-        "  com4 =\t/dev/serial/by-id/usb-FTDI  \r\n"
-        "COM5 = /dev/first\rCOM5=/dev/second\r"
-        "#COM6=/dev/commented\n"
-        "COM 7=/dev/blank-inside-name\n"
-        "COM8=\n"
-        "COM17=/dev/out-of-range\n"
-        "COM0=/dev/out-of-range\n"
-        "garbage\n"
-        "COM9=/dev/last-line-without-end");
+    const PortMap map = PortMap::fromText("# ports of this bench\n"
+                                          "COM3=/dev/ttyUSB7\n"
+                                          "  com4 =\t/dev/serial/by-id/usb-FTDI  \r\n"
+                                          "COM5 = /dev/first\rCOM5=/dev/second\r"
+                                          "#COM6=/dev/commented\n"
+                                          "COM 7=/dev/blank-inside-name\n"
+                                          "COM8=\n"
+                                          "COM17=/dev/out-of-range\n"
+                                          "COM0=/dev/out-of-range\n"
+                                          "garbage\n"
+                                          "COM9=/dev/last-line-without-end");
 
     const std::pair<int, const char*> expected[] = {
-        {1, "/dev/ttyS0"},    {3, "/dev/ttyUSB7"},  {4, "/dev/serial/by-id/usb-FTDI"},
-        {5, "/dev/second"},   {6, "/dev/ttyUSB1"},  {7, "/dev/ttyUSB2"},
-        {8, "/dev/ttyUSB3"},  {9, "/dev/last-line-without-end"},
-        {10, "/dev/ttyUSB5"}, {11, "/dev/ttyACM0"}, {16, "/dev/ttyACM5"},
+        {1, "/dev/ttyS0"},
+        {3, "/dev/ttyUSB7"},
+        {4, "/dev/serial/by-id/usb-FTDI"},
+        {5, "/dev/second"},
+        {6, "/dev/ttyUSB1"},
+        {7, "/dev/ttyUSB2"},
+        {8, "/dev/ttyUSB3"},
+        {9, "/dev/last-line-without-end"},
+        {10, "/dev/ttyUSB5"},
+        {11, "/dev/ttyACM0"},
+        {16, "/dev/ttyACM5"},
     };
     for (const auto& [number, device] : expected)
         EXPECT_EQ(map.device(number), device) << "COM" << number;
@@ -53,9 +59,9 @@ TEST(LineSettings, ReadsTheFourFields)
     EXPECT_EQ(other.dataBits, QSerialPort::Data7);
     EXPECT_EQ(other.stopBits, QSerialPort::OneAndHalfStop);
 
-    for (const char* text : {"", "115200,n,8", "115200,n,8,1,1", "0,n,8,1", "-9600,n,8,1", "115200x,n,8,1",
-                             "99999999999,n,8,1", "115200,no,8,1", "115200,n,4,1", "115200,n,9,1",
-                             "115200,n,8,3", "115200;n;8;1"})
+    for (const char* text :
+         {"", "115200,n,8", "115200,n,8,1,1", "0,n,8,1", "-9600,n,8,1", "115200x,n,8,1", "99999999999,n,8,1",
+          "115200,no,8,1", "115200,n,4,1", "115200,n,9,1", "115200,n,8,3", "115200;n;8;1"})
         EXPECT_THROW(parseLineSettings(text), PortError) << '"' << text << '"';
 }
 

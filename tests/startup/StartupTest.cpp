@@ -116,12 +116,13 @@ TEST(CommandLineStart, SettingsWarningAndFileCheckComeBeforeTheWindowIsShown)
     MainWindowWatcher watcher;
     BoxAnswerer answerer;
     EXPECT_EQ(RunStartup(commandLine("x"), dir.path(), Face::Windows, terminal.streams()), 1);
-    const QString warning = QStringLiteral("An error occured while loading file ") + dir.settingsPath()
-                          + QStringLiteral(". The default settings will be loaded instead.");
+    const QString warning = QStringLiteral("An error occured while loading file ") + dir.settingsPath() +
+                            QStringLiteral(". The default settings will be loaded instead.");
     ASSERT_EQ(answerer.texts(), (QStringList{warning, QStringLiteral("Select FLASH file to download.")}));
     EXPECT_EQ(answerer.seen()[1].title, kCaption);
     EXPECT_EQ(watcher.shown, 0);
-    EXPECT_EQ(QString::fromStdString(terminal.err.str()), warning + QStringLiteral("\nSelect FLASH file to download.\n"));
+    EXPECT_EQ(QString::fromStdString(terminal.err.str()),
+              warning + QStringLiteral("\nSelect FLASH file to download.\n"));
     EXPECT_EQ(dir.settingsContent(), "<missing>");
 }
 

@@ -10,7 +10,8 @@ namespace {
 
 struct Terminal {
     explicit Terminal(bool outIsTerminal, const std::string& input = "", bool inIsTerminal = true)
-        : in(input), report({out, err, in, outIsTerminal, inIsTerminal}, true)
+        : in(input)
+        , report({out, err, in, outIsTerminal, inIsTerminal}, true)
     {
     }
 
@@ -58,9 +59,8 @@ TEST(TerminalReport, CountLine)
 
 TEST(TerminalReport, QuestionIsAnsweredByOneLineOfInput)
 {
-    const std::pair<const char*, bool> cases[] = {{"y\n", true},  {"YES\r\n", true}, {" Yes \n", true},
-                                                  {"Y", true},     {"yess\n", false}, {"", false},
-                                                  {"no\ny\n", false}};
+    const std::pair<const char*, bool> cases[] = {{"y\n", true},     {"YES\r\n", true}, {" Yes \n", true}, {"Y", true},
+                                                  {"yess\n", false}, {"", false},       {"no\ny\n", false}};
     for (const auto& [input, yes] : cases) {
         SCOPED_TRACE(input);
         Terminal terminal(false, input);

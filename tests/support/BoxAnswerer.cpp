@@ -30,8 +30,8 @@ bool BoxAnswerer::eventFilter(QObject* watched, QEvent* event)
     bool otherWindowShown = false;
     for (QWidget* widget : QApplication::topLevelWidgets())
         otherWindowShown = otherWindowShown || (widget != box && widget->isVisible());
-    seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->textFormat(),
-                     otherWindowShown});
+    seen_.push_back(
+        {box->windowTitle(), box->text(), box->icon(), box->standardButtons(), box->textFormat(), otherWindowShown});
     // Pressed once the box's own event loop runs.
     QTimer::singleShot(0, box, [box, answer = answer_] {
         QAbstractButton* button = box->button(answer);

@@ -21,8 +21,8 @@ TargetSim::TargetSim(const QStringList& options)
 {
     process_.start(QStringLiteral(KORVEL_TARGETSIM_PATH), options);
     const QDeadlineTimer deadline(kStartLimitMs);
-    while (!process_.canReadLine() && !deadline.hasExpired()
-           && process_.waitForReadyRead(int(deadline.remainingTime()))) {
+    while (!process_.canReadLine() && !deadline.hasExpired() &&
+           process_.waitForReadyRead(int(deadline.remainingTime()))) {
     }
     if (process_.canReadLine())
         devicePath_ = QString::fromLocal8Bit(process_.readLine().trimmed());
@@ -59,9 +59,16 @@ QString makeHex(const QString& folder, const QString& name, int size, int seed, 
                 const QStringList& more)
 {
     const QString hex = folder + "/" + name + ".hex";
-    const QStringList arguments = QStringList{"--size", QString::number(size), "--seed", QString::number(seed),
-                                              "--record-bytes", QString::number(recordBytes), hex,
-                                              "--bin", folder + "/" + name + ".bin"} + more;
+    const QStringList arguments = QStringList{"--size",
+                                              QString::number(size),
+                                              "--seed",
+                                              QString::number(seed),
+                                              "--record-bytes",
+                                              QString::number(recordBytes),
+                                              hex,
+                                              "--bin",
+                                              folder + "/" + name + ".bin"} +
+                                  more;
     return runTool(QStringLiteral(KORVEL_HEXGEN_PATH), arguments) == 0 ? hex : QString();
 }
 

@@ -16,8 +16,8 @@ std::string portsText(const std::map<int, std::string>& devices)
     std::string text;
     for (int number = 1; number <= 16; ++number) {
         const auto assigned = devices.find(number);
-        const std::string device = assigned != devices.end() ? assigned->second
-                                                             : "/nonexistent/korvel-com" + std::to_string(number);
+        const std::string device =
+            assigned != devices.end() ? assigned->second : "/nonexistent/korvel-com" + std::to_string(number);
         text += "COM" + std::to_string(number) + "=" + device + "\n";
     }
     return text;
@@ -63,6 +63,6 @@ bool WindowRig::clickDownload(int limitMs)
 
 bool WindowRig::isIdle()
 {
-    return control<QLabel>("LblExec").text() == QStringLiteral("Idle")
-           && control<QPushButton>("CmdBtnDwl").isVisible() && !control<QPushButton>("CmdBtnCanc").isVisible();
+    return control<QLabel>("LblExec").text() == QStringLiteral("Idle") &&
+           control<QPushButton>("CmdBtnDwl").isVisible() && !control<QPushButton>("CmdBtnCanc").isVisible();
 }

@@ -36,8 +36,7 @@ struct WindowRig {
     // The idle arrangement: "Idle" on the status row, Download shown, Cancel hidden.
     bool isIdle();
 
-    template <typename Control>
-    Control& control(const char* name)
+    template <typename Control> Control& control(const char* name)
     {
         if (auto* found = window.findChild<Control*>(QLatin1String(name)))
             return *found;

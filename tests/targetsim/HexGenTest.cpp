@@ -21,8 +21,14 @@ TEST(HexGen, WritesValidRecordsThatRebuildTheData)
     for (const Layout& c : {Layout{40, 0xFFF8, 16, true}, Layout{140000, 0x12345, 255, false}}) {
         SCOPED_TRACE(c.size);
         QTemporaryDir dir;
-        QStringList arguments{"--size",         QString::number(c.size),        "--address",         QString::number(c.address),
-                              "--record-bytes", QString::number(c.recordBytes), dir.filePath("out.hex"), "--bin",
+        QStringList arguments{"--size",
+                              QString::number(c.size),
+                              "--address",
+                              QString::number(c.address),
+                              "--record-bytes",
+                              QString::number(c.recordBytes),
+                              dir.filePath("out.hex"),
+                              "--bin",
                               dir.filePath("out.bin")};
         if (c.lineFeedOnly)
             arguments << "--lf";

@@ -22,7 +22,7 @@ public:
     explicit SlavePort(const std::string& path, bool softwareFlowControl = false)
         : fd_(::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC))
     {
-        termios settings {};
+        termios settings{};
         ::tcgetattr(fd_, &settings);
         ::cfmakeraw(&settings);
         if (softwareFlowControl)
@@ -43,14 +43,14 @@ public:
     // Whether a write would be taken within the timeout (false while output is stopped).
     bool writable(int timeoutMs)
     {
-        pollfd out {fd_, POLLOUT, 0};
+        pollfd out{fd_, POLLOUT, 0};
         return ::poll(&out, 1, timeoutMs) > 0 && (out.revents & POLLOUT);
     }
     // Reads until the character comes or 5 s pass without a byte; everything read.
     std::string readUntilChar(char wanted)
     {
         std::string received;
-        pollfd in {fd_, POLLIN, 0};
+        pollfd in{fd_, POLLIN, 0};
         while (received.find(wanted) == std::string::npos && ::poll(&in, 1, 5000) > 0) {
             char buffer[4096];
             const ssize_t n = ::read(fd_, buffer, sizeof buffer);

@@ -25,14 +25,17 @@ struct Record {
 
 enum class ParseError {
     None,
-    Malformed,    // no leading ':', a non-hex digit, or a length that does not match
+    Malformed,  // no leading ':', a non-hex digit, or a length that does not match
     BadChecksum,
-    BadType,      // record type above 05
-    BadLayout,    // a known type with the wrong data length
+    BadType,    // record type above 05
+    BadLayout,  // a known type with the wrong data length
 };
 
 // Characters one record with `dataLength` data bytes takes: ':' + 2 * (5 + LL) hex digits.
-constexpr std::size_t recordTextLength(std::size_t dataLength) { return 1 + 2 * (5 + dataLength); }
+constexpr std::size_t recordTextLength(std::size_t dataLength)
+{
+    return 1 + 2 * (5 + dataLength);
+}
 
 // The value of one hex digit (either case), or -1.
 int hexDigitValue(char c);

@@ -37,10 +37,9 @@ public:
         painter_.setBrush(kSolderMask);
         painter_.drawRoundedRect(area, 4, 4);
         const qreal inset = 5;
-        for (const QPointF& corner : {area.topLeft() + QPointF(inset, inset),
-                                      area.topRight() + QPointF(-inset, inset),
-                                      area.bottomLeft() + QPointF(inset, -inset),
-                                      area.bottomRight() + QPointF(-inset, -inset)}) {
+        for (const QPointF& corner :
+             {area.topLeft() + QPointF(inset, inset), area.topRight() + QPointF(-inset, inset),
+              area.bottomLeft() + QPointF(inset, -inset), area.bottomRight() + QPointF(-inset, -inset)}) {
             painter_.setPen(Qt::NoPen);
             painter_.setBrush(kGold);
             painter_.drawEllipse(corner, 3, 3);
@@ -139,8 +138,8 @@ public:
         painter_.setPen(QPen(QColor(90, 92, 98), 0.8));
         painter_.setBrush(QColor(170, 172, 178));
         painter_.drawRoundedRect(shell, 2, 2);
-        const QRectF face = shell.adjusted(shell.width() * 0.15, shell.height() * 0.25,
-                                           -shell.width() * 0.15, -shell.height() * 0.25);
+        const QRectF face =
+            shell.adjusted(shell.width() * 0.15, shell.height() * 0.25, -shell.width() * 0.15, -shell.height() * 0.25);
         QPainterPath trapezoid;
         trapezoid.moveTo(face.topLeft());
         trapezoid.lineTo(face.topRight());
@@ -152,9 +151,11 @@ public:
         painter_.setPen(Qt::NoPen);
         painter_.setBrush(kGold);
         for (int i = 0; i < 5; ++i)
-            painter_.drawEllipse(QPointF(face.left() + face.width() * (0.16 + i * 0.17), face.top() + face.height() * 0.3), 0.9, 0.9);
+            painter_.drawEllipse(
+                QPointF(face.left() + face.width() * (0.16 + i * 0.17), face.top() + face.height() * 0.3), 0.9, 0.9);
         for (int i = 0; i < 4; ++i)
-            painter_.drawEllipse(QPointF(face.left() + face.width() * (0.24 + i * 0.17), face.top() + face.height() * 0.72), 0.9, 0.9);
+            painter_.drawEllipse(
+                QPointF(face.left() + face.width() * (0.24 + i * 0.17), face.top() + face.height() * 0.72), 0.9, 0.9);
     }
 
     void powerJack(QRectF body)

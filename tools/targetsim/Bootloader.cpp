@@ -19,9 +19,11 @@ const std::string kHandshake = "@&$";
 
 Bootloader::Bootloader(const SimOptions& options) : options_(options) {}
 
-void Bootloader::receive(char byte) {
+void Bootloader::receive(char byte)
+{
     // Flow control from the PC's line discipline, never part of a record.
-    if (byte == kXon || byte == kXoff) return;
+    if (byte == kXon || byte == kXoff)
+        return;
     if (inRecord_) {
         collect(byte);
         return;
@@ -31,7 +33,8 @@ void Bootloader::receive(char byte) {
         return;
     }
     syncRun_ = 0;
-    if (completesHandshake(byte)) return;
+    if (completesHandshake(byte))
+        return;
     switch (phase_) {
     case Phase::Sync:
         return;
@@ -49,38 +52,52 @@ void Bootloader::receive(char byte) {
             return;
         }
         startDownload({Memory::Eeprom});
-        if (byte == ':') beginRecord();
+        if (byte == ':')
+            beginRecord();
         return;
     case Phase::Records:
-        if (byte == ':') beginRecord();
+        if (byte == ':')
+            beginRecord();
         return;
     }
 }
 
-void Bootloader::abandonRecord() {
-    if (inRecord_) judgeRecord(false);
+void Bootloader::abandonRecord()
+{
+    if (inRecord_)
+        judgeRecord(false);
 }
 
-std::vector<Reply> Bootloader::takeReplies() { return std::exchange(replies_, {}); }
+std::vector<Reply> Bootloader::takeReplies()
+{
+    return std::exchange(replies_, {});
+}
 
-void Bootloader::onSyncByte() {
+void Bootloader::onSyncByte()
+{
     handshakeWindow_.clear();
     if (phase_ != Phase::Sync) {
-        if (++syncRun_ < kResyncRun) return;
+        if (++syncRun_ < kResyncRun)
+            return;
         phase_ = Phase::Sync;
         syncRun_ = 0;
         syncBytes_ = 0;
     }
-    if (++syncBytes_ % kSyncBlock == 1) reply({"$"}, options_.phase1DelayMs);
+    if (++syncBytes_ % kSyncBlock == 1)
+        reply({"$"}, options_.phase1DelayMs);
 }
 
-bool Bootloader::completesHandshake(char byte) {
+bool Bootloader::completesHandshake(char byte)
+{
     handshakeWindow_ += byte;
-    if (handshakeWindow_.size() > kHandshake.size()) handshakeWindow_.erase(0, 1);
-    if (handshakeWindow_ != kHandshake) return false;
+    if (handshakeWindow_.size() > kHandshake.size())
+        handshakeWindow_.erase(0, 1);
+    if (handshakeWindow_ != kHandshake)
+        return false;
     handshakeWindow_.clear();
     const bool synchronised = (phase_ == Phase::Sync && syncBytes_ > 0) || phase_ == Phase::Selector;
-    if (!synchronised || options_.noPhase2) return true;
+    if (!synchronised || options_.noPhase2)
+        return true;
     phase_ = Phase::Selector;
     if (options_.sendG)
         reply({"?", "G" + options_.version}, options_.phase2DelayMs);
@@ -89,14 +106,16 @@ bool Bootloader::completesHandshake(char byte) {
     return true;
 }
 
-void Bootloader::startDownload(std::vector<Memory> files) {
+void Bootloader::startDownload(std::vector<Memory> files)
+{
     files_ = std::move(files);
     fileIndex_ = 0;
     phase_ = Phase::Records;
     startFile();
 }
 
-void Bootloader::startFile() {
+void Bootloader::startFile()
+{
     lineNumber_ = 0;
     sendsOfLine_ = 0;
     previousRecord_.clear();
@@ -104,12 +123,14 @@ void Bootloader::startFile() {
     currentImage().resetAddressing();
 }
 
-void Bootloader::beginRecord() {
+void Bootloader::beginRecord()
+{
     inRecord_ = true;
     record_ = ":";
 }
 
-void Bootloader::collect(char byte) {
+void Bootloader::collect(char byte)
+{
     if (byte == ':') {
         judgeRecord(false);
         beginRecord();
@@ -120,20 +141,24 @@ void Bootloader::collect(char byte) {
         judgeRecord(false);
         return;
     }
-    if (record_.size() < 3) return;
-    const auto dataLength = static_cast<std::size_t>(intelhex::hexDigitValue(record_[1]) * 16 +
-                                                     intelhex::hexDigitValue(record_[2]));
-    if (record_.size() == intelhex::recordTextLength(dataLength)) judgeRecord(true);
+    if (record_.size() < 3)
+        return;
+    const auto dataLength =
+        static_cast<std::size_t>(intelhex::hexDigitValue(record_[1]) * 16 + intelhex::hexDigitValue(record_[2]));
+    if (record_.size() == intelhex::recordTextLength(dataLength))
+        judgeRecord(true);
 }
 
-void Bootloader::judgeRecord(bool complete) {
+void Bootloader::judgeRecord(bool complete)
+{
     inRecord_ = false;
     intelhex::Record record;
     const auto error = complete ? intelhex::parseRecord(record_, record) : intelhex::ParseError::Malformed;
     judgeLine(error, record);
 }
 
-void Bootloader::judgeLine(intelhex::ParseError error, const intelhex::Record& record) {
+void Bootloader::judgeLine(intelhex::ParseError error, const intelhex::Record& record)
+{
     ++linesReceived_;
     if (previousMayBeResent_ && record_ == previousRecord_) {
         ++stats_.resends;
@@ -164,13 +189,15 @@ void Bootloader::judgeLine(intelhex::ParseError error, const intelhex::Record& r
     }
 }
 
-void Bootloader::refuse(const char* answer, bool mayBeResent) {
+void Bootloader::refuse(const char* answer, bool mayBeResent)
+{
     ++stats_.refused;
     previousMayBeResent_ = mayBeResent;
     reply({answer}, options_.answerDelayMs);
 }
 
-void Bootloader::acceptEndOfFile() {
+void Bootloader::acceptEndOfFile()
+{
     ++stats_.accepted;
     previousMayBeResent_ = false;
     if (fileIndex_ + 1 < files_.size()) {
@@ -186,11 +213,14 @@ void Bootloader::acceptEndOfFile() {
     files_.clear();
 }
 
-void Bootloader::reply(std::vector<std::string> parts, std::uint64_t delayMs) {
-    if (!options_.silent) replies_.push_back({std::move(parts), delayMs});
+void Bootloader::reply(std::vector<std::string> parts, std::uint64_t delayMs)
+{
+    if (!options_.silent)
+        replies_.push_back({std::move(parts), delayMs});
 }
 
-intelhex::HexImage& Bootloader::currentImage() {
+intelhex::HexImage& Bootloader::currentImage()
+{
     return files_.at(fileIndex_) == Memory::Flash ? flash_ : eeprom_;
 }
 

@@ -65,9 +65,9 @@ private:
 
     const SimOptions& options_;
     Phase phase_ = Phase::Sync;
-    std::uint64_t syncBytes_ = 0;      // 0x55 bytes of the current synchronisation
-    std::uint64_t syncRun_ = 0;        // consecutive 0x55 bytes seen during a download
-    std::string handshakeWindow_;      // the last bytes outside records, for "@&$"
+    std::uint64_t syncBytes_ = 0;  // 0x55 bytes of the current synchronisation
+    std::uint64_t syncRun_ = 0;    // consecutive 0x55 bytes seen during a download
+    std::string handshakeWindow_;  // the last bytes outside records, for "@&$"
 
     std::vector<Memory> files_;
     std::size_t fileIndex_ = 0;
@@ -75,7 +75,7 @@ private:
     bool inRecord_ = false;
     std::string record_;
 
-    std::uint64_t lineNumber_ = 0;     // lines of the current file, resends not counted
+    std::uint64_t lineNumber_ = 0;  // lines of the current file, resends not counted
     std::uint64_t sendsOfLine_ = 0;
     std::string previousRecord_;
     bool previousMayBeResent_ = false;

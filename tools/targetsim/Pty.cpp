@@ -11,11 +11,16 @@ namespace targetsim {
 
 namespace {
 
-std::string failure(const char* what) { return std::string(what) + ": " + std::strerror(errno); }
+std::string failure(const char* what)
+{
+    return std::string(what) + ": " + std::strerror(errno);
+}
 
-bool makeRaw(int fd) {
+bool makeRaw(int fd)
+{
     termios settings{};
-    if (tcgetattr(fd, &settings) != 0) return false;
+    if (tcgetattr(fd, &settings) != 0)
+        return false;
     cfmakeraw(&settings);
     settings.c_iflag &= ~static_cast<tcflag_t>(IXON | IXOFF | IXANY);
     settings.c_cflag |= CLOCAL | CREAD;
@@ -26,9 +31,13 @@ bool makeRaw(int fd) {
 
 }  // namespace
 
-Pty::~Pty() { close(); }
+Pty::~Pty()
+{
+    close();
+}
 
-bool Pty::open(std::string& error) {
+bool Pty::open(std::string& error)
+{
     master_ = posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0) {
         error = failure("posix_openpt");
@@ -57,14 +66,18 @@ bool Pty::open(std::string& error) {
     return true;
 }
 
-void Pty::close() {
+void Pty::close()
+{
     releaseSlave();
-    if (master_ >= 0) ::close(master_);
+    if (master_ >= 0)
+        ::close(master_);
     master_ = -1;
 }
 
-void Pty::releaseSlave() {
-    if (slave_ >= 0) ::close(slave_);
+void Pty::releaseSlave()
+{
+    if (slave_ >= 0)
+        ::close(slave_);
     slave_ = -1;
 }
 

@@ -8,49 +8,52 @@
 
 namespace targetsim {
 
-const char kUsage[] =
-    "usage: korvel-targetsim [options]\n"
-    "Plays an AVR serial bootloader on a pseudo-terminal whose path is printed first.\n"
-    "  --link PATH             also make PATH a symbolic link to the terminal (removed at exit)\n"
-    "  --flash-out FILE        write the FLASH image there (after each download and at exit)\n"
-    "  --eeprom-out FILE       write the EEPROM image there\n"
-    "  --once                  end after the first complete download\n"
-    "  --version TEXT          version text after \"G\" (default 1.28)\n"
-    "  --no-g                  answer the handshake with \"?\" alone\n"
-    "  --silent                never answer anything\n"
-    "  --no-phase2             answer \"$\" but never \"?\"\n"
-    "  --answer-delay MS       delay before each line answer\n"
-    "  --phase1-delay MS       delay before each \"$\"\n"
-    "  --phase2-delay MS       delay before each \"?\"\n"
-    "  --checksum-errors N     answer \"-\" to the first N sends of each line\n"
-    "  --error-line K          ... of line K of each file only (N defaults to 1)\n"
-    "  --write-error-line K    answer \"%\" to line K of each file\n"
-    "  --silent-line K         drop line K of each file without an answer\n"
-    "  --xoff-after N          send XOFF after N lines\n"
-    "  --xon-after MS          send XON that long after the XOFF (default never)\n"
-    "  --noise                 random non-protocol bytes before, between and inside answers\n"
-    "  --close-after N         close the line after N lines and end\n"
-    "  --pace BAUD             receive and send at 10 bits per character at BAUD\n"
-    "Lines are counted from 1 in each file; a resend of a refused line keeps its number.\n";
+const char kUsage[] = "usage: korvel-targetsim [options]\n"
+                      "Plays an AVR serial bootloader on a pseudo-terminal whose path is printed first.\n"
+                      "  --link PATH             also make PATH a symbolic link to the terminal (removed at exit)\n"
+                      "  --flash-out FILE        write the FLASH image there (after each download and at exit)\n"
+                      "  --eeprom-out FILE       write the EEPROM image there\n"
+                      "  --once                  end after the first complete download\n"
+                      "  --version TEXT          version text after \"G\" (default 1.28)\n"
+                      "  --no-g                  answer the handshake with \"?\" alone\n"
+                      "  --silent                never answer anything\n"
+                      "  --no-phase2             answer \"$\" but never \"?\"\n"
+                      "  --answer-delay MS       delay before each line answer\n"
+                      "  --phase1-delay MS       delay before each \"$\"\n"
+                      "  --phase2-delay MS       delay before each \"?\"\n"
+                      "  --checksum-errors N     answer \"-\" to the first N sends of each line\n"
+                      "  --error-line K          ... of line K of each file only (N defaults to 1)\n"
+                      "  --write-error-line K    answer \"%\" to line K of each file\n"
+                      "  --silent-line K         drop line K of each file without an answer\n"
+                      "  --xoff-after N          send XOFF after N lines\n"
+                      "  --xon-after MS          send XON that long after the XOFF (default never)\n"
+                      "  --noise                 random non-protocol bytes before, between and inside answers\n"
+                      "  --close-after N         close the line after N lines and end\n"
+                      "  --pace BAUD             receive and send at 10 bits per character at BAUD\n"
+                      "Lines are counted from 1 in each file; a resend of a refused line keeps its number.\n";
 
 namespace {
 
 using Setter = std::function<bool(std::string_view)>;
 
-Setter number(std::uint64_t& target) {
+Setter number(std::uint64_t& target)
+{
     return [&target](std::string_view text) { return toolargs::parseUnsigned(text, target); };
 }
 
 // Delays are capped at an hour so that every timer stays well inside the clock's range.
-Setter delay(std::uint64_t& target) {
+Setter delay(std::uint64_t& target)
+{
     return [&target](std::string_view text) { return toolargs::parseUnsigned(text, target) && target <= 3600000; };
 }
 
-Setter positive(std::uint64_t& target) {
+Setter positive(std::uint64_t& target)
+{
     return [&target](std::string_view text) { return toolargs::parseUnsigned(text, target) && target > 0; };
 }
 
-Setter text(std::string& target) {
+Setter text(std::string& target)
+{
     return [&target](std::string_view value) {
         target = std::string(value);
         return true;
@@ -59,7 +62,8 @@ Setter text(std::string& target) {
 
 }  // namespace
 
-ParseOutcome parseOptions(int argc, char** argv, SimOptions& options, std::string& message) {
+ParseOutcome parseOptions(int argc, char** argv, SimOptions& options, std::string& message)
+{
     std::uint64_t xonAfter = 0;
     const std::map<std::string_view, Setter> withValue{
         {"--link", text(options.linkPath)},
@@ -74,8 +78,10 @@ ParseOutcome parseOptions(int argc, char** argv, SimOptions& options, std::strin
         {"--write-error-line", positive(options.writeErrorLine)},
         {"--silent-line", positive(options.silentLine)},
         {"--xoff-after", positive(options.xoffAfter)},
-        {"--xon-after", [&](std::string_view value) {
-             if (!delay(xonAfter)(value)) return false;
+        {"--xon-after",
+         [&](std::string_view value) {
+             if (!delay(xonAfter)(value))
+                 return false;
              options.xonAfterMs = xonAfter;
              return true;
          }},
@@ -90,7 +96,8 @@ ParseOutcome parseOptions(int argc, char** argv, SimOptions& options, std::strin
     };
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];
-        if (arg == "--help" || arg == "-h") return ParseOutcome::Help;
+        if (arg == "--help" || arg == "-h")
+            return ParseOutcome::Help;
         if (arg == "--no-g") {
             options.sendG = false;
             continue;
@@ -123,7 +130,8 @@ ParseOutcome parseOptions(int argc, char** argv, SimOptions& options, std::strin
             return ParseOutcome::Error;
         }
     }
-    if (options.errorLine > 0 && options.checksumErrors == 0) options.checksumErrors = 1;
+    if (options.errorLine > 0 && options.checksumErrors == 0)
+        options.checksumErrors = 1;
     return ParseOutcome::Run;
 }
 

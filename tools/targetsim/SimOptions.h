@@ -11,12 +11,12 @@ struct SimOptions {
     std::string flashOut;
     std::string eepromOut;
 
-    std::string version = "1.28";   // text after "G" in the handshake answer
-    bool sendG = true;              // false: the handshake answer is "?" alone
-    bool silent = false;            // never answer anything
-    bool noPhase2 = false;          // answer "$" but never "?"
-    bool once = false;              // end after the first complete download
-    bool noise = false;             // random non-protocol bytes around answers
+    std::string version = "1.28";  // text after "G" in the handshake answer
+    bool sendG = true;             // false: the handshake answer is "?" alone
+    bool silent = false;           // never answer anything
+    bool noPhase2 = false;         // answer "$" but never "?"
+    bool once = false;             // end after the first complete download
+    bool noise = false;            // random non-protocol bytes around answers
 
     std::uint64_t answerDelayMs = 0;
     std::uint64_t phase1DelayMs = 0;
@@ -27,10 +27,10 @@ struct SimOptions {
     std::uint64_t writeErrorLine = 0;  // 0: none
     std::uint64_t silentLine = 0;      // 0: none
 
-    std::uint64_t xoffAfter = 0;       // 0: never
+    std::uint64_t xoffAfter = 0;              // 0: never
     std::optional<std::uint64_t> xonAfterMs;  // none: never
-    std::uint64_t closeAfter = 0;      // 0: never
-    std::uint64_t paceBaud = 0;        // 0: no pacing
+    std::uint64_t closeAfter = 0;             // 0: never
+    std::uint64_t paceBaud = 0;               // 0: no pacing
 };
 
 enum class ParseOutcome { Run, Help, Error };

@@ -44,7 +44,7 @@ private:
     ReceivePacer pacer_;
     std::optional<TimePoint> xonAt_;
     TimePoint lastByteAt_{};
-    bool finishing_ = false;      // no more input; end once the queued answers are out
+    bool finishing_ = false;  // no more input; end once the queued answers are out
     bool closeLineAtEnd_ = false;
     std::optional<TimePoint> lingerUntil_;  // --once: waiting for the PC to close the port
 };

@@ -16,11 +16,15 @@ namespace {
 
 volatile std::sig_atomic_t stopRequested = 0;
 
-void onStopSignal(int) { stopRequested = 1; }
+void onStopSignal(int)
+{
+    stopRequested = 1;
+}
 
 // Blocks the stop signals except while waiting, so none is lost between checks; returns
 // the mask to wait with.
-sigset_t installStopSignals() {
+sigset_t installStopSignals()
+{
     struct sigaction action {};
     action.sa_handler = onStopSignal;
     sigemptyset(&action.sa_mask);
@@ -33,13 +37,15 @@ sigset_t installStopSignals() {
     std::signal(SIGPIPE, SIG_IGN);
     sigset_t waitMask;
     sigprocmask(SIG_BLOCK, &stopSignals, &waitMask);
-    for (int signal : {SIGTERM, SIGINT, SIGHUP}) sigdelset(&waitMask, signal);
+    for (int signal : {SIGTERM, SIGINT, SIGHUP})
+        sigdelset(&waitMask, signal);
     return waitMask;
 }
 
 // Makes `linkPath` point at the terminal; an old symbolic link there is replaced, any
 // other file is left alone.
-bool makeLink(const std::string& linkPath, const std::string& target, std::string& error) {
+bool makeLink(const std::string& linkPath, const std::string& target, std::string& error)
+{
     struct stat existing {};
     if (lstat(linkPath.c_str(), &existing) == 0) {
         if (!S_ISLNK(existing.st_mode)) {
@@ -55,14 +61,16 @@ bool makeLink(const std::string& linkPath, const std::string& target, std::strin
     return true;
 }
 
-int fail(const std::string& message, int status) {
+int fail(const std::string& message, int status)
+{
     std::cerr << "korvel-targetsim: " << message << std::endl;
     return status;
 }
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     targetsim::SimOptions options;
     std::string message;
     switch (targetsim::parseOptions(argc, argv, options, message)) {
@@ -78,8 +86,10 @@ int main(int argc, char** argv) {
 
     const sigset_t waitMask = installStopSignals();
     targetsim::Pty pty;
-    if (!pty.open(message)) return fail(message, 1);
-    if (!options.linkPath.empty() && !makeLink(options.linkPath, pty.slavePath(), message)) return fail(message, 1);
+    if (!pty.open(message))
+        return fail(message, 1);
+    if (!options.linkPath.empty() && !makeLink(options.linkPath, pty.slavePath(), message))
+        return fail(message, 1);
     std::cout << pty.slavePath() << std::endl;
 
     targetsim::Simulator simulator(options, pty);
@@ -87,9 +97,12 @@ int main(int argc, char** argv) {
     const bool ran = simulator.run(waitMask, stopRequested, runError);
     std::string imageError;
     const bool imagesWritten = simulator.writeImages(imageError);
-    if (!options.linkPath.empty()) unlink(options.linkPath.c_str());
+    if (!options.linkPath.empty())
+        unlink(options.linkPath.c_str());
     std::cerr << "korvel-targetsim: " << simulator.summary() << std::endl;
-    if (!ran) return fail(runError, 1);
-    if (!imagesWritten) return fail(imageError, 1);
+    if (!ran)
+        return fail(runError, 1);
+    if (!imagesWritten)
+        return fail(imageError, 1);
     return 0;
 }

@@ -35,33 +35,42 @@ public:
     };
 
     long long now() const { return now_; }
-    Handle after(long long us, std::function<void()> action) {
+    Handle after(long long us, std::function<void()> action)
+    {
         const Handle handle{now_ + std::max(0LL, us), nextOrder_++};
         queue_.emplace(handle, std::move(action));
         return handle;
     }
     void cancel(const Handle& handle) { queue_.erase(handle); }
     void yieldOnce() override { runDue(); }
-    void yieldWaiting() override {
-        if (runDue()) return;
-        if (queue_.empty()) throw SimulationLimit{"waiting with nothing scheduled"};
+    void yieldWaiting() override
+    {
+        if (runDue())
+            return;
+        if (queue_.empty())
+            throw SimulationLimit{"waiting with nothing scheduled"};
         now_ = queue_.begin()->first.first;
-        if (now_ > 900'000'000) throw SimulationLimit{"virtual time limit reached"};
+        if (now_ > 900'000'000)
+            throw SimulationLimit{"virtual time limit reached"};
         runDue();
     }
     long long wholeSeconds() override { return (now_ + clockPhaseUs) / 1'000'000 + 86'399; }
 
     void add(std::string what) { entries.push_back({now_, std::move(what)}); }
     // The time of the first entry that starts with the text, -1 when none.
-    long long timeOf(const std::string& start) const {
+    long long timeOf(const std::string& start) const
+    {
         for (const Entry& entry : entries)
-            if (entry.what.compare(0, start.size(), start) == 0) return entry.us;
+            if (entry.what.compare(0, start.size(), start) == 0)
+                return entry.us;
         return -1;
     }
     bool has(const std::string& start) const { return timeOf(start) >= 0; }
-    std::string text() const {
+    std::string text() const
+    {
         std::string all;
-        for (const Entry& entry : entries) all += std::to_string(entry.us) + " " + entry.what + "\n";
+        for (const Entry& entry : entries)
+            all += std::to_string(entry.us) + " " + entry.what + "\n";
         return all;
     }
 
@@ -70,8 +79,10 @@ public:
 
 private:
     // Runs the actions due now that were scheduled before the call; true if any ran.
-    bool runDue() {
-        if (++yields_ > 5'000'000) throw SimulationLimit{"too many yields"};
+    bool runDue()
+    {
+        if (++yields_ > 5'000'000)
+            throw SimulationLimit{"too many yields"};
         const std::uint64_t before = nextOrder_;
         bool ran = false;
         while (!queue_.empty() && queue_.begin()->first.first <= now_ && queue_.begin()->first.second < before) {
@@ -94,21 +105,27 @@ public:
     SimTimer(World& world, int intervalMs) : world_(world), intervalMs_(intervalMs) {}
     void setInterval(int milliseconds) override { intervalMs_ = milliseconds; }
     int interval() const override { return intervalMs_; }
-    void setEnabled(bool enabled) override {
-        if (enabled == isEnabled()) return;
-        if (enabled) return startWithFirstTickAfter(intervalMs_ * 1000LL);
+    void setEnabled(bool enabled) override
+    {
+        if (enabled == isEnabled())
+            return;
+        if (enabled)
+            return startWithFirstTickAfter(intervalMs_ * 1000LL);
         world_.cancel(*next_);
         next_.reset();
     }
     bool isEnabled() const override { return next_.has_value(); }
     void setTickHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
     // Enabled, with the first tick this long from now: a free-running timer's phase.
-    void startWithFirstTickAfter(long long us) {
-        if (next_) world_.cancel(*next_);
+    void startWithFirstTickAfter(long long us)
+    {
+        if (next_)
+            world_.cancel(*next_);
         next_ = world_.after(us, [this] {
             next_.reset();
             startWithFirstTickAfter(intervalMs_ * 1000LL);
-            if (handler_) handler_();
+            if (handler_)
+                handler_();
         });
     }
 
@@ -122,8 +139,8 @@ private:
 // The bootloader at the other end of the line, answering from a script. An
 // empty answer is silence.
 struct Target {
-    std::string syncAnswer = "$";        // to the first block of 0x55
-    std::string helloAnswer = "?G1.28";  // to the first "@&$"
+    std::string syncAnswer = "$";         // to the first block of 0x55
+    std::string helloAnswer = "?G1.28";   // to the first "@&$"
     std::deque<std::string> lineAnswers;  // one per line received, in order
     std::string otherLines = "~";         // once lineAnswers is used up
     // After a line that ends a file (record type 01), this long after its answer.
@@ -133,18 +150,23 @@ struct Target {
     bool synced = false, greeted = false;  // false again after a target reset
 
     // The answer to what arrived; none to the selector and to repeated calls.
-    std::optional<std::string> answerTo(const std::string& bytes) {
+    std::optional<std::string> answerTo(const std::string& bytes)
+    {
         if (bytes.find_first_not_of('\x55') == std::string::npos) {
-            if (!std::exchange(synced, true)) return syncAnswer;
+            if (!std::exchange(synced, true))
+                return syncAnswer;
         } else if (bytes == "@&$") {
-            if (!std::exchange(greeted, true)) return helloAnswer;
+            if (!std::exchange(greeted, true))
+                return helloAnswer;
         } else if (bytes != "*!" && bytes != "*") {
             return next(lineAnswers, otherLines);
         }
         return std::nullopt;
     }
-    static std::string next(std::deque<std::string>& script, const std::string& fallback) {
-        if (script.empty()) return fallback;
+    static std::string next(std::deque<std::string>& script, const std::string& fallback)
+    {
+        if (script.empty())
+            return fallback;
         std::string front = script.front();
         script.pop_front();
         return front;
@@ -162,42 +184,53 @@ public:
     int portNumber() const override { return number_; }
     void setLineSettings(std::string_view settings) override { lineSettings = settings; }
     void setXonXoff(bool on) override { xonXoff = on; }
-    void open() override {
-        if (open_ || number_ < 1 || number_ > 3) throw link::PortError("cannot open");
+    void open() override
+    {
+        if (open_ || number_ < 1 || number_ > 3)
+            throw link::PortError("cannot open");
         open_ = true;
         world_.add("port open " + std::to_string(number_));
     }
-    void close() override {
-        if (!open_) return;
+    void close() override
+    {
+        if (!open_)
+            return;
         dropQueuedOutput();
         open_ = false;
         received_.clear();
         world_.add("port closed");
     }
     bool isOpen() const override { return open_; }
-    void write(std::string_view bytes) override {
+    void write(std::string_view bytes) override
+    {
         requireOpen();
-        if (failWrite && failWrite(bytes)) throw link::PortError("write failed");
+        if (failWrite && failWrite(bytes))
+            throw link::PortError("write failed");
         const long long needed = std::min<long long>(bytes.size(), kQueueBytes);
         while (kQueueBytes - queuedBytes() < needed) {
             world_.after(queueEndUs_ - (kQueueBytes - needed) * 1'000'000 / kBytesPerSecond - world_.now(), [] {});
             world_.yieldWaiting();
         }
-        queueEndUs_ = std::max(queueEndUs_, world_.now()) + static_cast<long long>(bytes.size()) * 1'000'000 / kBytesPerSecond;
+        queueEndUs_ =
+            std::max(queueEndUs_, world_.now()) + static_cast<long long>(bytes.size()) * 1'000'000 / kBytesPerSecond;
         writes.push_back({world_.now(), std::string(bytes)});
         inFlight_.push_back(world_.after(queueEndUs_ - world_.now(), [this, sent = std::string(bytes)] {
-            if (auto answer = target_.answerTo(sent)) send(target_.delayUs, *answer);
+            if (auto answer = target_.answerTo(sent))
+                send(target_.delayUs, *answer);
             if (sent.compare(0, 9, ":00000001") == 0)
                 send(2 * target_.delayUs, Target::next(target_.endOfFileAnswers, target_.otherEndsOfFile));
         }));
     }
     int bytesWaiting() override { return static_cast<int>(readable().size()); }
-    std::string readAll() override {
+    std::string readAll() override
+    {
         std::string all = std::exchange(readable(), {});
-        if (!all.empty()) reads.push_back({world_.now(), all});
+        if (!all.empty())
+            reads.push_back({world_.now(), all});
         return all;
     }
-    void discardOutput() override {
+    void discardOutput() override
+    {
         requireOpen();
         dropQueuedOutput();
         world_.add("output discarded");
@@ -205,9 +238,11 @@ public:
     int lastEventCode() const override { return eventCode; }
 
     // The target sends these bytes; they arrive after the delay.
-    void send(long long afterUs, std::string bytes) {
+    void send(long long afterUs, std::string bytes)
+    {
         world_.after(afterUs, [this, bytes] {
-            if (open_) received_ += bytes;
+            if (open_)
+                received_ += bytes;
         });
     }
 
@@ -227,19 +262,26 @@ private:
     static constexpr long long kQueueBytes = 512;
     static constexpr long long kBytesPerSecond = 11'520;
 
-    void requireOpen() const {
-        if (!open_) throw link::PortError("port closed");
+    void requireOpen() const
+    {
+        if (!open_)
+            throw link::PortError("port closed");
     }
-    std::string& readable() {
+    std::string& readable()
+    {
         requireOpen();
-        if (failReads) throw link::PortError("read failed");
+        if (failReads)
+            throw link::PortError("read failed");
         return received_;
     }
-    long long queuedBytes() const {
+    long long queuedBytes() const
+    {
         return (std::max(0LL, queueEndUs_ - world_.now()) * kBytesPerSecond + 999'999) / 1'000'000;
     }
-    void dropQueuedOutput() {
-        for (const auto& handle : inFlight_) world_.cancel(handle);
+    void dropQueuedOutput()
+    {
+        for (const auto& handle : inFlight_)
+            world_.cancel(handle);
         inFlight_.clear();
         queueEndUs_ = world_.now();
     }
@@ -264,20 +306,25 @@ public:
     void synchronising() override { world_.add("synchronising"); }
     void targetResponded() override { world_.add("target responded"); }
     void versionRead(const std::string& version) override { world_.add("version " + version); }
-    void openingFile(link::FileKindCode kind, const std::string& path) override {
+    void openingFile(link::FileKindCode kind, const std::string& path) override
+    {
         world_.add("opening " + std::to_string(kind) + " " + path);
     }
     void fileOpened(link::FileKindCode, const std::string&) override {}
     void sendingFile(link::FileKindCode kind) override { world_.add("sending " + std::to_string(kind)); }
     void showLinesLeft(int linesLeft) override { linesShown.emplace_back(world_.now(), linesLeft); }
     void betweenFiles() override { world_.add("between files"); }
-    void message(const std::string& text, link::MessageIcon icon) override {
+    void message(const std::string& text, link::MessageIcon icon) override
+    {
         world_.add((icon == link::MessageIcon::Exclamation ? "message!: " : "message: ") + text);
     }
-    bool ask(const std::string& question) override {
+    bool ask(const std::string& question) override
+    {
         world_.add("ask: " + question);
-        if (answers.empty()) ADD_FAILURE() << "unexpected question: " << question;
-        if (answers.empty()) return false;
+        if (answers.empty())
+            ADD_FAILURE() << "unexpected question: " << question;
+        if (answers.empty())
+            return false;
         const bool yes = answers.front();
         answers.pop_front();
         return yes;
@@ -298,9 +345,11 @@ private:
 class MemoryHexFiles : public link::HexFiles {
 public:
     explicit MemoryHexFiles(World& world) : world_(world) {}
-    std::unique_ptr<link::HexFile> open(const std::string& path) override {
+    std::unique_ptr<link::HexFile> open(const std::string& path) override
+    {
         const auto found = files.find(path);
-        if (found == files.end()) return nullptr;
+        if (found == files.end())
+            return nullptr;
         world_.add("file open " + path);
         return std::make_unique<File>(found->second, failReadAt, world_, path);
     }
@@ -311,11 +360,18 @@ public:
 private:
     struct File : link::HexFile {
         File(const std::vector<std::string>& lines, std::optional<std::size_t> failAt, World& world, std::string path)
-            : lines(lines), failAt(failAt), world(world), path(std::move(path)) {}
+            : lines(lines)
+            , failAt(failAt)
+            , world(world)
+            , path(std::move(path))
+        {
+        }
         ~File() override { world.add("file closed " + path); }
         bool atEnd() override { return next >= lines.size(); }
-        std::string readLine() override {
-            if (next == failAt) throw link::FileError("read failed");
+        std::string readLine() override
+        {
+            if (next == failAt)
+                throw link::FileError("read failed");
             return lines.at(next++);
         }
         void rewind() override { next = 0; }
@@ -333,14 +389,16 @@ private:
 // up, a port with a scripted target, a recording front end and files in memory.
 struct LinkBench {
     explicit LinkBench(link::Flavour flavour = {})
-        : link({port, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, world, world, files}, flavour) {
+        : link({port, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, world, world, files}, flavour)
+    {
         TmrWaitAnsw.startWithFirstTickAfter(17'000);
         files.files["flash.hex"] = {":100000000C9434000C943E000C943E000C943E0082", ":00000001FF"};
         files.files["eeprom.hex"] = {":02000000AA55FF", ":00000001FF"};
     }
 
     // Runs one download; a run beyond the simulation's limits fails the test.
-    link::DownloadResult run(const link::DownloadChoice& choice) {
+    link::DownloadResult run(const link::DownloadChoice& choice)
+    {
         try {
             return link.DownloadFiles(choice);
         } catch (const SimulationLimit& limit) {
@@ -352,21 +410,27 @@ struct LinkBench {
     static link::DownloadChoice flash(const std::string& path = "flash.hex") { return {true, false, path, "", 1}; }
 
     // Writes that are not handshake traffic (no 0x55 blocks, no "@&$").
-    std::vector<SimPort::Write> transferWrites() const {
+    std::vector<SimPort::Write> transferWrites() const
+    {
         std::vector<SimPort::Write> result;
         for (const auto& write : port.writes)
-            if (write.bytes.find_first_not_of('\x55') != std::string::npos && write.bytes != "@&$") result.push_back(write);
+            if (write.bytes.find_first_not_of('\x55') != std::string::npos && write.bytes != "@&$")
+                result.push_back(write);
         return result;
     }
     // Whether the journal holds entries starting with these texts in this order.
-    bool inOrder(const std::vector<std::string>& starts) const {
+    bool inOrder(const std::vector<std::string>& starts) const
+    {
         std::size_t next = 0;
         for (const auto& entry : world.entries)
-            if (next < starts.size() && entry.what.compare(0, starts[next].size(), starts[next]) == 0) ++next;
+            if (next < starts.size() && entry.what.compare(0, starts[next].size(), starts[next]) == 0)
+                ++next;
         return next == starts.size();
     }
-    int writesOf(const std::string& bytes) const {
-        return static_cast<int>(std::count_if(port.writes.begin(), port.writes.end(), [&](const auto& w) { return w.bytes == bytes; }));
+    int writesOf(const std::string& bytes) const
+    {
+        return static_cast<int>(
+            std::count_if(port.writes.begin(), port.writes.end(), [&](const auto& w) { return w.bytes == bytes; }));
     }
 
     World world;
