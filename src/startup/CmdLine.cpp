@@ -40,11 +40,6 @@ int runInteractive(const QString& programDir)
     return QApplication::exec();
 }
 
-bool consoleAsked(const std::vector<std::string>& args)
-{
-    return std::find(args.begin(), args.end(), "/console") != args.end();
-}
-
 }  // namespace
 
 bool displayReachable()
@@ -68,7 +63,7 @@ int Main(int argc, char** argv)
     char programName[] = "AVRBootloaderKorvel";
     char* qtArgv[] = {argc > 0 ? argv[0] : programName, nullptr};
     int qtArgc = 1;
-    if (consoleAsked(args) || !displayReachable()) {
+    if (parsed.state.console || !displayReachable()) {
         QCoreApplication application(qtArgc, qtArgv);
         return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
     }

@@ -87,11 +87,14 @@ std::string fileNameFrom(const std::vector<std::string>& words)
     return name;
 }
 
-ParsedArgs refused(const char* message)
+// A start that is not a command-line run: only `console` is kept of what was
+// read, so that the message stays on the terminal when it was asked to.
+ParsedArgs ended(ArgsVerdict verdict, const char* message, bool console)
 {
     ParsedArgs result;
-    result.verdict = ArgsVerdict::Refused;
+    result.verdict = verdict;
     result.message = message;
+    result.state.console = console;
     return result;
 }
 
@@ -102,19 +105,11 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     if (std::all_of(args.begin(), args.end(), isBlank))
         return {};
 
-    const bool helpAsked =
-        std::any_of(args.begin(), args.end(), [](const std::string& arg) { return classify(arg).kind == Kind::Help; });
-    if (helpAsked) {
-        ParsedArgs result;
-        result.verdict = ArgsVerdict::UsageRequested;
-        result.message = kUsageMessage;
-        return result;
-    }
-
     StartupState state;
     bool flashSeen = false;
     bool eepromSeen = false;
     bool comSeen = false;
+    bool helpAsked = false;
     bool malformed = false;
 
     std::string* openName = nullptr;  // the file name that takes the following words
@@ -156,8 +151,10 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         case Kind::Console:
             seeOnce(state.console);
             break;
-        case Kind::BadCom:
         case Kind::Help:
+            helpAsked = true;
+            break;
+        case Kind::BadCom:
         case Kind::Word:
             malformed = true;
             break;
@@ -165,14 +162,13 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     }
     closeName();
 
+    if (helpAsked)
+        return ended(ArgsVerdict::UsageRequested, kUsageMessage, state.console);
     if (malformed || (!flashSeen && !eepromSeen))
-        return refused(kUsageMessage);
+        return ended(ArgsVerdict::Refused, kUsageMessage, state.console);
     if (!comSeen)
-        return refused(kNoComPortMessage);
+        return ended(ArgsVerdict::Refused, kNoComPortMessage, state.console);
 
-    state.CmdLineMode = true;
-    state.CmdLineFLASH = !state.FLASHFileName.empty();
-    state.CmdLineEEPROM = !state.EEPROMFileName.empty();
     ParsedArgs result;
     result.verdict = ArgsVerdict::CommandLine;
     result.state = state;

@@ -6,27 +6,25 @@
 
 namespace korvel::startup {
 
-// What the command line asks of a command-line run.
+// What the command line says: the files to send (an empty name asks for no
+// file), the port and whether the run stays on the terminal.
 struct StartupState {
-    bool CmdLineMode = false;  // a command-line run is under way
     std::string FLASHFileName;
     std::string EEPROMFileName;
-    bool CmdLineFLASH = false;   // FLASHFileName is not empty
-    bool CmdLineEEPROM = false;  // EEPROMFileName is not empty
     std::int16_t CmdLineComPort = 0;
     bool console = false;  // "/console" was given
 };
 
 enum class ArgsVerdict {
     Interactive,     // no arguments: the windows take over
-    CommandLine,     // an unattended download with `state`
+    CommandLine,     // an unattended download of `state`
     UsageRequested,  // "-h", "--help" or "/?": show `message`, exit status 0
     Refused,         // the command line cannot be used: show `message`, exit status 2
 };
 
 struct ParsedArgs {
     ArgsVerdict verdict = ArgsVerdict::Interactive;
-    StartupState state;
+    StartupState state;   // complete for CommandLine; otherwise only `console`
     std::string message;  // the text of the message box, when one is shown
 };
 
