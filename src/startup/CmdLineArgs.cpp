@@ -128,10 +128,13 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     for (const auto& arg : args) {
         const Token token = classify(arg);
         if (token.kind == Kind::Word) {
+            // Words before the first file option are ignored: shortcuts and
+            // scripts may carry them. A word after the names that belongs to
+            // none of them is a mistake.
             if (openName)
                 nameWords.push_back(arg);
-            else if (!isBlank(arg))
-                malformed = true;  // a word that belongs to no option
+            else if ((flashSeen || eepromSeen) && !isBlank(arg))
+                malformed = true;
             continue;
         }
         closeName();
@@ -145,11 +148,13 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
             openName = &state.EEPROMFileName;
             break;
         case Kind::Com:
-            seeOnce(comSeen);
-            state.CmdLineComPort = token.port;
+            // The first port counts; a later one is ignored.
+            if (!comSeen)
+                state.CmdLineComPort = token.port;
+            comSeen = true;
             break;
         case Kind::Console:
-            seeOnce(state.console);
+            state.console = true;
             break;
         case Kind::Help:
             helpAsked = true;

@@ -37,7 +37,8 @@ inline constexpr int kExitRefused = 2;
 // Reads the arguments that follow the program's name. Options are whole
 // arguments: "/f" and "/e" each followed by a file name (the arguments up to
 // the next option, joined by single blanks), "/comN" with N in decimal, and
-// "/console".
+// "/console". Words before the first file option are ignored, and of several
+// ports the first counts.
 ParsedArgs parseArguments(const std::vector<std::string>& args);
 
 }  // namespace korvel::startup
