@@ -1,6 +1,7 @@
 #include "startup/CmdLine.h"
 
 #include "infowindow/FrmInfo.h"
+#include "infowindow/WindowMeasures.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/ProgramInfo.h"
 #include "platform/messages.h"
@@ -20,6 +21,11 @@ const char* const kNoDisplayMessage =
     "AVRBootloaderKorvel: the windows need a display, and none was found (DISPLAY and WAYLAND_DISPLAY "
     "are not set). To download without windows: AVRBootloaderKorvel /com<x> /f <FlashFileName> "
     "[/e <EEPROMFileName>] /console";
+
+QString versionLine()
+{
+    return QStringLiteral("AVRBootloaderKorvel ") + windows::versionNumberText(kVersionMajor, kVersionMinor);
+}
 
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
 {
@@ -63,7 +69,8 @@ int Main(int argc, char** argv)
     char programName[] = "AVRBootloaderKorvel";
     char* qtArgv[] = {argc > 0 ? argv[0] : programName, nullptr};
     int qtArgc = 1;
-    if (parsed.state.console || !displayReachable()) {
+    const bool windowsWanted = !parsed.state.console && parsed.verdict != ArgsVerdict::VersionRequested;
+    if (!windowsWanted || !displayReachable()) {
         QCoreApplication application(qtArgc, qtArgv);
         return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
     }
@@ -83,7 +90,10 @@ int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
         return runInteractive(programDir);
     case ArgsVerdict::UsageRequested:
         showStartupMessage(parsed.message, true, face, terminal);
-        return kExitUsageRequested;
+        return kExitInfoShown;
+    case ArgsVerdict::VersionRequested:
+        terminal.message(versionLine(), true);
+        return kExitInfoShown;
     case ArgsVerdict::Refused:
         showStartupMessage(parsed.message, false, face, terminal);
         return kExitRefused;

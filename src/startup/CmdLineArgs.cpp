@@ -18,7 +18,7 @@ const char* const kNoComPortMessage = "No COM port specified. Please use /com1 o
 
 namespace {
 
-enum class Kind { Word, Flash, Eeprom, Com, BadCom, Console, Help };
+enum class Kind { Word, Flash, Eeprom, Com, BadCom, Console, Help, Version };
 
 struct Token {
     Kind kind = Kind::Word;
@@ -50,6 +50,8 @@ Token classify(const std::string& arg)
 {
     if (arg == "-h" || arg == "--help" || arg == "/?")
         return {Kind::Help};
+    if (arg == "--version")
+        return {Kind::Version};
     if (arg == "/f")
         return {Kind::Flash};
     if (arg == "/e")
@@ -110,6 +112,7 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     bool eepromSeen = false;
     bool comSeen = false;
     bool helpAsked = false;
+    bool versionAsked = false;
     bool malformed = false;
 
     std::string* openName = nullptr;  // the file name that takes the following words
@@ -159,6 +162,9 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         case Kind::Help:
             helpAsked = true;
             break;
+        case Kind::Version:
+            versionAsked = true;
+            break;
         case Kind::BadCom:
         case Kind::Word:
             malformed = true;
@@ -169,6 +175,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
 
     if (helpAsked)
         return ended(ArgsVerdict::UsageRequested, kUsageMessage, state.console);
+    if (versionAsked)
+        return ended(ArgsVerdict::VersionRequested, "", state.console);
     if (malformed || (!flashSeen && !eepromSeen))
         return ended(ArgsVerdict::Refused, kUsageMessage, state.console);
     if (!comSeen)

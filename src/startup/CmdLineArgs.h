@@ -16,10 +16,11 @@ struct StartupState {
 };
 
 enum class ArgsVerdict {
-    Interactive,     // no arguments: the windows take over
-    CommandLine,     // an unattended download of `state`
-    UsageRequested,  // "-h", "--help" or "/?": show `message`, exit status 0
-    Refused,         // the command line cannot be used: show `message`, exit status 2
+    Interactive,       // no arguments: the windows take over
+    CommandLine,       // an unattended download of `state`
+    UsageRequested,    // "-h", "--help" or "/?": show `message`, exit status 0
+    VersionRequested,  // "--version": write the program's name and version, exit status 0
+    Refused,           // the command line cannot be used: show `message`, exit status 2
 };
 
 struct ParsedArgs {
@@ -31,14 +32,14 @@ struct ParsedArgs {
 extern const char* const kUsageMessage;
 extern const char* const kNoComPortMessage;
 
-inline constexpr int kExitUsageRequested = 0;
+inline constexpr int kExitInfoShown = 0;  // the usage or the version was asked for
 inline constexpr int kExitRefused = 2;
 
 // Reads the arguments that follow the program's name. Options are whole
 // arguments: "/f" and "/e" each followed by a file name (the arguments up to
 // the next option, joined by single blanks), "/comN" with N in decimal, and
-// "/console". Words before the first file option are ignored, and of several
-// ports the first counts.
+// "/console"; "-h", "--help", "/?" and "--version" anywhere. Words before the first file option are ignored, and of
+// several ports the first counts.
 ParsedArgs parseArguments(const std::vector<std::string>& args);
 
 }  // namespace korvel::startup

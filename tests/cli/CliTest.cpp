@@ -284,6 +284,7 @@ TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
         {{"/com3", "/f", "app.hex", "/console"}, true, 1, "", "Error while accessing the com port.\n"},
         {{"--help", "/console"}, true, 0, usage, ""},
         {{"/?"}, false, 0, usage, ""},
+        {{"--version"}, true, 0, "AVRBootloaderKorvel 1.21\n", ""},
         {{}, false, 2, "", "AVRBootloaderKorvel: the windows need a display"},
     };
     QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();

@@ -51,6 +51,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     case ArgsVerdict::UsageRequested:
         FUZZ_CHECK(parsed.message == kUsageMessage);
         break;
+    case ArgsVerdict::VersionRequested:
+        FUZZ_CHECK(parsed.message.empty());
+        break;
     case ArgsVerdict::Refused:
         FUZZ_CHECK(parsed.message == kUsageMessage || parsed.message == kNoComPortMessage);
         break;

@@ -39,6 +39,8 @@ TEST(ParseArguments, Table)
         {{}, ArgsVerdict::Interactive, "", {}},
         {{"/?"}, ArgsVerdict::UsageRequested, usage, {}},
         {{"/com1", "/f", "a.hex", "-h", "/console"}, ArgsVerdict::UsageRequested, usage, {"", "", 0, true}},
+        {{"/com1", "--version", "/f", "-h"}, ArgsVerdict::UsageRequested, usage, {}},
+        {{"/com1", "/f", "a.hex", "--version"}, ArgsVerdict::VersionRequested, "", {}},
         {{"hello"}, refused, usage, {}},
         {{"/com1", "/console"}, refused, usage, {"", "", 0, true}},
         {{"/COM1", "/F", "app.hex"}, refused, usage, {}},
