@@ -15,6 +15,7 @@
 #include <QStringList>
 
 #include <algorithm>
+#include <utility>
 
 namespace korvel::startup {
 
@@ -46,11 +47,13 @@ bool asksFor(const QStringList& platforms, const QString& name)
                        [&](const QString& entry) { return entry.section(QLatin1Char(':'), 0, 0) == name; });
 }
 
+// What the user is told when none of `platforms` starts: the displays they
+// would have opened.
 QString cannotOpen(const QStringList& platforms)
 {
     QStringList displays;
-    for (const char* variable : {"DISPLAY", "WAYLAND_DISPLAY"})
-        if (!qEnvironmentVariableIsEmpty(variable))
+    for (const auto& [platform, variable] : {std::pair{"xcb", "DISPLAY"}, std::pair{"wayland", "WAYLAND_DISPLAY"}})
+        if (asksFor(platforms, QLatin1String(platform)) && !qEnvironmentVariableIsEmpty(variable))
             displays << qEnvironmentVariable(variable);
     if (displays.isEmpty())
         return QStringLiteral("cannot start the window system ") + platforms.join(QLatin1Char(';'));
