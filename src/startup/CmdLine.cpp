@@ -1,10 +1,12 @@
 #include "startup/CmdLine.h"
 
 #include "infowindow/FrmInfo.h"
+#include "infowindow/WindowMeasures.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/ProgramInfo.h"
 #include "platform/messages.h"
 #include "startup/ProgramSurroundings.h"
+#include "startup/WindowSystem.h"
 
 #include <QApplication>
 
@@ -16,10 +18,24 @@ namespace korvel::startup {
 
 namespace {
 
-const char* const kNoDisplayMessage =
-    "AVRBootloaderKorvel: the windows need a display, and none was found (DISPLAY and WAYLAND_DISPLAY "
-    "are not set). To download without windows: AVRBootloaderKorvel /com<x> /f <FlashFileName> "
-    "[/e <EEPROMFileName>] /console";
+// A start without arguments where no window can be shown: the cause, then
+// how to download from a terminal.
+QString noWindowsMessage(const QString& problem)
+{
+    return QStringLiteral("AVRBootloaderKorvel: the windows need a display: ") + problem +
+           QStringLiteral(".\nTo download from a terminal: AVRBootloaderKorvel /com<x> /f <FlashFileName> "
+                          "[/e <EEPROMFileName>] /console");
+}
+
+void writeError(const QString& text)
+{
+    std::cerr << text.toLocal8Bit().toStdString() << std::endl;
+}
+
+QString versionLine()
+{
+    return QStringLiteral("AVRBootloaderKorvel ") + windows::versionNumberText(kVersionMajor, kVersionMinor);
+}
 
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
 {
@@ -40,22 +56,7 @@ int runInteractive(const QString& programDir)
     return QApplication::exec();
 }
 
-bool consoleAsked(const std::vector<std::string>& args)
-{
-    return std::find(args.begin(), args.end(), "/console") != args.end();
-}
-
 }  // namespace
-
-bool displayReachable()
-{
-#ifdef Q_OS_LINUX
-    return !qEnvironmentVariableIsEmpty("DISPLAY") || !qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") ||
-           !qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM");
-#else
-    return true;
-#endif
-}
 
 int Main(int argc, char** argv)
 {
@@ -66,14 +67,25 @@ int Main(int argc, char** argv)
 
     // The command line is the program's own: Qt sees only the program name.
     char programName[] = "AVRBootloaderKorvel";
-    char* qtArgv[] = {argc > 0 ? argv[0] : programName, nullptr};
-    int qtArgc = 1;
-    if (consoleAsked(args) || !displayReachable()) {
-        QCoreApplication application(qtArgc, qtArgv);
-        return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
+    char* programPath = argc > 0 ? argv[0] : programName;
+    if (!parsed.state.console && parsed.verdict != ArgsVerdict::VersionRequested) {
+        const WindowSystem windows(programPath);
+        if (windows.opened())
+            return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
+        if (parsed.verdict == ArgsVerdict::Interactive) {
+            writeError(noWindowsMessage(windows.problem()));
+            return kExitRefused;
+        }
+        // Without any display the terminal is the expected place; a display
+        // that is named but cannot be opened deserves a word.
+        if (windows.displayNamed())
+            writeError(QStringLiteral("AVRBootloaderKorvel: ") + windows.problem() +
+                       QStringLiteral("; going on without windows."));
     }
-    QApplication application(qtArgc, qtArgv);
-    return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
+    char* qtArgv[] = {programPath, nullptr};
+    int qtArgc = 1;
+    QCoreApplication application(qtArgc, qtArgv);
+    return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
 }
 
 int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams)
@@ -81,14 +93,13 @@ int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     TerminalReport terminal(streams, face == Face::Console);
     switch (parsed.verdict) {
     case ArgsVerdict::Interactive:
-        if (face == Face::Console) {
-            terminal.message(QString::fromLatin1(kNoDisplayMessage), false);
-            return kExitRefused;
-        }
         return runInteractive(programDir);
     case ArgsVerdict::UsageRequested:
         showStartupMessage(parsed.message, true, face, terminal);
-        return kExitUsageRequested;
+        return kExitInfoShown;
+    case ArgsVerdict::VersionRequested:
+        terminal.message(versionLine(), true);
+        return kExitInfoShown;
     case ArgsVerdict::Refused:
         showStartupMessage(parsed.message, false, face, terminal);
         return kExitRefused;

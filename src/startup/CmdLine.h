@@ -18,11 +18,8 @@ inline constexpr int kExitRunFailed = 1;   // any other end of a command-line ru
 // they ask for. Gives the exit status.
 int Main(int argc, char** argv);
 
-// True when a window system can be reached: on Linux, DISPLAY or
-// WAYLAND_DISPLAY is set, or QT_QPA_PLATFORM names a platform to use.
-bool displayReachable();
-
-// Runs the mode the arguments ask for inside the running application.
+// Runs the mode the arguments ask for inside the running application; an
+// interactive start needs Face::Windows.
 // `programDir` is the executable's directory, which holds the settings and
 // ports files. Gives the exit status.
 int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams);

@@ -18,7 +18,7 @@ const char* const kNoComPortMessage = "No COM port specified. Please use /com1 o
 
 namespace {
 
-enum class Kind { Word, Flash, Eeprom, Com, BadCom, Console, Help };
+enum class Kind { Word, Flash, Eeprom, Com, BadCom, Console, Help, Version };
 
 struct Token {
     Kind kind = Kind::Word;
@@ -50,6 +50,8 @@ Token classify(const std::string& arg)
 {
     if (arg == "-h" || arg == "--help" || arg == "/?")
         return {Kind::Help};
+    if (arg == "--version")
+        return {Kind::Version};
     if (arg == "/f")
         return {Kind::Flash};
     if (arg == "/e")
@@ -87,11 +89,14 @@ std::string fileNameFrom(const std::vector<std::string>& words)
     return name;
 }
 
-ParsedArgs refused(const char* message)
+// A start that is not a command-line run: only `console` is kept of what was
+// read, so that the message stays on the terminal when it was asked to.
+ParsedArgs ended(ArgsVerdict verdict, const char* message, bool console)
 {
     ParsedArgs result;
-    result.verdict = ArgsVerdict::Refused;
+    result.verdict = verdict;
     result.message = message;
+    result.state.console = console;
     return result;
 }
 
@@ -102,19 +107,12 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     if (std::all_of(args.begin(), args.end(), isBlank))
         return {};
 
-    const bool helpAsked =
-        std::any_of(args.begin(), args.end(), [](const std::string& arg) { return classify(arg).kind == Kind::Help; });
-    if (helpAsked) {
-        ParsedArgs result;
-        result.verdict = ArgsVerdict::UsageRequested;
-        result.message = kUsageMessage;
-        return result;
-    }
-
     StartupState state;
     bool flashSeen = false;
     bool eepromSeen = false;
     bool comSeen = false;
+    bool helpAsked = false;
+    bool versionAsked = false;
     bool malformed = false;
 
     std::string* openName = nullptr;  // the file name that takes the following words
@@ -133,10 +131,13 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     for (const auto& arg : args) {
         const Token token = classify(arg);
         if (token.kind == Kind::Word) {
+            // Words before the first file option are ignored: shortcuts and
+            // scripts may carry them. A word after the names that belongs to
+            // none of them is a mistake.
             if (openName)
                 nameWords.push_back(arg);
-            else if (!isBlank(arg))
-                malformed = true;  // a word that belongs to no option
+            else if ((flashSeen || eepromSeen) && !isBlank(arg))
+                malformed = true;
             continue;
         }
         closeName();
@@ -150,14 +151,21 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
             openName = &state.EEPROMFileName;
             break;
         case Kind::Com:
-            seeOnce(comSeen);
-            state.CmdLineComPort = token.port;
+            // The first port counts; a later one is ignored.
+            if (!comSeen)
+                state.CmdLineComPort = token.port;
+            comSeen = true;
             break;
         case Kind::Console:
-            seeOnce(state.console);
+            state.console = true;
+            break;
+        case Kind::Help:
+            helpAsked = true;
+            break;
+        case Kind::Version:
+            versionAsked = true;
             break;
         case Kind::BadCom:
-        case Kind::Help:
         case Kind::Word:
             malformed = true;
             break;
@@ -165,14 +173,15 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     }
     closeName();
 
+    if (helpAsked)
+        return ended(ArgsVerdict::UsageRequested, kUsageMessage, state.console);
+    if (versionAsked)
+        return ended(ArgsVerdict::VersionRequested, "", state.console);
     if (malformed || (!flashSeen && !eepromSeen))
-        return refused(kUsageMessage);
+        return ended(ArgsVerdict::Refused, kUsageMessage, state.console);
     if (!comSeen)
-        return refused(kNoComPortMessage);
+        return ended(ArgsVerdict::Refused, kNoComPortMessage, state.console);
 
-    state.CmdLineMode = true;
-    state.CmdLineFLASH = !state.FLASHFileName.empty();
-    state.CmdLineEEPROM = !state.EEPROMFileName.empty();
     ParsedArgs result;
     result.verdict = ArgsVerdict::CommandLine;
     result.state = state;

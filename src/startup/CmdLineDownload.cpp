@@ -23,8 +23,9 @@ namespace {
 link::DownloadChoice choiceOf(const StartupState& state)
 {
     link::DownloadChoice choice;
-    choice.flash = state.CmdLineFLASH;
-    choice.eeprom = state.CmdLineEEPROM;
+    // A file is asked for by a name; "/f" alone names none.
+    choice.flash = !state.FLASHFileName.empty();
+    choice.eeprom = !state.EEPROMFileName.empty();
     choice.flashPath = state.FLASHFileName;
     choice.eepromPath = state.EEPROMFileName;
     choice.port = state.CmdLineComPort;

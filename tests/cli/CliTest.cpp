@@ -265,35 +265,49 @@ TEST(ConsoleRun, AwkwardInputFilesEndWithTheirOutcome)
     }
 }
 
-// Without a display the program needs no "/console" to stay on the terminal.
+// Without a display the program needs no "/console" to stay on the terminal;
+// with a display that is named but has no server (:7919 here) it says so and
+// goes on without windows.
 TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
 {
+    const QProcessEnvironment offscreen = QProcessEnvironment::systemEnvironment();
+    QProcessEnvironment none = offscreen;
+    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
+        none.remove(QString::fromLatin1(name));
+    QProcessEnvironment dead = none;
+    dead.insert(QStringLiteral("DISPLAY"), QStringLiteral(":7919"));
     struct Case {
         QStringList arguments;
-        bool display;
+        const QProcessEnvironment& environment;
         int exitCode;
         QString outStart;
         QString errStart;
     };
     const QString usage =
         QStringLiteral("Usage: AVRBootloaderKorvel /comx [/f <FlashFileName> | /e <EEPROMFileName>]\n");
+    const QString noPort = QStringLiteral("No COM port specified. Please use /com1 or /com2...\n");
+    const QString portError = QStringLiteral("Error while accessing the com port.\n");
+    const QString noWindows = QStringLiteral("AVRBootloaderKorvel: the windows need a display: ");
     const Case cases[] = {
-        {{"/com3", "/console"}, true, 2, "", usage},
-        {{"/f", "app.hex", "/console"}, true, 2, "", "No COM port specified. Please use /com1 or /com2...\n"},
-        {{"/com3", "/F", "app.hex"}, false, 2, "", usage},
-        {{"/com3", "/f", "app.hex", "/console"}, true, 1, "", "Error while accessing the com port.\n"},
-        {{"--help", "/console"}, true, 0, usage, ""},
-        {{"/?"}, false, 0, usage, ""},
-        {{}, false, 2, "", "AVRBootloaderKorvel: the windows need a display"},
+        {{"/com3", "/console"}, offscreen, 2, "", usage},
+        {{"/f", "app.hex", "/console"}, offscreen, 2, "", noPort},
+        {{"/com3", "/F", "app.hex"}, none, 2, "", usage},
+        {{"/com3", "/f", "app.hex", "/console"}, offscreen, 1, "", portError},
+        {{"--help", "/console"}, offscreen, 0, usage, ""},
+        {{"/?"}, none, 0, usage, ""},
+        {{"--version"}, dead, 0, "AVRBootloaderKorvel 1.21\n", ""},
+        {{}, none, 2, "", noWindows + "no display is set"},
+        {{}, dead, 2, "", noWindows + "cannot open display :7919.\nTo download from a terminal: "},
+        {{"/com3", "/f", "app.hex"},
+         dead,
+         1,
+         "",
+         "AVRBootloaderKorvel: cannot open display :7919; going on without windows.\n" + portError},
     };
-    QProcessEnvironment noDisplay = QProcessEnvironment::systemEnvironment();
-    for (const char* name : {"DISPLAY", "WAYLAND_DISPLAY", "QT_QPA_PLATFORM"})
-        noDisplay.remove(QString::fromLatin1(name));
     ProgramFolder folder;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
-        const ProgramRun run =
-            folder.run(c.arguments, {}, c.display ? QProcessEnvironment::systemEnvironment() : noDisplay);
+        const ProgramRun run = folder.run(c.arguments, {}, c.environment);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_EQ(run.out.left(c.outStart.size()), c.outStart);
         EXPECT_EQ(run.err.left(c.errStart.size()), c.errStart);

@@ -41,22 +41,24 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const StartupState& state = parsed.state;
 
     FUZZ_CHECK((parsed.verdict == ArgsVerdict::Interactive) == allBlank(args));
+    // A start that is no run keeps nothing of the command line but "/console".
+    FUZZ_CHECK(parsed.verdict == ArgsVerdict::CommandLine ||
+               (state.FLASHFileName.empty() && state.EEPROMFileName.empty() && state.CmdLineComPort == 0));
     switch (parsed.verdict) {
     case ArgsVerdict::Interactive:
-        FUZZ_CHECK(parsed.message.empty() && !state.CmdLineMode);
+        FUZZ_CHECK(parsed.message.empty() && !state.console);
         break;
     case ArgsVerdict::UsageRequested:
-        FUZZ_CHECK(parsed.message == kUsageMessage && !state.CmdLineMode);
+        FUZZ_CHECK(parsed.message == kUsageMessage);
+        break;
+    case ArgsVerdict::VersionRequested:
+        FUZZ_CHECK(parsed.message.empty());
         break;
     case ArgsVerdict::Refused:
         FUZZ_CHECK(parsed.message == kUsageMessage || parsed.message == kNoComPortMessage);
-        FUZZ_CHECK(!state.CmdLineMode);
         break;
     case ArgsVerdict::CommandLine:
-        FUZZ_CHECK(parsed.message.empty() && state.CmdLineMode);
-        FUZZ_CHECK(state.CmdLineFLASH == !state.FLASHFileName.empty());
-        FUZZ_CHECK(state.CmdLineEEPROM == !state.EEPROMFileName.empty());
-        FUZZ_CHECK(state.CmdLineComPort >= 0);
+        FUZZ_CHECK(parsed.message.empty() && state.CmdLineComPort >= 0);
         break;
     }
     return 0;

@@ -54,9 +54,7 @@ ParsedArgs commandLine(const std::string& flashName)
 {
     ParsedArgs parsed;
     parsed.verdict = ArgsVerdict::CommandLine;
-    parsed.state.CmdLineMode = true;
     parsed.state.FLASHFileName = flashName;
-    parsed.state.CmdLineFLASH = true;
     parsed.state.CmdLineComPort = 1;
     return parsed;
 }
