@@ -17,6 +17,9 @@ set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # earlier `cmake --install` stays as it was.
 set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME};/")
 set(CPACK_STRIP_FILES ON)
+# The package and cpack's working files stay in the build folder, wherever
+# cpack is started from.
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
 # Folders as root would make them, whatever the umask of whoever packs.
 set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
   OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
