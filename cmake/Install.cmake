@@ -7,6 +7,22 @@ include(GNUInstallDirs)
 set(KORVEL_DOC_DIR ${CMAKE_INSTALL_DATAROOTDIR}/doc/avrbootloaderkorvel)
 set(KORVEL_ICON_DIR ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor)
 
+# The maker's name, rights year and web address come from the texts the
+# information window shows, so that a renamed product changes them in one place.
+set(korvel_maker_texts ${PROJECT_SOURCE_DIR}/src/infowindow/MakerTexts.h)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${korvel_maker_texts})
+file(READ ${korvel_maker_texts} korvel_maker)
+string(REGEX MATCH "kCompanyName = \"([^\"]+)\"" _ "${korvel_maker}")
+set(KORVEL_MAKER "${CMAKE_MATCH_1}")
+string(REGEX MATCH "kRightsNotice = \"[^\"]*([12][0-9][0-9][0-9])" _ "${korvel_maker}")
+set(KORVEL_RIGHTS_YEAR "${CMAKE_MATCH_1}")
+string(REGEX MATCH "kWebAddresses = \"([^\" ]+)" _ "${korvel_maker}")
+set(KORVEL_WEB "${CMAKE_MATCH_1}")
+if(NOT KORVEL_MAKER OR NOT KORVEL_RIGHTS_YEAR OR NOT KORVEL_WEB)
+  message(FATAL_ERROR "${korvel_maker_texts}: kCompanyName, kRightsNotice (with a year) or kWebAddresses not found")
+endif()
+configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
+
 install(TARGETS AVRBootloaderKorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/avrbootloaderkorvel.desktop
@@ -19,6 +35,7 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/images/icon_128.png
 # The README goes with every picture under docs/ that it links or shows, in
 # the same place relative to it, so that its links still work.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${KORVEL_DOC_DIR})
+install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${KORVEL_DOC_DIR})
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
 file(READ ${PROJECT_SOURCE_DIR}/README.md korvel_readme)
 string(REGEX MATCHALL "docs/[^]()<>\"' \t\r\n]+\\.(png|jpg|jpeg|gif|svg)" korvel_readme_pictures "${korvel_readme}")
@@ -27,3 +44,6 @@ foreach(picture IN LISTS korvel_readme_pictures)
   get_filename_component(picture_dir ${picture} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/${picture} DESTINATION ${KORVEL_DOC_DIR}/${picture_dir})
 endforeach()
+
+# The same files as a Debian package.
+include(${CMAKE_CURRENT_LIST_DIR}/Package.cmake)

@@ -7,6 +7,7 @@ korvel_packages=(
   libgtest-dev libgmock-dev
   fonts-dejavu-core
   desktop-file-utils
+  dpkg-dev
 )
 
 # Only for ./test: the layout check.

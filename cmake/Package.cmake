@@ -1,0 +1,40 @@
+# `cpack -G DEB` in a build folder: a Debian package of what Install.cmake
+# installs, under /usr, named avrbootloaderkorvel_<version>_<architecture>.deb.
+# dpkg-shlibdeps (package dpkg-dev) works out the Qt 6 and C++ runtime
+# packages the program needs from the libraries it links, so the dependencies
+# follow the build instead of a list kept by hand.
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME avrbootloaderkorvel)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_VENDOR "${KORVEL_MAKER}")
+string(REGEX REPLACE "^www\\." "" korvel_mail_domain "${KORVEL_WEB}")
+set(KORVEL_PACKAGE_MAINTAINER "${KORVEL_MAKER} <support@${korvel_mail_domain}>"
+  CACHE STRING "Maintainer field of the Debian package: name <address>")
+set(CPACK_PACKAGE_CONTACT "${KORVEL_PACKAGE_MAINTAINER}")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+# Packing installs the default component by name, so that its list of files
+# goes to install_manifest_Unspecified.txt and the install_manifest.txt of an
+# earlier `cmake --install` stays as it was.
+set(CPACK_INSTALL_CMAKE_PROJECTS "${PROJECT_BINARY_DIR};${PROJECT_NAME};${CMAKE_INSTALL_DEFAULT_COMPONENT_NAME};/")
+set(CPACK_STRIP_FILES ON)
+# The package and cpack's working files stay in the build folder, wherever
+# cpack is started from.
+set(CPACK_PACKAGE_DIRECTORY ${PROJECT_BINARY_DIR})
+# Folders as root would make them, whatever the umask of whoever packs.
+set(CPACK_INSTALL_DEFAULT_DIRECTORY_PERMISSIONS
+  OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "https://${KORVEL_WEB}")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "PC side of a serial bootloader for AVR target modules
+Sends Intel HEX files to the FLASH and EEPROM memories of an AVR target
+over the serial bootloader it runs (115200 baud, XON/XOFF), line by line,
+with the target's answer to each line. A window for choosing the port and
+the files, or one unattended download from the command line for scripts
+and production lines.")
+
+include(CPack)
