@@ -5,21 +5,21 @@
 namespace korvel::platform {
 
 // Texts carry file names, which must never be taken for markup.
+bool showBox(QWidget* parent, const QString& title, link::MessageKind kind, const QString& text)
+{
+    const bool question = kind == link::MessageKind::Question;
+    const auto icon = kind == link::MessageKind::Warning ? QMessageBox::Warning : QMessageBox::NoIcon;
+    QMessageBox box(icon, title, text, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    if (question)
+        box.setDefaultButton(QMessageBox::Yes);
+    return box.exec() == QMessageBox::Yes;
+}
 
 void showMessage(QWidget* parent, const QString& title, const QString& text, link::MessageIcon icon)
 {
-    const auto boxIcon = icon == link::MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
-    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
-bool askYesNo(QWidget* parent, const QString& title, const QString& text)
-{
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
-    return box.exec() == QMessageBox::Yes;
+    showBox(parent, title,
+            icon == link::MessageIcon::Exclamation ? link::MessageKind::Warning : link::MessageKind::Information, text);
 }
 
 }  // namespace korvel::platform

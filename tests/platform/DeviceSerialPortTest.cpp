@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include "Pty.h"
+#include "link/Protocol.h"
 #include "platform/DeviceSerialPort.h"
 #include "platform/QtEventPump.h"
 
@@ -21,8 +22,7 @@ constexpr char kXoff = 0x13;
 void prepare(DeviceSerialPort& port, int number)
 {
     port.setPortNumber(number);
-    port.setLineSettings("115200,n,8,1");
-    port.setXonXoff(true);
+    port.setLineSettings(korvel::link::protocol::kLineSettings);
 }
 
 class SerialOverPty : public ::testing::Test {

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "Tools.h"
+#include "link/Protocol.h"
 
 namespace {
 
@@ -68,10 +69,11 @@ private:
 // Synchronisation and handshake as the PC does them.
 void handshake(SlavePort& port)
 {
-    port.write(std::string(512, '\x55'));
-    ASSERT_EQ(port.readUntilChar('$'), "$");
-    port.write("@&$");
-    ASSERT_EQ(port.readUntilChar('?'), "?G1.28");
+    using namespace korvel::link::protocol;
+    port.write(std::string(kSyncBlockSize, kSyncByte));
+    ASSERT_EQ(port.readUntilChar(kSyncAnswer), "$");
+    port.write(kHello);
+    ASSERT_EQ(port.readUntilChar(kHelloAnswer), "?G1.28");
 }
 
 TEST(TargetSim, ChecksEveryRecordAndBuildsTheImageOverTwoDownloads)
