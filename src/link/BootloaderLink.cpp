@@ -161,7 +161,7 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1()
     return std::nullopt;
 }
 
-// One shortest tick of TmrSyn, then the 3000 ms window of phase 2. Only after a
+// One shortest tick of TmrSyn, then the window of phase 2. Only after a
 // "$" inside phase 1's window, and not when both phases share one window.
 BootloaderLink::Step BootloaderLink::SettlePause()
 {
