@@ -21,7 +21,7 @@ public:
     LineCountOverflow() : std::runtime_error("too many lines in the HEX file") {}
 };
 
-const char* SuccessMessage(DownloadKind kind)
+const char* successMessage(DownloadKind kind)
 {
     switch (kind) {
     case DownloadKind::Flash:
@@ -194,7 +194,7 @@ DownloadResult BootloaderLink::JudgeOutcome()
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     if (Contains(run_.RxBuf, protocol::kDownloadDone)) {
-        frontEnd.message({MessageKind::Success, SuccessMessage(run_.DownloadKind)});
+        frontEnd.message({MessageKind::Success, successMessage(run_.DownloadKind)});
         return CloseDown(DownloadResult::Success);
     }
     if (Contains(run_.RxBuf, protocol::kFileEnded)) {
