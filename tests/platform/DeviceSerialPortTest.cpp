@@ -10,6 +10,7 @@
 #include "platform/QtEventPump.h"
 
 using korvel::link::PortError;
+using korvel::link::protocol::kHello;
 using korvel::platform::DeviceSerialPort;
 using korvel::platform::PortMap;
 using korvel::platform::QtEventPump;
@@ -193,13 +194,13 @@ TEST(SerialPortWaits, WaitAfterAWriteLastsUntilTheNextRealEvent)
     QtEventPump events;
     std::size_t passes = 0;
     while (!over) {
-        port.write("@&$");
+        port.write(kHello);
         events.yieldWaiting();
         ++passes;
     }
     EXPECT_GE(passes, 2u);
     EXPECT_LE(passes, 12u);
-    EXPECT_TRUE(runEventsUntil([&] { return sink.received().size() == 3 * passes; }));
+    EXPECT_TRUE(runEventsUntil([&] { return sink.received().size() == (sizeof kHello - 1) * passes; }));
 }
 
 }  // namespace
