@@ -48,9 +48,8 @@ TEST(Transfer, SelectorLinesAndSuccessByChoice)
         // The EEPROM file's end-of-file answer is not judged.
         bench.target.endOfFileAnswers = {row.choice.flash && row.choice.eeprom ? "" : "#@"};
         EXPECT_EQ(bench.run(choice), DownloadResult::Success);
-        ASSERT_TRUE(bench.port.lineSettings);
-        EXPECT_EQ(bench.port.lineSettings->baudRate, kLineSettings.baudRate);
-        EXPECT_EQ(bench.port.lineSettings->flowControl, link::FlowControl::XonXoff);
+        EXPECT_EQ(bench.port.lineSettings.value().baudRate, kLineSettings.baudRate);
+        EXPECT_EQ(bench.port.lineSettings.value().flowControl, link::FlowControl::XonXoff);
         EXPECT_TRUE(bench.inOrder({"starting", "port open 3", "port opened", "synchronising"}));
         EXPECT_EQ(BytesOf(bench.transferWrites()), row.writes);
         EXPECT_TRUE(bench.inOrder({"success: " + row.success, "file closed", "port closed", "ended"}))
