@@ -11,10 +11,9 @@
 #include "WatchedPort.h"
 #include "link/BootloaderLink.h"
 #include "link/DiskHexFiles.h"
+#include "link/Protocol.h"
 #include "platform/DeviceSerialPort.h"
 #include "platform/DownloadTimers.h"
-#include "platform/QtEventPump.h"
-#include "platform/SteadyClock.h"
 
 namespace {
 
@@ -28,29 +27,17 @@ public:
     std::optional<BenchClock::time_point> outcomeAt;
     std::string outcome;
 
-    void downloadStarting() override {}
-    void portOpened() override {}
-    void synchronising() override {}
-    void targetResponded() override {}
-    void versionRead(const std::string&) override {}
-    void openingFile(link::FileKindCode, const std::string&) override {}
-    void fileOpened(link::FileKindCode, const std::string&) override {}
-    void sendingFile(link::FileKindCode) override
+    void sendingFile(link::FileKind) override
     {
         if (!firstLineAt)
             firstLineAt = BenchClock::now();
     }
-    void showLinesLeft(int) override {}
-    void betweenFiles() override {}
-    void message(const std::string& text, link::MessageIcon) override { noteOutcome(text); }
-    bool ask(const std::string& question) override
+    void message(const link::Message& message) override { noteOutcome(message.text); }
+    bool ask(const link::Message& question) override
     {
-        noteOutcome(question);
+        noteOutcome(question.text);
         return false;
     }
-    void enterIdle() override {}
-    void focusFlashBrowse() override {}
-    bool cancelRequested() override { return false; }
 
 private:
     void noteOutcome(const std::string& text)
@@ -85,9 +72,9 @@ void reportWrites(const std::vector<WatchedPort::Write>& writes)
     std::vector<double> reactions;
     std::optional<BenchClock::time_point> previousLine;
     for (const WatchedPort::Write& write : writes) {
-        if (write.first == '\x55') {
+        if (write.first == link::protocol::kSyncByte) {
             ++syncBlocks;
-        } else if (write.first == '@') {
+        } else if (write.first == link::protocol::kHello[0]) {
             ++handshakeWrites;
         } else if (write.first == ':') {
             if (previousLine) {
@@ -126,12 +113,9 @@ int main(int argc, char** argv)
     platform::DeviceSerialPort device(platform::PortMap::fromText("COM1=" + target.devicePath()));
     WatchedPort port(device);
     platform::DownloadTimers timers;
-    platform::SteadyClock clock;
-    platform::QtEventPump events;
     link::DiskHexFiles files;
     SilentFrontEnd frontEnd;
-    link::BootloaderLink downloader(
-        {port, frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine, clock, events, files}, link::Flavour{});
+    link::BootloaderLink downloader(platform::downloadSeams(timers, port, frontEnd, files), link::Flavour{});
 
     link::DownloadChoice choice;
     choice.flash = true;

@@ -26,8 +26,7 @@ public:
 
     void setPortNumber(int number) override { port_.setPortNumber(number); }
     int portNumber() const override { return port_.portNumber(); }
-    void setLineSettings(std::string_view settings) override { port_.setLineSettings(settings); }
-    void setXonXoff(bool on) override { port_.setXonXoff(on); }
+    void setLineSettings(const korvel::link::LineSettings& settings) override { port_.setLineSettings(settings); }
     void open() override { port_.open(); }
     void close() override { port_.close(); }
     bool isOpen() const override { return port_.isOpen(); }

@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "link/Protocol.h"
 #include "link/TextSearch.h"
 
 namespace korvel::link {
@@ -9,11 +10,6 @@ namespace korvel::link {
 using detail::Contains;
 
 namespace {
-
-const char* const kLineSettings = "115200,n,8,1";
-const int kSettleIntervalMs = 1;
-const int kPhase2IntervalMs = 3000;
-const std::string::size_type kSynBlockSize = 512;
 
 // A path counts as chosen from two characters on; UTF-8 continuation bytes do
 // not start a character.
@@ -44,7 +40,7 @@ void BootloaderLink::TmrSyn_Timer()
 
 void BootloaderLink::TmrWaitAnsw_Timer()
 {
-    if (shared_.AnswTicks < 5)
+    if (shared_.AnswTicks < protocol::kAnswerTicks)
         ++shared_.AnswTicks;
 }
 
@@ -56,8 +52,10 @@ void BootloaderLink::TmrShowLine_Timer()
 DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
 {
     run_ = Run{};
-    if (!ValidateChoice(choice))
+    if (!ValidateChoice(choice)) {
+        seams_.frontEnd.downloadEnded(DownloadResult::NotValid);
         return DownloadResult::NotValid;
+    }
     seams_.frontEnd.downloadStarting();
     if (Step stop = OpenPort(choice))
         return *stop;
@@ -70,29 +68,23 @@ DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
 
 bool BootloaderLink::ValidateChoice(const DownloadChoice& choice)
 {
-    const char* complaint = nullptr;
     run_.FlashPending = choice.flash;
     if (choice.flash) {
-        shared_.FileKind = choice.eeprom ? EepromFile : FlashFile;
-        run_.DownloadKind = choice.eeprom ? 3 : 1;
-        if (!NamesAFile(choice.flashPath)) {
-            complaint = "Select FLASH file to download.";
-        } else if (choice.eeprom && !NamesAFile(choice.eepromPath)) {
-            complaint = "Select EEPROM file to download.";
-        }
-    } else if (choice.eeprom) {
-        shared_.FileKind = EepromFile;
-        run_.DownloadKind = 2;
-        if (!NamesAFile(choice.eepromPath))
-            complaint = "Select EEPROM file to download.";
+        shared_.FileKind = choice.eeprom ? FileKind::Eeprom : FileKind::Flash;
+        run_.DownloadKind = choice.eeprom ? DownloadKind::Both : DownloadKind::Flash;
     } else {
-        shared_.FileKind = NoFile;
-        run_.DownloadKind = 0;
+        shared_.FileKind = choice.eeprom ? FileKind::Eeprom : FileKind::None;
+        run_.DownloadKind = choice.eeprom ? DownloadKind::Eeprom : DownloadKind::None;
+    }
+    const char* complaint = nullptr;
+    if (choice.flash && !NamesAFile(choice.flashPath)) {
+        complaint = "Select FLASH file to download.";
+    } else if (choice.eeprom && !NamesAFile(choice.eepromPath)) {
+        complaint = "Select EEPROM file to download.";
     }
     if (!complaint)
         return true;
-    seams_.frontEnd.message(complaint, MessageIcon::None);
-    seams_.frontEnd.focusFlashBrowse();
+    seams_.frontEnd.message({MessageKind::Information, complaint});
     return false;
 }
 
@@ -102,15 +94,14 @@ BootloaderLink::Step BootloaderLink::OpenPort(const DownloadChoice& choice)
     try {
         if (!choice.port)
             throw PortError("no port selected");
-        port.setXonXoff(true);
-        port.setLineSettings(kLineSettings);
+        port.setLineSettings(protocol::kLineSettings);
         if (CancelSeen())
             return DownloadResult::Cancelled;
         port.setPortNumber(*choice.port);
         port.open();
     } catch (const std::exception&) {
-        seams_.frontEnd.message("Error while accessing the com port.", MessageIcon::Exclamation);
-        seams_.frontEnd.enterIdle();
+        seams_.frontEnd.message({MessageKind::Warning, "Error while accessing the com port."});
+        seams_.frontEnd.downloadEnded(DownloadResult::PortError);
         return DownloadResult::PortError;
     }
     if (CancelSeen())
@@ -128,32 +119,30 @@ DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
         return *stop;
     if (Step stop = SynchronisePhase2())
         return *stop;
-    if (!Contains(run_.RxBuf, '?')) {
-        frontEnd.message("No response from target Bootloader.", MessageIcon::None);
-        CloseDown();
-        return DownloadResult::NoResponse;
+    if (!Contains(run_.RxBuf, protocol::kHelloAnswer)) {
+        frontEnd.message({MessageKind::Information, "No response from target Bootloader."});
+        return CloseDown(DownloadResult::NoResponse);
     }
     ReadVersion();
-    if (shared_.FileKind == NoFile) {
+    if (shared_.FileKind == FileKind::None) {
         ClosePort();
-        frontEnd.enterIdle();
-        frontEnd.message("Check box to download code.", MessageIcon::None);
-        frontEnd.focusFlashBrowse();
+        frontEnd.downloadEnded(DownloadResult::NothingChosen);
+        frontEnd.message({MessageKind::Information, "Check box to download code."});
         return DownloadResult::NothingChosen;
     }
     return TransferFiles(choice);
 }
 
-// Blocks of 0x55 back to back until the target answers "$" or the window closes.
+// Blocks of sync bytes back to back until the target answers or the window closes.
 BootloaderLink::Step BootloaderLink::SynchronisePhase1()
 {
     SerialPort& port = seams_.port;
-    const std::string SynBlock(kSynBlockSize, '\x55');
+    const std::string SynBlock(protocol::kSyncBlockSize, protocol::kSyncByte);
     seams_.frontEnd.synchronising();
     shared_.SynActive = true;
     seams_.TmrSyn.setEnabled(true);
     run_.RxBuf.clear();
-    while (!Contains(run_.RxBuf, '$') && shared_.SynActive) {
+    while (!Contains(run_.RxBuf, protocol::kSyncAnswer) && shared_.SynActive) {
         port.write(SynBlock);
         // One wait per block: the blocks follow each other as closely as the
         // events allow, without a processor kept busy.
@@ -172,34 +161,33 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1()
     return std::nullopt;
 }
 
-// One shortest tick of TmrSyn, then the 3000 ms window of phase 2. Only after a
+// One shortest tick of TmrSyn, then the window of phase 2. Only after a
 // "$" inside phase 1's window, and not when both phases share one window.
 BootloaderLink::Step BootloaderLink::SettlePause()
 {
     if (flavour_.sharedSyncWindow || !shared_.SynActive)
         return std::nullopt;
-    Timer& TmrSyn = seams_.TmrSyn;
     seams_.frontEnd.targetResponded();
-    TmrSyn.setEnabled(false);
-    TmrSyn.setInterval(kSettleIntervalMs);
-    TmrSyn.setEnabled(true);
+    seams_.TmrSyn.setEnabled(false);
+    seams_.TmrSyn.setInterval(protocol::kSettleMs);
+    seams_.TmrSyn.setEnabled(true);
     do {
         seams_.events.yieldWaiting();
         if (CancelSeen())
             return DownloadResult::Cancelled;
     } while (shared_.SynActive);
     shared_.SynActive = true;
-    TmrSyn.setEnabled(false);
-    TmrSyn.setInterval(kPhase2IntervalMs);
-    TmrSyn.setEnabled(true);
+    seams_.TmrSyn.setEnabled(false);
+    seams_.TmrSyn.setInterval(protocol::kPhase2WindowMs);
+    seams_.TmrSyn.setEnabled(true);
     return std::nullopt;
 }
 
 BootloaderLink::Step BootloaderLink::SynchronisePhase2()
 {
     SerialPort& port = seams_.port;
-    while (!Contains(run_.RxBuf, '?') && shared_.SynActive) {
-        port.write("@&$");
+    while (!Contains(run_.RxBuf, protocol::kHelloAnswer) && shared_.SynActive) {
+        port.write(protocol::kHello);
         seams_.events.yieldWaiting();
         if (CancelSeen())
             return DownloadResult::Cancelled;
@@ -210,10 +198,10 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase2()
     return std::nullopt;
 }
 
-// The version follows the first "G" of the handshake answer.
+// The version follows the first marker of the handshake answer.
 void BootloaderLink::ReadVersion()
 {
-    const auto marker = run_.RxBuf.find('G');
+    const auto marker = run_.RxBuf.find(protocol::kVersionMarker);
     if (marker == std::string::npos) {
         run_.BootVer = 0;
     } else {
@@ -228,7 +216,7 @@ bool BootloaderLink::CancelSeen()
 {
     if (!seams_.frontEnd.cancelRequested())
         return false;
-    CloseDown();
+    CloseDown(DownloadResult::Cancelled);
     return true;
 }
 
@@ -240,22 +228,21 @@ void BootloaderLink::ClosePort()
 
 // The closing sequence of every way out once the port setup has begun. The
 // lines-remaining refresh stops too, so that no tick touches the idle window.
-void BootloaderLink::CloseDown()
+DownloadResult BootloaderLink::CloseDown(DownloadResult result)
 {
     seams_.TmrSyn.setEnabled(false);
     seams_.TmrShowLine.setEnabled(false);
     run_.file.reset();
     ClosePort();
-    seams_.frontEnd.enterIdle();
+    seams_.frontEnd.downloadEnded(result);
+    return result;
 }
 
 DownloadResult BootloaderLink::FailDownload()
 {
-    seams_.frontEnd.message(
-        "Error while downloading the firmware file: " + std::to_string(seams_.port.lastEventCode()) + ".",
-        MessageIcon::Exclamation);
-    CloseDown();
-    return DownloadResult::TransferError;
+    seams_.frontEnd.message({MessageKind::Warning, "Error while downloading the firmware file: " +
+                                                       std::to_string(seams_.port.lastEventCode()) + "."});
+    return CloseDown(DownloadResult::TransferError);
 }
 
 }  // namespace korvel::link

@@ -31,35 +31,14 @@ struct Flavour {
     bool sharedSyncWindow = false;
 };
 
-// How a download ended.
-enum class DownloadResult {
-    Success,         // one of the three success messages
-    NotValid,        // a file path missing: nothing was opened
-    PortError,       // the port could not be set up or opened
-    NoResponse,      // no "$" or no "?" in time
-    NothingChosen,   // handshake done, no file chosen
-    OpenError,       // a HEX file could not be opened
-    TransferError,   // port error, file read error or too many lines
-    Declined,        // a question answered No
-    Cancelled,       // stopped at a cancellation point
-    EndOfFileError,  // no "@" after the last file
-};
-
-// State shared between the download and the timers' tick handlers.
-struct SharedState {
-    bool SynActive = false;
-    int AnswTicks = 0;
-    std::int16_t LinesTotal = 0;
-    std::int16_t LinesLeft = 0;
-    int FileKind = NoFile;
-};
-
+// What a download runs on. The program's come from platform::downloadSeams,
+// which names each timer.
 struct LinkSeams {
     SerialPort& port;
     FrontEnd& frontEnd;
     Timer& TmrSyn;       // one-shot synchronisation window
-    Timer& TmrWaitAnsw;  // free-running 60 ms tick
-    Timer& TmrShowLine;  // 1000 ms refresh of the lines remaining
+    Timer& TmrWaitAnsw;  // free-running answer tick
+    Timer& TmrShowLine;  // refresh of the lines remaining
     Clock& clock;
     EventPump& events;
     HexFiles& files;
@@ -78,13 +57,19 @@ public:
     // sequence; the port is then closed.
     DownloadResult DownloadFiles(const DownloadChoice& choice);
 
-    const SharedState& state() const { return shared_; }
-
 private:
+    // State shared between the download and the timers' tick handlers.
+    struct SharedState {
+        bool SynActive = false;
+        int AnswTicks = 0;
+        std::int16_t LinesTotal = 0;
+        std::int16_t LinesLeft = 0;
+        link::FileKind FileKind = link::FileKind::None;
+    };
     // The variables of one download, reset when it starts.
     struct Run {
         bool FlashPending = false;
-        int DownloadKind = 0;  // 0 none, 1 FLASH only, 2 EEPROM only, 3 both
+        link::DownloadKind DownloadKind = link::DownloadKind::None;
         std::string RxBuf;
         float BootVer = 0;
         std::unique_ptr<HexFile> file;  // the HEX file being sent
@@ -102,12 +87,12 @@ private:
     void ReadVersion();
     bool CancelSeen();
     void ClosePort();
-    void CloseDown();
+    DownloadResult CloseDown(DownloadResult result);
     DownloadResult FailDownload();
 
     // Line transfer (LineTransfer.cpp).
     DownloadResult TransferFiles(const DownloadChoice& choice);
-    Step OpenHexFile(FileKindCode kind, const std::string& path);
+    Step OpenHexFile(const std::string& path);
     void CountLines();
     Step SendLines();
     Step SendLine(const std::string& HexLine);

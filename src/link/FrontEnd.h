@@ -4,49 +4,87 @@
 
 namespace korvel::link {
 
-enum class MessageIcon { None, Exclamation };
+// The file being sent or next to be sent.
+enum class FileKind { None = 0, Eeprom = 1, Flash = 2 };
+// The files chosen for a download; it selects the success message.
+enum class DownloadKind { None = 0, Flash = 1, Eeprom = 2, Both = 3 };
 
-// File kinds as the download numbers them.
-enum FileKindCode : int { NoFile = 0, EepromFile = 1, FlashFile = 2 };
+// How a download ended.
+enum class DownloadResult {
+    Success,         // one of the three success messages
+    NotValid,        // a file path missing: nothing was opened
+    PortError,       // the port could not be set up or opened
+    NoResponse,      // no "$" or no "?" in time
+    NothingChosen,   // handshake done, no file chosen
+    OpenError,       // a HEX file could not be opened
+    TransferError,   // port error, file read error or too many lines
+    Declined,        // a question answered No
+    Cancelled,       // stopped at a cancellation point
+    EndOfFileError,  // no "@" after the last file
+};
+
+// What a message tells: a box shows a warning with the exclamation icon,
+// information and success without an icon, and a question with Yes and No.
+enum class MessageKind { Information, Warning, Success, Question };
+
+struct Message {
+    MessageKind kind;
+    std::string text;         // the message as the download words it
+    std::string detail = {};  // facts beyond it, shown on a line of their own; empty: none
+};
+
+// The message as shown: its text, then its detail on a second line.
+inline std::string shownText(const Message& message)
+{
+    return message.detail.empty() ? message.text : message.text + "\n" + message.detail;
+}
+
+// Where the transfer stands after a line has been dealt with.
+struct LineProgress {
+    int linesLeft;
+};
 
 // What the download tells its user and asks of it. The main window shows it on
-// its status row and message boxes; the command-line run writes it as a log.
-// The download calls these in protocol order; a front end ignores what it does
-// not show.
+// its status row and in message boxes; the command-line run writes it as a
+// log. The download calls these in protocol order; every notification does
+// nothing unless a front end shows it.
 class FrontEnd {
 public:
     virtual ~FrontEnd() = default;
 
     // The choices passed their check; the port is about to be set up.
-    virtual void downloadStarting() = 0;
+    virtual void downloadStarting() {}
     // The port is open.
-    virtual void portOpened() = 0;
+    virtual void portOpened() {}
     // Synchronisation phase 1 begins: the target should now be reset.
-    virtual void synchronising() = 0;
+    virtual void synchronising() {}
     // The target answered phase 1 inside its own window (separate windows only).
-    virtual void targetResponded() = 0;
+    virtual void targetResponded() {}
     // The handshake ended; the bootloader version in its display form ("1.28", "0").
-    virtual void versionRead(const std::string& version) = 0;
+    virtual void versionRead(const std::string& /*version*/) {}
     // A HEX file is about to be opened / has been opened.
-    virtual void openingFile(FileKindCode kind, const std::string& path) = 0;
-    virtual void fileOpened(FileKindCode kind, const std::string& path) = 0;
+    virtual void openingFile(FileKind /*kind*/, const std::string& /*path*/) {}
+    virtual void fileOpened(FileKind /*kind*/, const std::string& /*path*/) {}
     // The file's lines were counted; its lines are about to be sent.
-    virtual void sendingFile(FileKindCode kind) = 0;
-    // Lines remaining of the file being sent; shows the count.
-    virtual void showLinesLeft(int linesLeft) = 0;
+    virtual void sendingFile(FileKind /*kind*/) {}
+    // Lines remaining of the file being sent, to be shown now: when its lines
+    // are counted, once a second while they are sent, and 0 at its end.
+    virtual void showLinesLeft(int /*linesLeft*/) {}
+    // A non-empty line has been dealt with (accepted, or the user went on).
+    virtual void lineDone(const LineProgress& /*progress*/) {}
     // The EEPROM file is done and the FLASH file follows.
-    virtual void betweenFiles() = 0;
+    virtual void betweenFiles() {}
+    // The download is over, its port closed if it was opened. Comes after the
+    // download's last message, except when no file was chosen: then the
+    // message follows.
+    virtual void downloadEnded(DownloadResult /*result*/) {}
 
-    virtual void message(const std::string& text, MessageIcon icon) = 0;
-    // A Yes/No question; true for Yes.
-    virtual bool ask(const std::string& question) = 0;
-
-    // Back to the idle arrangement (the download is over).
-    virtual void enterIdle() = 0;
-    // Keyboard focus to the FLASH browse button.
-    virtual void focusFlashBrowse() = 0;
+    // A message with an OK button.
+    virtual void message(const Message& /*message*/) {}
+    // A question (MessageKind::Question) with Yes and No; true for Yes.
+    virtual bool ask(const Message& question) = 0;
     // The user asked the running download to stop.
-    virtual bool cancelRequested() = 0;
+    virtual bool cancelRequested() { return false; }
 };
 
 }  // namespace korvel::link

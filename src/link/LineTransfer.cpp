@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "link/BootloaderLink.h"
+#include "link/Protocol.h"
 #include "link/TextSearch.h"
 
 namespace korvel::link {
@@ -12,15 +13,7 @@ using detail::ContainsAny;
 
 namespace {
 
-// The answers that end the wait for a line.
-const char* const kAnswers = "%~#@-";
-// The answers that accept a line.
-const char* const kAccepted = "~#@";
-const float kResendVersion = 1.28f;
-const int kMaxSends = 3;
-const int kAnswerTicks = 5;
-const long long kAnswerSeconds = 3;
-const long long kEndOfFileSeconds = 2;
+static_assert(protocol::kMostLines <= std::numeric_limits<std::int16_t>::max());
 
 // A file with more lines than the 16-bit line counter holds.
 class LineCountOverflow : public std::runtime_error {
@@ -28,14 +21,28 @@ public:
     LineCountOverflow() : std::runtime_error("too many lines in the HEX file") {}
 };
 
+const char* successMessage(DownloadKind kind)
+{
+    switch (kind) {
+    case DownloadKind::Flash:
+        return "FLASH file successfully downloaded.";
+    case DownloadKind::Eeprom:
+        return "EEPROM file successfully downloaded.";
+    case DownloadKind::Both:
+    case DownloadKind::None:  // a download without files ends before its transfer
+        break;
+    }
+    return "FLASH & EEPROM files successfully downloaded.";
+}
+
 }  // namespace
 
 DownloadResult BootloaderLink::TransferFiles(const DownloadChoice& choice)
 {
-    if (shared_.FileKind == EepromFile) {
-        if (Step stop = OpenHexFile(EepromFile, choice.eepromPath))
+    if (shared_.FileKind == FileKind::Eeprom) {
+        if (Step stop = OpenHexFile(choice.eepromPath))
             return *stop;
-        seams_.port.write(run_.FlashPending ? "*!" : "*");
+        seams_.port.write(run_.FlashPending ? protocol::kEepromThenFlash : protocol::kEepromOnly);
         if (Step stop = SendLines())
             return *stop;
         if (!run_.FlashPending)
@@ -44,27 +51,27 @@ DownloadResult BootloaderLink::TransferFiles(const DownloadChoice& choice)
         seams_.frontEnd.betweenFiles();
     }
     run_.FlashPending = false;
-    shared_.FileKind = FlashFile;
-    if (Step stop = OpenHexFile(FlashFile, choice.flashPath))
+    shared_.FileKind = FileKind::Flash;
+    if (Step stop = OpenHexFile(choice.flashPath))
         return *stop;
     if (Step stop = SendLines())
         return *stop;
     return JudgeOutcome();
 }
 
-BootloaderLink::Step BootloaderLink::OpenHexFile(FileKindCode kind, const std::string& path)
+BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
-    frontEnd.openingFile(kind, path);
+    frontEnd.openingFile(shared_.FileKind, path);
     run_.file = seams_.files.open(path);
     if (!run_.file) {
         seams_.TmrSyn.setEnabled(false);
         ClosePort();
-        frontEnd.message("Error opening " + path + ".", MessageIcon::Exclamation);
-        frontEnd.enterIdle();
+        frontEnd.message({MessageKind::Warning, "Error opening " + path + "."});
+        frontEnd.downloadEnded(DownloadResult::OpenError);
         return DownloadResult::OpenError;
     }
-    frontEnd.fileOpened(kind, path);
+    frontEnd.fileOpened(shared_.FileKind, path);
     return std::nullopt;
 }
 
@@ -75,7 +82,7 @@ void BootloaderLink::CountLines()
     int lines = 0;
     while (!file.atEnd()) {
         file.readLine();
-        if (++lines > std::numeric_limits<std::int16_t>::max())
+        if (++lines > protocol::kMostLines)
             throw LineCountOverflow();
     }
     shared_.LinesLeft = static_cast<std::int16_t>(lines - 1);
@@ -88,7 +95,7 @@ BootloaderLink::Step BootloaderLink::SendLines()
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     CountLines();
-    frontEnd.sendingFile(static_cast<FileKindCode>(shared_.FileKind));
+    frontEnd.sendingFile(shared_.FileKind);
     frontEnd.showLinesLeft(shared_.LinesLeft);
     seams_.TmrShowLine.setEnabled(true);
     while (!run_.file->atEnd()) {
@@ -99,6 +106,7 @@ BootloaderLink::Step BootloaderLink::SendLines()
             if (Step stop = SendLine(HexLine))
                 return *stop;
             --shared_.LinesLeft;
+            frontEnd.lineDone({shared_.LinesLeft});
         }
         seams_.events.yieldOnce();
     }
@@ -109,59 +117,58 @@ BootloaderLink::Step BootloaderLink::SendLines()
     return std::nullopt;
 }
 
-// Sends the line (again while a 1.28 or later bootloader reports a checksum
+// Sends the line (again while a bootloader that resends reports a checksum
 // error or says nothing) and asks the user when it was not accepted.
 BootloaderLink::Step BootloaderLink::SendLine(const std::string& HexLine)
 {
-    std::string& RxBuf = run_.RxBuf;
-    const bool resends = !(run_.BootVer < kResendVersion);
+    const bool resends = !(run_.BootVer < protocol::kResendVersion);
     int SendTries = 0;
-    while (SendTries < kMaxSends) {
+    while (SendTries < protocol::kMostSends) {
         seams_.port.write(HexLine);
-        RxBuf = seams_.port.readAll();
+        run_.RxBuf = seams_.port.readAll();
         WaitForAnswer();
-        if (Contains(RxBuf, '%') || ContainsAny(RxBuf, kAccepted) || !resends) {
-            SendTries = kMaxSends;
+        if (Contains(run_.RxBuf, protocol::kWriteError) || ContainsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
+            !resends) {
+            SendTries = protocol::kMostSends;
         } else {
             ++SendTries;
         }
     }
     const std::string lineNumber = std::to_string(shared_.LinesTotal - shared_.LinesLeft + 1);
     std::string question;
-    if (Contains(RxBuf, '-')) {
+    if (Contains(run_.RxBuf, protocol::kChecksumError)) {
         question = "Checksum error at line " + lineNumber;
-    } else if (Contains(RxBuf, '%')) {
+    } else if (Contains(run_.RxBuf, protocol::kWriteError)) {
         question = "Error writing to flash at line " + lineNumber;
-    } else if (resends && !ContainsAny(RxBuf, kAccepted)) {
+    } else if (resends && !ContainsAny(run_.RxBuf, protocol::kAcceptedAnswers)) {
         question = "Did not receive a response after sending line " + lineNumber;
     } else {
         return std::nullopt;
     }
-    if (!seams_.frontEnd.ask(question + ". Continue with download?")) {
-        CloseDown();
-        return DownloadResult::Declined;
-    }
-    RxBuf.clear();
+    if (!seams_.frontEnd.ask({MessageKind::Question, question + ". Continue with download?"}))
+        return CloseDown(DownloadResult::Declined);
+    run_.RxBuf.clear();
     return std::nullopt;
 }
 
-// Below 1.28 the wait lasts five ticks of TmrWaitAnsw at most; from 1.28 on,
-// until the whole-second clock has moved on by three. What has arrived is
-// judged before yielding, so an answer ends the wait as soon as it is read.
+// Below the resend version the wait lasts a few ticks of TmrWaitAnsw at most;
+// from it on, until the whole-second clock has moved on by a few seconds.
+// What has arrived is judged before yielding, so an answer ends the wait as
+// soon as it is read.
 void BootloaderLink::WaitForAnswer()
 {
-    std::string& RxBuf = run_.RxBuf;
-    const bool ticks = run_.BootVer < kResendVersion;
+    const bool ticks = run_.BootVer < protocol::kResendVersion;
     const long long start = seams_.clock.wholeSeconds();
     if (ticks)
         shared_.AnswTicks = 0;
     const auto waiting = [&] {
-        if (ContainsAny(RxBuf, kAnswers) || seams_.frontEnd.cancelRequested())
+        if (ContainsAny(run_.RxBuf, protocol::kAnswers) || seams_.frontEnd.cancelRequested())
             return false;
-        return ticks ? shared_.AnswTicks < kAnswerTicks : seams_.clock.wholeSeconds() - start < kAnswerSeconds;
+        return ticks ? shared_.AnswTicks < protocol::kAnswerTicks
+                     : seams_.clock.wholeSeconds() - start < protocol::kAnswerSeconds;
     };
     while (waiting()) {
-        RxBuf += seams_.port.readAll();
+        run_.RxBuf += seams_.port.readAll();
         if (!waiting())
             break;
         seams_.events.yieldWaiting();
@@ -170,13 +177,13 @@ void BootloaderLink::WaitForAnswer()
 
 void BootloaderLink::WaitForEndOfFile()
 {
-    std::string& RxBuf = run_.RxBuf;
     const long long start = seams_.clock.wholeSeconds();
     const auto waiting = [&] {
-        return !Contains(RxBuf, '#') && seams_.clock.wholeSeconds() - start < kEndOfFileSeconds;
+        return !Contains(run_.RxBuf, protocol::kFileEnded) &&
+               seams_.clock.wholeSeconds() - start < protocol::kEndOfFileSeconds;
     };
     while (waiting()) {
-        RxBuf += seams_.port.readAll();
+        run_.RxBuf += seams_.port.readAll();
         if (!waiting())
             break;
         seams_.events.yieldWaiting();
@@ -185,22 +192,18 @@ void BootloaderLink::WaitForEndOfFile()
 
 DownloadResult BootloaderLink::JudgeOutcome()
 {
-    static const char* const kSuccess[] = {"", "FLASH file successfully downloaded.",
-                                           "EEPROM file successfully downloaded.",
-                                           "FLASH & EEPROM files successfully downloaded."};
-    const std::string& RxBuf = run_.RxBuf;
-    DownloadResult result = DownloadResult::EndOfFileError;
-    if (Contains(RxBuf, '@')) {
-        seams_.frontEnd.message(kSuccess[run_.DownloadKind], MessageIcon::None);
-        result = DownloadResult::Success;
-    } else if (Contains(RxBuf, '#')) {
-        seams_.frontEnd.message("Error while downloading file.", MessageIcon::None);
-    } else {
-        seams_.frontEnd.message("Error while downloading file: No response from target Bootloader at end of file.",
-                                MessageIcon::None);
+    FrontEnd& frontEnd = seams_.frontEnd;
+    if (Contains(run_.RxBuf, protocol::kDownloadDone)) {
+        frontEnd.message({MessageKind::Success, successMessage(run_.DownloadKind)});
+        return CloseDown(DownloadResult::Success);
     }
-    CloseDown();
-    return result;
+    if (Contains(run_.RxBuf, protocol::kFileEnded)) {
+        frontEnd.message({MessageKind::Information, "Error while downloading file."});
+    } else {
+        frontEnd.message({MessageKind::Information,
+                          "Error while downloading file: No response from target Bootloader at end of file."});
+    }
+    return CloseDown(DownloadResult::EndOfFileError);
 }
 
 }  // namespace korvel::link

@@ -4,6 +4,8 @@
 #include <string>
 #include <string_view>
 
+#include "link/LineSettings.h"
+
 namespace korvel::link {
 
 // A failed serial operation. The download reports it in its own words; the
@@ -23,13 +25,8 @@ public:
     virtual void setPortNumber(int number) = 0;
     virtual int portNumber() const = 0;
 
-    // Line parameters in the form "115200,n,8,1" (baud, parity, data bits, stop
-    // bits); applied at the next open(). Throws PortError for a text it cannot take.
-    virtual void setLineSettings(std::string_view settings) = 0;
-
-    // Software flow control: an XOFF from the other end pauses our transmission,
-    // only an XON resumes it, and neither character is ever delivered to us.
-    virtual void setXonXoff(bool on) = 0;
+    // Speed, character frame and flow control; set before open().
+    virtual void setLineSettings(const LineSettings& settings) = 0;
 
     // Throws PortError when the port does not exist, is in use or cannot be opened.
     virtual void open() = 0;

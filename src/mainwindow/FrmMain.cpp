@@ -41,9 +41,7 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
 
     if (!CmdLineMode) {
         frontEnd_ = std::make_unique<MainWindowFrontEnd>(*this);
-        link_ = std::make_unique<link::BootloaderLink>(link::LinkSeams{port_, *frontEnd_, timers_.TmrSyn,
-                                                                       timers_.TmrWaitAnsw, timers_.TmrShowLine, clock_,
-                                                                       events_, files_},
+        link_ = std::make_unique<link::BootloaderLink>(platform::downloadSeams(timers_, port_, *frontEnd_, files_),
                                                        link::Flavour{});
     }
 }
@@ -151,7 +149,7 @@ void FrmMain::SetBusyState()
 
 void FrmMain::DownloadFiles()
 {
-    if (!link_ || downloadRunning_)
+    if (!link_ || windowRun_.isRunning())
         return;
     link::DownloadChoice choice;
     choice.flash = FLASHCheck->checkState() != Qt::Unchecked;
@@ -161,11 +159,11 @@ void FrmMain::DownloadFiles()
     if (CmbBoxCom->currentIndex() >= 0)
         choice.port = CmbBoxCom->currentData().toInt();
 
-    downloadRunning_ = true;
-    link_->DownloadFiles(choice);
-    downloadRunning_ = false;
-    if (closeRequested_)
-        close();
+    const auto result = windowRun_.run([&] { return link_->DownloadFiles(choice); });
+    // The FLASH browse button takes the focus after the message, both for a
+    // missing file and for no file chosen.
+    if (result == link::DownloadResult::NotValid || result == link::DownloadResult::NothingChosen)
+        CmdBtnFLASH->setFocus();
 }
 
 void FrmMain::AutoSelect(QWidget* SelObject)
@@ -205,16 +203,9 @@ void FrmMain::CmdBtnExit_Click()
         QCoreApplication::quit();
 }
 
+// While a download runs, windowRun_ holds the close back until it has wound up.
 void FrmMain::closeEvent(QCloseEvent* event)
 {
-    if (downloadRunning_) {
-        // The download runs inside this window's click handler: stop it at its
-        // next cancellation point and close once it has wound up.
-        closeRequested_ = true;
-        CancelRequested = true;
-        event->ignore();
-        return;
-    }
     Form_Unload();
     event->accept();
 }

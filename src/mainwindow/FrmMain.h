@@ -9,9 +9,8 @@
 #include "link/BootloaderLink.h"
 #include "link/HexFile.h"
 #include "link/SerialPort.h"
+#include "mainwindow/WindowRun.h"
 #include "platform/DownloadTimers.h"
-#include "platform/QtEventPump.h"
-#include "platform/SteadyClock.h"
 
 class QCheckBox;
 class QComboBox;
@@ -69,6 +68,7 @@ public:
 
     // What a command-line run drives with its own download.
     platform::DownloadTimers& timers() { return timers_; }
+    WindowRun& windowRun() { return windowRun_; }
     QLabel& commandLineLog() { return *LblCmdLin; }
     QLabel& lineSentLabel() { return *LblLineSent; }
     QString caption() const { return windowTitle(); }
@@ -117,8 +117,6 @@ private:
     const std::function<QString(int)> describePort_;
 
     bool CancelRequested = false;
-    bool downloadRunning_ = false;
-    bool closeRequested_ = false;  // the window was closed while a download ran
     bool centred_ = false;
 
     QLabel* ImgKorvel = nullptr;
@@ -166,8 +164,7 @@ private:
     QString browseFileName_;
 
     platform::DownloadTimers timers_;
-    platform::SteadyClock clock_;
-    platform::QtEventPump events_;
+    WindowRun windowRun_{*this};
     std::unique_ptr<MainWindowFrontEnd> frontEnd_;
     // The interactive download; none in a command-line run, which drives its own.
     std::unique_ptr<link::BootloaderLink> link_;

@@ -5,6 +5,7 @@
 
 #include "mainwindow/FileNameBox.h"
 #include "mainwindow/FrmMain.h"
+#include "mainwindow/SettingsWarning.h"
 #include "platform/ProgramInfo.h"
 #include "platform/messages.h"
 #include "settings/SettingsFile.h"
@@ -36,17 +37,22 @@ void setCheckValue(QCheckBox& box, int value)
 
 void warn(QWidget* parent, const QString& text)
 {
-    platform::showMessage(parent, QString::fromUtf8(kApplicationTitle), text, link::MessageIcon::Exclamation);
+    platform::showBox(parent, QString::fromUtf8(kApplicationTitle), link::MessageKind::Warning, text);
 }
 
 }  // namespace
+
+QString settingsLoadWarning(const QString& FileName)
+{
+    return QStringLiteral("An error occured while loading file ") + FileName +
+           QStringLiteral(". The default settings will be loaded instead.");
+}
 
 void FrmMain::LoadSettings(const QString& FileName)
 {
     const auto stored = settings::readSettingsFile(FileName, CmbBoxCom->count());
     if (!stored) {
-        warn(this, QStringLiteral("An error occured while loading file ") + FileName + QStringLiteral(".") +
-                       QStringLiteral(" The default settings will be loaded instead."));
+        warn(this, settingsLoadWarning(FileName));
         SetDefaultSettings();
         return;
     }

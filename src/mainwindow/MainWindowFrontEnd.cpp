@@ -1,10 +1,8 @@
 #include "mainwindow/MainWindowFrontEnd.h"
 
 #include <QLabel>
-#include <QPushButton>
 
 #include "mainwindow/FrmMain.h"
-#include "platform/messages.h"
 
 namespace korvel {
 
@@ -51,17 +49,15 @@ void MainWindowFrontEnd::versionRead(const std::string& version)
     showVersion(kVersionPrefix + QString::fromStdString(version));
 }
 
-void MainWindowFrontEnd::openingFile(link::FileKindCode, const std::string& path)
+void MainWindowFrontEnd::openingFile(link::FileKind, const std::string& path)
 {
     showStatus(QStringLiteral("Opening the file ") + QString::fromStdString(path) + QLatin1Char('.'));
 }
 
-void MainWindowFrontEnd::fileOpened(link::FileKindCode, const std::string&) {}
-
-void MainWindowFrontEnd::sendingFile(link::FileKindCode kind)
+void MainWindowFrontEnd::sendingFile(link::FileKind kind)
 {
-    showStatus(kind == link::EepromFile ? QStringLiteral("Sending EEPROM file - lines remaining ")
-                                        : QStringLiteral("Sending FLASH file - lines remaining "));
+    showStatus(kind == link::FileKind::Eeprom ? QStringLiteral("Sending EEPROM file - lines remaining ")
+                                              : QStringLiteral("Sending FLASH file - lines remaining "));
 }
 
 void MainWindowFrontEnd::showLinesLeft(int linesLeft)
@@ -70,34 +66,26 @@ void MainWindowFrontEnd::showLinesLeft(int linesLeft)
     window_.LblLineSent->show();
 }
 
-void MainWindowFrontEnd::betweenFiles() {}
-
-void MainWindowFrontEnd::message(const std::string& text, link::MessageIcon icon)
+// A download refused by its file checks never left the idle state.
+void MainWindowFrontEnd::downloadEnded(link::DownloadResult result)
 {
-    platform::showMessage(&window_, window_.caption(), QString::fromStdString(text), icon);
+    if (result != link::DownloadResult::NotValid)
+        window_.SetIdleState();
 }
 
-bool MainWindowFrontEnd::ask(const std::string& question)
+void MainWindowFrontEnd::message(const link::Message& message)
 {
-    // Once the user has closed the window, the download is only wound up.
-    if (window_.closeRequested_)
-        return false;
-    return platform::askYesNo(&window_, window_.caption(), QString::fromStdString(question));
+    window_.windowRun_.message(message.kind, QString::fromStdString(link::shownText(message)));
 }
 
-void MainWindowFrontEnd::enterIdle()
+bool MainWindowFrontEnd::ask(const link::Message& question)
 {
-    window_.SetIdleState();
-}
-
-void MainWindowFrontEnd::focusFlashBrowse()
-{
-    window_.CmdBtnFLASH->setFocus();
+    return window_.windowRun_.ask(QString::fromStdString(link::shownText(question)));
 }
 
 bool MainWindowFrontEnd::cancelRequested()
 {
-    return window_.CancelRequested;
+    return window_.CancelRequested || window_.windowRun_.closeRequested();
 }
 
 }  // namespace korvel

@@ -11,7 +11,8 @@ class FrmMain;
 
 // Shows an interactive download on the main window: its status row, the
 // version label, the lines remaining, and message boxes titled with the
-// window's caption.
+// window's caption. The window is busy from the start of the download to its
+// end.
 class MainWindowFrontEnd final : public link::FrontEnd {
 public:
     explicit MainWindowFrontEnd(FrmMain& window) : window_(window) {}
@@ -21,15 +22,12 @@ public:
     void synchronising() override;
     void targetResponded() override;
     void versionRead(const std::string& version) override;
-    void openingFile(link::FileKindCode kind, const std::string& path) override;
-    void fileOpened(link::FileKindCode kind, const std::string& path) override;
-    void sendingFile(link::FileKindCode kind) override;
+    void openingFile(link::FileKind kind, const std::string& path) override;
+    void sendingFile(link::FileKind kind) override;
     void showLinesLeft(int linesLeft) override;
-    void betweenFiles() override;
-    void message(const std::string& text, link::MessageIcon icon) override;
-    bool ask(const std::string& question) override;
-    void enterIdle() override;
-    void focusFlashBrowse() override;
+    void downloadEnded(link::DownloadResult result) override;
+    void message(const link::Message& message) override;
+    bool ask(const link::Message& question) override;
     bool cancelRequested() override;
 
 private:

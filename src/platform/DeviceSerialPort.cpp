@@ -12,6 +12,23 @@
 
 namespace korvel::platform {
 
+namespace {
+
+QSerialPort::Parity parityOf(link::Parity parity)
+{
+    switch (parity) {
+    case link::Parity::Even:
+        return QSerialPort::EvenParity;
+    case link::Parity::Odd:
+        return QSerialPort::OddParity;
+    case link::Parity::None:
+        break;
+    }
+    return QSerialPort::NoParity;
+}
+
+}  // namespace
+
 DeviceSerialPort::DeviceSerialPort(PortMap ports) : ports_(std::move(ports))
 {
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
@@ -33,14 +50,15 @@ int DeviceSerialPort::portNumber() const
     return portNumber_;
 }
 
-void DeviceSerialPort::setLineSettings(std::string_view settings)
+// QSerialPort keeps the settings of a closed port for its next open.
+void DeviceSerialPort::setLineSettings(const link::LineSettings& settings)
 {
-    settings_ = parseLineSettings(settings);
-}
-
-void DeviceSerialPort::setXonXoff(bool on)
-{
-    xonXoff_ = on;
+    port_.setBaudRate(settings.baudRate);
+    port_.setDataBits(settings.dataBits == link::DataBits::Seven ? QSerialPort::Data7 : QSerialPort::Data8);
+    port_.setParity(parityOf(settings.parity));
+    port_.setStopBits(settings.stopBits == link::StopBits::Two ? QSerialPort::TwoStop : QSerialPort::OneStop);
+    port_.setFlowControl(settings.flowControl == link::FlowControl::XonXoff ? QSerialPort::SoftwareControl
+                                                                            : QSerialPort::NoFlowControl);
 }
 
 void DeviceSerialPort::open()
@@ -55,11 +73,6 @@ void DeviceSerialPort::open()
     if (!device)
         fail(QSerialPort::DeviceNotFoundError, portName() + " names no device");
     port_.setPortName(QFile::decodeName(device->c_str()));
-    port_.setBaudRate(settings_.baudRate);
-    port_.setParity(settings_.parity);
-    port_.setDataBits(settings_.dataBits);
-    port_.setStopBits(settings_.stopBits);
-    port_.setFlowControl(xonXoff_ ? QSerialPort::SoftwareControl : QSerialPort::NoFlowControl);
 
     if (!port_.open(QIODevice::ReadWrite)) {
         if (lastEventCode_ == 0)

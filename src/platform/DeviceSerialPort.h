@@ -4,14 +4,13 @@
 #include <string>
 
 #include "link/SerialPort.h"
-#include "platform/LineSettings.h"
 #include "platform/PortMap.h"
 
 namespace korvel::platform {
 
 // The serial line on a real device through QSerialPort. Port numbers become
-// devices through a PortMap; line settings and flow control apply at the next
-// open. An open port is held exclusively. After a read, write or resource
+// devices through a PortMap; line settings apply at the next open, or at once
+// to an open port. An open port is held exclusively. After a read, write or resource
 // error (the other end closed, the adapter was unplugged) writing and reading
 // throw until the port is opened again.
 class DeviceSerialPort final : public link::SerialPort {
@@ -31,8 +30,7 @@ public:
 
     void setPortNumber(int number) override;
     int portNumber() const override;
-    void setLineSettings(std::string_view settings) override;
-    void setXonXoff(bool on) override;
+    void setLineSettings(const link::LineSettings& settings) override;
 
     void open() override;
     void close() override;
@@ -57,8 +55,6 @@ private:
 
     PortMap ports_;
     int portNumber_ = 1;
-    LineSettings settings_;
-    bool xonXoff_ = false;
     int lastEventCode_ = 0;
     std::string lastErrorText_;
     bool failed_ = false;   // a read, write or resource error: the device is lost

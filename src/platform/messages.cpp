@@ -5,20 +5,14 @@
 namespace korvel::platform {
 
 // Texts carry file names, which must never be taken for markup.
-
-void showMessage(QWidget* parent, const QString& title, const QString& text, link::MessageIcon icon)
+bool showBox(QWidget* parent, const QString& title, link::MessageKind kind, const QString& text)
 {
-    const auto boxIcon = icon == link::MessageIcon::Exclamation ? QMessageBox::Warning : QMessageBox::NoIcon;
-    QMessageBox box(boxIcon, title, text, QMessageBox::Ok, parent);
+    const bool question = kind == link::MessageKind::Question;
+    const auto icon = kind == link::MessageKind::Warning ? QMessageBox::Warning : QMessageBox::NoIcon;
+    QMessageBox box(icon, title, text, question ? QMessageBox::Yes | QMessageBox::No : QMessageBox::Ok, parent);
     box.setTextFormat(Qt::PlainText);
-    box.exec();
-}
-
-bool askYesNo(QWidget* parent, const QString& title, const QString& text)
-{
-    QMessageBox box(QMessageBox::NoIcon, title, text, QMessageBox::Yes | QMessageBox::No, parent);
-    box.setTextFormat(Qt::PlainText);
-    box.setDefaultButton(QMessageBox::Yes);
+    if (question)
+        box.setDefaultButton(QMessageBox::Yes);
     return box.exec() == QMessageBox::Yes;
 }
 

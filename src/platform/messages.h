@@ -8,10 +8,9 @@ class QWidget;
 
 namespace korvel::platform {
 
-// A modal message with an OK button, without an icon or with the exclamation icon.
-void showMessage(QWidget* parent, const QString& title, const QString& text, link::MessageIcon icon);
-
-// A modal question with Yes and No buttons and no icon; true for Yes.
-bool askYesNo(QWidget* parent, const QString& title, const QString& text);
+// A modal message box of the kind: a question has Yes and No buttons and no
+// icon, a warning OK and the exclamation icon, any other OK and no icon. True
+// when a question is answered Yes.
+bool showBox(QWidget* parent, const QString& title, link::MessageKind kind, const QString& text);
 
 }  // namespace korvel::platform

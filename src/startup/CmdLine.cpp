@@ -42,7 +42,7 @@ void showStartupMessage(const std::string& text, bool toStandardOutput, Face fac
     const QString shown = QString::fromLocal8Bit(text);
     terminal.message(shown, toStandardOutput);
     if (face == Face::Windows)
-        platform::showMessage(nullptr, QString::fromUtf8(kApplicationTitle), shown, link::MessageIcon::None);
+        platform::showBox(nullptr, QString::fromUtf8(kApplicationTitle), link::MessageKind::Information, shown);
 }
 
 // The information box first, then the main window until the user closes it.

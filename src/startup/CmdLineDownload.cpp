@@ -4,10 +4,9 @@
 
 #include "link/BootloaderLink.h"
 #include "mainwindow/FrmMain.h"
+#include "mainwindow/SettingsWarning.h"
 #include "platform/DownloadTimers.h"
 #include "platform/PortMap.h"
-#include "platform/QtEventPump.h"
-#include "platform/SteadyClock.h"
 #include "settings/SettingsFile.h"
 #include "startup/LogFrontEnd.h"
 #include "startup/LogWindow.h"
@@ -58,16 +57,12 @@ private:
 
 // The download itself, on the port and files of the program's surroundings,
 // with the one synchronisation window of a command-line run.
-int download(const StartupState& state, ProgramSurroundings& surroundings, LogFrontEnd& frontEnd,
-             platform::DownloadTimers& timers)
+link::DownloadResult download(const StartupState& state, ProgramSurroundings& surroundings, LogFrontEnd& frontEnd,
+                              platform::DownloadTimers& timers)
 {
-    platform::SteadyClock clock;
-    platform::QtEventPump events;
-    link::BootloaderLink link({surroundings.port(), frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine,
-                               clock, events, surroundings.files()},
+    link::BootloaderLink link(platform::downloadSeams(timers, surroundings.port(), frontEnd, surroundings.files()),
                               link::Flavour{true});
-    frontEnd.followCounters(link.state());
-    return exitStatusOf(link.DownloadFiles(choiceOf(state)));
+    return link.DownloadFiles(choiceOf(state));
 }
 
 int downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundings, TerminalReport& terminal)
@@ -79,7 +74,8 @@ int downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundi
     }
     LogWindow logWindow(window);
     LogFrontEnd frontEnd(terminal, &logWindow);
-    return download(state, surroundings, frontEnd, window.timers());
+    return exitStatusOf(
+        window.windowRun().run([&] { return download(state, surroundings, frontEnd, window.timers()); }));
 }
 
 // Without a window the settings file serves no purpose but is still checked,
@@ -88,9 +84,7 @@ int downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundi
 void checkSettingsFile(const QString& path, TerminalReport& terminal)
 {
     if (!settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1))
-        terminal.message(QStringLiteral("An error occured while loading file ") + path + QStringLiteral(".") +
-                             QStringLiteral(" The default settings will be loaded instead."),
-                         false);
+        terminal.message(settingsLoadWarning(path), false);
 }
 
 int downloadInConsole(const StartupState& state, ProgramSurroundings& surroundings, TerminalReport& terminal)
@@ -98,7 +92,7 @@ int downloadInConsole(const StartupState& state, ProgramSurroundings& surroundin
     checkSettingsFile(surroundings.settingsPath(), terminal);
     platform::DownloadTimers timers;
     LogFrontEnd frontEnd(terminal, nullptr);
-    return download(state, surroundings, frontEnd, timers);
+    return exitStatusOf(download(state, surroundings, frontEnd, timers));
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "startup/LogFrontEnd.h"
 
+#include "mainwindow/WindowRun.h"
 #include "startup/LogWindow.h"
 #include "startup/TerminalReport.h"
 
@@ -26,18 +27,11 @@ QString ShortenFileName(const QString& ShownFileName)
     return ShownFileName.left(kShownHead) + QStringLiteral("...") + ShownFileName.right(kShownTail);
 }
 
-bool isSuccessMessage(const QString& text)
-{
-    return text == QLatin1String("FLASH file successfully downloaded.") ||
-           text == QLatin1String("EEPROM file successfully downloaded.") ||
-           text == QLatin1String("FLASH & EEPROM files successfully downloaded.");
-}
-
 LogFrontEnd::LogFrontEnd(TerminalReport& terminal, LogWindow* window) : terminal_(terminal), window_(window) {}
 
-bool LogFrontEnd::windowOpen() const
+bool LogFrontEnd::windowClosed()
 {
-    return window_ && !window_->closeRequested();
+    return window_ && window_->run().closeRequested();
 }
 
 void LogFrontEnd::append(const QString& text)
@@ -73,15 +67,15 @@ void LogFrontEnd::versionRead(const std::string& version)
     appendLine(QStringLiteral("Contacted target Bootloader Ver. ") + fromLocal(version));
 }
 
-void LogFrontEnd::fileOpened(link::FileKindCode, const std::string& path)
+void LogFrontEnd::fileOpened(link::FileKind, const std::string& path)
 {
     appendLine(QStringLiteral("File ") + ShortenFileName(fromLocal(path)) + QStringLiteral(" correctly opened."));
 }
 
-void LogFrontEnd::sendingFile(link::FileKindCode kind)
+void LogFrontEnd::sendingFile(link::FileKind kind)
 {
-    const QString prefix = kind == link::EepromFile ? QStringLiteral("Sending EEPROM file: lines remaining ")
-                                                    : QStringLiteral("Sending FLASH file: lines remaining ");
+    const QString prefix = kind == link::FileKind::Eeprom ? QStringLiteral("Sending EEPROM file: lines remaining ")
+                                                          : QStringLiteral("Sending FLASH file: lines remaining ");
     append(prefix);
     terminal_.startCount(prefix);
     if (window_)
@@ -90,9 +84,15 @@ void LogFrontEnd::sendingFile(link::FileKindCode kind)
 
 void LogFrontEnd::showLinesLeft(int linesLeft)
 {
+    linesLeft_ = linesLeft;
     terminal_.showCount(linesLeft);
     if (window_)
         window_->showCount(linesLeft);
+}
+
+void LogFrontEnd::lineDone(const link::LineProgress& progress)
+{
+    linesLeft_ = progress.linesLeft;
 }
 
 // The finished line keeps a count of 0 in the log text; the live count moves
@@ -107,30 +107,29 @@ void LogFrontEnd::betweenFiles()
     }
 }
 
-void LogFrontEnd::message(const std::string& text, link::MessageIcon icon)
+void LogFrontEnd::message(const link::Message& message)
 {
-    const QString shown = fromLocal(text);
-    terminal_.message(shown, isSuccessMessage(shown));
-    if (windowOpen())
-        window_->message(shown, icon);
+    const QString shown = fromLocal(link::shownText(message));
+    terminal_.message(shown, message.kind == link::MessageKind::Success);
+    if (window_)
+        window_->run().message(message.kind, shown);
 }
 
-bool LogFrontEnd::ask(const std::string& question)
+bool LogFrontEnd::ask(const link::Message& question)
 {
-    if (counters_)
-        showLinesLeft(counters_->LinesLeft);
-    const QString shown = fromLocal(question);
+    showLinesLeft(linesLeft_);
+    const QString shown = fromLocal(link::shownText(question));
     if (!window_)
         return terminal_.ask(shown);
-    if (!windowOpen())
+    if (windowClosed())
         return false;
     terminal_.question(shown);
-    return window_->ask(shown);
+    return window_->run().ask(shown);
 }
 
 bool LogFrontEnd::cancelRequested()
 {
-    return window_ && window_->closeRequested();
+    return windowClosed();
 }
 
 }  // namespace korvel::startup

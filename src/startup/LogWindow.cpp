@@ -1,19 +1,14 @@
 #include "startup/LogWindow.h"
 
 #include "mainwindow/FrmMain.h"
-#include "platform/messages.h"
 
-#include <QCloseEvent>
 #include <QFontMetrics>
 #include <QLabel>
 #include <QStringList>
 
 namespace korvel::startup {
 
-LogWindow::LogWindow(FrmMain& window) : window_(window)
-{
-    window_.installEventFilter(this);
-}
+LogWindow::LogWindow(FrmMain& window) : window_(window) {}
 
 void LogWindow::show()
 {
@@ -63,24 +58,9 @@ void LogWindow::hideCount()
     window_.lineSentLabel().hide();
 }
 
-void LogWindow::message(const QString& text, link::MessageIcon icon)
+WindowRun& LogWindow::run()
 {
-    platform::showMessage(&window_, window_.caption(), text, icon);
-}
-
-bool LogWindow::ask(const QString& question)
-{
-    return platform::askYesNo(&window_, window_.caption(), question);
-}
-
-bool LogWindow::eventFilter(QObject* watched, QEvent* event)
-{
-    if (watched == &window_ && event->type() == QEvent::Close) {
-        closeRequested_ = true;
-        event->ignore();
-        return true;
-    }
-    return QObject::eventFilter(watched, event);
+    return window_.windowRun();
 }
 
 }  // namespace korvel::startup

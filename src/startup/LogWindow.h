@@ -1,21 +1,18 @@
 #pragma once
 
-#include <QObject>
 #include <QString>
-
-#include "link/FrontEnd.h"
 
 namespace korvel {
 class FrmMain;
-}
+class WindowRun;
+}  // namespace korvel
 
 namespace korvel::startup {
 
 // The main window in its compact layout as a command-line run uses it: the log
 // in LblCmdLin, the live count in LblLineSent laid over the end of a log line,
-// and message boxes titled with the window's caption. Closing the window while
-// the run is under way does not close it: the run is asked to stop instead.
-class LogWindow : public QObject {
+// and the run in the window with its message boxes.
+class LogWindow {
 public:
     explicit LogWindow(FrmMain& window);
 
@@ -28,18 +25,10 @@ public:
     void showCount(int linesLeft);
     void hideCount();
 
-    void message(const QString& text, link::MessageIcon icon);
-    bool ask(const QString& question);
-
-    // The user closed the window during the run.
-    bool closeRequested() const { return closeRequested_; }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    WindowRun& run();
 
 private:
     FrmMain& window_;
-    bool closeRequested_ = false;
 };
 
 }  // namespace korvel::startup

@@ -10,8 +10,11 @@
 #include <functional>
 
 #include "Tools.h"
+#include "link/Protocol.h"
 
 namespace {
+
+using korvel::link::protocol::kMostLines;
 
 const int kSimulatorExitLimitMs = 5000;
 const QByteArray kSettings = "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n";
@@ -233,8 +236,8 @@ TEST(ConsoleRun, AwkwardInputFilesEndWithTheirOutcome)
              return joined(lines);
          },
          0, ""},
-        {"MostLinesTheCounterHolds", [padded](QList<QByteArray> lines) { return padded(lines, 32767); }, 0, ""},
-        {"OneLineMore", [padded](QList<QByteArray> lines) { return padded(lines, 32768); }, 1,
+        {"MostLinesTheCounterHolds", [padded](QList<QByteArray> lines) { return padded(lines, kMostLines); }, 0, ""},
+        {"OneLineMore", [padded](QList<QByteArray> lines) { return padded(lines, kMostLines + 1); }, 1,
          "Error while downloading the firmware file: "},
         {"Folder", nullptr, 1, "Error opening input.hex.\n"},
     };

@@ -9,6 +9,7 @@ namespace {
 
 using link::DownloadChoice;
 using link::DownloadResult;
+using namespace link::protocol;
 
 const long long kMs = 1000;
 
@@ -38,13 +39,13 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
             EXPECT_EQ(result, DownloadResult::NotValid);
             ASSERT_EQ(bench.journal.entries.size(), 2u) << bench.journal.text();
             EXPECT_EQ(bench.journal.entries[0].what, "message: " + row.complaint);
-            EXPECT_EQ(bench.journal.entries[1].what, "focus");
+            EXPECT_EQ(bench.journal.entries[1].what, "ended");
         }
     }
 }
 
-// A first download has the 5000 ms window of the window's layout; once one
-// download reached the settle pause, phase 1 keeps the 3000 ms of phase 2.
+// A first download has the first window of the window's layout; once one
+// download reached the settle pause, phase 1 keeps the window of phase 2.
 TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads)
 {
     for (const bool earlierDownload : {false, true}) {
@@ -60,31 +61,31 @@ TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads)
         EXPECT_EQ(bench.run(nothing), DownloadResult::NoResponse);
         const long long window = bench.journal.timeOf("message: No response from target Bootloader.") -
                                  bench.journal.timeOf("synchronising");
-        const long long expected = (earlierDownload ? 3000 : 5000) * kMs;
+        const long long expected = (earlierDownload ? kPhase2WindowMs : kFirstSyncWindowMs) * kMs;
         EXPECT_GE(window, expected);
         EXPECT_LE(window, expected + 100 * kMs);
-        EXPECT_TRUE(bench.inOrder({"message: No response", "port closed", "idle"}));
+        EXPECT_TRUE(bench.inOrder({"message: No response", "port closed", "ended"}));
     }
 }
 
-TEST(Handshake, SettlesOneTickThenCallsForThreeSeconds)
+TEST(Handshake, SettlesOneTickThenCallsForThePhase2Window)
 {
     LinkBench bench;
     bench.target.helloAnswer = "";
     EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::NoResponse);
     std::vector<long long> hellos;
     for (const auto& write : bench.port.writes) {
-        if (write.bytes == "@&$")
+        if (write.bytes == kHello)
             hellos.push_back(write.us);
     }
     ASSERT_FALSE(hellos.empty());
     const long long responded = bench.journal.timeOf("target responded");
     EXPECT_LE(bench.journal.timeOf("output discarded"), responded);
-    EXPECT_EQ(hellos.front(), responded + 1 * kMs);
-    EXPECT_GT(hellos.back(), hellos.front() + 2900 * kMs);
-    EXPECT_LE(hellos.back(), hellos.front() + 3000 * kMs);
-    EXPECT_GE(bench.journal.timeOf("message: No response"), hellos.front() + 3000 * kMs);
-    EXPECT_EQ(bench.TmrSyn.interval(), 3000);
+    EXPECT_EQ(hellos.front(), responded + kSettleMs * kMs);
+    EXPECT_GT(hellos.back(), hellos.front() + (kPhase2WindowMs - 100) * kMs);
+    EXPECT_LE(hellos.back(), hellos.front() + kPhase2WindowMs * kMs);
+    EXPECT_GE(bench.journal.timeOf("message: No response"), hellos.front() + kPhase2WindowMs * kMs);
+    EXPECT_EQ(bench.TmrSyn.interval(), kPhase2WindowMs);
     EXPECT_FALSE(bench.TmrSyn.isEnabled());
 }
 
@@ -126,7 +127,7 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         {"after opening", [](LinkBench& b) { return b.port.isOpen(); }, true, 0},
         {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0},
         {"settle pause", [](LinkBench& b) { return b.journal.has("target responded"); }, true, 0},
-        {"phase 2", [](LinkBench& b) { return b.writesOf("@&$") > 0; }, true, 0},
+        {"phase 2", [](LinkBench& b) { return b.writesOf(kHello) > 0; }, true, 0},
         {"next line", [](LinkBench& b) { return !b.port.reads.empty() && b.port.reads.back().bytes == "~"; }, true, 1},
     };
     for (const Row& row : rows) {
@@ -136,18 +137,18 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Cancelled);
         EXPECT_EQ(bench.journal.has("port open"), row.portOpened);
         EXPECT_FALSE(bench.port.isOpen());
-        EXPECT_EQ(bench.journal.entries.back().what, "idle");
+        EXPECT_EQ(bench.journal.entries.back().what, "ended");
         EXPECT_FALSE(bench.journal.has("message"));
         EXPECT_EQ(static_cast<int>(bench.transferWrites().size()), row.linesWritten);
         if (row.point == std::string("phase 1")) {
-            EXPECT_EQ(bench.writesOf("@&$"), 0);
+            EXPECT_EQ(bench.writesOf(kHello), 0);
         }
         EXPECT_FALSE(bench.TmrSyn.isEnabled());
     }
 }
 
 // Both phases share TmrSyn's one window and phase 1's text stays in RxBuf; the
-// main window's flavour, for contrast, opens a new 3000 ms window after "$" and
+// main window's flavour, for contrast, opens a new window after "$" and
 // starts phase 2 from an empty RxBuf.
 TEST(CommandLineFlavour, SharedWindowAndKeptText)
 {
@@ -159,9 +160,9 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
         bool hellosWritten;
     };
     const Row rows[] = {
-        {true, "$", 4000 * kMs, DownloadResult::Success, true},
-        {true, "$", 5100 * kMs, DownloadResult::NoResponse, true},
-        {false, "$", 4000 * kMs, DownloadResult::NoResponse, true},
+        {true, "$", (kFirstSyncWindowMs - 1000) * kMs, DownloadResult::Success, true},
+        {true, "$", (kFirstSyncWindowMs + 100) * kMs, DownloadResult::NoResponse, true},
+        {false, "$", (kFirstSyncWindowMs - 1000) * kMs, DownloadResult::NoResponse, true},
         {true, "$?G1.3", 0, DownloadResult::Success, false},
         {false, "$?G1.3", 0, DownloadResult::NoResponse, true},
     };
@@ -173,15 +174,15 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
         if (row.lateHelloUs)
             bench.port.send(row.lateHelloUs, "?G1.28");
         EXPECT_EQ(bench.run(LinkBench::flash()), row.result);
-        EXPECT_EQ(bench.writesOf("@&$") > 0, row.hellosWritten);
+        EXPECT_EQ(bench.writesOf(kHello) > 0, row.hellosWritten);
         EXPECT_EQ(bench.journal.has("target responded"), !row.shared);
         if (row.result == DownloadResult::Success) {
             EXPECT_TRUE(bench.journal.has(row.lateHelloUs ? "version 1.28" : "version 1.3"));
-            EXPECT_EQ(bench.TmrSyn.interval(), 5000);
+            EXPECT_EQ(bench.TmrSyn.interval(), kFirstSyncWindowMs);
         } else if (row.shared) {
             const long long shown = bench.journal.timeOf("message: No response");
-            EXPECT_GE(shown, 5000 * kMs);
-            EXPECT_LE(shown, 5100 * kMs);
+            EXPECT_GE(shown, kFirstSyncWindowMs * kMs);
+            EXPECT_LE(shown, (kFirstSyncWindowMs + 100) * kMs);
         }
         EXPECT_FALSE(bench.port.isOpen());
     }

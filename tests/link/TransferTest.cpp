@@ -9,6 +9,7 @@ namespace {
 
 using link::DownloadChoice;
 using link::DownloadResult;
+using namespace link::protocol;
 
 const long long kMs = 1000;
 
@@ -32,9 +33,11 @@ TEST(Transfer, SelectorLinesAndSuccessByChoice)
     const auto& eeprom = sample.files.files["eeprom.hex"];
     const Row rows[] = {
         {LinkBench::flash(), {flash[0], flash[1]}, "FLASH file successfully downloaded."},
-        {{false, true, "", "eeprom.hex", 1}, {"*", eeprom[0], eeprom[1]}, "EEPROM file successfully downloaded."},
+        {{false, true, "", "eeprom.hex", 1},
+         {kEepromOnly, eeprom[0], eeprom[1]},
+         "EEPROM file successfully downloaded."},
         {{true, true, "flash.hex", "eeprom.hex", 1},
-         {"*!", eeprom[0], eeprom[1], flash[0], flash[1]},
+         {kEepromThenFlash, eeprom[0], eeprom[1], flash[0], flash[1]},
          "FLASH & EEPROM files successfully downloaded."},
     };
     for (const Row& row : rows) {
@@ -45,11 +48,11 @@ TEST(Transfer, SelectorLinesAndSuccessByChoice)
         // The EEPROM file's end-of-file answer is not judged.
         bench.target.endOfFileAnswers = {row.choice.flash && row.choice.eeprom ? "" : "#@"};
         EXPECT_EQ(bench.run(choice), DownloadResult::Success);
-        EXPECT_TRUE(bench.port.xonXoff);
-        EXPECT_EQ(bench.port.lineSettings, "115200,n,8,1");
+        EXPECT_EQ(bench.port.lineSettings.value().baudRate, kLineSettings.baudRate);
+        EXPECT_EQ(bench.port.lineSettings.value().flowControl, link::FlowControl::XonXoff);
         EXPECT_TRUE(bench.inOrder({"starting", "port open 3", "port opened", "synchronising"}));
         EXPECT_EQ(BytesOf(bench.transferWrites()), row.writes);
-        EXPECT_TRUE(bench.inOrder({"message: " + row.success, "file closed", "port closed", "idle"}))
+        EXPECT_TRUE(bench.inOrder({"success: " + row.success, "file closed", "port closed", "ended"}))
             << bench.journal.text();
         EXPECT_FALSE(bench.journal.has("ask"));
         EXPECT_EQ(bench.journal.has("between files"), row.choice.flash && row.choice.eeprom);
@@ -103,11 +106,12 @@ TEST(Transfer, YesGoesOnNoEndsWithoutAMessage)
         bench.frontEnd.answers = {yes};
         EXPECT_EQ(bench.run(LinkBench::flash()), yes ? DownloadResult::Success : DownloadResult::Declined);
         EXPECT_EQ(bench.transferWrites().size(), yes ? 2u : 1u);
-        EXPECT_EQ(bench.journal.has("message"), yes);
+        EXPECT_EQ(bench.journal.has("success"), yes);
+        EXPECT_FALSE(bench.journal.has("message"));
         EXPECT_FALSE(bench.port.isOpen());
-        EXPECT_EQ(bench.journal.entries.back().what, "idle");
+        EXPECT_EQ(bench.journal.entries.back().what, "ended");
         if (!yes) {
-            EXPECT_TRUE(bench.inOrder({"ask", "file closed", "port closed", "idle"}));
+            EXPECT_TRUE(bench.inOrder({"ask", "file closed", "port closed", "ended"}));
         }
     }
 }
@@ -126,6 +130,7 @@ TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered)
     ASSERT_FALSE(bench.frontEnd.linesShown.empty());
     EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
     EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
+    EXPECT_EQ(bench.frontEnd.linesDone, (std::vector<int>{4, 3, 2}));
 }
 
 TEST(Timing, UnansweredLineBelow128WaitsFiveTicks)
@@ -139,14 +144,14 @@ TEST(Timing, UnansweredLineBelow128WaitsFiveTicks)
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
         const auto writes = bench.transferWrites();
         ASSERT_EQ(writes.size(), 2u);
-        EXPECT_GE(writes[1].us - writes[0].us, 240 * kMs);
-        EXPECT_LE(writes[1].us - writes[0].us, 300 * kMs);
+        EXPECT_GE(writes[1].us - writes[0].us, (kAnswerTicks - 1) * kAnswerTickMs * kMs);
+        EXPECT_LE(writes[1].us - writes[0].us, kAnswerTicks * kAnswerTickMs * kMs);
     }
 }
 
 // From 1.28 an unanswered line is sent three times, more than 2 and at most 3 s
 // apart on the whole-second clock; the loop notices the new second at the next
-// event, at most one 60 ms tick later.
+// event, at most one answer tick later.
 TEST(Timing, UnansweredLineFrom128IsSentThreeTimes)
 {
     for (long long clockPhase : {0LL, 250'000LL, 999'999LL}) {
@@ -157,12 +162,12 @@ TEST(Timing, UnansweredLineFrom128IsSentThreeTimes)
         bench.frontEnd.answers = {true};
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
         auto writes = bench.transferWrites();
-        ASSERT_EQ(writes.size(), 4u);
-        writes.resize(3);
+        ASSERT_EQ(writes.size(), kMostSends + 1u);
+        writes.resize(kMostSends);
         writes.push_back({bench.journal.timeOf("ask"), ""});
         for (std::size_t i = 1; i < writes.size(); ++i) {
-            EXPECT_GT(writes[i].us - writes[i - 1].us, 2000 * kMs);
-            EXPECT_LE(writes[i].us - writes[i - 1].us, 3060 * kMs);
+            EXPECT_GT(writes[i].us - writes[i - 1].us, (kAnswerSeconds - 1) * 1000 * kMs);
+            EXPECT_LE(writes[i].us - writes[i - 1].us, (kAnswerSeconds * 1000 + kAnswerTickMs) * kMs);
         }
     }
 }
@@ -177,8 +182,8 @@ TEST(Timing, EndOfFileWaitLastsUpToTwoSeconds)
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::EndOfFileError);
         const long long waited = bench.journal.timeOf("message") - bench.frontEnd.linesShown.back().first;
         EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
-        EXPECT_GT(waited, 1000 * kMs);
-        EXPECT_LE(waited, 2060 * kMs);
+        EXPECT_GT(waited, (kEndOfFileSeconds - 1) * 1000 * kMs);
+        EXPECT_LE(waited, (kEndOfFileSeconds * 1000 + kAnswerTickMs) * kMs);
     }
 }
 
@@ -199,59 +204,59 @@ TEST(Failures, MessageAndClosingOrder)
         {"no port selected",
          [](LinkBench&, DownloadChoice& c) { c.port.reset(); },
          DownloadResult::PortError,
-         {"starting", accessError, "idle"}},
+         {"starting", accessError, "ended"}},
         {"port missing",
          [](LinkBench&, DownloadChoice& c) { c.port = 9; },
          DownloadResult::PortError,
-         {"starting", accessError, "idle"}},
+         {"starting", accessError, "ended"}},
         {"no $",
          [](LinkBench& b, DownloadChoice&) { b.target.syncAnswer = ""; },
          DownloadResult::NoResponse,
-         {"message: No response from target Bootloader.", "port closed", "idle"}},
+         {"message: No response from target Bootloader.", "port closed", "ended"}},
         {"no ?",
          [](LinkBench& b, DownloadChoice&) { b.target.helloAnswer = "G1.3"; },
          DownloadResult::NoResponse,
-         {"message: No response from target Bootloader.", "port closed", "idle"}},
+         {"message: No response from target Bootloader.", "port closed", "ended"}},
         {"nothing chosen",
          [](LinkBench&, DownloadChoice& c) { c.flash = false; },
          DownloadResult::NothingChosen,
-         {"version 1.28", "port closed", "idle", "message: Check box to download code.", "focus"}},
+         {"version 1.28", "port closed", "ended", "message: Check box to download code."}},
         {"FLASH file missing",
          [](LinkBench&, DownloadChoice& c) { c.flashPath = "gone.hex"; },
          DownloadResult::OpenError,
-         {"opening 2 gone.hex", "port closed", "message!: Error opening gone.hex.", "idle"}},
+         {"opening 2 gone.hex", "port closed", "message!: Error opening gone.hex.", "ended"}},
         {"EEPROM file missing",
          [](LinkBench&, DownloadChoice& c) { c.eeprom = true, c.eepromPath = "lost.hex"; },
          DownloadResult::OpenError,
-         {"opening 1 lost.hex", "port closed", "message!: Error opening lost.hex.", "idle"}},
+         {"opening 1 lost.hex", "port closed", "message!: Error opening lost.hex.", "ended"}},
         {"port read fails",
          [](LinkBench& b, DownloadChoice&) { b.port.failReads = true, b.port.eventCode = 1009; },
          DownloadResult::TransferError,
-         {kGeneralError + "1009.", "port closed", "idle"}},
+         {kGeneralError + "1009.", "port closed", "ended"}},
         {"line write fails",
          [](LinkBench& b, DownloadChoice&) {
              b.port.failWrite = [](std::string_view bytes) { return bytes[0] == ':'; };
              b.port.eventCode = 1010;
          },
          DownloadResult::TransferError,
-         {kGeneralError + "1010.", "file closed flash.hex", "port closed", "idle"}},
+         {kGeneralError + "1010.", "file closed flash.hex", "port closed", "ended"}},
         {"file read fails",
          [](LinkBench& b, DownloadChoice&) { b.files.failReadAt = 1; },
          DownloadResult::TransferError,
-         {kGeneralError + "0.", "file closed flash.hex", "port closed", "idle"}},
-        {"more than 32 767 lines",
-         [](LinkBench& b, DownloadChoice&) { b.files.files["flash.hex"].resize(32768, ":X"); },
+         {kGeneralError + "0.", "file closed flash.hex", "port closed", "ended"}},
+        {"more lines than the counter holds",
+         [](LinkBench& b, DownloadChoice&) { b.files.files["flash.hex"].resize(kMostLines + 1, ":X"); },
          DownloadResult::TransferError,
-         {kGeneralError + "0.", "file closed flash.hex", "port closed", "idle"}},
+         {kGeneralError + "0.", "file closed flash.hex", "port closed", "ended"}},
         {"# without @",
          [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = "#"; },
          DownloadResult::EndOfFileError,
-         {"message: Error while downloading file.", "file closed", "port closed", "idle"}},
+         {"message: Error while downloading file.", "file closed", "port closed", "ended"}},
         {"nothing at the end",
          [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = ""; },
          DownloadResult::EndOfFileError,
          {"message: Error while downloading file: No response from target Bootloader at end of file.", "file closed",
-          "port closed", "idle"}},
+          "port closed", "ended"}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.situation);
@@ -270,16 +275,16 @@ TEST(Failures, MessageAndClosingOrder)
     }
 }
 
-// 32 767 lines still fit the line counter.
+// The most lines still fit the line counter.
 TEST(Failures, LargestFileIsCounted)
 {
     LinkBench bench;
-    bench.files.files["flash.hex"].resize(32767, ":X");
+    bench.files.files["flash.hex"].resize(kMostLines, ":X");
     bench.target.helloAnswer = "?G1.0";
     bench.frontEnd.cancelWhen = [&] { return !bench.transferWrites().empty(); };
     EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Cancelled);
     ASSERT_FALSE(bench.frontEnd.linesShown.empty());
-    EXPECT_EQ(bench.frontEnd.linesShown.front().second, 32766);
+    EXPECT_EQ(bench.frontEnd.linesShown.front().second, kMostLines - 1);
 }
 
 }  // namespace

@@ -13,6 +13,7 @@
 #include "Pty.h"
 #include "Tools.h"
 #include "WindowRig.h"
+#include "link/Protocol.h"
 
 namespace {
 
@@ -56,6 +57,7 @@ TEST_F(Download, ACancelLeftOverFromAnEarlierDownloadDoesNotStopTheNext)
     EXPECT_EQ(label("LblFwVer").text(), QStringLiteral("Target Bootloader Ver. 1.3"));
     EXPECT_TRUE(label("LblFwVer").isVisible());
     EXPECT_TRUE(rig.isIdle());
+    EXPECT_EQ(rig.window.focusWidget(), &rig.control<QPushButton>("CmdBtnFLASH"));
     EXPECT_FALSE(rig.port.isOpen());
 }
 
@@ -85,7 +87,8 @@ TEST(ClosingTheWindow, StopsTheDownloadFirst)
         BoxAnswerer answerer(QMessageBox::Yes);
         rig.window.DownloadFiles();
 
-        EXPECT_NE(line.received().find(transfer ? ":020000040000FA" : "\x55"), std::string::npos);
+        const std::string sent = transfer ? ":020000040000FA" : std::string(1, korvel::link::protocol::kSyncByte);
+        EXPECT_NE(line.received().find(sent), std::string::npos);
         EXPECT_TRUE(answerer.seen().empty());
         EXPECT_FALSE(rig.port.isOpen());
         EXPECT_TRUE(rig.window.isHidden());

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include "Pty.h"
+#include "link/Protocol.h"
 #include "platform/DeviceSerialPort.h"
 #include "platform/QtEventPump.h"
 
 using korvel::link::PortError;
+using korvel::link::protocol::kHello;
 using korvel::platform::DeviceSerialPort;
 using korvel::platform::PortMap;
 using korvel::platform::QtEventPump;
@@ -21,8 +23,7 @@ constexpr char kXoff = 0x13;
 void prepare(DeviceSerialPort& port, int number)
 {
     port.setPortNumber(number);
-    port.setLineSettings("115200,n,8,1");
-    port.setXonXoff(true);
+    port.setLineSettings(korvel::link::protocol::kLineSettings);
 }
 
 class SerialOverPty : public ::testing::Test {
@@ -193,13 +194,13 @@ TEST(SerialPortWaits, WaitAfterAWriteLastsUntilTheNextRealEvent)
     QtEventPump events;
     std::size_t passes = 0;
     while (!over) {
-        port.write("@&$");
+        port.write(kHello);
         events.yieldWaiting();
         ++passes;
     }
     EXPECT_GE(passes, 2u);
     EXPECT_LE(passes, 12u);
-    EXPECT_TRUE(runEventsUntil([&] { return sink.received().size() == 3 * passes; }));
+    EXPECT_TRUE(runEventsUntil([&] { return sink.received().size() == (sizeof kHello - 1) * passes; }));
 }
 
 }  // namespace

@@ -1,12 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "link/SerialPort.h"
-#include "platform/LineSettings.h"
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
 
-using korvel::link::PortError;
-using korvel::platform::parseLineSettings;
 using korvel::platform::PortMap;
 
 namespace {
@@ -43,26 +39,6 @@ TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
     for (const int number : {0, 17, -1})
         EXPECT_EQ(map.device(number), std::nullopt) << "COM" << number;
     EXPECT_EQ(PortMap::fromFile("/nonexistent/AVRBootloaderKorvel.ports").device(10), "/dev/ttyUSB5");
-}
-
-TEST(LineSettings, ReadsTheFourFields)
-{
-    const auto usual = parseLineSettings("115200,n,8,1");
-    EXPECT_EQ(usual.baudRate, 115200);
-    EXPECT_EQ(usual.parity, QSerialPort::NoParity);
-    EXPECT_EQ(usual.dataBits, QSerialPort::Data8);
-    EXPECT_EQ(usual.stopBits, QSerialPort::OneStop);
-
-    const auto other = parseLineSettings(" 9600 , E , 7 , 1.5 ");
-    EXPECT_EQ(other.baudRate, 9600);
-    EXPECT_EQ(other.parity, QSerialPort::EvenParity);
-    EXPECT_EQ(other.dataBits, QSerialPort::Data7);
-    EXPECT_EQ(other.stopBits, QSerialPort::OneAndHalfStop);
-
-    for (const char* text :
-         {"", "115200,n,8", "115200,n,8,1,1", "0,n,8,1", "-9600,n,8,1", "115200x,n,8,1", "99999999999,n,8,1",
-          "115200,no,8,1", "115200,n,4,1", "115200,n,9,1", "115200,n,8,3", "115200;n;8;1"})
-        EXPECT_THROW(parseLineSettings(text), PortError) << '"' << text << '"';
 }
 
 TEST(PortDescription, NamesTheDeviceItsTargetAndWhatIsKnown)

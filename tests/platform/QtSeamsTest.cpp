@@ -5,7 +5,6 @@
 #include "platform/QtTimer.h"
 #include "platform/messages.h"
 
-using korvel::link::MessageIcon;
 using korvel::platform::QtTimer;
 
 namespace {
@@ -30,30 +29,30 @@ TEST(QtTimer, SelfDisablingTimerTicksOncePerEnabling)
     EXPECT_TRUE(runEventsUntil([&] { return ticks == 2; }));
 }
 
-TEST(MessageBoxes, ShowExactlyTheirTitleTextIconAndButtonsAsPlainText)
+// The kind of a message gives its icon and buttons; a file name in the text
+// is never taken for markup.
+TEST(MessageBoxes, KindGivesIconAndButtons)
 {
-    BoxAnswerer ok;
-    korvel::platform::showMessage(nullptr, "Title", "Error while accessing the com port.", MessageIcon::Exclamation);
-    korvel::platform::showMessage(nullptr, "Title", "Error opening <b>fw</b>.hex.", MessageIcon::None);
-    ASSERT_EQ(ok.seen().size(), 2u);
-    EXPECT_EQ(ok.seen()[0].title, "Title");
-    EXPECT_EQ(ok.seen()[0].text, "Error while accessing the com port.");
-    EXPECT_EQ(ok.seen()[0].icon, QMessageBox::Warning);
-    EXPECT_EQ(ok.seen()[0].buttons, QMessageBox::Ok);
-    EXPECT_EQ(ok.seen()[1].icon, QMessageBox::NoIcon);
-    EXPECT_EQ(ok.seen()[1].format, Qt::PlainText) << "a file name must not be shown as markup";
-}
-
-TEST(MessageBoxes, QuestionsAreAnsweredByYesOrNo)
-{
-    for (const auto& [button, answer] : {std::pair(QMessageBox::Yes, true), std::pair(QMessageBox::No, false)}) {
-        BoxAnswerer answerer(button);
-        EXPECT_EQ(korvel::platform::askYesNo(nullptr, "Q", "Continue with download?"), answer);
+    using korvel::link::MessageKind;
+    const std::tuple<MessageKind, QMessageBox::Icon, QMessageBox::StandardButtons> rows[] = {
+        {MessageKind::Information, QMessageBox::NoIcon, QMessageBox::Ok},
+        {MessageKind::Success, QMessageBox::NoIcon, QMessageBox::Ok},
+        {MessageKind::Warning, QMessageBox::Warning, QMessageBox::Ok},
+        {MessageKind::Question, QMessageBox::NoIcon, QMessageBox::Yes | QMessageBox::No},
+    };
+    for (const auto& [kind, icon, buttons] : rows) {
+        BoxAnswerer answerer(QMessageBox::Yes);
+        const bool yes = korvel::platform::showBox(nullptr, "Title", kind, "Error opening <b>fw</b>.hex.");
         ASSERT_EQ(answerer.seen().size(), 1u);
-        EXPECT_EQ(answerer.seen()[0].buttons, QMessageBox::Yes | QMessageBox::No);
-        EXPECT_EQ(answerer.seen()[0].icon, QMessageBox::NoIcon);
+        EXPECT_EQ(answerer.seen()[0].title, "Title");
+        EXPECT_EQ(answerer.seen()[0].text, "Error opening <b>fw</b>.hex.");
+        EXPECT_EQ(answerer.seen()[0].icon, icon);
+        EXPECT_EQ(answerer.seen()[0].buttons, buttons);
         EXPECT_EQ(answerer.seen()[0].format, Qt::PlainText);
+        EXPECT_EQ(yes, kind == MessageKind::Question);
     }
+    BoxAnswerer no(QMessageBox::No);
+    EXPECT_FALSE(korvel::platform::showBox(nullptr, "Q", MessageKind::Question, "Continue with download?"));
 }
 
 }  // namespace

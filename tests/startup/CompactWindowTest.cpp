@@ -47,14 +47,13 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     frontEnd.downloadStarting();
     frontEnd.portOpened();
     frontEnd.versionRead("1.28");
-    const std::tuple<link::FileKindCode, std::string, int> files[] = {{link::EepromFile, kEepromName, 3},
-                                                                      {link::FlashFile, kFlashName, 40}};
+    const std::tuple<link::FileKind, std::string, int> files[] = {{link::FileKind::Eeprom, kEepromName, 3},
+                                                                  {link::FileKind::Flash, kFlashName, 40}};
     for (const auto& [kind, name, left] : files) {
-        if (kind == link::FlashFile) {
+        if (kind == link::FileKind::Flash) {
             frontEnd.showLinesLeft(0);
             frontEnd.betweenFiles();
         }
-        frontEnd.openingFile(kind, name);
         frontEnd.fileOpened(kind, name);
         frontEnd.sendingFile(kind);
         frontEnd.showLinesLeft(left);

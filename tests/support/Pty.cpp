@@ -8,6 +8,10 @@
 #include <stdexcept>
 #include <unistd.h>
 
+#include "link/Protocol.h"
+
+using namespace korvel::link::protocol;
+
 Pty::Pty(bool watched)
 {
     char path[PATH_MAX] = {};
@@ -61,11 +65,11 @@ void Pty::collect()
         received_.append(buffer, std::size_t(count));
     if (handshakeAnswer_.empty())
         return;
-    if (!answeredSync_ && received_.find('\x55') != std::string::npos) {
+    if (!answeredSync_ && received_.find(kSyncByte) != std::string::npos) {
         answeredSync_ = true;
-        send("$");
+        send({&kSyncAnswer, 1});
     }
-    if (!answeredVersion_ && received_.find("@&$") != std::string::npos) {
+    if (!answeredVersion_ && received_.find(kHello) != std::string::npos) {
         answeredVersion_ = true;
         send(handshakeAnswer_);
     }

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include "Tools.h"
+#include "link/Protocol.h"
 
 namespace {
 
@@ -68,10 +69,11 @@ private:
 // Synchronisation and handshake as the PC does them.
 void handshake(SlavePort& port)
 {
-    port.write(std::string(512, '\x55'));
-    ASSERT_EQ(port.readUntilChar('$'), "$");
-    port.write("@&$");
-    ASSERT_EQ(port.readUntilChar('?'), "?G1.28");
+    using namespace korvel::link::protocol;
+    port.write(std::string(kSyncBlockSize, kSyncByte));
+    ASSERT_EQ(port.readUntilChar(kSyncAnswer), "$");
+    port.write(kHello);
+    ASSERT_EQ(port.readUntilChar(kHelloAnswer), "?G1.28");
 }
 
 TEST(TargetSim, ChecksEveryRecordAndBuildsTheImageOverTwoDownloads)
@@ -123,12 +125,16 @@ TEST(TargetSim, SilentLineCountsItsResend)
 
 TEST(TargetSim, XoffStopsThePcsOutputUntilTheXon)
 {
-    TargetSim sim({"--xoff-after", "1", "--xon-after", "300"});
+    TargetSim sim({"--xoff-after", "1", "--xon-after", "1000"});
     SlavePort port(sim.device(), true);
     handshake(port);
     port.write(":0100000011EE");
     EXPECT_EQ(port.readUntilChar('~'), "~");
-    EXPECT_FALSE(port.writable(100));
+    // The XOFF stops the output once the terminal has processed it, which may
+    // be a moment after the answer before it has become readable.
+    for (int waitedMs = 0; waitedMs < 500 && port.writable(0); ++waitedMs)
+        ::usleep(1000);
+    EXPECT_FALSE(port.writable(0));
     EXPECT_TRUE(port.writable(3000));
     port.write(":0100010022DC");
     EXPECT_EQ(port.readUntilChar('~'), "~");

@@ -2,18 +2,27 @@
 
 #include <utility>
 
+#include "link/Protocol.h"
+
 namespace targetsim {
 
 namespace {
 
-constexpr char kSyncByte = 0x55;
+namespace protocol = korvel::link::protocol;
+
 constexpr char kXon = 0x11;
 constexpr char kXoff = 0x13;
-constexpr std::uint64_t kSyncBlock = 512;
 // A download in progress gives way to a new synchronisation only after a run of this
-// many 0x55 bytes, so that a stray 'U' between records does not end it.
+// many sync bytes, so that a stray 'U' between records does not end it.
 constexpr std::uint64_t kResyncRun = 8;
-const std::string kHandshake = "@&$";
+const std::string kHandshake = protocol::kHello;
+// What comes after the selector's first character when FLASH follows EEPROM.
+constexpr char kFlashFollows = protocol::kEepromThenFlash[1];
+
+std::string answer(char c)
+{
+    return std::string(1, c);
+}
 
 }  // namespace
 
@@ -28,7 +37,7 @@ void Bootloader::receive(char byte)
         collect(byte);
         return;
     }
-    if (byte == kSyncByte) {
+    if (byte == protocol::kSyncByte) {
         onSyncByte();
         return;
     }
@@ -39,7 +48,7 @@ void Bootloader::receive(char byte)
     case Phase::Sync:
         return;
     case Phase::Selector:
-        if (byte == '*') {
+        if (byte == protocol::kEepromOnly[0]) {
             phase_ = Phase::SelectorStar;
         } else if (byte == ':') {
             startDownload({Memory::Flash});
@@ -47,7 +56,7 @@ void Bootloader::receive(char byte)
         }
         return;
     case Phase::SelectorStar:
-        if (byte == '!') {
+        if (byte == kFlashFollows) {
             startDownload({Memory::Eeprom, Memory::Flash});
             return;
         }
@@ -83,8 +92,8 @@ void Bootloader::onSyncByte()
         syncRun_ = 0;
         syncBytes_ = 0;
     }
-    if (++syncBytes_ % kSyncBlock == 1)
-        reply({"$"}, options_.phase1DelayMs);
+    if (++syncBytes_ % protocol::kSyncBlockSize == 1)
+        reply({answer(protocol::kSyncAnswer)}, options_.phase1DelayMs);
 }
 
 bool Bootloader::completesHandshake(char byte)
@@ -100,9 +109,9 @@ bool Bootloader::completesHandshake(char byte)
         return true;
     phase_ = Phase::Selector;
     if (options_.sendG)
-        reply({"?", "G" + options_.version}, options_.phase2DelayMs);
+        reply({answer(protocol::kHelloAnswer), protocol::kVersionMarker + options_.version}, options_.phase2DelayMs);
     else
-        reply({"?"}, options_.phase2DelayMs);
+        reply({answer(protocol::kHelloAnswer)}, options_.phase2DelayMs);
     return true;
 }
 
@@ -175,25 +184,25 @@ void Bootloader::judgeLine(intelhex::ParseError error, const intelhex::Record& r
         ++stats_.dropped;
         previousMayBeResent_ = true;
     } else if (error != intelhex::ParseError::None || injectedChecksumError) {
-        refuse("-", true);
+        refuse(protocol::kChecksumError, true);
     } else if (options_.writeErrorLine == lineNumber_) {
-        refuse("%", false);
+        refuse(protocol::kWriteError, false);
     } else if (record.type == intelhex::EndOfFile) {
         acceptEndOfFile();
     } else if (!currentImage().apply(record)) {
-        refuse("%", false);  // the data lies beyond the target's memory
+        refuse(protocol::kWriteError, false);  // the data lies beyond the target's memory
     } else {
         ++stats_.accepted;
         previousMayBeResent_ = false;
-        reply({"~"}, options_.answerDelayMs);
+        reply({answer(protocol::kLineAccepted)}, options_.answerDelayMs);
     }
 }
 
-void Bootloader::refuse(const char* answer, bool mayBeResent)
+void Bootloader::refuse(char refusal, bool mayBeResent)
 {
     ++stats_.refused;
     previousMayBeResent_ = mayBeResent;
-    reply({answer}, options_.answerDelayMs);
+    reply({answer(refusal)}, options_.answerDelayMs);
 }
 
 void Bootloader::acceptEndOfFile()
@@ -203,10 +212,10 @@ void Bootloader::acceptEndOfFile()
     if (fileIndex_ + 1 < files_.size()) {
         ++fileIndex_;
         startFile();
-        reply({"#"}, options_.answerDelayMs);
+        reply({answer(protocol::kFileEnded)}, options_.answerDelayMs);
         return;
     }
-    reply({"@", "#"}, options_.answerDelayMs);
+    reply({answer(protocol::kDownloadDone), answer(protocol::kFileEnded)}, options_.answerDelayMs);
     ++stats_.downloads;
     phase_ = Phase::Sync;
     syncBytes_ = 0;

@@ -58,7 +58,7 @@ private:
     void collect(char byte);
     void judgeRecord(bool complete);
     void judgeLine(intelhex::ParseError error, const intelhex::Record& record);
-    void refuse(const char* answer, bool mayBeResent);
+    void refuse(char refusal, bool mayBeResent);
     void acceptEndOfFile();
     void reply(std::vector<std::string> parts, std::uint64_t delayMs);
     intelhex::HexImage& currentImage();

@@ -4,17 +4,21 @@
 #include <cerrno>
 #include <unistd.h>
 
+#include "link/Protocol.h"
+
 namespace targetsim {
 
 namespace {
 
-// Noise never holds an answer character of the protocol (~#@-%?$G*), XON or XOFF, nor
-// anything that could extend the version number that ends the handshake answer
+// Noise never holds a character of the protocol, XON or XOFF, nor anything
+// that could extend the version number that ends the handshake answer
 // (digits, '.', signs, exponent letters).
 std::string noiseAlphabet()
 {
+    namespace protocol = korvel::link::protocol;
     std::string alphabet;
-    const std::string excluded = "~#@-%?$G*+.eEpPxX";
+    const std::string excluded = std::string(protocol::kAnswers) + protocol::kHelloAnswer + protocol::kSyncAnswer +
+                                 protocol::kVersionMarker + protocol::kEepromOnly + "+.eEpPxX";
     for (int c = 0x01; c <= 0xFE; ++c) {
         const char byte = static_cast<char>(c);
         if (c == 0x11 || c == 0x13 || (c >= '0' && c <= '9'))

@@ -14,8 +14,11 @@
 #include <vector>
 
 #include "link/BootloaderLink.h"
+#include "link/Protocol.h"
 
 namespace korvel::linktest {
+
+namespace protocol = link::protocol;
 
 // Thrown when a simulated run exceeds its limits. Deliberately not a
 // std::exception, so that the download cannot take it for one of its errors.
@@ -152,13 +155,13 @@ struct Target {
     // The answer to what arrived; none to the selector and to repeated calls.
     std::optional<std::string> answerTo(const std::string& bytes)
     {
-        if (bytes.find_first_not_of('\x55') == std::string::npos) {
+        if (bytes.find_first_not_of(protocol::kSyncByte) == std::string::npos) {
             if (!std::exchange(synced, true))
                 return syncAnswer;
-        } else if (bytes == "@&$") {
+        } else if (bytes == protocol::kHello) {
             if (!std::exchange(greeted, true))
                 return helloAnswer;
-        } else if (bytes != "*!" && bytes != "*") {
+        } else if (bytes != protocol::kEepromThenFlash && bytes != protocol::kEepromOnly) {
             return next(lineAnswers, otherLines);
         }
         return std::nullopt;
@@ -173,7 +176,7 @@ struct Target {
     }
 };
 
-// Ports 1 to 3 at 115 200 bit/s behind a 512-byte transmit queue. A write waits
+// Ports 1 to 3 at the protocol's speed behind a 512-byte transmit queue. A write waits
 // through the event pump while the queue has no room; the target sees each
 // write once its last byte has left the queue.
 class SimPort : public link::SerialPort {
@@ -182,8 +185,7 @@ public:
 
     void setPortNumber(int number) override { number_ = number; }
     int portNumber() const override { return number_; }
-    void setLineSettings(std::string_view settings) override { lineSettings = settings; }
-    void setXonXoff(bool on) override { xonXoff = on; }
+    void setLineSettings(const link::LineSettings& settings) override { lineSettings = settings; }
     void open() override
     {
         if (open_ || number_ < 1 || number_ > 3)
@@ -252,15 +254,14 @@ public:
     };
     std::vector<Write> writes;
     std::vector<Write> reads;  // what readAll returned, when not empty
-    std::string lineSettings;
-    bool xonXoff = false;
+    std::optional<link::LineSettings> lineSettings;
     int eventCode = 0;
     std::function<bool(std::string_view)> failWrite;  // true: this write fails
     bool failReads = false;
 
 private:
     static constexpr long long kQueueBytes = 512;
-    static constexpr long long kBytesPerSecond = 11'520;
+    static constexpr long long kBytesPerSecond = protocol::kLineSettings.baudRate / 10;
 
     void requireOpen() const
     {
@@ -295,8 +296,9 @@ private:
     std::vector<World::Handle> inFlight_;
 };
 
-// Writes every call into the journal ("message: text", "message!: text" for the
-// exclamation icon, "ask: question", "idle", ...) and answers questions from a script.
+// Writes what the download reports into the journal ("message: text",
+// "message!: text" for a warning, "success: text", "ask: question", "ended",
+// ...) and answers questions from a script.
 class RecordingFrontEnd : public link::FrontEnd {
 public:
     explicit RecordingFrontEnd(World& world) : world_(world) {}
@@ -306,38 +308,41 @@ public:
     void synchronising() override { world_.add("synchronising"); }
     void targetResponded() override { world_.add("target responded"); }
     void versionRead(const std::string& version) override { world_.add("version " + version); }
-    void openingFile(link::FileKindCode kind, const std::string& path) override
+    void openingFile(link::FileKind kind, const std::string& path) override
     {
-        world_.add("opening " + std::to_string(kind) + " " + path);
+        world_.add("opening " + std::to_string(static_cast<int>(kind)) + " " + path);
     }
-    void fileOpened(link::FileKindCode, const std::string&) override {}
-    void sendingFile(link::FileKindCode kind) override { world_.add("sending " + std::to_string(kind)); }
+    void sendingFile(link::FileKind kind) override { world_.add("sending " + std::to_string(static_cast<int>(kind))); }
     void showLinesLeft(int linesLeft) override { linesShown.emplace_back(world_.now(), linesLeft); }
+    void lineDone(const link::LineProgress& progress) override { linesDone.push_back(progress.linesLeft); }
     void betweenFiles() override { world_.add("between files"); }
-    void message(const std::string& text, link::MessageIcon icon) override
+    void downloadEnded(link::DownloadResult) override { world_.add("ended"); }
+    void message(const link::Message& message) override { world_.add(entryOf(message)); }
+    bool ask(const link::Message& question) override
     {
-        world_.add((icon == link::MessageIcon::Exclamation ? "message!: " : "message: ") + text);
-    }
-    bool ask(const std::string& question) override
-    {
-        world_.add("ask: " + question);
+        world_.add(entryOf(question));
         if (answers.empty())
-            ADD_FAILURE() << "unexpected question: " << question;
+            ADD_FAILURE() << "unexpected question: " << question.text;
         if (answers.empty())
             return false;
         const bool yes = answers.front();
         answers.pop_front();
         return yes;
     }
-    void enterIdle() override { world_.add("idle"); }
-    void focusFlashBrowse() override { world_.add("focus"); }
     bool cancelRequested() override { return cancelWhen && cancelWhen(); }
 
     std::deque<bool> answers;  // Yes / No for the questions, in order
     std::function<bool()> cancelWhen;
     std::vector<std::pair<long long, int>> linesShown;  // time, count
+    std::vector<int> linesDone;                         // lines left after each line
 
 private:
+    static std::string entryOf(const link::Message& message)
+    {
+        const char* const prefixes[] = {"message: ", "message!: ", "success: ", "ask: "};
+        return prefixes[static_cast<int>(message.kind)] + link::shownText(message);
+    }
+
     World& world_;
 };
 
@@ -389,7 +394,7 @@ private:
 // up, a port with a scripted target, a recording front end and files in memory.
 struct LinkBench {
     explicit LinkBench(link::Flavour flavour = {})
-        : link({port, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, world, world, files}, flavour)
+        : link(link::LinkSeams{port, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, world, world, files}, flavour)
     {
         TmrWaitAnsw.startWithFirstTickAfter(17'000);
         files.files["flash.hex"] = {":100000000C9434000C943E000C943E000C943E0082", ":00000001FF"};
@@ -409,12 +414,13 @@ struct LinkBench {
     // The choice of a FLASH file only, on COM1.
     static link::DownloadChoice flash(const std::string& path = "flash.hex") { return {true, false, path, "", 1}; }
 
-    // Writes that are not handshake traffic (no 0x55 blocks, no "@&$").
+    // Writes that are not handshake traffic (no sync blocks, no calls of phase 2).
     std::vector<SimPort::Write> transferWrites() const
     {
         std::vector<SimPort::Write> result;
         for (const auto& write : port.writes)
-            if (write.bytes.find_first_not_of('\x55') != std::string::npos && write.bytes != "@&$")
+            if (write.bytes.find_first_not_of(protocol::kSyncByte) != std::string::npos &&
+                write.bytes != protocol::kHello)
                 result.push_back(write);
         return result;
     }
@@ -438,9 +444,9 @@ struct LinkBench {
     Target target;
     SimPort port{world, target};
     RecordingFrontEnd frontEnd{world};
-    SimTimer TmrSyn{world, 5000};
-    SimTimer TmrWaitAnsw{world, 60};
-    SimTimer TmrShowLine{world, 1000};
+    SimTimer TmrSyn{world, protocol::kFirstSyncWindowMs};
+    SimTimer TmrWaitAnsw{world, protocol::kAnswerTickMs};
+    SimTimer TmrShowLine{world, protocol::kShowLinesMs};
     MemoryHexFiles files{world};
     link::BootloaderLink link;
 };

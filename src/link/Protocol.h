@@ -1,0 +1,60 @@
+#pragma once
+
+#include <cstddef>
+
+#include "link/LineSettings.h"
+
+// The bootloader's wire protocol as the PC speaks it: the line, every byte
+// either end sends and every time the PC allows. The target simulator speaks
+// it from the same names.
+namespace korvel::link::protocol {
+
+inline constexpr LineSettings kLineSettings{115200, DataBits::Eight, Parity::None, StopBits::One, FlowControl::XonXoff};
+
+// Synchronisation phase 1: blocks of the sync byte until the target answers.
+inline constexpr char kSyncByte = 0x55;
+inline constexpr std::size_t kSyncBlockSize = 512;
+inline constexpr char kSyncAnswer = '$';
+// Phase 2: the call until the target answers; its version follows the marker.
+inline constexpr char kHello[] = "@&$";
+inline constexpr char kHelloAnswer = '?';
+inline constexpr char kVersionMarker = 'G';
+
+// Written once before the EEPROM lines: whether FLASH lines follow them.
+inline constexpr char kEepromThenFlash[] = "*!";
+inline constexpr char kEepromOnly[] = "*";
+
+// The target's one-character answers to a line.
+inline constexpr char kLineAccepted = '~';
+inline constexpr char kFileEnded = '#';     // accepts a line; ends a file's end-of-file wait
+inline constexpr char kDownloadDone = '@';  // accepts a line; after the last file, success
+inline constexpr char kChecksumError = '-';
+inline constexpr char kWriteError = '%';
+inline constexpr char kAcceptedAnswers[] = {kLineAccepted, kFileEnded, kDownloadDone, '\0'};
+// Any of these ends the wait for a line's answer.
+inline constexpr char kAnswers[] = {kWriteError, kLineAccepted, kFileEnded, kDownloadDone, kChecksumError, '\0'};
+
+// From this bootloader version on, a line refused with a checksum error or left
+// unanswered is sent again, up to kMostSends sends in all, and its answer is
+// awaited for kAnswerSeconds on the whole-second clock; below it, for
+// kAnswerTicks ticks of kAnswerTickMs.
+inline constexpr float kResendVersion = 1.28f;
+inline constexpr int kMostSends = 3;
+inline constexpr long long kAnswerSeconds = 3;
+inline constexpr int kAnswerTicks = 5;
+inline constexpr int kAnswerTickMs = 60;
+// After a file's last line, the wait for kFileEnded.
+inline constexpr long long kEndOfFileSeconds = 2;
+
+// TmrSyn: the first synchronisation window of a program run, the settle pause
+// after "$" and the window of phase 2, which later phases 1 keep.
+inline constexpr int kFirstSyncWindowMs = 5000;
+inline constexpr int kSettleMs = 1;
+inline constexpr int kPhase2WindowMs = 3000;
+// The refresh of the lines remaining.
+inline constexpr int kShowLinesMs = 1000;
+
+// Lines a HEX file may have: the line counters are 16-bit.
+inline constexpr int kMostLines = 32767;
+
+}  // namespace korvel::link::protocol
