@@ -34,7 +34,7 @@ Simulator::Simulator(const SimOptions& options, Pty& pty)
     : options_(options)
     , pty_(pty)
     , bootloader_(options)
-    , transmitter_(characterTime(options.paceBaud), options.noise)
+    , transmitter_(characterTime(options.paceBaud), options.noise, options.seed.value_or(0))
     , pacer_(characterTime(options.paceBaud))
 {
 }
@@ -211,6 +211,8 @@ std::string Simulator::summary() const
     std::ostringstream text;
     text << stats.accepted << " records accepted, " << stats.resends << " resends seen, " << stats.refused
          << " refused, " << stats.dropped << " dropped, " << stats.downloads << " downloads completed";
+    if (options_.noise)
+        text << ", noise seed " << options_.seed.value_or(0);
     return text.str();
 }
 
