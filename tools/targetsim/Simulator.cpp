@@ -142,14 +142,16 @@ void Simulator::handleByte(char byte, TimePoint now)
     const std::uint64_t linesBefore = bootloader_.linesReceived();
     const std::uint64_t downloadsBefore = bootloader_.statistics().downloads;
     bootloader_.receive(byte);
-    forwardReplies(now);
 
+    // The XOFF goes ahead of the line's answer: a PC that has read the answer is
+    // certainly held, and cannot slip another line in before the XOFF reaches it.
     const std::uint64_t lines = bootloader_.linesReceived();
     if (lines != linesBefore && lines == options_.xoffAfter) {
         const TimePoint sentAt = transmitter_.sendControl(kXoff, now);
         if (options_.xonAfterMs)
             xonAt_ = sentAt + std::chrono::milliseconds(*options_.xonAfterMs);
     }
+    forwardReplies(now);
     if (lines != linesBefore && lines == options_.closeAfter) {
         finishing_ = true;
         closeLineAtEnd_ = true;
