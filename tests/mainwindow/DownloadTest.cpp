@@ -85,7 +85,8 @@ TEST(ClosingTheWindow, StopsTheDownloadFirst)
         BoxAnswerer answerer(QMessageBox::Yes);
         rig.window.DownloadFiles();
 
-        EXPECT_NE(line.received().find(transfer ? ":020000040000FA" : "\x55"), std::string::npos);
+        const std::string sent = transfer ? ":020000040000FA" : "\x55";
+        EXPECT_TRUE(runEventsUntil([&] { return line.received().find(sent) != std::string::npos; }));
         EXPECT_TRUE(answerer.seen().empty());
         EXPECT_FALSE(rig.port.isOpen());
         EXPECT_TRUE(rig.window.isHidden());
