@@ -88,7 +88,7 @@ TEST(ClosingTheWindow, StopsTheDownloadFirst)
         rig.window.DownloadFiles();
 
         const std::string sent = transfer ? ":020000040000FA" : std::string(1, korvel::link::protocol::kSyncByte);
-        EXPECT_NE(line.received().find(sent), std::string::npos);
+        EXPECT_TRUE(runEventsUntil([&] { return line.received().find(sent) != std::string::npos; }));
         EXPECT_TRUE(answerer.seen().empty());
         EXPECT_FALSE(rig.port.isOpen());
         EXPECT_TRUE(rig.window.isHidden());

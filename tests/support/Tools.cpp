@@ -19,7 +19,7 @@ void stop(QProcess& process)
 
 TargetSim::TargetSim(const QStringList& options)
 {
-    process_.start(QStringLiteral(KORVEL_TARGETSIM_PATH), options);
+    process_.start(QStringLiteral(KORVEL_TARGETSIM_PATH), QStringList{"--seed", "1"} + options);
     const QDeadlineTimer deadline(kStartLimitMs);
     while (!process_.canReadLine() && !deadline.hasExpired() &&
            process_.waitForReadyRead(int(deadline.remainingTime()))) {

@@ -6,7 +6,8 @@
 #include <QStringList>
 
 // korvel-targetsim as a child process; the terminal path it prints first is
-// the device of the port under test. Killed when it is still running at the end.
+// the device of the port under test. Its noise has a fixed seed, the same on
+// every run. Killed when it is still running at the end.
 class TargetSim {
 public:
     explicit TargetSim(const QStringList& options);

@@ -25,9 +25,11 @@ const char kUsage[] = "usage: korvel-targetsim [options]\n"
                       "  --error-line K          ... of line K of each file only (N defaults to 1)\n"
                       "  --write-error-line K    answer \"%\" to line K of each file\n"
                       "  --silent-line K         drop line K of each file without an answer\n"
-                      "  --xoff-after N          send XOFF after N lines\n"
+                      "  --xoff-after N          send XOFF on receiving line N, ahead of its answer\n"
                       "  --xon-after MS          send XON that long after the XOFF (default never)\n"
                       "  --noise                 random non-protocol bytes before, between and inside answers\n"
+                      "  --seed N                noise from seed N, the same on every run (default: a new seed,\n"
+                      "                          named in the closing summary)\n"
                       "  --close-after N         close the line after N lines and end\n"
                       "  --pace BAUD             receive and send at 10 bits per character at BAUD\n"
                       "Lines are counted from 1 in each file; a resend of a refused line keeps its number.\n";
@@ -65,6 +67,7 @@ Setter text(std::string& target)
 ParseOutcome parseOptions(int argc, char** argv, SimOptions& options, std::string& message)
 {
     std::uint64_t xonAfter = 0;
+    std::uint64_t seed = 0;
     const std::map<std::string_view, Setter> withValue{
         {"--link", text(options.linkPath)},
         {"--flash-out", text(options.flashOut)},
@@ -87,6 +90,13 @@ ParseOutcome parseOptions(int argc, char** argv, SimOptions& options, std::strin
          }},
         {"--close-after", positive(options.closeAfter)},
         {"--pace", positive(options.paceBaud)},
+        {"--seed",
+         [&](std::string_view value) {
+             if (!number(seed)(value))
+                 return false;
+             options.seed = seed;
+             return true;
+         }},
     };
     const std::map<std::string_view, bool*> flags{
         {"--once", &options.once},

@@ -31,6 +31,7 @@ struct SimOptions {
     std::optional<std::uint64_t> xonAfterMs;  // none: never
     std::uint64_t closeAfter = 0;             // 0: never
     std::uint64_t paceBaud = 0;               // 0: no pacing
+    std::optional<std::uint64_t> seed;        // none: a different noise on every run
 };
 
 enum class ParseOutcome { Run, Help, Error };

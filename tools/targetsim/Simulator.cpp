@@ -34,7 +34,7 @@ Simulator::Simulator(const SimOptions& options, Pty& pty)
     : options_(options)
     , pty_(pty)
     , bootloader_(options)
-    , transmitter_(characterTime(options.paceBaud), options.noise)
+    , transmitter_(characterTime(options.paceBaud), options.noise, options.seed.value_or(0))
     , pacer_(characterTime(options.paceBaud))
 {
 }
@@ -142,14 +142,16 @@ void Simulator::handleByte(char byte, TimePoint now)
     const std::uint64_t linesBefore = bootloader_.linesReceived();
     const std::uint64_t downloadsBefore = bootloader_.statistics().downloads;
     bootloader_.receive(byte);
-    forwardReplies(now);
 
+    // The XOFF goes ahead of the line's answer: a PC that has read the answer is
+    // certainly held, and cannot slip another line in before the XOFF reaches it.
     const std::uint64_t lines = bootloader_.linesReceived();
     if (lines != linesBefore && lines == options_.xoffAfter) {
         const TimePoint sentAt = transmitter_.sendControl(kXoff, now);
         if (options_.xonAfterMs)
             xonAt_ = sentAt + std::chrono::milliseconds(*options_.xonAfterMs);
     }
+    forwardReplies(now);
     if (lines != linesBefore && lines == options_.closeAfter) {
         finishing_ = true;
         closeLineAtEnd_ = true;
@@ -211,6 +213,8 @@ std::string Simulator::summary() const
     std::ostringstream text;
     text << stats.accepted << " records accepted, " << stats.resends << " resends seen, " << stats.refused
          << " refused, " << stats.dropped << " dropped, " << stats.downloads << " downloads completed";
+    if (options_.noise)
+        text << ", noise seed " << options_.seed.value_or(0);
     return text.str();
 }
 

@@ -38,10 +38,10 @@ const std::string& alphabet()
 
 }  // namespace
 
-Transmitter::Transmitter(Nanoseconds characterTime, bool noise)
+Transmitter::Transmitter(Nanoseconds characterTime, bool noise, std::uint64_t seed)
     : characterTime_(characterTime)
     , noise_(noise)
-    , random_(std::random_device{}())
+    , random_(seed)
 {
 }
 

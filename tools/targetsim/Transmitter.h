@@ -14,7 +14,8 @@ namespace targetsim {
 // paced, no earlier than the line could have carried it.
 class Transmitter {
 public:
-    Transmitter(Nanoseconds characterTime, bool noise);
+    // The noise comes from `seed`: the same seed, the same noise.
+    Transmitter(Nanoseconds characterTime, bool noise, std::uint64_t seed);
 
     // Queues a reply; returns the time it will be written.
     TimePoint send(const Reply& reply, TimePoint now);
@@ -41,7 +42,7 @@ private:
 
     Nanoseconds characterTime_;
     bool noise_;
-    std::mt19937 random_;
+    std::mt19937_64 random_;
     std::deque<Pending> queue_;
     std::size_t written_ = 0;  // bytes of the queue's head already written
     TimePoint lineFree_{};

@@ -9,6 +9,7 @@
 #include <csignal>
 #include <cstring>
 #include <iostream>
+#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -83,6 +84,9 @@ int main(int argc, char** argv)
     case targetsim::ParseOutcome::Run:
         break;
     }
+    // Without --seed every run has its own noise; the summary names the seed to replay it.
+    if (!options.seed)
+        options.seed = std::random_device{}();
 
     const sigset_t waitMask = installStopSignals();
     targetsim::Pty pty;
