@@ -37,19 +37,6 @@ std::optional<int> portOf(std::string_view name)
     return number;
 }
 
-#ifndef Q_OS_WIN
-std::optional<std::string> usualDevice(int number)
-{
-    if (number >= 1 && number <= 4)
-        return "/dev/ttyS" + std::to_string(number - 1);
-    if (number >= 5 && number <= 10)
-        return "/dev/ttyUSB" + std::to_string(number - 5);
-    if (number >= 11 && number <= 16)
-        return "/dev/ttyACM" + std::to_string(number - 11);
-    return std::nullopt;
-}
-#endif
-
 }  // namespace
 
 PortMap PortMap::fromText(std::string_view text)
@@ -84,20 +71,6 @@ PortMap PortMap::fromFile(const QString& path)
     if (text.size() > kMaxFileSize)
         return {};
     return fromText(std::string_view(text.constData(), std::size_t(text.size())));
-}
-
-std::optional<std::string> PortMap::device(int number) const
-{
-#ifdef Q_OS_WIN
-    if (number < kFirstPort)
-        return std::nullopt;
-    return "COM" + std::to_string(number);
-#else
-    const auto found = assigned_.find(number);
-    if (found != assigned_.end())
-        return found->second;
-    return usualDevice(number);
-#endif
 }
 
 }  // namespace korvel::platform

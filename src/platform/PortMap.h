@@ -17,9 +17,10 @@ inline constexpr int kFirstPort = 1;
 inline constexpr int kLastPort = 16;
 
 // Maps a port number to the device that opening that port opens. On Windows
-// port n is "COMn". Elsewhere a "COMn=<device path>" line of the ports file
-// names the device, and ports without such a line use the usual devices:
-// COM1-COM4 /dev/ttyS0-3, COM5-COM10 /dev/ttyUSB0-5, COM11-COM16 /dev/ttyACM0-5.
+// port n is "COMn" (PortMapWindows.cpp). Elsewhere (PortMapPosix.cpp) a
+// "COMn=<device path>" line of the ports file names the device, and ports
+// without such a line use the usual devices: COM1-COM4 /dev/ttyS0-3,
+// COM5-COM10 /dev/ttyUSB0-5, COM11-COM16 /dev/ttyACM0-5.
 class PortMap {
 public:
     // The usual devices only.
