@@ -1,8 +1,7 @@
 #include "platform/PortMap.h"
 #include "platform/Trimmed.h"
 
-#include <QFile>
-#include <QtGlobal>
+#include "settings/SmallFile.h"
 
 namespace korvel::platform {
 namespace {
@@ -41,6 +40,10 @@ std::optional<int> portOf(std::string_view name)
 
 PortMap PortMap::fromText(std::string_view text)
 {
+    // Windows editors begin a UTF-8 file with a byte-order mark.
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, byteOrderMark.size()) == byteOrderMark)
+        text.remove_prefix(byteOrderMark.size());
     PortMap map;
     while (!text.empty()) {
         // A line ends in CR LF, LF or a lone CR.
@@ -62,15 +65,20 @@ PortMap PortMap::fromText(std::string_view text)
     return map;
 }
 
-PortMap PortMap::fromFile(const QString& path)
+PortsFile readPortsFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const settings::SmallFile file = settings::readSmallFile(path, kMaxFileSize);
+    switch (file.outcome) {
+    case settings::SmallFile::Outcome::Read:
+        return {PortMap::fromText(std::string_view(file.content.constData(), std::size_t(file.content.size()))), {}};
+    case settings::SmallFile::Outcome::Missing:
         return {};
-    const QByteArray text = file.read(kMaxFileSize + 1);
-    if (text.size() > kMaxFileSize)
-        return {};
-    return fromText(std::string_view(text.constData(), std::size_t(text.size())));
+    case settings::SmallFile::Outcome::Refused:
+        break;
+    }
+    return {PortMap(),
+            QStringLiteral("AVRBootloaderKorvel: the ports file %1 was ignored: %2. The usual devices are used.")
+                .arg(path, file.failure)};
 }
 
 }  // namespace korvel::platform

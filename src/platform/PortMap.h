@@ -30,10 +30,8 @@ public:
     // around the parts allowed, "COM" in either case, n from 1 to 16) assigns
     // a device to port n, a later line replacing an earlier one; a line whose
     // first non-blank character is '#' is a comment; other lines are ignored.
+    // A UTF-8 byte-order mark before the first line is skipped.
     static PortMap fromText(std::string_view text);
-    // Reads a ports file; a file that is missing or cannot be read gives the
-    // usual devices only.
-    static PortMap fromFile(const QString& path);
 
     // The device of port `number`, none when the number names no port.
     std::optional<std::string> device(int number) const;
@@ -41,5 +39,16 @@ public:
 private:
     std::map<int, std::string> assigned_;
 };
+
+// What a ports file gave: its ports, and why it was ignored when it was.
+struct PortsFile {
+    PortMap ports;
+    QString note;  // empty unless the file exists and was ignored
+};
+
+// Reads a ports file. A missing file gives the usual devices only; so does a
+// file that cannot be read, is not a regular file or is too large to be one,
+// with a note naming the file and the reason.
+PortsFile readPortsFile(const QString& path);
 
 }  // namespace korvel::platform

@@ -1,6 +1,7 @@
 #include "settings/SettingsFile.h"
 
-#include <QFile>
+#include "settings/SmallFile.h"
+
 #include <QSaveFile>
 
 namespace korvel::settings {
@@ -22,13 +23,10 @@ QString settingsPath(const QString& executableDir)
 
 std::optional<Settings> readSettingsFile(const QString& path, int portCount)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const SmallFile file = readSmallFile(path, kLargestSettingsFile);
+    if (file.outcome != SmallFile::Outcome::Read)
         return std::nullopt;
-    const QByteArray content = file.read(kLargestSettingsFile + 1);
-    if (file.error() != QFileDevice::NoError || content.size() > kLargestSettingsFile)
-        return std::nullopt;
-    return parseSettings(content, portCount);
+    return parseSettings(file.content, portCount);
 }
 
 WriteResult writeSettingsFile(const QString& path, const Settings& settings)

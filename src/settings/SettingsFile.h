@@ -14,8 +14,8 @@ inline constexpr const char* kSettingsFileName = "AVRBootloaderKorvel.cfg";
 QString settingsPath(const QString& executableDir);
 
 // The values of the settings file, or nothing when it is missing, cannot be
-// read, is larger than any settings file can be, or does not hold valid values
-// (see parseSettings).
+// read, is not a regular file, is larger than any settings file can be, or
+// does not hold valid values (see parseSettings).
 std::optional<Settings> readSettingsFile(const QString& path, int portCount);
 
 // The outcome of writing the settings file; true when it was written.
