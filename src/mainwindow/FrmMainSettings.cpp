@@ -41,11 +41,11 @@ void warn(QWidget* parent, const QString& text)
 
 }  // namespace
 
-void FrmMain::LoadSettings(const QString& FileName)
+void FrmMain::LoadSettings(const QString& fileName)
 {
-    const auto stored = settings::readSettingsFile(FileName, CmbBoxCom->count());
+    const auto stored = settings::readSettingsFile(fileName, CmbBoxCom->count());
     if (!stored) {
-        warn(this, QStringLiteral("An error occured while loading file ") + FileName + QStringLiteral(".") +
+        warn(this, QStringLiteral("An error occured while loading file ") + fileName + QStringLiteral(".") +
                        QStringLiteral(" The default settings will be loaded instead."));
         SetDefaultSettings();
         return;
@@ -68,7 +68,7 @@ void FrmMain::SetDefaultSettings()
     TxtBoxEEPFile->clear();
 }
 
-void FrmMain::SaveSettings(const QString& FileName)
+void FrmMain::SaveSettings(const QString& fileName)
 {
     if (CmdLineMode)
         return;
@@ -78,10 +78,10 @@ void FrmMain::SaveSettings(const QString& FileName)
     current.flashFile = TxtBoxFLASHFile->text().toUtf8();
     current.eepromCheck = checkValue(*EEPCheck);
     current.eepromFile = TxtBoxEEPFile->text().toUtf8();
-    const auto saved = settings::writeSettingsFile(FileName, current);
+    const auto saved = settings::writeSettingsFile(fileName, current);
     if (!saved)
         warn(this,
-             QStringLiteral("An error occured while saving file ") + FileName + QLatin1Char('\n') + saved.failure);
+             QStringLiteral("An error occured while saving file ") + fileName + QLatin1Char('\n') + saved.failure);
 }
 
 }  // namespace korvel

@@ -8,10 +8,6 @@
 
 namespace korvel::platform {
 
-// Name of the optional file, beside the executable, that assigns devices to
-// port numbers on systems without COM port names.
-inline constexpr const char* kPortsFileName = "AVRBootloaderKorvel.ports";
-
 // Port numbers the program offers: COM1 to COM16.
 inline constexpr int kFirstPort = 1;
 inline constexpr int kLastPort = 16;

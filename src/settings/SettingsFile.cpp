@@ -2,6 +2,8 @@
 
 #include "settings/SmallFile.h"
 
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace korvel::settings {
@@ -12,14 +14,6 @@ namespace {
 constexpr qint64 kLargestSettingsFile = 64 * 1024;
 
 }  // namespace
-
-QString settingsPath(const QString& executableDir)
-{
-    QString path = executableDir;
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path + QLatin1String(kSettingsFileName);
-}
 
 std::optional<Settings> readSettingsFile(const QString& path, int portCount)
 {
@@ -34,6 +28,10 @@ WriteResult writeSettingsFile(const QString& path, const Settings& settings)
     const auto content = formatSettings(settings);
     if (!content)
         return {false, QStringLiteral("A file name contains a double quote, which the settings file cannot hold.")};
+    // The user's own settings folder does not exist before the first save.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return {false, QStringLiteral("The folder %1 cannot be created.").arg(folder)};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {false, file.errorString()};

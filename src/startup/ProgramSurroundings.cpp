@@ -2,9 +2,6 @@
 
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
-#include "settings/SettingsFile.h"
-
-#include <QDir>
 
 #include <iostream>
 
@@ -25,14 +22,15 @@ platform::PortMap portsOf(const QString& path)
 }  // namespace
 
 ProgramSurroundings::ProgramSurroundings(const QString& programDir)
-    : port_(portsOf(QDir(programDir).filePath(platform::kPortsFileName)))
-    , settingsPath_(settings::settingsPath(programDir))
+    : places_(programDir)
+    , port_(portsOf(places_.portsPath()))
+    , settingsPaths_(places_.settingsPaths())
 {
 }
 
 MainWindowSetup ProgramSurroundings::mainWindowSetup(bool CmdLineMode)
 {
-    return MainWindowSetup{CmdLineMode, port_, files_, settingsPath_,
+    return MainWindowSetup{CmdLineMode, port_, files_, settingsPaths_,
                            [this](int number) { return platform::describePort(port_.portMap(), number); }};
 }
 

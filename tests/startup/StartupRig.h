@@ -1,10 +1,14 @@
 #pragma once
 
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <sstream>
 
 #include "Tools.h"
+#include "mainwindow/FrmMain.h"
 #include "startup/TerminalReport.h"
 
 // A program directory whose ports name no real device unless port 1 is
@@ -35,6 +39,37 @@ public:
 
 private:
     QTemporaryDir dir_;
+};
+
+// Notes each main window as it is first shown and, when asked to, closes it
+// at once, as the window system's close command would.
+class MainWindowWatcher : public QObject {
+public:
+    explicit MainWindowWatcher(bool close = false) : close_(close) { qApp->installEventFilter(this); }
+    ~MainWindowWatcher() override { qApp->removeEventFilter(this); }
+
+    int shown = 0;
+    bool compactLayout = false;
+    bool stayedOpen = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<korvel::FrmMain*>(watched);
+        if (!window || event->type() != QEvent::Show)
+            return false;
+        ++shown;
+        compactLayout = window->commandLineLog().isVisible();
+        if (close_)
+            QTimer::singleShot(0, window, [this, window] {
+                window->close();
+                stayedOpen = window->isVisible();
+            });
+        return false;
+    }
+
+private:
+    bool close_;
 };
 
 // The standard streams of one run, in memory; the input is empty.

@@ -7,7 +7,6 @@
 #include "mainwindow/FrmMain.h"
 
 #include <QApplication>
-#include <QLabel>
 #include <QTimer>
 
 #include <gtest/gtest.h>
@@ -18,37 +17,6 @@ using namespace korvel::startup;
 namespace {
 
 const QString kCaption = QStringLiteral("AVR Bootloader Korvel(r) - V 1.21");
-
-// Notes each main window as it is first shown and, when asked to, closes it
-// at once, as the window system's close command would.
-class MainWindowWatcher : public QObject {
-public:
-    explicit MainWindowWatcher(bool close = false) : close_(close) { qApp->installEventFilter(this); }
-    ~MainWindowWatcher() override { qApp->removeEventFilter(this); }
-
-    int shown = 0;
-    bool compactLayout = false;
-    bool stayedOpen = false;
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        auto* window = qobject_cast<FrmMain*>(watched);
-        if (!window || event->type() != QEvent::Show)
-            return false;
-        ++shown;
-        compactLayout = window->commandLineLog().isVisible();
-        if (close_)
-            QTimer::singleShot(0, window, [this, window] {
-                window->close();
-                stayedOpen = window->isVisible();
-            });
-        return false;
-    }
-
-private:
-    bool close_;
-};
 
 ParsedArgs commandLine(const std::string& flashName)
 {
