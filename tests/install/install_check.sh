@@ -62,9 +62,8 @@ fi
 # The installed program's folder is not writable: it reads its settings and
 # ports files from the user's configuration folder and, while there are none,
 # the copies beside the executable. Root may write to any folder, so as root
-# the program runs as the user nobody. A FIFO as the ports file must not make
-# it wait. A console run never writes the settings file and does not mention a
-# missing one.
+# the program runs as the user nobody. A console run never writes the
+# settings file and does not mention a missing one.
 bin=$prefix/bin
 config=$(mktemp -d)
 trap 'chmod -R u+w "$prefix"; rm -rf "$prefix" "$config"' EXIT
@@ -80,37 +79,31 @@ chmod a-w "$bin"
 console_run() {
   (cd "$config" && timeout 60 "${as_user[@]}" env XDG_CONFIG_HOME="$config" "$program" /com16 /f app.hex /console 2>&1 >/dev/null) || true
 }
-expect_lines() {
-  local output=$1; shift
-  for line in "$@"; do
-    grep -qF -- "$line" <<<"$output" || fail "$case: no '$line' in: $output"
-  done
+# A FIFO as the ports file, which must not make the program wait, and a bad settings file.
+put_bad_files() {
+  mkfifo "$1/AVRBootloaderKorvel.ports"
+  echo x >"$1/AVRBootloaderKorvel.cfg"
 }
-not_regular=" was ignored: it is not a regular file. The usual devices are used."
-bad_settings=". The default settings will be loaded instead."
+expect_read_from() {
+  local output
+  output=$(console_run)
+  [ "$output" = "AVRBootloaderKorvel: the ports file $1/AVRBootloaderKorvel.ports was ignored: it is not a regular file. The usual devices are used.
+An error occured while loading file $1/AVRBootloaderKorvel.cfg. The default settings will be loaded instead.
+Error while accessing the com port." ] || fail "the files were not read from $1: $output"
+}
 if [ "$(id -u)" -eq 0 ] && [ ${#as_user[@]} -eq 0 ]; then
   echo "skipped the per-user files: running as root and setpriv cannot switch to the user nobody" >&2
 else
-  case="no files"
   output=$(console_run)
-  [ "$output" = "Error while accessing the com port." ] || fail "$case: $output"
-  [ ! -e "$own" ] || fail "$case: the console run created $own"
-
-  case="copies beside the executable"
+  [ "$output" = "Error while accessing the com port." ] && [ ! -e "$own" ] || fail "without files: $output"
   chmod u+w "$bin"
-  mkfifo "$bin/AVRBootloaderKorvel.ports"
-  echo x >"$bin/AVRBootloaderKorvel.cfg"
+  put_bad_files "$bin"
   chmod a-w "$bin"
-  expect_lines "$(console_run)" "the ports file $bin/AVRBootloaderKorvel.ports$not_regular" \
-    "An error occured while loading file $bin/AVRBootloaderKorvel.cfg$bad_settings"
-
-  case="the user's own files"
+  expect_read_from "$bin"
   mkdir "$own"
-  mkfifo "$own/AVRBootloaderKorvel.ports"
-  echo x >"$own/AVRBootloaderKorvel.cfg"
+  put_bad_files "$own"
   [ ${#as_user[@]} -eq 0 ] || chown -R nobody "$own"
-  expect_lines "$(console_run)" "the ports file $own/AVRBootloaderKorvel.ports$not_regular" \
-    "An error occured while loading file $own/AVRBootloaderKorvel.cfg$bad_settings"
+  expect_read_from "$own"
 fi
 
 [ "$failures" -eq 0 ] && echo "installed as expected under a temporary prefix"
