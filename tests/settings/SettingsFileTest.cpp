@@ -102,13 +102,4 @@ TEST_F(SettingsFile, WriteCutShortLeavesTheOldFileWhole)
     EXPECT_EQ(entries(), QStringList{kSettingsFileName});
 }
 
-TEST_F(SettingsFile, UnwritableTextLeavesTheOldFileWhole)
-{
-    putFile(path(), oldContent_);
-    Settings quoted = newSettings_;
-    quoted.flashFile = "/tmp/\"quoted\".hex";
-    EXPECT_FALSE(writeSettingsFile(path(), quoted));
-    EXPECT_EQ(contentOf(path()), oldContent_);
-}
-
 }  // namespace

@@ -7,8 +7,13 @@
 #include <QTimer>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
+#include "BoxAnswerer.h"
 #include "Tools.h"
+#include "infowindow/FrmInfo.h"
 #include "mainwindow/FrmMain.h"
+#include "startup/CmdLine.h"
 #include "startup/TerminalReport.h"
 
 // A program directory whose ports name no real device unless port 1 is
@@ -80,3 +85,24 @@ struct MemoryTerminal {
     std::ostringstream err;
     std::istringstream in;
 };
+
+// A start without arguments: the information box, then the main window, which
+// is closed as Exit closes it. The texts of the message boxes shown, one a line.
+inline std::string startAndExit(const QString& programDir)
+{
+    MainWindowWatcher closer(true);
+    BoxAnswerer answerer;
+    bool infoFirst = false;
+    QTimer::singleShot(0, qApp, [&] {
+        auto* info = qobject_cast<korvel::FrmInfo*>(QApplication::activeModalWidget());
+        infoFirst = info && closer.shown == 0;
+        if (info)
+            info->accept();
+    });
+    MemoryTerminal terminal;
+    EXPECT_EQ(korvel::startup::RunStartup({}, programDir, korvel::startup::Face::Windows, terminal.streams()), 0);
+    EXPECT_TRUE(infoFirst);
+    EXPECT_EQ(closer.shown, 1);
+    EXPECT_FALSE(closer.compactLayout);
+    return answerer.texts().join(QLatin1Char('\n')).toStdString();
+}

@@ -1,11 +1,7 @@
 // An installed program: its folder is not writable, so the settings live in
 // the user's configuration folder. Root may write to any folder; run as root,
 // this test drops to the user nobody before anything else.
-#include "startup/CmdLine.h"
-
-#include "BoxAnswerer.h"
 #include "StartupRig.h"
-#include "infowindow/FrmInfo.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,8 +12,6 @@
 #include <pwd.h>
 #include <unistd.h>
 
-using namespace korvel::startup;
-
 namespace {
 
 bool unprivileged = false;
@@ -27,23 +21,6 @@ bool becomeNobody()
     const passwd* nobody = ::getpwnam("nobody");
     return nobody && ::setgroups(0, nullptr) == 0 && ::setresgid(nobody->pw_gid, nobody->pw_gid, nobody->pw_gid) == 0 &&
            ::setresuid(nobody->pw_uid, nobody->pw_uid, nobody->pw_uid) == 0;
-}
-
-// A start without arguments: the information box, then the main window,
-// which is closed as Exit closes it. The texts of the message boxes shown,
-// one a line.
-std::string startAndExit(const QString& programDir)
-{
-    MainWindowWatcher closer(true);
-    BoxAnswerer answerer;
-    QTimer::singleShot(0, qApp, [] {
-        if (auto* info = qobject_cast<korvel::FrmInfo*>(QApplication::activeModalWidget()))
-            info->accept();
-    });
-    MemoryTerminal terminal;
-    EXPECT_EQ(RunStartup(ParsedArgs{}, programDir, Face::Windows, terminal.streams()), 0);
-    EXPECT_EQ(closer.shown, 1);
-    return answerer.texts().join(QLatin1Char('\n')).toStdString();
 }
 
 TEST(InstalledProgram, FirstStartReadsBesideTheExecutableOrWarnsExitWritesTheUsersFileNextStartIsSilent)
