@@ -91,7 +91,7 @@ int main(int argc, char** argv)
     // COM1 is the simulator; the other ports are the system's usual devices.
     platform::DeviceSerialPort port(platform::PortMap::fromText("COM1=" + target.devicePath()));
     link::DiskHexFiles files;
-    FrmMain window({false, port, files, settingsPath});
+    FrmMain window({false, port, files, {settingsPath, settingsPath}});
     const auto constructedAt = BenchClock::now();
     window.Form_Load();
     const auto loadedAt = BenchClock::now();

@@ -27,7 +27,7 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
     : CmdLineMode(setup.CmdLineMode)
     , port_(setup.port)
     , files_(setup.files)
-    , settingsPath_(setup.settingsPath)
+    , settingsPaths_(setup.settingsPaths)
     , describePort_(setup.describePort)
 {
     resources::ensureLoaded();
@@ -53,7 +53,7 @@ void FrmMain::Form_Load()
     arrangeForMode();
     fillPortList();
     appendVersionToCaption();
-    LoadSettings(settingsPath_);
+    LoadSettings(settingsPaths_.load);
 }
 
 void FrmMain::arrangeForMode()
@@ -214,7 +214,7 @@ void FrmMain::Form_Unload()
 {
     if (port_.isOpen())
         port_.close();
-    SaveSettings(settingsPath_);
+    SaveSettings(settingsPaths_.save);
 }
 
 void FrmMain::showEvent(QShowEvent* event)

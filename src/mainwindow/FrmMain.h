@@ -11,6 +11,7 @@
 #include "link/SerialPort.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/DownloadTimers.h"
+#include "settings/FilePlaces.h"
 
 class QCheckBox;
 class QComboBox;
@@ -28,10 +29,10 @@ class MainWindowFrontEnd;
 
 // What the main window is built with.
 struct MainWindowSetup {
-    bool CmdLineMode = false;  // compact progress display of a command-line run
-    link::SerialPort& port;    // used by the port probe and by the download
-    link::HexFiles& files;     // the HEX files the download reads
-    QString settingsPath;      // the settings file beside the executable
+    bool CmdLineMode = false;               // compact progress display of a command-line run
+    link::SerialPort& port;                 // used by the port probe and by the download
+    link::HexFiles& files;                  // the HEX files the download reads
+    settings::SettingsPaths settingsPaths;  // the settings file read at load and written at unload
     // Names the device behind a port number, for the tooltips of the port
     // list's entries; without it the entries have none of their own.
     std::function<QString(int)> describePort = {};
@@ -93,8 +94,8 @@ private:
     void appendVersionToCaption();
     void Form_Unload();
 
-    void LoadSettings(const QString& FileName);
-    void SaveSettings(const QString& FileName);
+    void LoadSettings(const QString& fileName);
+    void SaveSettings(const QString& fileName);
     void SetDefaultSettings();
 
     void CmdBtnFLASH_Click();
@@ -113,7 +114,7 @@ private:
     const bool CmdLineMode;
     link::SerialPort& port_;
     link::HexFiles& files_;
-    const QString settingsPath_;
+    const settings::SettingsPaths settingsPaths_;
     const std::function<QString(int)> describePort_;
 
     bool CancelRequested = false;

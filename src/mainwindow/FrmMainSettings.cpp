@@ -42,17 +42,17 @@ void warn(QWidget* parent, const QString& text)
 
 }  // namespace
 
-QString settingsLoadWarning(const QString& FileName)
+QString settingsLoadWarning(const QString& fileName)
 {
-    return QStringLiteral("An error occured while loading file ") + FileName +
+    return QStringLiteral("An error occured while loading file ") + fileName +
            QStringLiteral(". The default settings will be loaded instead.");
 }
 
-void FrmMain::LoadSettings(const QString& FileName)
+void FrmMain::LoadSettings(const QString& fileName)
 {
-    const auto stored = settings::readSettingsFile(FileName, CmbBoxCom->count());
+    const auto stored = settings::readSettingsFile(fileName, CmbBoxCom->count());
     if (!stored) {
-        warn(this, settingsLoadWarning(FileName));
+        warn(this, settingsLoadWarning(fileName));
         SetDefaultSettings();
         return;
     }
@@ -74,7 +74,7 @@ void FrmMain::SetDefaultSettings()
     TxtBoxEEPFile->clear();
 }
 
-void FrmMain::SaveSettings(const QString& FileName)
+void FrmMain::SaveSettings(const QString& fileName)
 {
     if (CmdLineMode)
         return;
@@ -84,10 +84,10 @@ void FrmMain::SaveSettings(const QString& FileName)
     current.flashFile = TxtBoxFLASHFile->text().toUtf8();
     current.eepromCheck = checkValue(*EEPCheck);
     current.eepromFile = TxtBoxEEPFile->text().toUtf8();
-    const auto saved = settings::writeSettingsFile(FileName, current);
+    const auto saved = settings::writeSettingsFile(fileName, current);
     if (!saved)
         warn(this,
-             QStringLiteral("An error occured while saving file ") + FileName + QLatin1Char('\n') + saved.failure);
+             QStringLiteral("An error occured while saving file ") + fileName + QLatin1Char('\n') + saved.failure);
 }
 
 }  // namespace korvel

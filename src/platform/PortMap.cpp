@@ -1,8 +1,7 @@
 #include "platform/PortMap.h"
 #include "platform/Trimmed.h"
 
-#include <QFile>
-#include <QtGlobal>
+#include "settings/SmallFile.h"
 
 namespace korvel::platform {
 namespace {
@@ -37,23 +36,14 @@ std::optional<int> portOf(std::string_view name)
     return number;
 }
 
-#ifndef Q_OS_WIN
-std::optional<std::string> usualDevice(int number)
-{
-    if (number >= 1 && number <= 4)
-        return "/dev/ttyS" + std::to_string(number - 1);
-    if (number >= 5 && number <= 10)
-        return "/dev/ttyUSB" + std::to_string(number - 5);
-    if (number >= 11 && number <= 16)
-        return "/dev/ttyACM" + std::to_string(number - 11);
-    return std::nullopt;
-}
-#endif
-
 }  // namespace
 
 PortMap PortMap::fromText(std::string_view text)
 {
+    // Windows editors begin a UTF-8 file with a byte-order mark.
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    if (text.substr(0, byteOrderMark.size()) == byteOrderMark)
+        text.remove_prefix(byteOrderMark.size());
     PortMap map;
     while (!text.empty()) {
         // A line ends in CR LF, LF or a lone CR.
@@ -75,29 +65,20 @@ PortMap PortMap::fromText(std::string_view text)
     return map;
 }
 
-PortMap PortMap::fromFile(const QString& path)
+PortsFile readPortsFile(const QString& path)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const settings::SmallFile file = settings::readSmallFile(path, kMaxFileSize);
+    switch (file.outcome) {
+    case settings::SmallFile::Outcome::Read:
+        return {PortMap::fromText(std::string_view(file.content.constData(), std::size_t(file.content.size()))), {}};
+    case settings::SmallFile::Outcome::Missing:
         return {};
-    const QByteArray text = file.read(kMaxFileSize + 1);
-    if (text.size() > kMaxFileSize)
-        return {};
-    return fromText(std::string_view(text.constData(), std::size_t(text.size())));
-}
-
-std::optional<std::string> PortMap::device(int number) const
-{
-#ifdef Q_OS_WIN
-    if (number < kFirstPort)
-        return std::nullopt;
-    return "COM" + std::to_string(number);
-#else
-    const auto found = assigned_.find(number);
-    if (found != assigned_.end())
-        return found->second;
-    return usualDevice(number);
-#endif
+    case settings::SmallFile::Outcome::Refused:
+        break;
+    }
+    return {PortMap(),
+            QStringLiteral("AVRBootloaderKorvel: the ports file %1 was ignored: %2. The usual devices are used.")
+                .arg(path, file.failure)};
 }
 
 }  // namespace korvel::platform

@@ -8,18 +8,15 @@
 
 namespace korvel::platform {
 
-// Name of the optional file, beside the executable, that assigns devices to
-// port numbers on systems without COM port names.
-inline constexpr const char* kPortsFileName = "AVRBootloaderKorvel.ports";
-
 // Port numbers the program offers: COM1 to COM16.
 inline constexpr int kFirstPort = 1;
 inline constexpr int kLastPort = 16;
 
 // Maps a port number to the device that opening that port opens. On Windows
-// port n is "COMn". Elsewhere a "COMn=<device path>" line of the ports file
-// names the device, and ports without such a line use the usual devices:
-// COM1-COM4 /dev/ttyS0-3, COM5-COM10 /dev/ttyUSB0-5, COM11-COM16 /dev/ttyACM0-5.
+// port n is "COMn" (PortMapWindows.cpp). Elsewhere (PortMapPosix.cpp) a
+// "COMn=<device path>" line of the ports file names the device, and ports
+// without such a line use the usual devices: COM1-COM4 /dev/ttyS0-3,
+// COM5-COM10 /dev/ttyUSB0-5, COM11-COM16 /dev/ttyACM0-5.
 class PortMap {
 public:
     // The usual devices only.
@@ -29,10 +26,8 @@ public:
     // around the parts allowed, "COM" in either case, n from 1 to 16) assigns
     // a device to port n, a later line replacing an earlier one; a line whose
     // first non-blank character is '#' is a comment; other lines are ignored.
+    // A UTF-8 byte-order mark before the first line is skipped.
     static PortMap fromText(std::string_view text);
-    // Reads a ports file; a file that is missing or cannot be read gives the
-    // usual devices only.
-    static PortMap fromFile(const QString& path);
 
     // The device of port `number`, none when the number names no port.
     std::optional<std::string> device(int number) const;
@@ -40,5 +35,16 @@ public:
 private:
     std::map<int, std::string> assigned_;
 };
+
+// What a ports file gave: its ports, and why it was ignored when it was.
+struct PortsFile {
+    PortMap ports;
+    QString note;  // empty unless the file exists and was ignored
+};
+
+// Reads a ports file. A missing file gives the usual devices only; so does a
+// file that cannot be read, is not a regular file or is too large to be one,
+// with a note naming the file and the reason.
+PortsFile readPortsFile(const QString& path);
 
 }  // namespace korvel::platform

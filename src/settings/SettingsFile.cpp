@@ -1,6 +1,9 @@
 #include "settings/SettingsFile.h"
 
-#include <QFile>
+#include "settings/SmallFile.h"
+
+#include <QDir>
+#include <QFileInfo>
 #include <QSaveFile>
 
 namespace korvel::settings {
@@ -12,23 +15,12 @@ constexpr qint64 kLargestSettingsFile = 64 * 1024;
 
 }  // namespace
 
-QString settingsPath(const QString& executableDir)
-{
-    QString path = executableDir;
-    if (!path.endsWith(QLatin1Char('/')))
-        path += QLatin1Char('/');
-    return path + QLatin1String(kSettingsFileName);
-}
-
 std::optional<Settings> readSettingsFile(const QString& path, int portCount)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const SmallFile file = readSmallFile(path, kLargestSettingsFile);
+    if (file.outcome != SmallFile::Outcome::Read)
         return std::nullopt;
-    const QByteArray content = file.read(kLargestSettingsFile + 1);
-    if (file.error() != QFileDevice::NoError || content.size() > kLargestSettingsFile)
-        return std::nullopt;
-    return parseSettings(content, portCount);
+    return parseSettings(file.content, portCount);
 }
 
 WriteResult writeSettingsFile(const QString& path, const Settings& settings)
@@ -36,6 +28,10 @@ WriteResult writeSettingsFile(const QString& path, const Settings& settings)
     const auto content = formatSettings(settings);
     if (!content)
         return {false, QStringLiteral("A file name contains a double quote, which the settings file cannot hold.")};
+    // The user's own settings folder does not exist before the first save.
+    const QString folder = QFileInfo(path).absolutePath();
+    if (!QDir().mkpath(folder))
+        return {false, QStringLiteral("The folder %1 cannot be created.").arg(folder)};
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return {false, file.errorString()};

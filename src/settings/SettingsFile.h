@@ -10,12 +10,9 @@ namespace korvel::settings {
 
 inline constexpr const char* kSettingsFileName = "AVRBootloaderKorvel.cfg";
 
-// The settings file in the executable's directory.
-QString settingsPath(const QString& executableDir);
-
 // The values of the settings file, or nothing when it is missing, cannot be
-// read, is larger than any settings file can be, or does not hold valid values
-// (see parseSettings).
+// read, is not a regular file, is larger than any settings file can be, or
+// does not hold valid values (see parseSettings).
 std::optional<Settings> readSettingsFile(const QString& path, int portCount);
 
 // The outcome of writing the settings file; true when it was written.
@@ -27,7 +24,8 @@ struct WriteResult {
 
 // Replaces the settings file as a whole: the content goes to a temporary file
 // in the same directory, which takes the old file's place only once it is
-// completely written. On failure the old file stays as it was.
+// completely written. On failure the old file stays as it was. A missing
+// folder is created first.
 WriteResult writeSettingsFile(const QString& path, const Settings& settings);
 
 }  // namespace korvel::settings

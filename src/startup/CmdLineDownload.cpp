@@ -13,6 +13,7 @@
 #include "startup/ProgramSurroundings.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QMessageBox>
 
 namespace korvel::startup {
@@ -78,11 +79,14 @@ int downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundi
         window.windowRun().run([&] { return download(state, surroundings, frontEnd, window.timers()); }));
 }
 
-// Without a window the settings file serves no purpose but is still checked,
-// so that a damaged file is reported. The port list it refers to is taken as
+// Without a window the settings file serves no purpose: a production station
+// has none, which goes unmentioned. One that is there is still checked, so
+// that a damaged file is reported. The port list it refers to is taken as
 // every port the program offers: probing them all would open every device.
 void checkSettingsFile(const QString& path, TerminalReport& terminal)
 {
+    if (!QFileInfo::exists(path))
+        return;
     if (!settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1))
         terminal.message(settingsLoadWarning(path), false);
 }

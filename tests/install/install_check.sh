@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # install_check.sh CMAKE BUILD_DIR: installs the build into a temporary prefix
-# and checks the program, its menu entry, its icons and its documentation.
+# and checks the program, its menu entry, its icons, its documentation and
+# where the installed program keeps its settings and ports files.
 set -euo pipefail
 cmake_command=$1
 build_dir=$2
@@ -56,6 +57,53 @@ if [ -f "$doc_dir/README.md" ]; then
   done
 else
   fail "no README at share/doc/avrbootloaderkorvel/README.md"
+fi
+
+# The installed program's folder is not writable: it reads its settings and
+# ports files from the user's configuration folder and, while there are none,
+# the copies beside the executable. Root may write to any folder, so as root
+# the program runs as the user nobody. A console run never writes the
+# settings file and does not mention a missing one.
+bin=$prefix/bin
+config=$(mktemp -d)
+trap 'chmod -R u+w "$prefix"; rm -rf "$prefix" "$config"' EXIT
+own=$config/avrbootloaderkorvel
+as_user=()
+if [ "$(id -u)" -eq 0 ]; then
+  as_user=(setpriv --reuid=nobody --regid=nogroup --clear-groups)
+  "${as_user[@]}" true 2>/dev/null || as_user=()
+  chmod 755 "$prefix"
+  chown nobody "$config"
+fi
+chmod a-w "$bin"
+console_run() {
+  (cd "$config" && timeout 60 "${as_user[@]}" env XDG_CONFIG_HOME="$config" "$program" /com16 /f app.hex /console 2>&1 >/dev/null) || true
+}
+# A FIFO as the ports file, which must not make the program wait, and a bad settings file.
+put_bad_files() {
+  mkfifo "$1/AVRBootloaderKorvel.ports"
+  echo x >"$1/AVRBootloaderKorvel.cfg"
+}
+expect_read_from() {
+  local output
+  output=$(console_run)
+  [ "$output" = "AVRBootloaderKorvel: the ports file $1/AVRBootloaderKorvel.ports was ignored: it is not a regular file. The usual devices are used.
+An error occured while loading file $1/AVRBootloaderKorvel.cfg. The default settings will be loaded instead.
+Error while accessing the com port." ] || fail "the files were not read from $1: $output"
+}
+if [ "$(id -u)" -eq 0 ] && [ ${#as_user[@]} -eq 0 ]; then
+  echo "skipped the per-user files: running as root and setpriv cannot switch to the user nobody" >&2
+else
+  output=$(console_run)
+  [ "$output" = "Error while accessing the com port." ] && [ ! -e "$own" ] || fail "without files: $output"
+  chmod u+w "$bin"
+  put_bad_files "$bin"
+  chmod a-w "$bin"
+  expect_read_from "$bin"
+  mkdir "$own"
+  put_bad_files "$own"
+  [ ${#as_user[@]} -eq 0 ] || chown -R nobody "$own"
+  expect_read_from "$own"
 fi
 
 [ "$failures" -eq 0 ] && echo "installed as expected under a temporary prefix"

@@ -1,15 +1,24 @@
+#include <QFile>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
+#include "Pty.h"
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
+#include "settings/SettingsFile.h"
 
 using korvel::platform::PortMap;
+using korvel::platform::readPortsFile;
+using korvel::settings::readSettingsFile;
 
 namespace {
 
 TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
 {
-    const PortMap map = PortMap::fromText("# ports of this bench\n"
+    const PortMap map = PortMap::fromText("\xEF\xBB\xBF"
+                                          "COM2=/dev/after-byte-order-mark\n"
+                                          "# ports of this bench\n"
                                           "COM3=/dev/ttyUSB7\n"
                                           "  com4 =\t/dev/serial/by-id/usb-FTDI  \r\n"
                                           "COM5 = /dev/first\rCOM5=/dev/second\r"
@@ -23,6 +32,7 @@ TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
 
     const std::pair<int, const char*> expected[] = {
         {1, "/dev/ttyS0"},
+        {2, "/dev/after-byte-order-mark"},
         {3, "/dev/ttyUSB7"},
         {4, "/dev/serial/by-id/usb-FTDI"},
         {5, "/dev/second"},
@@ -38,7 +48,30 @@ TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
         EXPECT_EQ(map.device(number), device) << "COM" << number;
     for (const int number : {0, 17, -1})
         EXPECT_EQ(map.device(number), std::nullopt) << "COM" << number;
-    EXPECT_EQ(PortMap::fromFile("/nonexistent/AVRBootloaderKorvel.ports").device(10), "/dev/ttyUSB5");
+    const auto missing = readPortsFile("/nonexistent/AVRBootloaderKorvel.ports");
+    EXPECT_EQ(missing.ports.device(10), "/dev/ttyUSB5");
+    EXPECT_TRUE(missing.note.isEmpty());
+}
+
+// Reading a FIFO without a writer, or a terminal that sends nothing, would
+// wait for ever (then ctest's timeout fails the test): both readers refuse
+// such a file at once.
+TEST(ConfigFiles, ThatAreNotRegularFilesAreRefusedWithoutWaiting)
+{
+    const QTemporaryDir dir;
+    const Pty terminal(false);
+    const QString fifo = dir.filePath("fifo");
+    const QString link = dir.filePath("link-to-terminal");
+    ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    ASSERT_TRUE(QFile::link(QString::fromStdString(terminal.slavePath()), link));
+    for (const QString& path : {fifo, link}) {
+        SCOPED_TRACE(path.toStdString());
+        EXPECT_FALSE(readSettingsFile(path, 16));
+        const auto ports = readPortsFile(path);
+        EXPECT_EQ(ports.ports.device(5), "/dev/ttyUSB0");
+        EXPECT_EQ(ports.note, "AVRBootloaderKorvel: the ports file " + path +
+                                  " was ignored: it is not a regular file. The usual devices are used.");
+    }
 }
 
 TEST(PortDescription, NamesTheDeviceItsTargetAndWhatIsKnown)

@@ -1,10 +1,19 @@
 #pragma once
 
+#include <QApplication>
 #include <QFile>
+#include <QLabel>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <sstream>
 
+#include <gtest/gtest.h>
+
+#include "BoxAnswerer.h"
 #include "Tools.h"
+#include "infowindow/FrmInfo.h"
+#include "mainwindow/FrmMain.h"
+#include "startup/CmdLine.h"
 #include "startup/TerminalReport.h"
 
 // A program directory whose ports name no real device unless port 1 is
@@ -37,6 +46,37 @@ private:
     QTemporaryDir dir_;
 };
 
+// Notes each main window as it is first shown and, when asked to, closes it
+// at once, as the window system's close command would.
+class MainWindowWatcher : public QObject {
+public:
+    explicit MainWindowWatcher(bool close = false) : close_(close) { qApp->installEventFilter(this); }
+    ~MainWindowWatcher() override { qApp->removeEventFilter(this); }
+
+    int shown = 0;
+    bool compactLayout = false;
+    bool stayedOpen = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override
+    {
+        auto* window = qobject_cast<korvel::FrmMain*>(watched);
+        if (!window || event->type() != QEvent::Show)
+            return false;
+        ++shown;
+        compactLayout = window->commandLineLog().isVisible();
+        if (close_)
+            QTimer::singleShot(0, window, [this, window] {
+                window->close();
+                stayedOpen = window->isVisible();
+            });
+        return false;
+    }
+
+private:
+    bool close_;
+};
+
 // The standard streams of one run, in memory; the input is empty.
 struct MemoryTerminal {
     korvel::startup::TerminalReport::Streams streams() { return {out, err, in, false, false}; }
@@ -45,3 +85,24 @@ struct MemoryTerminal {
     std::ostringstream err;
     std::istringstream in;
 };
+
+// A start without arguments: the information box, then the main window, which
+// is closed as Exit closes it. The texts of the message boxes shown, one a line.
+inline std::string startAndExit(const QString& programDir)
+{
+    MainWindowWatcher closer(true);
+    BoxAnswerer answerer;
+    bool infoFirst = false;
+    QTimer::singleShot(0, qApp, [&] {
+        auto* info = qobject_cast<korvel::FrmInfo*>(QApplication::activeModalWidget());
+        infoFirst = info && closer.shown == 0;
+        if (info)
+            info->accept();
+    });
+    MemoryTerminal terminal;
+    EXPECT_EQ(korvel::startup::RunStartup({}, programDir, korvel::startup::Face::Windows, terminal.streams()), 0);
+    EXPECT_TRUE(infoFirst);
+    EXPECT_EQ(closer.shown, 1);
+    EXPECT_FALSE(closer.compactLayout);
+    return answerer.texts().join(QLatin1Char('\n')).toStdString();
+}

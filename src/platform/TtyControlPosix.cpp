@@ -1,19 +1,17 @@
+// Serial device settings on POSIX systems, through termios and ioctl.
 #include "platform/TtyControl.h"
 
-#ifdef Q_OS_UNIX
 #include <cerrno>
 #include <sys/file.h>
 #include <sys/ioctl.h>
 #include <termios.h>
 #include <unistd.h>
-#endif
+
 #ifdef Q_OS_LINUX
 #include <linux/serial.h>
 #endif
 
 namespace korvel::platform::tty {
-
-#ifdef Q_OS_UNIX
 
 bool resumeOnlyOnXon(DeviceHandle handle)
 {
@@ -24,18 +22,19 @@ bool resumeOnlyOnXon(DeviceHandle handle)
     return ::tcsetattr(handle, TCSANOW, &settings) == 0;
 }
 
+#ifdef Q_OS_LINUX
 void requestLowLatency(DeviceHandle handle)
 {
-#ifdef Q_OS_LINUX
     serial_struct serial{};
     if (::ioctl(handle, TIOCGSERIAL, &serial) != 0 || (serial.flags & ASYNC_LOW_LATENCY))
         return;
     serial.flags |= ASYNC_LOW_LATENCY;
     ::ioctl(handle, TIOCSSERIAL, &serial);
-#else
-    Q_UNUSED(handle);
-#endif
 }
+#else
+// Other systems have no low-latency flag.
+void requestLowLatency(DeviceHandle) {}
+#endif
 
 bool lockExclusive(DeviceHandle handle)
 {
@@ -67,33 +66,5 @@ bool errorWasTransient(DeviceHandle handle)
 {
     return bytesInDevice(handle) >= 0;
 }
-
-#else
-
-// Windows pauses output until XON, opens a COM port for one handle only and
-// delivers received bytes through the port's own notifications.
-bool resumeOnlyOnXon(DeviceHandle)
-{
-    return true;
-}
-void requestLowLatency(DeviceHandle) {}
-bool lockExclusive(DeviceHandle)
-{
-    return true;
-}
-int bytesInDevice(DeviceHandle)
-{
-    return 0;
-}
-qint64 writeNow(DeviceHandle, const char*, qint64)
-{
-    return 0;
-}
-bool errorWasTransient(DeviceHandle)
-{
-    return false;
-}
-
-#endif
 
 }  // namespace korvel::platform::tty

@@ -1,0 +1,29 @@
+// Port devices on POSIX systems: the ports file's, or the usual serial devices.
+#include "platform/PortMap.h"
+
+namespace korvel::platform {
+
+namespace {
+
+std::optional<std::string> usualDevice(int number)
+{
+    if (number >= 1 && number <= 4)
+        return "/dev/ttyS" + std::to_string(number - 1);
+    if (number >= 5 && number <= 10)
+        return "/dev/ttyUSB" + std::to_string(number - 5);
+    if (number >= 11 && number <= 16)
+        return "/dev/ttyACM" + std::to_string(number - 11);
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::optional<std::string> PortMap::device(int number) const
+{
+    const auto found = assigned_.find(number);
+    if (found != assigned_.end())
+        return found->second;
+    return usualDevice(number);
+}
+
+}  // namespace korvel::platform
