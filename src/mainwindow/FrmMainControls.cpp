@@ -17,6 +17,7 @@
 #include "infowindow/WindowMeasures.h"
 #include "mainwindow/ClassicFrame.h"
 #include "mainwindow/FileNameBox.h"
+#include "mainwindow/FittedLabel.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/WrappingCheckBox.h"
 
@@ -27,7 +28,8 @@ using windows::twipsRect;
 
 // One row of the control table.
 struct FrmMainControl {
-    enum class Kind { Picture, Frame, Label, List, CheckBox, FileBox, Button, Line };
+    // A fitted label draws a text too long for it narrower (FittedLabel).
+    enum class Kind { Picture, Frame, Label, FittedLabel, List, CheckBox, FileBox, Button, Line };
     enum class Font { Window, Cell };  // the window's font, or the status row's fixed-pitch cells
     // What a state does to a control; whatever it leaves out stays as it was.
     enum class Effect {
@@ -127,8 +129,11 @@ QWidget* makeControl(const FrmMainControl& row, QWidget* parent)
     }
     case Kind::Frame:
         return placed(new ClassicFrame(row.caption, parent), row);
-    case Kind::Label: {
-        auto* label = placed(new QLabel(row.caption, parent), row);
+    case Kind::Label:
+    case Kind::FittedLabel: {
+        QLabel* label =
+            row.kind == Kind::Label ? new QLabel(row.caption, parent) : new FittedLabel(row.caption, parent);
+        placed(label, row);
         // The status row and the log write from the top left of their area.
         if (row.font == FrmMainControl::Font::Cell)
             label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -177,92 +182,92 @@ const std::vector<FrmMainControl>& FrmMain::controlTable()
     using W = FrmMain;
     // clang-format off
     static const std::vector<FrmMainControl> table = {
-        // name             kind            frame      left   top width height    tab
+        // name             kind               frame      left   top width height    tab
         // created interactive command line idle busy     caption, tooltip, font, member, click handler
-        {"ImgKorvel",       Kind::Picture,  nullptr,   5760,  120, 3315, 1350, kNoTab,
+        {"ImgKorvel",       Kind::Picture,     nullptr,   5760,  120, 3315, 1350, kNoTab,
          {kShow, kAsIs, kAsIs, kAsIs,      kAsIs},    resources::kLogo},
-        {"ImgBoardE",       Kind::Picture,  nullptr,    240,  120, 1995, 1200, kNoTab,
+        {"ImgBoardE",       Kind::Picture,     nullptr,    240,  120, 1995, 1200, kNoTab,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs},    resources::kBoardE},
-        {"ImgBoardA",       Kind::Picture,  nullptr,    240, 1200, 1995, 1200, kNoTab,
+        {"ImgBoardA",       Kind::Picture,     nullptr,    240, 1200, 1995, 1200, kNoTab,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs},    resources::kBoardA},
-        {"ImgBoardB",       Kind::Picture,  nullptr,    240, 2160, 2685, 1200, kNoTab,
+        {"ImgBoardB",       Kind::Picture,     nullptr,    240, 2160, 2685, 1200, kNoTab,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs},    resources::kBoardB},
-        {"ImgBoardC",       Kind::Picture,  nullptr,   3360, 2280, 2760, 1065, kNoTab,
+        {"ImgBoardC",       Kind::Picture,     nullptr,   3360, 2280, 2760, 1065, kNoTab,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs},    resources::kBoardC},
-        {"ImgBoardD",       Kind::Picture,  nullptr,   6480, 2280, 2685,  990, kNoTab,
+        {"ImgBoardD",       Kind::Picture,     nullptr,   6480, 2280, 2685,  990, kNoTab,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs},    resources::kBoardD},
 
-        {"FraCom",          Kind::Frame,    nullptr,   3000,  120, 2295, 1935,     11,
+        {"FraCom",          Kind::Frame,       nullptr,   3000,  120, 2295, 1935,     11,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs},    "Serial line"},
-        {"LblCom",          Kind::Label,    "FraCom",   120,  360,  855,  255,     12,
+        {"LblCom",          Kind::Label,       "FraCom",   120,  360,  855,  255,     12,
          {kShow, kAsIs, kAsIs, kAsIs,      kAsIs},    "Com Port:"},
-        {"CmbBoxCom",       Kind::List,     "FraCom",  1080,  240,  975,  315,      0,
+        {"CmbBoxCom",       Kind::List,        "FraCom",  1080,  240,  975,  315,      0,
          {kShow, kAsIs, kAsIs, kOn,        kOff},     "", "Select RS 232 serial line connected to target.",
                                                       kWin, fill<&W::CmbBoxCom>},
-        {"LblBaud",         Kind::Label,    "FraCom",   120,  600, 1935,  255,     14,
+        {"LblBaud",         Kind::Label,       "FraCom",   120,  600, 1935,  255,     14,
          {kShow, kAsIs, kAsIs, kAsIs,      kAsIs},    "Baud rate:      115200"},
-        {"LblBitxchr",      Kind::Label,    "FraCom",   120,  840, 1935,  255,     15,
+        {"LblBitxchr",      Kind::Label,       "FraCom",   120,  840, 1935,  255,     15,
          {kShow, kAsIs, kAsIs, kAsIs,      kAsIs},    "Bit x chr:         8"},
-        {"LblStopBit",      Kind::Label,    "FraCom",   120, 1080, 2055,  255,     16,
+        {"LblStopBit",      Kind::Label,       "FraCom",   120, 1080, 2055,  255,     16,
          {kShow, kAsIs, kAsIs, kAsIs,      kAsIs},    "Stop bit:          1"},
-        {"LblParity",       Kind::Label,    "FraCom",   120, 1320, 2055,  255,     17,
+        {"LblParity",       Kind::Label,       "FraCom",   120, 1320, 2055,  255,     17,
          {kShow, kAsIs, kAsIs, kAsIs,      kAsIs},    "Parity:             None"},
-        {"LblFlow",         Kind::Label,    "FraCom",   120, 1560, 2055,  255,     18,
+        {"LblFlow",         Kind::Label,       "FraCom",   120, 1560, 2055,  255,     18,
          {kShow, kAsIs, kAsIs, kAsIs,      kAsIs},    "Flow control:   XON, XOFF"},
 
-        {"FraFile",         Kind::Frame,    nullptr,    240, 3480, 8895, 2175,     13,
+        {"FraFile",         Kind::Frame,       nullptr,    240, 3480, 8895, 2175,     13,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs},    "Files"},
-        {"FLASHCheck",      Kind::CheckBox, "FraFile",  120,  360, 1695,  495,      1,
+        {"FLASHCheck",      Kind::CheckBox,    "FraFile",  120,  360, 1695,  495,      1,
          {kShow, kAsIs, kAsIs, kOn,        kOff},     "FLASH  (application code)",
                                                       "Enable download to target FLASH.", kWin, fill<&W::FLASHCheck>},
-        {"TxtBoxFLASHFile", Kind::FileBox,  "FraFile", 1920,  480, 5775,  285,      2,
+        {"TxtBoxFLASHFile", Kind::FileBox,     "FraFile", 1920,  480, 5775,  285,      2,
          {kShow, kAsIs, kAsIs, kOn,        kOff},     "", "FLASH file to download.",
                                                       kWin, fill<&W::TxtBoxFLASHFile>},
-        {"CmdBtnFLASH",     Kind::Button,   "FraFile", 7920,  480,  735,  315,      3,
+        {"CmdBtnFLASH",     Kind::Button,      "FraFile", 7920,  480,  735,  315,      3,
          {kShow, kAsIs, kAsIs, kOn,        kOff},     "&Browse", "Select FLASH file to download.",
                                                       kWin, fill<&W::CmdBtnFLASH>, &W::CmdBtnFLASH_Click},
-        {"EEPCheck",        Kind::CheckBox, "FraFile",  120,  960, 1695,  495,      4,
+        {"EEPCheck",        Kind::CheckBox,    "FraFile",  120,  960, 1695,  495,      4,
          {kShow, kAsIs, kAsIs, kOn,        kOff},     "EEPROM       (data, parameters)",
                                                       "Enable download to target EEPROM.", kWin, fill<&W::EEPCheck>},
-        {"TxtBoxEEPFile",   Kind::FileBox,  "FraFile", 1920, 1080, 5775,  285,      5,
+        {"TxtBoxEEPFile",   Kind::FileBox,     "FraFile", 1920, 1080, 5775,  285,      5,
          {kShow, kAsIs, kAsIs, kOn,        kOff},     "", "EEPROM file to download.",
                                                       kWin, fill<&W::TxtBoxEEPFile>},
-        {"CmdBtnEEP",       Kind::Button,   "FraFile", 7920, 1080,  735,  315,      6,
+        {"CmdBtnEEP",       Kind::Button,      "FraFile", 7920, 1080,  735,  315,      6,
          {kShow, kAsIs, kAsIs, kOn,        kOff},     "B&rowse", "Select EEPROM file to download.",
                                                       kWin, nullptr, &W::CmdBtnEEP_Click},
-        {"CmdBtnDwl",       Kind::Button,   "FraFile", 3240, 1560, 2415,  495,      7,
+        {"CmdBtnDwl",       Kind::Button,      "FraFile", 3240, 1560, 2415,  495,      7,
          {kShow, kAsIs, kAsIs, kShowOn,    kHideOff}, "&Synch to target Bootloader...",
          "Start synchronization process with target Bootloader and then download.",
                                                       kWin, nullptr, &W::CmdBtnDwl_Click},
-        {"CmdBtnCanc",      Kind::Button,   "FraFile", 3480, 1560, 1815,  495,     10,
+        {"CmdBtnCanc",      Kind::Button,      "FraFile", 3480, 1560, 1815,  495,     10,
          {kAsIs, kAsIs, kAsIs, kHide,      kOnTop},   "Cancel", "Abort download under execution.",
                                                       kWin, fill<&W::CmdBtnCanc>, &W::CmdBtnCanc_Click},
 
-        {"Line1",           Kind::Line,     nullptr,    240, 5760, 8880,    0, kNoTab,
+        {"Line1",           Kind::Line,        nullptr,    240, 5760, 8880,    0, kNoTab,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs}},
-        {"Line2",           Kind::Line,     nullptr,    240, 6240, 8880,    0, kNoTab,
+        {"Line2",           Kind::Line,        nullptr,    240, 6240, 8880,    0, kNoTab,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs}},
-        {"Line3",           Kind::Line,     nullptr,    240, 5760,    0,  480, kNoTab,
+        {"Line3",           Kind::Line,        nullptr,    240, 5760,    0,  480, kNoTab,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs}},
-        {"Line4",           Kind::Line,     nullptr,   9120, 5760,    0,  480, kNoTab,
+        {"Line4",           Kind::Line,        nullptr,   9120, 5760,    0,  480, kNoTab,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs}},
-        {"LblStatus",       Kind::Label,    nullptr,    360, 5880,  495,  255,     20,
+        {"LblStatus",       Kind::Label,       nullptr,    360, 5880,  495,  255,     20,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs},    "Status:", nullptr, kCell},
-        {"LblExec",         Kind::Label,    nullptr,    960, 5880, 6135,  255,     21,
+        {"LblExec",         Kind::Label,       nullptr,    960, 5880, 6135,  255,     21,
          {kAsIs, kShow, kAsIs, kFirst,     kBlank},   "Idle", nullptr, kCell, fill<&W::LblExec>},
-        {"LblFwVer",        Kind::Label,    nullptr,   7080, 5880, 2055,  255,     22,
+        {"LblFwVer",        Kind::FittedLabel, nullptr,   7080, 5880, 2055,  255,     22,
          {kAsIs, kShow, kAsIs, kAsIs,      kAsIs},    "Target Bootloader Ver.", nullptr, kCell, fill<&W::LblFwVer>},
 
-        {"CmdBtnInfo",      Kind::Button,   nullptr,    840, 6360, 1935,  495,      8,
+        {"CmdBtnInfo",      Kind::Button,      nullptr,    840, 6360, 1935,  495,      8,
          {kAsIs, kShow, kAsIs, kOn,        kOff},     "&Info", "Show information window.",
                                                       kWin, nullptr, &W::CmdBtnInfo_Click},
-        {"CmdBtnExit",      Kind::Button,   nullptr,   6360, 6360, 1935,  495,      9,
+        {"CmdBtnExit",      Kind::Button,      nullptr,   6360, 6360, 1935,  495,      9,
          {kAsIs, kShow, kAsIs, kOn,        kOff},     "E&xit", "Exit from program and return to operating system.",
                                                       kWin, nullptr, &W::CmdBtnExit_Click},
 
-        {"LblCmdLin",       Kind::Label,    nullptr,    120,  200,  135, 1455,     19,
+        {"LblCmdLin",       Kind::Label,       nullptr,    120,  200,  135, 1455,     19,
          {kAsIs, kAsIs, kShow, kAsIs,      kAsIs},    "", nullptr, kCell, fill<&W::LblCmdLin>},
-        {"LblLineSent",     Kind::Label,    nullptr,   3840, 5880, 1095,  255,     23,
+        {"LblLineSent",     Kind::Label,       nullptr,   3840, 5880, 1095,  255,     23,
          {kAsIs, kAsIs, kAsIs, kHideBlank, kAsIs},    "0", nullptr, kCell, fill<&W::LblLineSent>},
     };
     // clang-format on
@@ -288,6 +293,10 @@ void FrmMain::createControls()
 
     // Opaque, so that the count reads cleanly over any text below it.
     LblLineSent->setAutoFillBackground(true);
+    // The version ends as far inside the status frame as "Status:" starts.
+    const auto left = [this](const char* name) { return findChild<QWidget*>(QLatin1String(name))->x(); };
+    const int inset = left("LblStatus") - left("Line3");
+    LblFwVer->setContentsMargins(0, 0, LblFwVer->geometry().right() + inset - left("Line4"), 0);
 
     // FLASH starts ticked, EEPROM not; the settings file may change both.
     FLASHCheck->setChecked(true);

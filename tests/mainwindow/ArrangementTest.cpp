@@ -1,5 +1,6 @@
-// The window's arrangements, its port probe and its idle and busy states.
+// The window's arrangements, its look, its port probe and its idle and busy states.
 #include <QComboBox>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -91,6 +92,57 @@ TEST(MainWindowStates, BusyAndIdleSwitchTheControlsAndCancel)
     EXPECT_TRUE(rig.window.isCancelRequested());
     rig.window.SetBusyState();
     EXPECT_FALSE(rig.window.isCancelRequested());
+}
+
+// The columns of `area` in which `image` holds anything but the window's background.
+std::vector<int> inkColumns(const QImage& image, const QRect& area, const QColor& background)
+{
+    std::vector<int> columns;
+    for (int x = area.left(); x <= area.right(); ++x)
+        for (int y = area.top(); y <= area.bottom(); ++y)
+            if (image.pixelColor(x, y) != background) {
+                columns.push_back(x);
+                break;
+            }
+    return columns;
+}
+
+// Drawn, the EEPROM caption's name stands alone on its first line, as FLASH
+// does, without the caption's run of blanks as a gap inside the line; the
+// version, however long, ends as far inside the status frame as "Status:" starts.
+TEST(MainWindowLook, EepromNameAloneAndVersionClearOfTheFrame)
+{
+    WindowRig rig({});
+    ASSERT_TRUE(rig.loadAndShow());
+    const QColor background = rig.window.palette().color(QPalette::Window);
+    for (const char* name : {"FLASHCheck", "EEPCheck"}) {
+        auto& box = rig.control<QWidget>(name);
+        const QImage drawn = box.grab().toImage();
+        const std::vector<int> ink = inkColumns(drawn, QRect(0, 0, drawn.width(), drawn.height() / 2), background);
+        ASSERT_FALSE(ink.empty()) << name;
+        int widestGap = 0;
+        for (std::size_t i = 1; i < ink.size(); ++i)
+            widestGap = std::max(widestGap, ink[i] - ink[i - 1] - 1);
+        EXPECT_LE(widestGap, 2 * QFontMetrics(box.font()).horizontalAdvance(QLatin1Char(' '))) << name;
+    }
+
+    auto& version = rig.control<QLabel>("LblFwVer");
+    const int frameLeft = rig.control<QWidget>("Line3").x();
+    const int frameRight = rig.control<QWidget>("Line4").x();
+    const QRect inside(frameLeft + 1, version.y(), frameRight - frameLeft - 1, version.height());
+    const auto drawnWith = [&rig, &version, &inside](const QString& text) {
+        version.setText(text);
+        return rig.window.grab().toImage().copy(inside);
+    };
+    for (const QString& number : {QStringLiteral("1.28"), QStringLiteral("12.345678")}) {
+        const QString text = QStringLiteral("Target Bootloader Ver. ") + number;
+        const QImage drawn = drawnWith(text);
+        const std::vector<int> ink = inkColumns(drawn, drawn.rect(), background);
+        ASSERT_FALSE(ink.empty());
+        EXPECT_GE(drawn.width() - ink.back(), ink.front() + 1) << number.toStdString();
+        // Not cut off at the margin: the last digit shows.
+        EXPECT_TRUE(drawn != drawnWith(text.chopped(1))) << number.toStdString();
+    }
 }
 
 struct ListedPort {
