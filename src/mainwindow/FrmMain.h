@@ -80,7 +80,8 @@ protected:
 private:
     friend class MainWindowFrontEnd;
 
-    // The moments at which the controls take the states of their table.
+    // The moments at which the controls take a state from their table, in the
+    // order of the table's state columns.
     enum class ControlState { Created, Interactive, CommandLine, Idle, Busy };
     static const std::vector<FrmMainControl>& controlTable();
     void createControls();

@@ -338,9 +338,9 @@ void FrmMain::applyState(ControlState state)
         if (effects & Effect::Raise)
             control->raise();
         if (effects & Effect::FirstCaption)
-            static_cast<QLabel*>(control)->setText(row.caption);
+            qobject_cast<QLabel*>(control)->setText(row.caption);
         if (effects & Effect::NoCaption)
-            static_cast<QLabel*>(control)->clear();
+            qobject_cast<QLabel*>(control)->clear();
     }
 }
 
