@@ -32,15 +32,9 @@ struct FrmMainControl {
     enum class Kind { Picture, Frame, Label, FittedLabel, List, CheckBox, FileBox, Button, Line };
     enum class Font { Window, Cell };  // the window's font, or the status row's fixed-pitch cells
     // What a state does to a control; whatever it leaves out stays as it was.
-    enum class Effect {
-        Show = 0x01,
-        Hide = 0x02,
-        Enable = 0x04,
-        Disable = 0x08,
-        Raise = 0x10,         // in front of the control it shares its place with
-        FirstCaption = 0x20,  // back to the caption it was created with
-        NoCaption = 0x40,
-    };
+    // Raise puts it in front of the control it shares its place with;
+    // FirstCaption gives it back the caption it was created with.
+    enum class Effect { Show = 1, Hide = 2, Enable = 4, Disable = 8, Raise = 16, FirstCaption = 32, NoCaption = 64 };
     Q_DECLARE_FLAGS(Effects, Effect)
 
     const char* name;
