@@ -4,8 +4,6 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QCoreApplication>
-#include <QFrame>
-#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -60,15 +58,10 @@ void FrmMain::arrangeForMode()
 {
     if (CmdLineMode) {
         resize(width(), px(2100));
-        LblCmdLin->show();
         LblCmdLin->resize(px(5500), LblCmdLin->height());
         LblLineSent->move(LblLineSent->x(), px(920));
-        return;
     }
-    for (QWidget* control : std::initializer_list<QWidget*>{ImgBoardA, ImgBoardE, ImgBoardB, ImgBoardC, ImgBoardD,
-                                                            FraCom, FraFile, LblExec, LblFwVer, LblStatus, Line1, Line2,
-                                                            Line3, Line4, CmdBtnInfo, CmdBtnExit})
-        control->show();
+    applyState(CmdLineMode ? ControlState::CommandLine : ControlState::Interactive);
 }
 
 void FrmMain::fillPortList()
@@ -120,31 +113,13 @@ bool FrmMain::CheckCom(int NCom)
 
 void FrmMain::SetIdleState()
 {
-    CmdBtnDwl->show();
-    CmdBtnCanc->hide();
-    for (QWidget* control : {CmdBtnFLASH, CmdBtnExit, CmdBtnInfo, CmdBtnDwl, CmdBtnEEP})
-        control->setEnabled(true);
-    LblExec->setText(QStringLiteral("Idle"));
-    LblLineSent->hide();
-    LblLineSent->clear();
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{CmbBoxCom, EEPCheck, FLASHCheck, TxtBoxFLASHFile, TxtBoxEEPFile})
-        control->setEnabled(true);
+    applyState(ControlState::Idle);
 }
 
 void FrmMain::SetBusyState()
 {
-    for (QWidget* control : {CmdBtnFLASH, CmdBtnExit, CmdBtnInfo, CmdBtnDwl, CmdBtnEEP})
-        control->setEnabled(false);
-    LblExec->clear();
     CancelRequested = false;
-    CmdBtnCanc->show();
-    CmdBtnCanc->setEnabled(true);
-    CmdBtnCanc->raise();
-    CmdBtnDwl->hide();
-    for (QWidget* control :
-         std::initializer_list<QWidget*>{CmbBoxCom, EEPCheck, FLASHCheck, TxtBoxFLASHFile, TxtBoxEEPFile})
-        control->setEnabled(false);
+    applyState(ControlState::Busy);
 }
 
 void FrmMain::DownloadFiles()

@@ -5,6 +5,7 @@
 #include <QWidget>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "link/BootloaderLink.h"
 #include "link/HexFile.h"
@@ -16,8 +17,6 @@
 class QCheckBox;
 class QComboBox;
 class QFileDialog;
-class QFrame;
-class QGroupBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -26,6 +25,7 @@ namespace korvel {
 
 class FileNameBox;
 class MainWindowFrontEnd;
+struct FrmMainControl;
 
 // What the main window is built with.
 struct MainWindowSetup {
@@ -81,12 +81,12 @@ protected:
 private:
     friend class MainWindowFrontEnd;
 
+    // The moments at which the controls take a state from their table, in the
+    // order of the table's state columns.
+    enum class ControlState { Created, Interactive, CommandLine, Idle, Busy };
+    static const std::vector<FrmMainControl>& controlTable();
     void createControls();
-    void createPictures();
-    void createSerialFrame();
-    void createFileFrame();
-    void createStatusRow();
-    void createBottomButtons();
+    void applyState(ControlState state);
     void setTabOrder();
 
     void arrangeForMode();
@@ -120,43 +120,17 @@ private:
     bool CancelRequested = false;
     bool centred_ = false;
 
-    QLabel* ImgKorvel = nullptr;
-    QLabel* ImgBoardE = nullptr;
-    QLabel* ImgBoardA = nullptr;
-    QLabel* ImgBoardB = nullptr;
-    QLabel* ImgBoardC = nullptr;
-    QLabel* ImgBoardD = nullptr;
-
-    QGroupBox* FraCom = nullptr;
-    QLabel* LblCom = nullptr;
+    // The controls that code uses; the control table fills them.
     QComboBox* CmbBoxCom = nullptr;
-    QLabel* LblBaud = nullptr;
-    QLabel* LblBitxchr = nullptr;
-    QLabel* LblStopBit = nullptr;
-    QLabel* LblParity = nullptr;
-    QLabel* LblFlow = nullptr;
-
-    QGroupBox* FraFile = nullptr;
     QCheckBox* FLASHCheck = nullptr;
     FileNameBox* TxtBoxFLASHFile = nullptr;
     QPushButton* CmdBtnFLASH = nullptr;
     QCheckBox* EEPCheck = nullptr;
     FileNameBox* TxtBoxEEPFile = nullptr;
-    QPushButton* CmdBtnEEP = nullptr;
-    QPushButton* CmdBtnDwl = nullptr;
     QPushButton* CmdBtnCanc = nullptr;
-
-    QFrame* Line1 = nullptr;
-    QFrame* Line2 = nullptr;
-    QFrame* Line3 = nullptr;
-    QFrame* Line4 = nullptr;
-    QLabel* LblStatus = nullptr;
     QLabel* LblExec = nullptr;
     QLabel* LblLineSent = nullptr;
     QLabel* LblFwVer = nullptr;
-
-    QPushButton* CmdBtnInfo = nullptr;
-    QPushButton* CmdBtnExit = nullptr;
     QLabel* LblCmdLin = nullptr;
 
     // Shared by both browse buttons; created when first needed.

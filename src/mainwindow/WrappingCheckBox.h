@@ -5,7 +5,8 @@
 namespace korvel {
 
 // A check box whose caption wraps onto further lines within its width, so a
-// long caption in a narrow, tall box stays readable.
+// long caption in a narrow, tall box stays readable. A run of several blanks
+// in the caption starts a new line.
 class WrappingCheckBox : public QCheckBox {
     Q_OBJECT
 
