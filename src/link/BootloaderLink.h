@@ -95,7 +95,7 @@ private:
     Step OpenHexFile(const std::string& path);
     void CountLines();
     Step SendLines();
-    Step SendLine(const std::string& HexLine);
+    Step SendLine(const std::string& hexLine, LineProgress& progress);
     void WaitForAnswer();
     void WaitForEndOfFile();
     DownloadResult JudgeOutcome();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstddef>
 #include <string>
 
 namespace korvel::link {
@@ -39,9 +40,13 @@ inline std::string shownText(const Message& message)
     return message.detail.empty() ? message.text : message.text + "\n" + message.detail;
 }
 
-// Where the transfer stands after a line has been dealt with.
+// Where the transfer stands after a non-empty line has been dealt with.
 struct LineProgress {
-    int linesLeft;
+    int linesLeft = 0;      // lines remaining of the file
+    int lineNumber = 0;     // the line just dealt with, numbered as the questions number it
+    std::size_t bytes = 0;  // its length, as each send put it on the line
+    int sends = 0;          // how often it was sent
+    bool skipped = false;   // not accepted, and the user chose to go on without it
 };
 
 // What the download tells its user and asks of it. The main window shows it on

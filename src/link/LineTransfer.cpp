@@ -103,10 +103,12 @@ BootloaderLink::Step BootloaderLink::SendLines()
             return DownloadResult::Cancelled;
         const std::string HexLine = run_.file->readLine();
         if (!HexLine.empty()) {
-            if (Step stop = SendLine(HexLine))
+            LineProgress progress;
+            if (Step stop = SendLine(HexLine, progress))
                 return *stop;
             --shared_.LinesLeft;
-            frontEnd.lineDone({shared_.LinesLeft});
+            progress.linesLeft = shared_.LinesLeft;
+            frontEnd.lineDone(progress);
         }
         seams_.events.yieldOnce();
     }
@@ -119,12 +121,15 @@ BootloaderLink::Step BootloaderLink::SendLines()
 
 // Sends the line (again while a bootloader that resends reports a checksum
 // error or says nothing) and asks the user when it was not accepted.
-BootloaderLink::Step BootloaderLink::SendLine(const std::string& HexLine)
+BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LineProgress& progress)
 {
     const bool resends = !(run_.BootVer < protocol::kResendVersion);
+    progress.lineNumber = shared_.LinesTotal - shared_.LinesLeft + 1;
+    progress.bytes = hexLine.size();
     int SendTries = 0;
     while (SendTries < protocol::kMostSends) {
-        seams_.port.write(HexLine);
+        seams_.port.write(hexLine);
+        ++progress.sends;
         run_.RxBuf = seams_.port.readAll();
         WaitForAnswer();
         if (Contains(run_.RxBuf, protocol::kWriteError) || ContainsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
@@ -134,7 +139,7 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& HexLine)
             ++SendTries;
         }
     }
-    const std::string lineNumber = std::to_string(shared_.LinesTotal - shared_.LinesLeft + 1);
+    const std::string lineNumber = std::to_string(progress.lineNumber);
     std::string question;
     if (Contains(run_.RxBuf, protocol::kChecksumError)) {
         question = "Checksum error at line " + lineNumber;
@@ -147,6 +152,7 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& HexLine)
     }
     if (!seams_.frontEnd.ask({MessageKind::Question, question + ". Continue with download?"}))
         return CloseDown(DownloadResult::Declined);
+    progress.skipped = true;
     run_.RxBuf.clear();
     return std::nullopt;
 }

@@ -94,6 +94,10 @@ TEST(Transfer, ResendsAndQuestions)
         if (!row.question.empty()) {
             EXPECT_TRUE(bench.journal.has("ask: " + row.question));
         }
+        ASSERT_FALSE(bench.frontEnd.linesDone.empty());
+        const std::string& first = bench.frontEnd.linesDone.front();
+        EXPECT_NE(first.find(" x" + std::to_string(row.sends)), std::string::npos) << first;
+        EXPECT_EQ(first.find("skipped") != std::string::npos, !row.question.empty()) << first;
     }
 }
 
@@ -130,7 +134,9 @@ TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered)
     ASSERT_FALSE(bench.frontEnd.linesShown.empty());
     EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
     EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
-    EXPECT_EQ(bench.frontEnd.linesDone, (std::vector<int>{4, 3, 2}));
+    EXPECT_EQ(bench.frontEnd.linesDone,
+              (std::vector<std::string>{"4 left, line 1, 2 bytes x1", "3 left, line 2, 5 bytes x1, skipped",
+                                        "2 left, line 3, 11 bytes x1"}));
 }
 
 TEST(Timing, UnansweredLineBelow128WaitsFiveTicks)

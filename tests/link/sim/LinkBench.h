@@ -314,7 +314,12 @@ public:
     }
     void sendingFile(link::FileKind kind) override { world_.add("sending " + std::to_string(static_cast<int>(kind))); }
     void showLinesLeft(int linesLeft) override { linesShown.emplace_back(world_.now(), linesLeft); }
-    void lineDone(const link::LineProgress& progress) override { linesDone.push_back(progress.linesLeft); }
+    void lineDone(const link::LineProgress& progress) override
+    {
+        linesDone.push_back(std::to_string(progress.linesLeft) + " left, line " + std::to_string(progress.lineNumber) +
+                            ", " + std::to_string(progress.bytes) + " bytes x" + std::to_string(progress.sends) +
+                            (progress.skipped ? ", skipped" : ""));
+    }
     void betweenFiles() override { world_.add("between files"); }
     void downloadEnded(link::DownloadResult) override { world_.add("ended"); }
     void message(const link::Message& message) override { world_.add(entryOf(message)); }
@@ -334,7 +339,7 @@ public:
     std::deque<bool> answers;  // Yes / No for the questions, in order
     std::function<bool()> cancelWhen;
     std::vector<std::pair<long long, int>> linesShown;  // time, count
-    std::vector<int> linesDone;                         // lines left after each line
+    std::vector<std::string> linesDone;                 // the progress after each line
 
 private:
     static std::string entryOf(const link::Message& message)
