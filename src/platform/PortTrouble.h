@@ -51,7 +51,8 @@ std::string presentDevices(const PortMap& ports);
 QString whyNoPortOpens(const PortMap& ports);
 
 // For each port: its device, whether it exists now and can be opened, and
-// what the system knows about it; one line each. `open` tries the port.
+// what the system knows about it, one line each, after the ports file in
+// use; then the serial devices present. Opens each device that is there.
 QString portsReport(const PortMap& ports);
 
 }  // namespace korvel::platform

@@ -11,7 +11,6 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <pwd.h>
-#include <set>
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -219,6 +218,8 @@ DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPor
         diagnosis = {DeviceTrouble::NotSerial, notSerialText(node)};
     else if (::flock(handle, LOCK_EX | LOCK_NB) != 0)
         diagnosis = {DeviceTrouble::Busy, busyText(device)};
+    // The serial layer found it locked or held exclusively where these checks
+    // do not see it (root passes a TIOCEXCL hold).
     else if (error == QSerialPort::PermissionError)
         diagnosis = {DeviceTrouble::Busy, busyText(device)};
     ::close(handle);
