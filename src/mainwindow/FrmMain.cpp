@@ -27,6 +27,7 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
     , files_(setup.files)
     , settingsPaths_(setup.settingsPaths)
     , describePort_(setup.describePort)
+    , explainNoPorts_(setup.explainNoPorts)
 {
     resources::ensureLoaded();
     setObjectName(QStringLiteral("FrmMain"));
@@ -73,9 +74,12 @@ void FrmMain::fillPortList()
         if (describePort_)
             CmbBoxCom->setItemData(CmbBoxCom->count() - 1, describePort_(number), Qt::ToolTipRole);
     }
-    // With no port at all the list stays without a selection.
+    // With no port at all the list stays without a selection, and its tooltip
+    // says why below its own line.
     if (CmbBoxCom->count() > 0)
         CmbBoxCom->setCurrentIndex(0);
+    else if (explainNoPorts_)
+        CmbBoxCom->setToolTip(CmbBoxCom->toolTip() + QLatin1Char('\n') + explainNoPorts_());
 }
 
 void FrmMain::appendVersionToCaption()

@@ -36,6 +36,8 @@ struct MainWindowSetup {
     // Names the device behind a port number, for the tooltips of the port
     // list's entries; without it the entries have none of their own.
     std::function<QString(int)> describePort = {};
+    // Says why no port could be opened, for the tooltip of an empty port list.
+    std::function<QString()> explainNoPorts = {};
 };
 
 // The program's main window: port choice, file choice, download, progress,
@@ -116,6 +118,7 @@ private:
     link::HexFiles& files_;
     const settings::SettingsPaths settingsPaths_;
     const std::function<QString(int)> describePort_;
+    const std::function<QString()> explainNoPorts_;
 
     bool CancelRequested = false;
     bool centred_ = false;

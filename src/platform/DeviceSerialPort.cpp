@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstring>
 
+#include "platform/PortTrouble.h"
 #include "platform/TtyControl.h"
 
 namespace korvel::platform {
@@ -25,6 +26,25 @@ QSerialPort::Parity parityOf(link::Parity parity)
         break;
     }
     return QSerialPort::NoParity;
+}
+
+// The likely cause of a failure of the line and what to do about it, added to
+// the text of whichever operation noticed it.
+std::string advice(QSerialPort::SerialPortError error)
+{
+    switch (error) {
+    case QSerialPort::ResourceError:
+        return ": it vanished (the adapter was unplugged, or the other end hung up). "
+               "Plug it in again or check the cable, then start the download again.";
+    case QSerialPort::TimeoutError:
+        return ": the target held the output with XOFF and sent no XON for 2 s. "
+               "Reset the target, then start the download again.";
+    case QSerialPort::WriteError:
+    case QSerialPort::ReadError:
+        return ". Check the cable and the adapter, then start the download again.";
+    default:
+        return {};
+    }
 }
 
 }  // namespace
@@ -50,6 +70,11 @@ int DeviceSerialPort::portNumber() const
     return portNumber_;
 }
 
+void DeviceSerialPort::setDevice(std::string device)
+{
+    givenDevice_ = std::move(device);
+}
+
 // QSerialPort keeps the settings of a closed port for its next open.
 void DeviceSerialPort::setLineSettings(const link::LineSettings& settings)
 {
@@ -69,23 +94,25 @@ void DeviceSerialPort::open()
     lastErrorText_.clear();
     failed_ = false;
 
-    const auto device = ports_.device(portNumber_);
+    const auto device = deviceToOpen();
     if (!device)
-        fail(QSerialPort::DeviceNotFoundError, portName() + " names no device");
+        fail(QSerialPort::DeviceNotFoundError, portName() + ": " + unmappedTrouble(ports_));
     port_.setPortName(QFile::decodeName(device->c_str()));
 
     if (!port_.open(QIODevice::ReadWrite)) {
-        if (lastEventCode_ == 0)
-            lastEventCode_ = QSerialPort::OpenError;
-        throw link::PortError(portName() + " (" + *device + "): " + port_.errorString().toStdString());
+        const auto error = lastEventCode_ == 0 ? QSerialPort::OpenError : QSerialPort::SerialPortError(lastEventCode_);
+        fail(error, portName() + ": " + openTrouble(*device, ports_, error, port_.errorString().toStdString()));
     }
+    // Another program may hold the device with a lock of its own only: the
+    // system then lets a second opener in, the lock does not.
     if (!tty::lockExclusive(port_.handle())) {
         closeQuietly();
-        fail(QSerialPort::PermissionError, portName() + " (" + *device + ") is in use");
+        fail(QSerialPort::PermissionError,
+             portName() + ": " + openTrouble(*device, ports_, QSerialPort::PermissionError, "in use"));
     }
     if (!tty::resumeOnlyOnXon(port_.handle())) {
         closeQuietly();
-        fail(QSerialPort::OpenError, portName() + " (" + *device + ") refused its flow control settings");
+        fail(QSerialPort::OpenError, portName() + ": the device refused its flow control settings");
     }
     tty::requestLowLatency(port_.handle());
 }
@@ -158,17 +185,23 @@ void DeviceSerialPort::onError(QSerialPort::SerialPortError error)
         error == QSerialPort::ReadError || error == QSerialPort::WriteError || error == QSerialPort::ResourceError;
     if (lost && port_.isOpen() && tty::errorWasTransient(port_.handle()))
         return;
-    lastEventCode_ = error;
-    lastErrorText_ = port_.errorString().toStdString();
-    if (lost)
+    // A device that no longer answers has vanished, whichever of reading or
+    // writing noticed it first: the same event gives the same code.
+    if (lost) {
         failed_ = true;
+        lastEventCode_ = QSerialPort::ResourceError;
+        lastErrorText_ = portName() + ": the device no longer answers" + advice(QSerialPort::ResourceError);
+        return;
+    }
+    lastEventCode_ = error;
+    lastErrorText_ = portName() + ": " + port_.errorString().toStdString();
 }
 
 void DeviceSerialPort::fail(QSerialPort::SerialPortError code, const std::string& what)
 {
     lastEventCode_ = code;
-    lastErrorText_ = what;
-    throw link::PortError(what);
+    lastErrorText_ = what + advice(code);
+    throw link::PortError(lastErrorText_);
 }
 
 void DeviceSerialPort::closeQuietly()
@@ -185,7 +218,7 @@ void DeviceSerialPort::requireUsable()
     if (!port_.isOpen())
         fail(QSerialPort::NotOpenError, portName() + " is not open");
     if (failed_)
-        throw link::PortError(portName() + ": " + lastErrorText_);
+        throw link::PortError(lastErrorText_);
 }
 
 // Takes what the device holds without waiting for the next event pass, and
@@ -237,9 +270,22 @@ void DeviceSerialPort::waitForRoom()
              portName() + ": no room to transmit within " + std::to_string(kWriteWaitMs) + " ms");
 }
 
+std::optional<std::string> DeviceSerialPort::deviceToOpen() const
+{
+    if (!givenDevice_.empty())
+        return givenDevice_;
+    return ports_.device(portNumber_);
+}
+
+// "COM5 = /dev/ttyUSB0", "COM17" for a number without a device, the path alone
+// for a port given by its path, and "COM5" where the system names the port so.
 std::string DeviceSerialPort::portName() const
 {
-    return "COM" + std::to_string(portNumber_);
+    if (!givenDevice_.empty())
+        return givenDevice_;
+    const std::string number = "COM" + std::to_string(portNumber_);
+    const auto device = ports_.device(portNumber_);
+    return !device || *device == number ? number : number + " = " + *device;
 }
 
 }  // namespace korvel::platform

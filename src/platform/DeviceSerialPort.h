@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QSerialPort>
+#include <optional>
 #include <string>
 
 #include "link/SerialPort.h"
@@ -12,7 +13,8 @@ namespace korvel::platform {
 // devices through a PortMap; line settings apply at the next open, or at once
 // to an open port. An open port is held exclusively. After a read, write or resource
 // error (the other end closed, the adapter was unplugged) writing and reading
-// throw until the port is opened again.
+// throw until the port is opened again. Every failure says which port, what
+// went wrong and what to do about it.
 class DeviceSerialPort final : public link::SerialPort {
 public:
     // Most bytes waiting in our transmit queue; a write waits for room beyond.
@@ -27,6 +29,9 @@ public:
 
     // Which device each port number opens.
     const PortMap& portMap() const { return ports_; }
+    // A port given by its device path: from now on every port number opens
+    // `device`.
+    void setDevice(std::string device);
 
     void setPortNumber(int number) override;
     int portNumber() const override;
@@ -51,9 +56,11 @@ private:
     void takeInputFromDevice();
     std::size_t writeToDevice(std::string_view bytes);
     void waitForRoom();
+    std::optional<std::string> deviceToOpen() const;
     std::string portName() const;
 
     PortMap ports_;
+    std::string givenDevice_;  // empty unless the port was given by its path
     int portNumber_ = 1;
     int lastEventCode_ = 0;
     std::string lastErrorText_;

@@ -3,6 +3,8 @@
 
 #include "settings/SmallFile.h"
 
+#include <QFile>
+
 namespace korvel::platform {
 namespace {
 
@@ -68,17 +70,22 @@ PortMap PortMap::fromText(std::string_view text)
 PortsFile readPortsFile(const QString& path)
 {
     const settings::SmallFile file = settings::readSmallFile(path, kMaxFileSize);
+    PortsFile result;
     switch (file.outcome) {
     case settings::SmallFile::Outcome::Read:
-        return {PortMap::fromText(std::string_view(file.content.constData(), std::size_t(file.content.size()))), {}};
+        result.ports = PortMap::fromText(std::string_view(file.content.constData(), std::size_t(file.content.size())));
+        result.ports.fromFile_ = true;
+        break;
     case settings::SmallFile::Outcome::Missing:
-        return {};
+        break;
     case settings::SmallFile::Outcome::Refused:
+        result.note =
+            QStringLiteral("AVRBootloaderKorvel: the ports file %1 was ignored: %2. The usual devices are used.")
+                .arg(path, file.failure);
         break;
     }
-    return {PortMap(),
-            QStringLiteral("AVRBootloaderKorvel: the ports file %1 was ignored: %2. The usual devices are used.")
-                .arg(path, file.failure)};
+    result.ports.filePath_ = QFile::encodeName(path).toStdString();
+    return result;
 }
 
 }  // namespace korvel::platform

@@ -12,6 +12,8 @@ namespace korvel::platform {
 inline constexpr int kFirstPort = 1;
 inline constexpr int kLastPort = 16;
 
+struct PortsFile;
+
 // Maps a port number to the device that opening that port opens. On Windows
 // port n is "COMn" (PortMapWindows.cpp). Elsewhere (PortMapPosix.cpp) a
 // "COMn=<device path>" line of the ports file names the device, and ports
@@ -32,8 +34,22 @@ public:
     // The device of port `number`, none when the number names no port.
     std::optional<std::string> device(int number) const;
 
+    // How a device, such as `example`, gets a port number: "A line such as
+    // COM1=/dev/ttyUSB0 in the ports file <path> gives a port its device."
+    std::string howToAssign(const std::string& example = "/dev/ttyUSB0") const;
+
+    // The ports file this map was read from, or where one would be read when
+    // there is none; empty when not known.
+    const std::string& filePath() const { return filePath_; }
+    // True when the map holds the lines of that file, false for the usual devices.
+    bool fromFile() const { return fromFile_; }
+
 private:
+    friend PortsFile readPortsFile(const QString& path);
+
     std::map<int, std::string> assigned_;
+    std::string filePath_;
+    bool fromFile_ = false;
 };
 
 // What a ports file gave: its ports, and why it was ignored when it was.

@@ -1,6 +1,8 @@
 // Port devices on POSIX systems: the ports file's, or the usual serial devices.
 #include "platform/PortMap.h"
 
+#include "settings/FilePlaces.h"
+
 namespace korvel::platform {
 
 namespace {
@@ -24,6 +26,12 @@ std::optional<std::string> PortMap::device(int number) const
     if (found != assigned_.end())
         return found->second;
     return usualDevice(number);
+}
+
+std::string PortMap::howToAssign(const std::string& example) const
+{
+    const std::string file = filePath_.empty() ? settings::kPortsFileName : filePath_;
+    return "A line such as COM1=" + example + " in the ports file " + file + " gives a port its device.";
 }
 
 }  // namespace korvel::platform

@@ -10,4 +10,10 @@ std::optional<std::string> PortMap::device(int number) const
     return "COM" + std::to_string(number);
 }
 
+// The Device Manager shows the number Windows gave each port.
+std::string PortMap::howToAssign(const std::string&) const
+{
+    return "Windows numbers the ports itself: the Device Manager shows their numbers.";
+}
+
 }  // namespace korvel::platform

@@ -68,7 +68,8 @@ int Main(int argc, char** argv)
     // The command line is the program's own: Qt sees only the program name.
     char programName[] = "AVRBootloaderKorvel";
     char* programPath = argc > 0 ? argv[0] : programName;
-    if (!parsed.state.console && parsed.verdict != ArgsVerdict::VersionRequested) {
+    if (!parsed.state.console && parsed.verdict != ArgsVerdict::VersionRequested &&
+        parsed.verdict != ArgsVerdict::PortsListed) {
         const WindowSystem windows(programPath);
         if (windows.opened())
             return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
@@ -99,6 +100,9 @@ int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
         return kExitInfoShown;
     case ArgsVerdict::VersionRequested:
         terminal.message(versionLine(), true);
+        return kExitInfoShown;
+    case ArgsVerdict::PortsListed:
+        terminal.message(ProgramSurroundings(programDir).portsReport(), true);
         return kExitInfoShown;
     case ArgsVerdict::Refused:
         showStartupMessage(parsed.message, false, face, terminal);

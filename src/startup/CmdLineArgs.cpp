@@ -18,7 +18,7 @@ const char* const kNoComPortMessage = "No COM port specified. Please use /com1 o
 
 namespace {
 
-enum class Kind { Word, Flash, Eeprom, Com, BadCom, Console, Help, Version };
+enum class Kind { Word, Flash, Eeprom, Com, BadCom, Port, Console, Help, Version, Ports };
 
 struct Token {
     Kind kind = Kind::Word;
@@ -52,6 +52,10 @@ Token classify(const std::string& arg)
         return {Kind::Help};
     if (arg == "--version")
         return {Kind::Version};
+    if (arg == "--ports")
+        return {Kind::Ports};
+    if (arg == "/port")
+        return {Kind::Port};
     if (arg == "/f")
         return {Kind::Flash};
     if (arg == "/e")
@@ -113,7 +117,9 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     bool comSeen = false;
     bool helpAsked = false;
     bool versionAsked = false;
+    bool portsAsked = false;
     bool malformed = false;
+    bool deviceFollows = false;  // "/port" was the last argument
 
     std::string* openName = nullptr;  // the file name that takes the following words
     std::vector<std::string> nameWords;
@@ -130,6 +136,19 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
 
     for (const auto& arg : args) {
         const Token token = classify(arg);
+        if (deviceFollows) {
+            // The device of "/port"; without one, as before another option,
+            // the command line is refused.
+            deviceFollows = false;
+            if (token.kind != Kind::Word || isBlank(arg)) {
+                malformed = true;
+            } else {
+                if (!comSeen)
+                    state.CmdLinePortDevice = arg;
+                comSeen = true;
+                continue;
+            }
+        }
         if (token.kind == Kind::Word) {
             // Words before the first file option are ignored: shortcuts and
             // scripts may carry them. A word after the names that belongs to
@@ -156,6 +175,9 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
                 state.CmdLineComPort = token.port;
             comSeen = true;
             break;
+        case Kind::Port:
+            deviceFollows = true;
+            break;
         case Kind::Console:
             state.console = true;
             break;
@@ -165,6 +187,9 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         case Kind::Version:
             versionAsked = true;
             break;
+        case Kind::Ports:
+            portsAsked = true;
+            break;
         case Kind::BadCom:
         case Kind::Word:
             malformed = true;
@@ -172,11 +197,14 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         }
     }
     closeName();
+    malformed = malformed || deviceFollows;
 
     if (helpAsked)
         return ended(ArgsVerdict::UsageRequested, kUsageMessage, state.console);
     if (versionAsked)
         return ended(ArgsVerdict::VersionRequested, "", state.console);
+    if (portsAsked)
+        return ended(ArgsVerdict::PortsListed, "", state.console);
     if (malformed || (!flashSeen && !eepromSeen))
         return ended(ArgsVerdict::Refused, kUsageMessage, state.console);
     if (!comSeen)

@@ -103,7 +103,7 @@ int downloadInConsole(const StartupState& state, ProgramSurroundings& surroundin
 
 int CmdLineDownload(const StartupState& state, const QString& programDir, Face face, TerminalReport& terminal)
 {
-    ProgramSurroundings surroundings(programDir);
+    ProgramSurroundings surroundings(programDir, state.CmdLinePortDevice);
     const int status = face == Face::Windows ? downloadWithWindow(state, surroundings, terminal)
                                              : downloadInConsole(state, surroundings, terminal);
     // A run stopped inside a file still completes that file's count line.

@@ -2,6 +2,7 @@
 
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
+#include "platform/PortTrouble.h"
 
 #include <iostream>
 
@@ -21,17 +22,28 @@ platform::PortMap portsOf(const QString& path)
 
 }  // namespace
 
-ProgramSurroundings::ProgramSurroundings(const QString& programDir)
+ProgramSurroundings::ProgramSurroundings(const QString& programDir, const std::string& portDevice)
     : places_(programDir)
     , port_(portsOf(places_.portsPath()))
     , settingsPaths_(places_.settingsPaths())
 {
+    if (!portDevice.empty())
+        port_.setDevice(portDevice);
+}
+
+QString ProgramSurroundings::portsReport() const
+{
+    return platform::portsReport(port_.portMap());
 }
 
 MainWindowSetup ProgramSurroundings::mainWindowSetup(bool CmdLineMode)
 {
-    return MainWindowSetup{CmdLineMode, port_, files_, settingsPaths_,
-                           [this](int number) { return platform::describePort(port_.portMap(), number); }};
+    return MainWindowSetup{CmdLineMode,
+                           port_,
+                           files_,
+                           settingsPaths_,
+                           [this](int number) { return platform::describePort(port_.portMap(), number); },
+                           [this] { return platform::whyNoPortOpens(port_.portMap()); }};
 }
 
 }  // namespace korvel::startup

@@ -14,7 +14,9 @@ namespace korvel::startup {
 // files live depends on the executable's folder (see settings::FilePlaces).
 class ProgramSurroundings {
 public:
-    explicit ProgramSurroundings(const QString& programDir);
+    // `portDevice`, when given, is the device that the port opens whatever
+    // its number (a port given by its path).
+    explicit ProgramSurroundings(const QString& programDir, const std::string& portDevice = {});
 
     MainWindowSetup mainWindowSetup(bool CmdLineMode);
 
@@ -22,6 +24,9 @@ public:
     link::HexFiles& files() { return files_; }
     // The settings file that a run reads.
     const QString& settingsPath() const { return settingsPaths_.load; }
+    // The ports file in use and, for each port, its device and whether it is
+    // there and opens.
+    QString portsReport() const;
 
 private:
     settings::FilePlaces places_;

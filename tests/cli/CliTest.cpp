@@ -180,14 +180,14 @@ INSTANTIATE_TEST_SUITE_P(
                     1,
                     kHandshake + kSent + "3\n",
                     "Error writing to flash at line 3\\. Continue with download\\? \\[y/N\\] n\n"},
-        // A hang-up is a port error proper, with the port's own non-zero code,
+        // A hang-up is the device gone (code 6), as when a write notices it,
         // and ends the run at once.
         TroubleCase{"HangUp",
                     {"--close-after", "3"},
                     {},
                     1,
                     kHandshake + kSent + "[0-9]+\n",
-                    "Error while downloading the firmware file: [1-9][0-9]*\\.\n"},
+                    "Error while downloading the firmware file: 6\\.\n"},
         // An XOFF that no XON follows holds every later line; an older
         // bootloader's short waits still bring the run to its outcome.
         TroubleCase{"HeldOutput",
@@ -296,6 +296,8 @@ TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
         {{"/f", "app.hex", "/console"}, offscreen, 2, "", noPort},
         {{"/com3", "/F", "app.hex"}, none, 2, "", usage},
         {{"/com3", "/f", "app.hex", "/console"}, offscreen, 1, "", portError},
+        {{"/port", "/nonexistent/tty", "/f", "app.hex", "/console"}, offscreen, 1, "", portError},
+        {{"--ports"}, none, 0, "Ports file: ", ""},
         {{"--help", "/console"}, offscreen, 0, usage, ""},
         {{"/?"}, none, 0, usage, ""},
         {{"--version"}, dead, 0, "AVRBootloaderKorvel 1.21\n", ""},
@@ -318,6 +320,26 @@ TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
         EXPECT_EQ(run.err.isEmpty(), c.errStart.isEmpty());
         EXPECT_FALSE(run.out.contains(QLatin1Char('\r')));
     }
+}
+
+// A port given by its device path, and the ports in force listed: the file,
+// and for each device whether it is there and opens.
+TEST(ConsoleRun, PortByItsPathAndThePortsList)
+{
+    TargetSim target({QStringLiteral("--once")});
+    ASSERT_FALSE(target.devicePath().isEmpty());
+    ProgramFolder folder(target.devicePath());
+    const ProgramRun ports = folder.run({QStringLiteral("--ports")});
+    EXPECT_EQ(ports.exitCode, 0);
+    EXPECT_TRUE(ports.out.startsWith("Ports file: " + folder.path("AVRBootloaderKorvel.ports") + "\nCOM1 = "));
+    EXPECT_TRUE(ports.out.contains("\nCOM3 = " + target.devicePath() + ": present, can be opened\n"))
+        << ports.out.toStdString();
+
+    ASSERT_FALSE(makeHex(folder.path(QString()), "flash", 64, 3).isEmpty());
+    const ProgramRun run = folder.run(withConsole({"/port", target.devicePath(), "/f", "flash.hex"}));
+    EXPECT_EQ(run.exitCode, 0);
+    EXPECT_EQ(run.out, kHandshakeLog + kFlashSent + "0\nFLASH file successfully downloaded.\n")
+        << run.err.toStdString();
 }
 
 }  // namespace

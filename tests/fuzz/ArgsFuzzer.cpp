@@ -43,7 +43,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK((parsed.verdict == ArgsVerdict::Interactive) == allBlank(args));
     // A start that is no run keeps nothing of the command line but "/console".
     FUZZ_CHECK(parsed.verdict == ArgsVerdict::CommandLine ||
-               (state.FLASHFileName.empty() && state.EEPROMFileName.empty() && state.CmdLineComPort == 0));
+               (state.FLASHFileName.empty() && state.EEPROMFileName.empty() && state.CmdLineComPort == 0 &&
+                state.CmdLinePortDevice.empty()));
     switch (parsed.verdict) {
     case ArgsVerdict::Interactive:
         FUZZ_CHECK(parsed.message.empty() && !state.console);
@@ -52,6 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         FUZZ_CHECK(parsed.message == kUsageMessage);
         break;
     case ArgsVerdict::VersionRequested:
+    case ArgsVerdict::PortsListed:
         FUZZ_CHECK(parsed.message.empty());
         break;
     case ArgsVerdict::Refused:

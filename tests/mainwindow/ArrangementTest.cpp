@@ -12,6 +12,7 @@
 #include "../infowindow/CaptionFit.h"
 #include "Pty.h"
 #include "WindowRig.h"
+#include "platform/PortTrouble.h"
 
 namespace {
 
@@ -167,6 +168,7 @@ std::vector<ListedPort> listedPorts(WindowRig& rig)
 // names its device, a link with its target.
 TEST(PortProbe, ListsExactlyThePortsThatOpenAndSelectsTheFirst)
 {
+    const QString comTip = QStringLiteral("Select RS 232 serial line connected to target.");
     Pty com3;
     Pty com5;
     Pty com7;
@@ -182,12 +184,16 @@ TEST(PortProbe, ListsExactlyThePortsThatOpenAndSelectsTheFirst)
     const QString com7Tip = QString::fromStdString(link + " (" + com7.slavePath() + ")");
     EXPECT_EQ(listedPorts(rig), (std::vector<ListedPort>{{"Com3", 3, com3Path}, {"Com7", 7, com7Tip}}));
     EXPECT_EQ(rig.control<QComboBox>("CmbBoxCom").currentIndex(), 0);
+    EXPECT_EQ(rig.control<QComboBox>("CmbBoxCom").toolTip(), comTip);
     EXPECT_FALSE(rig.port.isOpen());
 
     WindowRig none({});
     none.window.Form_Load();
     EXPECT_TRUE(listedPorts(none).empty());
     EXPECT_EQ(none.control<QComboBox>("CmbBoxCom").currentIndex(), -1);
+    // An empty list's tooltip says why below its own line.
+    EXPECT_EQ(none.control<QComboBox>("CmbBoxCom").toolTip(),
+              comTip + QLatin1Char('\n') + korvel::platform::whyNoPortOpens(none.port.portMap()));
 }
 
 }  // namespace

@@ -1,13 +1,18 @@
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <grp.h>
 #include <gtest/gtest.h>
+#include <pwd.h>
 #include <random>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Pty.h"
 #include "link/Protocol.h"
 #include "platform/DeviceSerialPort.h"
+#include "platform/PortTrouble.h"
 #include "platform/QtEventPump.h"
 
 using korvel::link::PortError;
@@ -62,39 +67,70 @@ protected:
     std::string input;
 };
 
-TEST_F(SerialOverPty, PortHeldOpenCannotBeOpenedAgainUnderAnyName)
+// The text of the port's failure to open; as nobody when `asNobody` and the
+// test runs as root, whom no mode bit stops.
+std::string openFailure(DeviceSerialPort& port, bool asNobody)
 {
-    QTemporaryDir dir;
-    const std::string alias = dir.filePath("alias").toStdString();
-    ASSERT_EQ(::symlink(pty.slavePath().c_str(), alias.c_str()), 0);
-
-    for (const auto& map : {pty.portMap(3), PortMap::fromText("COM3=" + alias)}) {
-        DeviceSerialPort other(map);
-        prepare(other, 3);
-        EXPECT_THROW(other.open(), PortError);
-        EXPECT_FALSE(other.isOpen());
+    const passwd* nobody = ::getpwnam("nobody");
+    asNobody = asNobody && nobody && ::geteuid() == 0;
+    gid_t groups[64];
+    const int count = ::getgroups(64, groups);
+    if (asNobody && (::setgroups(0, nullptr) || ::setegid(nobody->pw_gid) || ::seteuid(nobody->pw_uid)))
+        return "could not become nobody";
+    std::string what;
+    try {
+        port.open();
+    } catch (const PortError& error) {
+        what = error.what();
     }
-
-    port.close();
-    DeviceSerialPort next(pty.portMap(3));
-    prepare(next, 3);
-    EXPECT_NO_THROW(next.open());
+    if (asNobody && (::seteuid(0) || ::setegid(0) || ::setgroups(std::size_t(count), groups)))
+        ADD_FAILURE() << "could not become root again";
+    return what;
 }
 
-TEST(SerialPortOpening, PortWithoutUsableDeviceFails)
+// A port that does not open says which port, the cause the system reports and
+// the fix. The fixture's port holds its device, under any of its names, until
+// it is closed.
+TEST_F(SerialOverPty, FailuresToOpenNameThePortTheCauseAndTheFix)
 {
     QTemporaryDir dir;
-    DeviceSerialPort missing(PortMap::fromText("COM3=" + dir.filePath("no-such-device").toStdString()));
-    prepare(missing, 3);
-    EXPECT_THROW(missing.open(), PortError);
-    EXPECT_EQ(missing.lastEventCode(), QSerialPort::DeviceNotFoundError);
+    const std::string missing = dir.filePath("no-such-device").toStdString();
+    const std::string alias = dir.filePath("alias").toStdString();
+    ASSERT_EQ(::symlink(pty.slavePath().c_str(), alias.c_str()), 0);
+    // Only its group may use it; root gives it to a group other than root's.
+    Pty guarded;
+    ASSERT_TRUE(::geteuid() != 0 || ::chown(guarded.slavePath().c_str(), 0, ::getgrnam("dialout")->gr_gid) == 0);
+    ASSERT_EQ(::chmod(guarded.slavePath().c_str(), 0060), 0);
+    const std::string group = QFileInfo(QString::fromStdString(guarded.slavePath())).group().toStdString();
+    const std::string self = "(process " + std::to_string(::getpid()) + ")";
 
-    for (const int number : {0, 17}) {
-        DeviceSerialPort unmapped{PortMap()};
-        prepare(unmapped, number);
-        EXPECT_THROW(unmapped.open(), PortError) << number;
-        EXPECT_FALSE(unmapped.isOpen());
+    const struct {
+        std::string device;
+        int number;
+        std::string start;
+        std::string detail;
+    } cases[] = {
+        {missing, 3, "COM3 = " + missing + ": no such device. ", korvel::platform::presentDevices(PortMap())},
+        {guarded.slavePath(), 3, ": permission denied: the device belongs to the group \"" + group + "\"",
+         "Run \"sudo usermod -aG " + group + " $USER\", then log out and in again."},
+        {pty.slavePath(), 3, "COM3 = " + pty.slavePath() + ": in use by another program: ", self},
+        {alias, 3, "COM3 = " + alias + ": in use by another program: ", self},
+        {"/dev/null", 3, "COM3 = /dev/null: not a serial device. ", "/dev/serial/by-id"},
+        {missing, 17, "COM17: no such port: the ports are COM1 to COM16. ", "COM1=/dev/ttyUSB0"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.device);
+        DeviceSerialPort other(PortMap::fromText("COM3=" + c.device));
+        prepare(other, c.number);
+        const std::string what = openFailure(other, c.device == guarded.slavePath());
+        EXPECT_NE(what.find(c.start), std::string::npos) << what;
+        EXPECT_NE(what.find(c.detail), std::string::npos) << what;
+        EXPECT_FALSE(other.isOpen());
     }
+    port.close();
+    DeviceSerialPort next(PortMap::fromText("COM3=" + alias));
+    prepare(next, 3);
+    EXPECT_NO_THROW(next.open());
 }
 
 TEST_F(SerialOverPty, OnlyXonResumesOutputPausedByXoff)
@@ -142,7 +178,7 @@ TEST_F(SerialOverPty, FarEndClosingIsAPortError)
         }
         return failed;
     }));
-    EXPECT_NE(port.lastEventCode(), 0);
+    EXPECT_EQ(port.lastEventCode(), QSerialPort::ResourceError);
     EXPECT_THROW(port.bytesWaiting(), PortError);
     EXPECT_THROW(port.write("x"), PortError);
     port.close();

@@ -21,7 +21,7 @@ TEST(ParseArguments, Table)
         Args args;
         ArgsVerdict verdict;
         std::string message;
-        StartupState state;  // FLASHFileName, EEPROMFileName, CmdLineComPort, console
+        StartupState state;  // FLASHFileName, EEPROMFileName, CmdLineComPort, console, CmdLinePortDevice
     };
     const Row rows[] = {
         {{"/com2", "/f", R"(C:\fw\app.hex)"}, run, "", {R"(C:\fw\app.hex)", "", 2}},
@@ -36,7 +36,13 @@ TEST(ParseArguments, Table)
         {{"/com1", "/f", "/e/f"}, run, "", {"/e/f", "", 1}},
         {{"", "/com1", "/f", "a.hex", "/console"}, run, "", {"a.hex", "", 1, true}},
         {{"go", "/com3", "x", "/e", "d.hex", "/com4", "/console", "/console"}, run, "", {"", "d.hex", 3, true}},
+        {{"/port", "/dev/serial/by-id/usb-x", "/f", "a.hex", "/com3"},
+         run,
+         "",
+         {"a.hex", "", 0, false, "/dev/serial/by-id/usb-x"}},
+        {{"/com3", "/f", "a.hex", "/port", "/dev/ttyUSB0"}, run, "", {"a.hex", "", 3}},
         {{}, ArgsVerdict::Interactive, "", {}},
+        {{"/f", "a.hex", "--ports"}, ArgsVerdict::PortsListed, "", {}},
         {{"/?"}, ArgsVerdict::UsageRequested, usage, {}},
         {{"/com1", "/f", "a.hex", "-h", "/console"}, ArgsVerdict::UsageRequested, usage, {"", "", 0, true}},
         {{"/com1", "--version", "/f", "-h"}, ArgsVerdict::UsageRequested, usage, {}},
@@ -52,6 +58,8 @@ TEST(ParseArguments, Table)
         {{"/f", "a.hex", "/com1", "stray"}, refused, usage, {}},
         {{"/f", "app.hex"}, refused, noPort, {}},
         {{"/e", "/f"}, refused, noPort, {}},
+        {{"/f", "a.hex", "/port"}, refused, usage, {}},
+        {{"/port", "/console", "/f", "a.hex"}, refused, usage, {"", "", 0, true}},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(::testing::PrintToString(row.args));
@@ -62,6 +70,7 @@ TEST(ParseArguments, Table)
         EXPECT_EQ(parsed.state.EEPROMFileName, row.state.EEPROMFileName);
         EXPECT_EQ(parsed.state.CmdLineComPort, row.state.CmdLineComPort);
         EXPECT_EQ(parsed.state.console, row.state.console);
+        EXPECT_EQ(parsed.state.CmdLinePortDevice, row.state.CmdLinePortDevice);
     }
 }
 

@@ -8,6 +8,7 @@
 #include <QTimer>
 
 #include "platform/PortDescription.h"
+#include "platform/PortTrouble.h"
 
 namespace {
 
@@ -27,9 +28,12 @@ std::string portsText(const std::map<int, std::string>& devices)
 
 WindowRig::WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode)
     : port(korvel::platform::PortMap::fromText(portsText(devices)))
-    , window({cmdLineMode, port, files, {settingsPath(), settingsPath()}, [this](int number) {
-                  return korvel::platform::describePort(port.portMap(), number);
-              }})
+    , window({cmdLineMode,
+              port,
+              files,
+              {settingsPath(), settingsPath()},
+              [this](int number) { return korvel::platform::describePort(port.portMap(), number); },
+              [this] { return korvel::platform::whyNoPortOpens(port.portMap()); }})
 {
     writeSettings(devices.empty() ? "-1\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n" : "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n");
 }

@@ -1,0 +1,153 @@
+#include "platform/PortTrouble.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSerialPortInfo>
+#include <vector>
+
+#include "link/SerialPort.h"
+#include "platform/DeviceSerialPort.h"
+#include "platform/PortDescription.h"
+
+namespace korvel::platform {
+
+namespace {
+
+// The device a path leads to, for comparing a link with the system's names.
+QString realDevice(const std::string& device)
+{
+    const QString path = QFile::decodeName(device.c_str());
+    const QString real = QFileInfo(path).canonicalFilePath();
+    return real.isEmpty() ? path : real;
+}
+
+// "COM5" or "COM5, COM9": the ports that open the device the system lists.
+std::string numbersOf(const QSerialPortInfo& info, const PortMap& ports)
+{
+    std::string numbers;
+    for (int number = kFirstPort; number <= kLastPort; ++number) {
+        const auto device = ports.device(number);
+        if (!device)
+            continue;
+        const QString real = realDevice(*device);
+        if (real == info.systemLocation() || real == info.portName())
+            numbers += (numbers.empty() ? "COM" : ", COM") + std::to_string(number);
+    }
+    return numbers;
+}
+
+// The serial devices the system lists, in words, and whether there are any.
+struct Present {
+    bool any = false;
+    std::string unnumbered;  // one of them that has no port number
+    std::string text;
+};
+
+Present listPresent(const PortMap& ports)
+{
+    std::string listed;
+    bool usb = false;
+    std::string unnumbered;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
+        usb = usb || info.hasVendorIdentifier();
+        const std::string numbers = numbersOf(info, ports);
+        const std::string described =
+            portDescription(info.systemLocation(), {}, {info.description(), info.manufacturer(), info.serialNumber()})
+                .toStdString();
+        if (numbers.empty() && unnumbered.empty())
+            unnumbered = info.systemLocation().toStdString();
+        listed += (listed.empty() ? "" : "; ") +
+                  (numbers.empty() ? described + " (no port number)" : numbers + " = " + described);
+    }
+    std::string text = listed.empty() ? "" : "Serial devices present now: " + listed + ". ";
+    if (!usb)
+        text += "No USB serial adapter found: plug it in, then try again. ";
+    text.pop_back();
+    return {!listed.empty(), unnumbered, text};
+}
+
+std::string portLabel(int number, const std::string& device)
+{
+    return "COM" + std::to_string(number) + " = " + device;
+}
+
+}  // namespace
+
+std::string openTrouble(const std::string& device, const PortMap& ports, QSerialPort::SerialPortError error,
+                        const std::string& serialReason)
+{
+    const DeviceDiagnosis diagnosis = diagnoseDevice(device, error, serialReason);
+    if (diagnosis.trouble == DeviceTrouble::Missing)
+        return diagnosis.text + ". " + presentDevices(ports);
+    if (diagnosis.text.empty())
+        return "it could not be opened";
+    return diagnosis.text;
+}
+
+std::string unmappedTrouble(const PortMap& ports)
+{
+    return "no such port: the ports are COM" + std::to_string(kFirstPort) + " to COM" + std::to_string(kLastPort) +
+           ". " + listPresent(ports).text + " " + ports.howToAssign();
+}
+
+std::string presentDevices(const PortMap& ports)
+{
+    const Present present = listPresent(ports);
+    return present.unnumbered.empty() ? present.text : present.text + " " + ports.howToAssign(present.unnumbered);
+}
+
+QString whyNoPortOpens(const PortMap& ports)
+{
+    std::string text;
+    for (int number = kFirstPort; number <= kLastPort && text.empty(); ++number) {
+        const auto device = ports.device(number);
+        if (!device)
+            continue;
+        const DeviceDiagnosis diagnosis = diagnoseDevice(*device, QSerialPort::NoError, {});
+        if (diagnosis.trouble != DeviceTrouble::Missing)
+            text = "Serial devices found, but none could be opened. " + portLabel(number, *device) + ": " +
+                   (diagnosis.text.empty() ? "it could not be opened" : diagnosis.text);
+    }
+    if (text.empty()) {
+        const Present present = listPresent(ports);
+        text = (present.any ? "No port leads to a serial device present now. " : "No serial device found. ") +
+               presentDevices(ports);
+    }
+    // A tooltip does not wrap its lines: one sentence each.
+    return QString::fromLocal8Bit(text).replace(QStringLiteral(". "), QStringLiteral(".\n"));
+}
+
+QString portsReport(const PortMap& ports)
+{
+    const QString file = QFile::decodeName(ports.filePath().c_str());
+    QString report = ports.fromFile() ? QStringLiteral("Ports file: ") + file
+                                      : QStringLiteral("No ports file: the usual devices (a ports file would be read "
+                                                       "from ") +
+                                            file + QStringLiteral(").");
+    for (int number = kFirstPort; number <= kLastPort; ++number) {
+        const auto device = ports.device(number);
+        if (!device)
+            continue;
+        const QString described =
+            QStringLiteral("COM") + QString::number(number) + QStringLiteral(" = ") + describePort(ports, number);
+        DeviceSerialPort port(ports);
+        port.setPortNumber(number);
+        try {
+            port.open();
+            report += QLatin1Char('\n') + described + QStringLiteral(": present, can be opened");
+        } catch (const link::PortError& error) {
+            const auto diagnosis = diagnoseDevice(*device, QSerialPort::SerialPortError(port.lastEventCode()), {});
+            // Where the device shows nothing wrong, the failure's own text.
+            if (diagnosis.trouble == DeviceTrouble::Missing)
+                report += QLatin1Char('\n') + described + QStringLiteral(": not present");
+            else if (diagnosis.text.empty())
+                report += QLatin1Char('\n') + QString::fromLocal8Bit(error.what());
+            else
+                report += QLatin1Char('\n') + described + QStringLiteral(": present, cannot be opened: ") +
+                          QString::fromLocal8Bit(diagnosis.text);
+        }
+    }
+    return report + QLatin1Char('\n') + QString::fromLocal8Bit(presentDevices(ports));
+}
+
+}  // namespace korvel::platform
