@@ -1,6 +1,7 @@
 // The log of a command-line run on the compact main window.
 #include "startup/LogFrontEnd.h"
 #include "startup/LogWindow.h"
+#include "startup/RunRecord.h"
 #include "startup/TerminalReport.h"
 
 #include "StartupRig.h"
@@ -42,7 +43,8 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     MemoryTerminal terminal;
     TerminalReport report(terminal.streams(), false);
     LogWindow logWindow(rig.window);
-    LogFrontEnd frontEnd(report, &logWindow);
+    RunRecord record(true, true);
+    LogFrontEnd frontEnd(report, &logWindow, record);
     rig.window.Form_Load();
     frontEnd.downloadStarting();
     frontEnd.portOpened();
