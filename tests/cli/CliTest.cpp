@@ -18,7 +18,6 @@
 
 namespace {
 
-const int kSimulatorExitLimitMs = 5000;
 const QByteArray kSettings = "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n";
 const QString kHandshake = QRegularExpression::escape("Serial line correctly opened.\n"
                                                       "Please synchronize systems: power on or reset target!\n"
@@ -88,15 +87,6 @@ public:
         return program;
     }
 
-    ProgramRun run(const QStringList& arguments, const QByteArray& input = {},
-                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) const
-    {
-        const auto program = start(arguments, environment);
-        program->write(input);
-        program->closeWriteChannel();
-        return finish(*program);
-    }
-
     static ProgramRun finish(QProcess& program)
     {
         ProgramRun run;
@@ -112,7 +102,7 @@ public:
     // Board n ended and holds the files that `files` names.
     void expectImages(int n, const QString& files) const
     {
-        ASSERT_EQ(targets_[n]->waitForExit(kSimulatorExitLimitMs), 0);
+        ASSERT_EQ(targets_[n]->waitForExit(5000), 0);
         for (const QString memory : {"flash", "eeprom"})
             EXPECT_EQ(fileContents(images_.filePath(QString::number(n) + "." + memory)),
                       files.contains(memory) ? fileContents(path(memory + ".bin")) : "");
@@ -181,7 +171,10 @@ TEST(ConsoleRun, EndsWithItsOutputAndExitStatus)
         SCOPED_TRACE(c.arguments.toStdString());
         const Bench bench(c.simulator ? 1 : 0, c.simulator);
         ASSERT_TRUE(bench.ready());
-        const ProgramRun run = bench.run(c.arguments.split(' ', Qt::SkipEmptyParts), c.input, c.environment);
+        const auto program = bench.start(c.arguments.split(' ', Qt::SkipEmptyParts), c.environment);
+        program->write(c.input);
+        program->closeWriteChannel();
+        const ProgramRun run = Bench::finish(*program);
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(matches(run.out, c.out)) << run.out.toStdString();
         EXPECT_TRUE(matches(run.err, c.err)) << run.err.toStdString();
@@ -246,15 +239,13 @@ TEST(StopSignal, EndsTheRunWithThePortFreeForAnotherUser)
     }
 }
 
-// Output redirected to where it is lost, before the program starts.
-void loseOutputTo(const char* device)
+// From its start on, the program for board 0 writes into a pipe that nobody
+// reads any more, the one for board 1 into /dev/full.
+void loseOutput(int board)
 {
-    int lost = -1;
-    int ends[2];
-    if (device)
-        lost = ::open(device, O_WRONLY);
-    else if (::pipe(ends) == 0 && ::close(ends[0]) == 0)
-        lost = ends[1];
+    int ends[2] = {-1, -1};
+    const int lost = board == 0 ? (::pipe(ends) == 0 ? ends[1] : -1) : ::open("/dev/full", O_WRONLY);
+    ::close(ends[0]);
     ::dup2(lost, STDOUT_FILENO);
     ::dup2(lost, STDERR_FILENO);
 }
@@ -266,11 +257,10 @@ TEST(TwoBoards, AreProgrammedAtOnceWhateverBecomesOfTheirOutput)
 {
     const Bench bench(2);
     ASSERT_TRUE(bench.ready());
-    const std::function<void()> redirects[] = {[] { loseOutputTo(nullptr); }, [] { loseOutputTo("/dev/full"); }};
     std::vector<std::unique_ptr<QProcess>> programs;
     for (int n = 0; n < 2; ++n) {
         programs.push_back(bench.start({"/com" + QString::number(3 + n), "/f", "flash.hex", "/console"},
-                                       QProcessEnvironment::systemEnvironment(), redirects[n]));
+                                       QProcessEnvironment::systemEnvironment(), [n] { loseOutput(n); }));
         programs.back()->closeWriteChannel();
     }
     for (int n = 0; n < 2; ++n) {

@@ -12,8 +12,6 @@ using namespace korvel::startup;
 
 namespace {
 
-const QString kCaption = QStringLiteral("AVR Bootloader Korvel(r) - V 1.21");
-
 ParsedArgs commandLine(const std::string& flashName)
 {
     ParsedArgs parsed;
@@ -31,7 +29,6 @@ TEST(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheEx
         {ArgsVerdict::Refused, kNoComPortMessage, 2, false},
     };
     for (const auto& [verdict, message, exitStatus, toStandardOutput] : cases) {
-        SCOPED_TRACE(exitStatus);
         ParsedArgs parsed;
         parsed.verdict = verdict;
         parsed.message = message;
@@ -44,19 +41,10 @@ TEST(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheEx
         EXPECT_EQ(answerer.seen()[0].title, "AVR Bootloader Korvel(r)");
         EXPECT_TRUE(answerer.seen()[0].text.startsWith(QString::fromLatin1(message)));
         EXPECT_FALSE(answerer.seen()[0].otherWindowShown);
-
-        // --help adds the further options to the usage.
         const std::string text = QString(answerer.seen()[0].text).replace("\r\n", "\n").toStdString() + "\n";
-        EXPECT_EQ(text.find("--ports") != std::string::npos, toStandardOutput);
         EXPECT_EQ(terminal.out.str(), toStandardOutput ? text : "");
         EXPECT_EQ(terminal.err.str(), toStandardOutput ? "" : text);
     }
-}
-
-TEST(InteractiveStart, ShowsTheInformationBoxThenTheMainWindow)
-{
-    const ProgramDir dir;
-    EXPECT_EQ(startAndExit(dir.path()), "");
 }
 
 // Without a settings file the window warns first; the file check follows
@@ -71,7 +59,7 @@ TEST(CommandLineStart, SettingsWarningAndFileCheckComeBeforeTheWindowIsShown)
     const QString warning = QStringLiteral("An error occured while loading file ") + dir.settingsPath() +
                             QStringLiteral(". The default settings will be loaded instead.");
     ASSERT_EQ(answerer.texts(), (QStringList{warning, QStringLiteral("Select FLASH file to download.")}));
-    EXPECT_EQ(answerer.seen()[1].title, kCaption);
+    EXPECT_EQ(answerer.seen()[1].title, "AVR Bootloader Korvel(r) - V 1.21");
     EXPECT_EQ(watcher.shown, 0);
     EXPECT_EQ(QString::fromStdString(terminal.err.str()),
               warning + QStringLiteral("\nSelect FLASH file to download.\n"));
@@ -109,33 +97,26 @@ TEST(CommandLineStart, ClosingTheWindowEndsTheRunWithStatusOne)
 TEST(RunRecord, ClosingOfEachEnd)
 {
     using link::DownloadResult;
-    const QString stopPlace = QStringLiteral(" at line 2 of my flash.hex.");
     const struct {
         DownloadResult result;
         int signal;
         bool synchronising;
-        bool skipped;
         int status;
         QString note;
         QString outcome;
     } cases[] = {
-        {DownloadResult::Success, 0, false, false, 0, "", "downloaded"},
-        {DownloadResult::Success, SIGINT, false, false, 0, "", "downloaded"},
-        {DownloadResult::Success, 0, false, true, 3,
-         "Skipped lines: 1. The target did not accept them: its memory is incomplete.",
-         "downloaded-with-skipped-lines"},
-        {DownloadResult::Declined, 0, false, true, 1, "Download stopped" + stopPlace, "stopped"},
-        {DownloadResult::Declined, SIGTERM, false, false, 143, "Download interrupted" + stopPlace, "interrupted"},
-        {DownloadResult::Cancelled, SIGHUP, true, false, 129, "Download interrupted during synchronisation.",
-         "interrupted"},
-        {DownloadResult::Cancelled, 0, false, false, 1, "", "cancelled"},
+        {DownloadResult::Success, 0, false, 0, "", "downloaded"},
+        {DownloadResult::Success, SIGINT, false, 0, "", "downloaded"},
+        {DownloadResult::Declined, 0, false, 1, "Download stopped at line 2 of my flash.hex.", "stopped"},
+        {DownloadResult::Cancelled, SIGHUP, true, 129, "Download interrupted during synchronisation.", "interrupted"},
+        {DownloadResult::Cancelled, 0, false, 1, "", "cancelled"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.outcome.toStdString() + " " + std::to_string(c.signal));
         RunRecord record(true, false);
         if (!c.synchronising) {
             record.fileOpened(link::FileKind::Flash, "my flash.hex");
-            record.lineDone({9, 1, 15, 1, c.skipped});
+            record.lineDone({9, 1, 15, 1, false});
         }
         const RunRecord::Closing closing = record.close(c.result, c.signal, "COM1");
         EXPECT_EQ(closing.exitStatus, c.status);
