@@ -36,7 +36,7 @@ void setAction(int signal, void (*handler)(int))
     sigaction(signal, &action, nullptr);
 }
 
-extern "C" void onStopSignal(int signal)
+void onStopSignal(int signal)
 {
     if (firstStopSignal != 0) {
         // Still blocked while this handler runs: the default action ends the
