@@ -75,6 +75,11 @@ void DeviceSerialPort::setDevice(std::string device)
     givenDevice_ = std::move(device);
 }
 
+std::string DeviceSerialPort::portLabel() const
+{
+    return portName();
+}
+
 // QSerialPort keeps the settings of a closed port for its next open.
 void DeviceSerialPort::setLineSettings(const link::LineSettings& settings)
 {

@@ -6,6 +6,7 @@
 #include "platform/ProgramInfo.h"
 #include "platform/messages.h"
 #include "startup/ProgramSurroundings.h"
+#include "startup/StopSignals.h"
 #include "startup/WindowSystem.h"
 
 #include <QApplication>
@@ -45,25 +46,55 @@ void showStartupMessage(const std::string& text, bool toStandardOutput, Face fac
         platform::showBox(nullptr, QString::fromUtf8(kApplicationTitle), link::MessageKind::Information, shown);
 }
 
+// What --help adds to the usage: the options and exit statuses of this
+// program beyond the classic ones.
+const char* const kHelpMore =
+    "\n\n"
+    "More options:\n"
+    "  /console        stay on the terminal: no window, no message box\n"
+    "  /port <device>  use the serial device <device> (for example /dev/ttyUSB0 or /dev/serial/by-id/...) "
+    "instead of /comN\n"
+    "  --ports         list the COM port numbers, the devices they stand for, and whether each can be opened now\n"
+    "  --version       show the program's name and version\n"
+    "Exit status:\n"
+    "  0    downloaded (or the usage or the version shown)\n"
+    "  1    the download failed or was stopped\n"
+    "  2    the command line was refused\n"
+    "  3    downloaded, but lines that the target did not accept were skipped\n"
+    "  129, 130, 143  interrupted by SIGHUP, SIGINT (Ctrl-C) or SIGTERM";
+
 // The information box first, then the main window until the user closes it.
+// A stop signal closes the windows as the user would; it ends the start
+// before the main window is shown when it comes during the boxes.
 int runInteractive(const QString& programDir)
 {
     FrmInfo::showModal();
+    if (const int stop = stopSignalReceived())
+        return exitStatusOfSignal(stop);
     ProgramSurroundings surroundings(programDir);
     FrmMain window(surroundings.mainWindowSetup(false));
     window.Form_Load();
+    if (const int stop = stopSignalReceived())
+        return exitStatusOfSignal(stop);
     window.show();
-    return QApplication::exec();
+    const int status = QApplication::exec();
+    const int stop = stopSignalReceived();
+    return stop != 0 ? exitStatusOfSignal(stop) : status;
 }
 
 }  // namespace
 
 int Main(int argc, char** argv)
 {
+    StopSignals stops;
     const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
     const ParsedArgs parsed = parseArguments(args);
-    const TerminalReport::Streams streams{std::cout, std::cerr, std::cin, isatty(STDOUT_FILENO) != 0,
-                                          isatty(STDIN_FILENO) != 0};
+    const TerminalReport::Streams streams{std::cout,
+                                          std::cerr,
+                                          stops.input(),
+                                          isatty(STDOUT_FILENO) != 0,
+                                          isatty(STDIN_FILENO) != 0,
+                                          isatty(STDERR_FILENO) != 0};
 
     // The command line is the program's own: Qt sees only the program name.
     char programName[] = "AVRBootloaderKorvel";
@@ -71,8 +102,11 @@ int Main(int argc, char** argv)
     if (!parsed.state.console && parsed.verdict != ArgsVerdict::VersionRequested &&
         parsed.verdict != ArgsVerdict::PortsListed) {
         const WindowSystem windows(programPath);
-        if (windows.opened())
+        if (windows.opened()) {
+            // A stop acts as the user closing every window.
+            stops.watch([] { QApplication::closeAllWindows(); });
             return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
+        }
         if (parsed.verdict == ArgsVerdict::Interactive) {
             writeError(noWindowsMessage(windows.problem()));
             return kExitRefused;
@@ -86,6 +120,7 @@ int Main(int argc, char** argv)
     char* qtArgv[] = {programPath, nullptr};
     int qtArgc = 1;
     QCoreApplication application(qtArgc, qtArgv);
+    stops.watch(nullptr);
     return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
 }
 
@@ -96,7 +131,7 @@ int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Interactive:
         return runInteractive(programDir);
     case ArgsVerdict::UsageRequested:
-        showStartupMessage(parsed.message, true, face, terminal);
+        showStartupMessage(parsed.message + kHelpMore, true, face, terminal);
         return kExitInfoShown;
     case ArgsVerdict::VersionRequested:
         terminal.message(versionLine(), true);

@@ -11,8 +11,9 @@ namespace korvel::startup {
 // terminal alone.
 enum class Face { Windows, Console };
 
-inline constexpr int kExitDownloaded = 0;  // the download succeeded
-inline constexpr int kExitRunFailed = 1;   // any other end of a command-line run
+inline constexpr int kExitDownloaded = 0;    // the download succeeded
+inline constexpr int kExitRunFailed = 1;     // the run failed, or was stopped by its user
+inline constexpr int kExitLinesSkipped = 3;  // the download ended well, but lines were skipped
 
 // The program: reads the arguments, starts the application and runs the mode
 // they ask for. Gives the exit status.

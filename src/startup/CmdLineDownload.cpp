@@ -11,6 +11,8 @@
 #include "startup/LogFrontEnd.h"
 #include "startup/LogWindow.h"
 #include "startup/ProgramSurroundings.h"
+#include "startup/RunRecord.h"
+#include "startup/StopSignals.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -30,11 +32,6 @@ link::DownloadChoice choiceOf(const StartupState& state)
     choice.eepromPath = state.EEPROMFileName;
     choice.port = state.CmdLineComPort;
     return choice;
-}
-
-int exitStatusOf(link::DownloadResult result)
-{
-    return result == link::DownloadResult::Success ? kExitDownloaded : kExitRunFailed;
 }
 
 // Writes the text of every message box shown while it lives to the error
@@ -66,7 +63,8 @@ link::DownloadResult download(const StartupState& state, ProgramSurroundings& su
     return link.DownloadFiles(choiceOf(state));
 }
 
-int downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundings, TerminalReport& terminal)
+link::DownloadResult downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundings,
+                                        TerminalReport& terminal, RunRecord& record)
 {
     FrmMain window(surroundings.mainWindowSetup(true));
     {
@@ -74,9 +72,8 @@ int downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundi
         window.Form_Load();
     }
     LogWindow logWindow(window);
-    LogFrontEnd frontEnd(terminal, &logWindow);
-    return exitStatusOf(
-        window.windowRun().run([&] { return download(state, surroundings, frontEnd, window.timers()); }));
+    LogFrontEnd frontEnd(terminal, &logWindow, record);
+    return window.windowRun().run([&] { return download(state, surroundings, frontEnd, window.timers()); });
 }
 
 // Without a window the settings file serves no purpose: a production station
@@ -91,24 +88,36 @@ void checkSettingsFile(const QString& path, TerminalReport& terminal)
         terminal.message(settingsLoadWarning(path), false);
 }
 
-int downloadInConsole(const StartupState& state, ProgramSurroundings& surroundings, TerminalReport& terminal)
+link::DownloadResult downloadInConsole(const StartupState& state, ProgramSurroundings& surroundings,
+                                       TerminalReport& terminal, RunRecord& record)
 {
     checkSettingsFile(surroundings.settingsPath(), terminal);
     platform::DownloadTimers timers;
-    LogFrontEnd frontEnd(terminal, nullptr);
-    return exitStatusOf(download(state, surroundings, frontEnd, timers));
+    LogFrontEnd frontEnd(terminal, nullptr, record);
+    return download(state, surroundings, frontEnd, timers);
 }
 
 }  // namespace
 
+// Every run closes with a summary line; a stopped run and one with skipped
+// lines say so on the terminal first. The window keeps silent about them.
 int CmdLineDownload(const StartupState& state, const QString& programDir, Face face, TerminalReport& terminal)
 {
     ProgramSurroundings surroundings(programDir, state.CmdLinePortDevice);
-    const int status = face == Face::Windows ? downloadWithWindow(state, surroundings, terminal)
-                                             : downloadInConsole(state, surroundings, terminal);
+    const link::DownloadChoice choice = choiceOf(state);
+    RunRecord record(choice.flash, choice.eeprom);
+    // The port is named even where the run ends before it opens it.
+    surroundings.port().setPortNumber(state.CmdLineComPort);
+    const link::DownloadResult result = face == Face::Windows
+                                            ? downloadWithWindow(state, surroundings, terminal, record)
+                                            : downloadInConsole(state, surroundings, terminal, record);
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
-    return status;
+    const RunRecord::Closing closing = record.close(result, stopSignalReceived(), surroundings.port().portLabel());
+    if (!closing.note.isEmpty())
+        terminal.message(closing.note, false);
+    terminal.message(closing.summary, true);
+    return closing.exitStatus;
 }
 
 }  // namespace korvel::startup

@@ -2,6 +2,8 @@
 
 #include "mainwindow/WindowRun.h"
 #include "startup/LogWindow.h"
+#include "startup/RunRecord.h"
+#include "startup/StopSignals.h"
 #include "startup/TerminalReport.h"
 
 namespace korvel::startup {
@@ -27,11 +29,16 @@ QString ShortenFileName(const QString& ShownFileName)
     return ShownFileName.left(kShownHead) + QStringLiteral("...") + ShownFileName.right(kShownTail);
 }
 
-LogFrontEnd::LogFrontEnd(TerminalReport& terminal, LogWindow* window) : terminal_(terminal), window_(window) {}
-
-bool LogFrontEnd::windowClosed()
+LogFrontEnd::LogFrontEnd(TerminalReport& terminal, LogWindow* window, RunRecord& record)
+    : terminal_(terminal)
+    , window_(window)
+    , record_(record)
 {
-    return window_ && window_->run().closeRequested();
+}
+
+bool LogFrontEnd::stopAsked()
+{
+    return stopSignalReceived() != 0 || (window_ && window_->run().closeRequested());
 }
 
 void LogFrontEnd::append(const QString& text)
@@ -64,11 +71,13 @@ void LogFrontEnd::portOpened()
 
 void LogFrontEnd::versionRead(const std::string& version)
 {
+    record_.versionRead(version);
     appendLine(QStringLiteral("Contacted target Bootloader Ver. ") + fromLocal(version));
 }
 
-void LogFrontEnd::fileOpened(link::FileKind, const std::string& path)
+void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)
 {
+    record_.fileOpened(kind, path);
     appendLine(QStringLiteral("File ") + ShortenFileName(fromLocal(path)) + QStringLiteral(" correctly opened."));
 }
 
@@ -85,7 +94,7 @@ void LogFrontEnd::sendingFile(link::FileKind kind)
 void LogFrontEnd::showLinesLeft(int linesLeft)
 {
     linesLeft_ = linesLeft;
-    terminal_.showCount(linesLeft);
+    terminal_.showCount(linesLeft, record_.seconds());
     if (window_)
         window_->showCount(linesLeft);
 }
@@ -93,6 +102,13 @@ void LogFrontEnd::showLinesLeft(int linesLeft)
 void LogFrontEnd::lineDone(const link::LineProgress& progress)
 {
     linesLeft_ = progress.linesLeft;
+    record_.lineDone(progress);
+}
+
+// A stopped file's count line ends with the lines that were really left.
+void LogFrontEnd::downloadEnded(link::DownloadResult)
+{
+    terminal_.showCount(linesLeft_, record_.seconds());
 }
 
 // The finished line keeps a count of 0 in the log text; the live count moves
@@ -118,18 +134,18 @@ void LogFrontEnd::message(const link::Message& message)
 bool LogFrontEnd::ask(const link::Message& question)
 {
     showLinesLeft(linesLeft_);
+    if (stopAsked())
+        return false;
     const QString shown = fromLocal(link::shownText(question));
     if (!window_)
         return terminal_.ask(shown);
-    if (windowClosed())
-        return false;
     terminal_.question(shown);
     return window_->run().ask(shown);
 }
 
 bool LogFrontEnd::cancelRequested()
 {
-    return windowClosed();
+    return stopAsked();
 }
 
 }  // namespace korvel::startup

@@ -7,6 +7,7 @@
 namespace korvel::startup {
 
 class LogWindow;
+class RunRecord;
 class TerminalReport;
 
 // A name as the log shows it: one of more than 60 characters becomes its first
@@ -17,11 +18,13 @@ QString ShortenFileName(const QString& ShownFileName);
 // when there is one, and line by line on the terminal. Its messages and
 // questions are boxes on the window, or terminal texts without one; a success
 // goes to the standard output, every other message to the error output. Once
-// the user has closed the window the run is asked to stop.
+// the user has closed the window, or a stop signal has come, the run is asked
+// to stop and its questions are answered No. What the run did goes into its
+// record.
 class LogFrontEnd final : public link::FrontEnd {
 public:
     // `window`: none when the run has no window.
-    LogFrontEnd(TerminalReport& terminal, LogWindow* window);
+    LogFrontEnd(TerminalReport& terminal, LogWindow* window, RunRecord& record);
 
     void downloadStarting() override;
     void portOpened() override;
@@ -31,6 +34,7 @@ public:
     void showLinesLeft(int linesLeft) override;
     void lineDone(const link::LineProgress& progress) override;
     void betweenFiles() override;
+    void downloadEnded(link::DownloadResult result) override;
     void message(const link::Message& message) override;
     // Shows the lines remaining of the moment first, since the run may end with it.
     bool ask(const link::Message& question) override;
@@ -40,12 +44,13 @@ public:
     const QString& log() const { return log_; }
 
 private:
-    bool windowClosed();
+    bool stopAsked();
     void appendLine(const QString& text);
     void append(const QString& text);
 
     TerminalReport& terminal_;
     LogWindow* window_;
+    RunRecord& record_;
     QString log_;
     int linesLeft_ = 0;
 };

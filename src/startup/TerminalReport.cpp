@@ -11,7 +11,7 @@ TerminalReport::TerminalReport(const Streams& streams, bool liveCount)
     , err_(streams.err)
     , in_(streams.in)
     , liveCount_(liveCount && streams.outIsTerminal)
-    , echoAnswers_(!streams.inIsTerminal)
+    , typedAnswersShown_(streams.inIsTerminal && streams.errIsTerminal)
 {
 }
 
@@ -38,18 +38,23 @@ void TerminalReport::startCount(const QString& prefix)
     endCount();
     counting_ = true;
     prefix_ = prefix;
+    linesTotal_ = -1;
     linesLeft_ = 0;
     liveWidth_ = 0;
 }
 
 // The live form is rewritten from the start of the line, padded with blanks
 // over whatever a longer earlier count left there.
-void TerminalReport::showCount(int linesLeft)
+void TerminalReport::showCount(int linesLeft, long long seconds)
 {
     linesLeft_ = linesLeft;
+    if (linesTotal_ < 0)
+        linesTotal_ = linesLeft;
     if (!counting_ || !liveCount_)
         return;
-    const QString line = countLine();
+    const int percent = linesTotal_ > 0 ? int((linesTotal_ - linesLeft) * 100LL / linesTotal_) : 100;
+    const QString line = countLine() + QStringLiteral(" (") + QString::number(percent) + QStringLiteral("%, ") +
+                         QString::number(seconds) + QStringLiteral(" s)");
     const QString padding(qMax(0, liveWidth_ - int(line.size())), QLatin1Char(' '));
     liveWidth_ = qMax(liveWidth_, int(line.size()));
     write(out_, QLatin1Char('\r') + line + padding);
@@ -98,8 +103,13 @@ bool TerminalReport::ask(const QString& text)
     write(err_, text + QStringLiteral(" [y/N] "));
     std::string answer;
     const bool answered = static_cast<bool>(std::getline(in_, answer));
-    if (echoAnswers_)
+    const bool lineEndTyped = answered && !in_.eof();
+    if (!answer.empty() && answer.back() == '\r')
+        answer.pop_back();
+    if (!typedAnswersShown_)
         write(err_, QString::fromLocal8Bit(answer) + QLatin1Char('\n'));
+    else if (!lineEndTyped)
+        write(err_, QStringLiteral("\n"));
     if (!answered)
         return false;
     const QString word = QString::fromLocal8Bit(answer).trimmed().toLower();

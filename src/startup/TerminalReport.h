@@ -19,10 +19,12 @@ public:
         std::istream& in;
         bool outIsTerminal = false;
         bool inIsTerminal = false;
+        bool errIsTerminal = false;
     };
 
     // `liveCount`: the count of lines remaining is refreshed in place on `out`
-    // when it is a terminal; otherwise each file's count line is printed once,
+    // when it is a terminal, with the share of the file's lines done and the
+    // seconds of the run; otherwise each file's count line is printed once,
     // when the file is done.
     TerminalReport(const Streams& streams, bool liveCount);
 
@@ -30,8 +32,9 @@ public:
     void logLine(const QString& text);
 
     // A "lines remaining" line begins with `prefix`; the count follows it.
+    // The first count shown after it is the file's number of lines.
     void startCount(const QString& prefix);
-    void showCount(int linesLeft);
+    void showCount(int linesLeft, long long seconds);
     // The file is done: its count line is completed with the last count.
     void endCount();
 
@@ -43,8 +46,11 @@ public:
     void question(const QString& text);
     // Writes the question to `err` followed by " [y/N] " and reads one line of
     // `in`: "y" or "yes" in any case is Yes; anything else, or the end of the
-    // input, is No. An answer that does not come from a terminal is repeated
-    // after the question, so that the error output reads as a dialogue.
+    // input, is No. The answer ends the question's line: the terminal shows
+    // what is typed on it only where `err` is that terminal too, and an input
+    // that ends without a line end leaves the line open; otherwise the answer
+    // is repeated after the question, so that the error output reads as a
+    // dialogue.
     bool ask(const QString& text);
 
 private:
@@ -56,11 +62,12 @@ private:
     std::ostream& err_;
     std::istream& in_;
     const bool liveCount_;
-    const bool echoAnswers_;
+    const bool typedAnswersShown_;
 
     bool counting_ = false;   // a count line is under way
     bool liveShown_ = false;  // its live form stands unfinished on `out`
     QString prefix_;
+    int linesTotal_ = -1;  // none shown yet
     int linesLeft_ = 0;
     int liveWidth_ = 0;  // characters of the longest live form written
 };

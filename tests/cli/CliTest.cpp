@@ -1,5 +1,6 @@
-// The program run from a script: console mode against the target simulator on
-// a pseudo-terminal, checked by its standard output, error output and exit status.
+// The program run from a script: against the target simulator on a
+// pseudo-terminal, checked by its standard output, error output and exit
+// status, the images the target received and the port it leaves behind.
 #include <QDir>
 #include <QFile>
 #include <QProcess>
@@ -7,21 +8,22 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <csignal>
+#include <fcntl.h>
 #include <functional>
+#include <memory>
+#include <unistd.h>
 
 #include "Tools.h"
-#include "link/Protocol.h"
 
 namespace {
 
-using korvel::link::protocol::kMostLines;
-
-const int kSimulatorExitLimitMs = 5000;
 const QByteArray kSettings = "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n";
-const QString kHandshakeLog = QStringLiteral("Serial line correctly opened.\n"
-                                             "Please synchronize systems: power on or reset target!\n"
-                                             "Contacted target Bootloader Ver. 1.28\n");
-const QString kFlashSent = QStringLiteral("File flash.hex correctly opened.\nSending FLASH file: lines remaining ");
+const QString kHandshake = QRegularExpression::escape("Serial line correctly opened.\n"
+                                                      "Please synchronize systems: power on or reset target!\n"
+                                                      "Contacted target Bootloader Ver. 1.28\n");
+const QString kFlashSent =
+    QRegularExpression::escape("File flash.hex correctly opened.\nSending FLASH file: lines remaining ");
 
 struct ProgramRun {
     int exitCode = -1;  // -1: crashed or still running after the limit
@@ -29,29 +31,64 @@ struct ProgramRun {
     QString err;
 };
 
-// A folder holding a copy of the program, a valid settings file and a ports
-// file that maps COM3 to `device`; the program runs with it as its working
-// directory.
-class ProgramFolder {
+bool matches(const QString& text, const QString& pattern)
+{
+    const QRegularExpression whole(QRegularExpression::anchoredPattern(pattern),
+                                   QRegularExpression::DotMatchesEverythingOption);
+    return whole.match(text).hasMatch();
+}
+
+// The summary line of a run on COM3 with the counts of its files.
+QString summaryLine(const QString& outcome, const QString& counts)
+{
+    return "Summary: outcome=" + outcome + " seconds=[0-9]+\\.[0-9] bootloader=1\\.28 " + counts + " port=COM3 = .+\n";
+}
+
+// Simulated boards on COM3, COM4 ... (none: COM3 names no device) and a
+// folder holding a copy of the program, its settings and ports files, and
+// flash.hex and eeprom.hex with their bytes in flash.bin and eeprom.bin. The
+// program runs in the folder; board n writes what it received to
+// <n>.flash and <n>.eeprom among the images.
+class Bench {
 public:
-    explicit ProgramFolder(const QString& device = QStringLiteral("/nonexistent/korvel-tty"))
+    explicit Bench(int boards = 0, const QString& options = {})
     {
+        QByteArray ports = "COM3=/nonexistent/korvel-tty\n";
+        for (int n = 0; n < boards; ++n) {
+            const QString image = images_.filePath(QString::number(n));
+            targets_.push_back(std::make_unique<TargetSim>(
+                QStringList{"--once", "--flash-out", image + ".flash", "--eeprom-out", image + ".eeprom"} +
+                options.split(' ', Qt::SkipEmptyParts)));
+            ports += "COM" + QByteArray::number(3 + n) + "=" + QFile::encodeName(device(n)) + "\n";
+            ready_ = ready_ && !device(n).isEmpty();
+        }
         QFile::copy(QStringLiteral(KORVEL_PROGRAM_PATH), path("AVRBootloaderKorvel"));
-        writeFile(path("AVRBootloaderKorvel.ports"), "COM3=" + QFile::encodeName(device) + "\n");
+        writeFile(path("AVRBootloaderKorvel.ports"), ports);
         writeFile(path("AVRBootloaderKorvel.cfg"), kSettings);
+        ready_ = ready_ && !makeHex(folder_.path(), "flash", 2048, 3).isEmpty() &&
+                 !makeHex(folder_.path(), "eeprom", 64, 11, 8).isEmpty();
     }
 
+    bool ready() const { return ready_; }
     QString path(const QString& name) const { return folder_.filePath(name); }
+    const QString& device(int n) const { return targets_[n]->devicePath(); }
 
-    ProgramRun run(const QStringList& arguments, const QByteArray& input = {},
-                   const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) const
+    // Started with its input open; `inChild` runs in the child before the program.
+    std::unique_ptr<QProcess> start(const QStringList& arguments,
+                                    const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment(),
+                                    const std::function<void()>& inChild = {}) const
     {
-        QProcess program;
-        program.setWorkingDirectory(folder_.path());
-        program.setProcessEnvironment(environment);
-        program.start(path("AVRBootloaderKorvel"), arguments);
-        program.write(input);
-        program.closeWriteChannel();
+        auto program = std::make_unique<QProcess>();
+        program->setWorkingDirectory(folder_.path());
+        program->setProcessEnvironment(environment);
+        if (inChild)
+            program->setChildProcessModifier(inChild);
+        program->start(path("AVRBootloaderKorvel"), arguments);
+        return program;
+    }
+
+    static ProgramRun finish(QProcess& program)
+    {
         ProgramRun run;
         if (!program.waitForFinished(30000))
             program.kill();
@@ -62,216 +99,29 @@ public:
         return run;
     }
 
-private:
-    QTemporaryDir folder_;
-};
-
-QStringList withConsole(QStringList arguments)
-{
-    return arguments << QStringLiteral("/console");
-}
-
-struct SuccessCase {
-    const char* name;
-    const char* flash;   // argument after "/f"; none when null
-    const char* eeprom;  // argument after "/e"; none when null
-    const char* log;     // after the handshake lines
-    const char* message;
-};
-
-class SuccessfulRun : public ::testing::TestWithParam<SuccessCase> {};
-
-TEST_P(SuccessfulRun, LogsToStandardOutputWritesTheImagesAndExitsWithZero)
-{
-    const SuccessCase& c = GetParam();
-    QTemporaryDir images;
-    TargetSim target({QStringLiteral("--once"), QStringLiteral("--flash-out"), images.filePath("flash.img"),
-                      QStringLiteral("--eeprom-out"), images.filePath("eeprom.img")});
-    ASSERT_FALSE(target.devicePath().isEmpty());
-    ProgramFolder folder(target.devicePath());
-    const QString dir = folder.path(QString());
-    ASSERT_FALSE(makeHex(dir, "flash", 512, 7).isEmpty());
-    ASSERT_FALSE(makeHex(dir, "eeprom data", 64, 11, 8).isEmpty());
-
-    QStringList arguments{QStringLiteral("/com3")};
-    if (c.eeprom)
-        arguments << QStringLiteral("/e") << QString::fromLatin1(c.eeprom);
-    if (c.flash)
-        arguments << QStringLiteral("/f") << QString::fromLatin1(c.flash);
-    const ProgramRun run = folder.run(withConsole(arguments));
-
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, kHandshakeLog + c.log + c.message + "\n");
-    EXPECT_EQ(run.err, QString());
-    EXPECT_EQ(fileContents(folder.path("AVRBootloaderKorvel.cfg")), kSettings);
-
-    ASSERT_EQ(target.waitForExit(kSimulatorExitLimitMs), 0);
-    // The simulator writes an empty image of a memory that received nothing.
-    EXPECT_EQ(fileContents(images.filePath("flash.img")),
-              c.flash ? fileContents(folder.path("flash.bin")) : QByteArray());
-    EXPECT_EQ(fileContents(images.filePath("eeprom.img")),
-              c.eeprom ? fileContents(folder.path("eeprom data.bin")) : QByteArray());
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Console, SuccessfulRun,
-    ::testing::Values(SuccessCase{"FlashOnly", "flash.hex", nullptr,
-                                  "File flash.hex correctly opened.\nSending FLASH file: lines remaining 0\n",
-                                  "FLASH file successfully downloaded."},
-                      SuccessCase{"EepromOnlyWithBlanksInTheName", nullptr, "eeprom data.hex",
-                                  "File eeprom data.hex correctly opened.\nSending EEPROM file: lines remaining 0\n",
-                                  "EEPROM file successfully downloaded."},
-                      SuccessCase{"Both", "flash.hex", "eeprom data.hex",
-                                  "File eeprom data.hex correctly opened.\nSending EEPROM file: lines remaining 0\n"
-                                  "File flash.hex correctly opened.\nSending FLASH file: lines remaining 0\n",
-                                  "FLASH & EEPROM files successfully downloaded."}),
-    [](const ::testing::TestParamInfo<SuccessCase>& info) { return info.param.name; });
-
-struct TroubleCase {
-    const char* name;
-    QStringList simulator;
-    QByteArray input;
-    int exitCode;
-    QString out;  // a pattern for the whole output
-    QString err;  // a pattern for the whole error output
-};
-
-class TroubledRun : public ::testing::TestWithParam<TroubleCase> {};
-
-TEST_P(TroubledRun, EndsWithItsMessageOnTheErrorOutput)
-{
-    const TroubleCase& c = GetParam();
-    TargetSim target(c.simulator);
-    ASSERT_FALSE(target.devicePath().isEmpty());
-    ProgramFolder folder(target.devicePath());
-    ASSERT_FALSE(makeHex(folder.path(QString()), "flash", 64, 3).isEmpty());
-
-    const ProgramRun run = folder.run(withConsole({"/com3", "/f", "flash.hex"}), c.input);
-    EXPECT_EQ(run.exitCode, c.exitCode);
-    const auto matches = [](const QString& text, const QString& pattern) {
-        return QRegularExpression(QRegularExpression::anchoredPattern(pattern)).match(text).hasMatch();
-    };
-    EXPECT_TRUE(matches(run.out, c.out)) << run.out.toStdString();
-    EXPECT_TRUE(matches(run.err, c.err)) << run.err.toStdString();
-    EXPECT_EQ(fileContents(folder.path("AVRBootloaderKorvel.cfg")), kSettings);
-}
-
-const QString kHandshake = QRegularExpression::escape(kHandshakeLog);
-const QString kSent = QRegularExpression::escape(kFlashSent);
-
-INSTANTIATE_TEST_SUITE_P(
-    Console, TroubledRun,
-    ::testing::Values(
-        TroubleCase{"SilentTarget",
-                    {"--silent"},
-                    {},
-                    1,
-                    "Serial line correctly opened\\.\nPlease synchronize systems: power on or reset target!\n",
-                    "No response from target Bootloader\\.\n"},
-        TroubleCase{"ChecksumQuestionAnsweredYes",
-                    {"--checksum-errors", "3", "--error-line", "2"},
-                    "yes\n",
-                    0,
-                    kHandshake + kSent + "0\nFLASH file successfully downloaded\\.\n",
-                    "Checksum error at line 2\\. Continue with download\\? \\[y/N\\] yes\n"},
-        TroubleCase{"WriteErrorQuestionAnsweredNo",
-                    {"--write-error-line", "3"},
-                    "n\n",
-                    1,
-                    kHandshake + kSent + "3\n",
-                    "Error writing to flash at line 3\\. Continue with download\\? \\[y/N\\] n\n"},
-        // A hang-up is the device gone (code 6), as when a write notices it,
-        // and ends the run at once.
-        TroubleCase{"HangUp",
-                    {"--close-after", "3"},
-                    {},
-                    1,
-                    kHandshake + kSent + "[0-9]+\n",
-                    "Error while downloading the firmware file: 6\\.\n"},
-        // An XOFF that no XON follows holds every later line; an older
-        // bootloader's short waits still bring the run to its outcome.
-        TroubleCase{"HeldOutput",
-                    {"--xoff-after", "2", "--version", "1.0"},
-                    {},
-                    1,
-                    "Serial line correctly opened\\.\nPlease synchronize systems: power on or reset target!\n"
-                    "Contacted target Bootloader Ver\\. 1\n" +
-                        kSent + "[0-9]+\n",
-                    "Error while downloading file: No response from target Bootloader at end of file\\.\n"}),
-    [](const ::testing::TestParamInfo<TroubleCase>& info) { return info.param.name; });
-
-// Awkward HEX files, made from a generated one (CR LF line ends, 16-byte
-// records, its first line the extended address record).
-TEST(ConsoleRun, AwkwardInputFilesEndWithTheirOutcome)
-{
-    struct Case {
-        const char* name;
-        std::function<QByteArray(QList<QByteArray>)> input;  // from the generated lines; empty: a folder
-        int exitCode;
-        QString errStart;
-    };
-    const auto joined = [](const QList<QByteArray>& lines) { return lines.join("\r\n") + "\r\n"; };
-    const auto padded = [joined](QList<QByteArray> lines, int total) {
-        while (lines.size() < total)
-            lines.insert(1, QByteArray());
-        return joined(lines);
-    };
-    const QString noEndOfFileAnswer =
-        QStringLiteral("Error while downloading file: No response from target Bootloader at end of file.\n");
-    const Case cases[] = {
-        {"Empty", [](QList<QByteArray>) { return QByteArray(); }, 1, noEndOfFileAnswer},
-        {"OnlyEmptyLines", [](QList<QByteArray>) { return QByteArray("\r\n\r\n\n\r"); }, 1, noEndOfFileAnswer},
-        // The target skips bytes between records: the image arrives whole only
-        // when no byte is lost or changed on the way.
-        {"BinaryBytesAroundEveryRecord",
-         [joined](QList<QByteArray> lines) {
-             for (QByteArray& line : lines)
-                 line = QByteArray("\0\x01\x80\xfe", 4) + line + QByteArray("\xff\0", 2);
-             return joined(lines);
-         },
-         0, ""},
-        {"LineOf100000Characters",
-         [joined](QList<QByteArray> lines) {
-             lines[1] = QByteArray(100000 - lines[1].size(), 'F') + lines[1];
-             return joined(lines);
-         },
-         0, ""},
-        {"MostLinesTheCounterHolds", [padded](QList<QByteArray> lines) { return padded(lines, kMostLines); }, 0, ""},
-        {"OneLineMore", [padded](QList<QByteArray> lines) { return padded(lines, kMostLines + 1); }, 1,
-         "Error while downloading the firmware file: "},
-        {"Folder", nullptr, 1, "Error opening input.hex.\n"},
-    };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        QTemporaryDir images;
-        TargetSim target({QStringLiteral("--once"), QStringLiteral("--flash-out"), images.filePath("flash.img")});
-        ASSERT_FALSE(target.devicePath().isEmpty());
-        ProgramFolder folder(target.devicePath());
-        ASSERT_FALSE(makeHex(folder.path(QString()), "flash", 96, 4).isEmpty());
-        QList<QByteArray> lines = fileContents(folder.path("flash.hex")).split('\n');
-        lines.removeLast();
-        for (QByteArray& line : lines)
-            line.chop(1);
-        if (c.input)
-            ASSERT_TRUE(writeFile(folder.path("input.hex"), c.input(lines)));
-        else
-            ASSERT_TRUE(QDir(folder.path(QString())).mkdir(QStringLiteral("input.hex")));
-
-        const ProgramRun run = folder.run(withConsole({"/com3", "/f", "input.hex"}));
-        EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_EQ(run.err.left(c.errStart.size()), c.errStart);
-        EXPECT_EQ(run.err.isEmpty(), c.errStart.isEmpty()) << run.err.toStdString();
-        if (c.exitCode == 0) {
-            ASSERT_EQ(target.waitForExit(kSimulatorExitLimitMs), 0);
-            EXPECT_EQ(fileContents(images.filePath("flash.img")), fileContents(folder.path("flash.bin")));
-        }
+    // Board n ended and holds the files that `files` names.
+    void expectImages(int n, const QString& files) const
+    {
+        ASSERT_EQ(targets_[n]->waitForExit(5000), 0);
+        for (const QString memory : {"flash", "eeprom"})
+            EXPECT_EQ(fileContents(images_.filePath(QString::number(n) + "." + memory)),
+                      files.contains(memory) ? fileContents(path(memory + ".bin")) : "");
     }
-}
 
-// Without a display the program needs no "/console" to stay on the terminal;
-// with a display that is named but has no server (:7919 here) it says so and
-// goes on without windows.
-TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
+private:
+    QTemporaryDir images_;
+    std::vector<std::unique_ptr<TargetSim>> targets_;
+    QTemporaryDir folder_;
+    bool ready_ = true;
+};
+
+// Runs on the terminal, with and without a target. Without a display the
+// program needs no "/console" to stay on the terminal; with a display that is
+// named but has no server (:7919 here) it says so and goes on without
+// windows. A run that ends with status 0 leaves the target with the images of
+// the files; the simulator writes an empty image of a memory that received
+// nothing. No run writes the settings file.
+TEST(ConsoleRun, EndsWithItsOutputAndExitStatus)
 {
     const QProcessEnvironment offscreen = QProcessEnvironment::systemEnvironment();
     QProcessEnvironment none = offscreen;
@@ -279,46 +129,146 @@ TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
         none.remove(QString::fromLatin1(name));
     QProcessEnvironment dead = none;
     dead.insert(QStringLiteral("DISPLAY"), QStringLiteral(":7919"));
-    struct Case {
-        QStringList arguments;
+    const QString usage = "Usage: AVRBootloaderKorvel /comx \\[/f <FlashFileName> \\| /e <EEPROMFileName>\\]\n.*";
+    const QString noWindows = QRegularExpression::escape("AVRBootloaderKorvel: the windows need a display: ");
+    const struct {
+        const char* simulator;  // its options, separated by blanks; none: no target
+        QString arguments;      // separated by blanks
+        QByteArray input;
         const QProcessEnvironment& environment;
         int exitCode;
-        QString outStart;
-        QString errStart;
+        QString out;  // patterns for the whole outputs
+        QString err;
+    } cases[] = {
+        {"", "/com3 /e eeprom.hex /f flash.hex /console", "", offscreen, 0,
+         kHandshake + "File eeprom\\.hex correctly opened\\.\nSending EEPROM file: lines remaining 0\n" + kFlashSent +
+             "0\nFLASH & EEPROM files successfully downloaded\\.\n" +
+             summaryLine("downloaded", "eeprom-lines=10 eeprom-bytes=242 eeprom-resends=0 eeprom-skipped=0 "
+                                       "flash-lines=130 flash-bytes=5530 flash-resends=0 flash-skipped=0"),
+         ""},
+        // A line skipped with Yes: the target says the download is done,
+        // but the status tells a script that the image is incomplete.
+        {"--checksum-errors 3 --error-line 2", "/com3 /f flash.hex /console", "yes\n", offscreen, 3,
+         kHandshake + kFlashSent + "0\nFLASH file successfully downloaded\\.\n" +
+             summaryLine("downloaded-with-skipped-lines", "flash-lines=130 .* flash-resends=2 flash-skipped=1"),
+         "Checksum error at line 2\\. Continue with download\\? \\[y/N\\] yes\nSkipped lines: 1\\. .*\n"},
+        // A hang-up is the device gone (code 6), as when a write notices it,
+        // and ends the run at once.
+        {"--close-after 3", "/com3 /f flash.hex /console", "", offscreen, 1,
+         kHandshake + kFlashSent + "[0-9]+\n" + summaryLine("transfer-error", ".*"),
+         "Error while downloading the firmware file: 6\\.\n.*"},
+        {nullptr, "/port /nonexistent/tty /f flash.hex /console", "", offscreen, 1,
+         "Summary: outcome=port-error .* port=/nonexistent/tty\n", "Error while accessing the com port\\.\n.*"},
+        {nullptr, "/com3 /f flash.hex", "", dead, 1,
+         "Summary: outcome=port-error .* bootloader=none flash-lines=0 .* port=COM3 = /nonexistent/korvel-tty\n",
+         "AVRBootloaderKorvel: cannot open display :7919; going on without windows\\.\n"
+         "Error while accessing the com port\\.\n"},
+        {nullptr, "--help /console", "", offscreen, 0,
+         usage + "\n  --ports .*\n  3 +downloaded, but lines [^\n]* skipped\n  129, 130, 143 [^\n]*SIGTERM\n", ""},
+        {nullptr, "--version", "", dead, 0, "AVRBootloaderKorvel 1\\.21\n", ""},
+        {nullptr, "--ports", "", none, 0, "Ports file: .*", ""},
+        {nullptr, "", "", none, 2, "", noWindows + "no display is set.*"},
+        {nullptr, "", "", dead, 2, "", noWindows + "cannot open display :7919\\.\nTo download from a terminal: .*"},
     };
-    const QString usage =
-        QStringLiteral("Usage: AVRBootloaderKorvel /comx [/f <FlashFileName> | /e <EEPROMFileName>]\n");
-    const QString noPort = QStringLiteral("No COM port specified. Please use /com1 or /com2...\n");
-    const QString portError = QStringLiteral("Error while accessing the com port.\n");
-    const QString noWindows = QStringLiteral("AVRBootloaderKorvel: the windows need a display: ");
-    const Case cases[] = {
-        {{"/com3", "/console"}, offscreen, 2, "", usage},
-        {{"/f", "app.hex", "/console"}, offscreen, 2, "", noPort},
-        {{"/com3", "/F", "app.hex"}, none, 2, "", usage},
-        {{"/com3", "/f", "app.hex", "/console"}, offscreen, 1, "", portError},
-        {{"/port", "/nonexistent/tty", "/f", "app.hex", "/console"}, offscreen, 1, "", portError},
-        {{"--ports"}, none, 0, "Ports file: ", ""},
-        {{"--help", "/console"}, offscreen, 0, usage, ""},
-        {{"/?"}, none, 0, usage, ""},
-        {{"--version"}, dead, 0, "AVRBootloaderKorvel 1.21\n", ""},
-        {{}, none, 2, "", noWindows + "no display is set"},
-        {{}, dead, 2, "", noWindows + "cannot open display :7919.\nTo download from a terminal: "},
-        {{"/com3", "/f", "app.hex"},
-         dead,
-         1,
-         "",
-         "AVRBootloaderKorvel: cannot open display :7919; going on without windows.\n" + portError},
-    };
-    ProgramFolder folder;
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.arguments.join(QLatin1Char(' ')).toStdString());
-        const ProgramRun run = folder.run(c.arguments, {}, c.environment);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.toStdString());
+        const Bench bench(c.simulator ? 1 : 0, c.simulator);
+        ASSERT_TRUE(bench.ready());
+        const auto program = bench.start(c.arguments.split(' ', Qt::SkipEmptyParts), c.environment);
+        program->write(c.input);
+        program->closeWriteChannel();
+        const ProgramRun run = Bench::finish(*program);
         EXPECT_EQ(run.exitCode, c.exitCode);
-        EXPECT_EQ(run.out.left(c.outStart.size()), c.outStart);
-        EXPECT_EQ(run.err.left(c.errStart.size()), c.errStart);
-        EXPECT_EQ(run.out.isEmpty(), c.outStart.isEmpty());
-        EXPECT_EQ(run.err.isEmpty(), c.errStart.isEmpty());
-        EXPECT_FALSE(run.out.contains(QLatin1Char('\r')));
+        EXPECT_TRUE(matches(run.out, c.out)) << run.out.toStdString();
+        EXPECT_TRUE(matches(run.err, c.err)) << run.err.toStdString();
+        EXPECT_EQ(fileContents(bench.path("AVRBootloaderKorvel.cfg")), kSettings);
+        if (c.simulator && c.exitCode == 0)
+            bench.expectImages(0, c.arguments);
+    }
+}
+
+// The lock files in /var/lock that process `pid` holds, or left behind.
+std::string locksOf(qint64 pid)
+{
+    std::string held;
+    const QDir locks(QStringLiteral("/var/lock"));
+    for (const QString& name : locks.entryList({QStringLiteral("LCK..*")}, QDir::Files))
+        if (fileContents(locks.filePath(name)).startsWith(QByteArray::number(pid) + '\n'))
+            held += name.toStdString() + " ";
+    return held;
+}
+
+// The command that opens `device` as another user. Root opens a device held
+// exclusively all the same, so root opens it to everyone and becomes nobody.
+QStringList openAsAnotherUser(const QString& device)
+{
+    const QStringList open{"sh", "-c", "exec 3<>\"$0\"", device};
+    if (::getuid() != 0 || !QFile::setPermissions(device, QFileDevice::ReadOther | QFileDevice::WriteOther))
+        return open;
+    return QStringList{"setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"} + open;
+}
+
+// A stop signal while a question waits for its answer: on the terminal and,
+// for SIGTERM, in the window. The question is answered No, the port is
+// closed and unlocked, and the status is 128 plus the signal.
+TEST(StopSignal, EndsTheRunWithThePortFreeForAnotherUser)
+{
+    if (::getuid() == 0 && runTool("setpriv", {"--reuid=nobody", "--regid=nogroup", "--clear-groups", "true"}) != 0)
+        GTEST_SKIP() << "running as root, and setpriv cannot switch to the user nobody";
+    const std::pair<int, bool> cases[] = {{SIGINT, true}, {SIGTERM, true}, {SIGHUP, true}, {SIGTERM, false}};
+    for (const auto& [signal, console] : cases) {
+        SCOPED_TRACE(std::to_string(signal) + (console ? " console" : " window"));
+        const Bench bench(1, "--write-error-line 3");
+        ASSERT_TRUE(bench.ready());
+        const auto program =
+            bench.start(QStringList{"/com3", "/f", "flash.hex"} + (console ? QStringList{"/console"} : QStringList{}));
+        program->setReadChannel(QProcess::StandardError);
+        QByteArray err;
+        while (!err.contains("Continue with download?") && program->waitForReadyRead(30000))
+            err += program->readAllStandardError();
+        const qint64 pid = program->processId();
+        EXPECT_NE(locksOf(pid), "");
+
+        ::kill(pid_t(pid), signal);
+        ProgramRun run = Bench::finish(*program);
+        run.err.prepend(QString::fromLocal8Bit(err));
+        EXPECT_EQ(run.exitCode, 128 + signal);
+        EXPECT_TRUE(run.err.endsWith("Download interrupted at line 3 of flash.hex.\n")) << run.err.toStdString();
+        EXPECT_TRUE(matches(run.out, kHandshake + kFlashSent + "127\n" + summaryLine("interrupted", ".*")))
+            << run.out.toStdString();
+        EXPECT_EQ(locksOf(pid), "");
+        const QStringList open = openAsAnotherUser(bench.device(0));
+        EXPECT_EQ(runTool(open[0], open.mid(1)), 0);
+    }
+}
+
+// From its start on, the program for board 0 writes into a pipe that nobody
+// reads any more, the one for board 1 into /dev/full.
+void loseOutput(int board)
+{
+    int ends[2] = {-1, -1};
+    const int lost = board == 0 ? (::pipe(ends) == 0 ? ends[1] : -1) : ::open("/dev/full", O_WRONLY);
+    ::close(ends[0]);
+    ::dup2(lost, STDOUT_FILENO);
+    ::dup2(lost, STDERR_FILENO);
+}
+
+// A production line flashes several boards at once, one port each. Output
+// that nobody reads any more (a closed pipe) or that cannot be written
+// (/dev/full) does not stop a download; the exit status tells its outcome.
+TEST(TwoBoards, AreProgrammedAtOnceWhateverBecomesOfTheirOutput)
+{
+    const Bench bench(2);
+    ASSERT_TRUE(bench.ready());
+    std::vector<std::unique_ptr<QProcess>> programs;
+    for (int n = 0; n < 2; ++n) {
+        programs.push_back(bench.start({"/com" + QString::number(3 + n), "/f", "flash.hex", "/console"},
+                                       QProcessEnvironment::systemEnvironment(), [n] { loseOutput(n); }));
+        programs.back()->closeWriteChannel();
+    }
+    for (int n = 0; n < 2; ++n) {
+        EXPECT_EQ(Bench::finish(*programs[n]).exitCode, 0);
+        bench.expectImages(n, "flash");
     }
 }
 
@@ -326,20 +276,20 @@ TEST(ConsoleRun, RunsWithoutATargetEndWithTheirMessageAndExitStatus)
 // and for each device whether it is there and opens.
 TEST(ConsoleRun, PortByItsPathAndThePortsList)
 {
-    TargetSim target({QStringLiteral("--once")});
-    ASSERT_FALSE(target.devicePath().isEmpty());
-    ProgramFolder folder(target.devicePath());
-    const ProgramRun ports = folder.run({QStringLiteral("--ports")});
+    const Bench bench(1);
+    ASSERT_TRUE(bench.ready());
+    const ProgramRun ports = Bench::finish(*bench.start({"--ports"}));
     EXPECT_EQ(ports.exitCode, 0);
-    EXPECT_TRUE(ports.out.startsWith("Ports file: " + folder.path("AVRBootloaderKorvel.ports") + "\nCOM1 = "));
-    EXPECT_TRUE(ports.out.contains("\nCOM3 = " + target.devicePath() + ": present, can be opened\n"))
+    EXPECT_TRUE(ports.out.startsWith("Ports file: " + bench.path("AVRBootloaderKorvel.ports") + "\nCOM1 = "));
+    EXPECT_TRUE(ports.out.contains("\nCOM3 = " + bench.device(0) + ": present, can be opened\n"))
         << ports.out.toStdString();
 
-    ASSERT_FALSE(makeHex(folder.path(QString()), "flash", 64, 3).isEmpty());
-    const ProgramRun run = folder.run(withConsole({"/port", target.devicePath(), "/f", "flash.hex"}));
-    EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.out, kHandshakeLog + kFlashSent + "0\nFLASH file successfully downloaded.\n")
-        << run.err.toStdString();
+    const ProgramRun run = Bench::finish(*bench.start({"/port", bench.device(0), "/f", "flash.hex", "/console"}));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_TRUE(matches(run.out, kHandshake + kFlashSent + "0\nFLASH file successfully downloaded\\.\n.* port=" +
+                                     QRegularExpression::escape(bench.device(0)) + "\n"))
+        << run.out.toStdString();
+    bench.expectImages(0, "flash");
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The log of a command-line run on the compact main window.
 #include "startup/LogFrontEnd.h"
 #include "startup/LogWindow.h"
+#include "startup/RunRecord.h"
 #include "startup/TerminalReport.h"
 
 #include "StartupRig.h"
@@ -17,8 +18,9 @@ using namespace korvel::startup;
 
 namespace {
 
-const std::string kEepromName = "/data/eeprom-image-of-the-board.hex";
-const std::string kFlashName = "/data/firmware/main-controller-release-build-final.hex";
+// Names of 60 and 61 characters: the second is shortened in the log.
+const std::string kEepromName = "/data/eeprom-image-of-the-board-with-a-name-of-sixty-cha.hex";
+const std::string kFlashName = "/data/firmware/main-controller-release-build-final-versio.hex";
 
 // The right end of the text drawn in the middle rows of the log line that the
 // count label covers, in log coordinates; -1 when those rows are empty. The
@@ -42,7 +44,8 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     MemoryTerminal terminal;
     TerminalReport report(terminal.streams(), false);
     LogWindow logWindow(rig.window);
-    LogFrontEnd frontEnd(report, &logWindow);
+    RunRecord record(true, true);
+    LogFrontEnd frontEnd(report, &logWindow, record);
     rig.window.Form_Load();
     frontEnd.downloadStarting();
     frontEnd.portOpened();
@@ -66,7 +69,7 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     EXPECT_EQ(lines[2], "Contacted target Bootloader Ver. 1.28");
     EXPECT_EQ(lines[3], QStringLiteral("File ") + QString::fromStdString(kEepromName) + " correctly opened.");
     EXPECT_EQ(lines[4], "Sending EEPROM file: lines remaining              0 ");
-    EXPECT_EQ(lines[5], QStringLiteral("File ") + QString::fromStdString(kFlashName) + " correctly opened.");
+    EXPECT_EQ(lines[5], "File /da...in-controller-release-build-final-versio.hex correctly opened.");
     EXPECT_EQ(lines[6], "Sending FLASH file: lines remaining ");
     EXPECT_EQ(count.text(), "40");
     // The count stands just behind "lines remaining " in the log's own font:
@@ -76,16 +79,8 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     const int textEnd = textEndUnderCount(log, count);
     EXPECT_LT(textEnd, countLeft);
     EXPECT_GE(textEnd, countLeft - 2 * charWidth);
-    EXPECT_NE(terminal.out.str().find("Sending EEPROM file: lines remaining 0\nFile /data/firmware"), std::string::npos)
+    EXPECT_NE(terminal.out.str().find("Sending EEPROM file: lines remaining 0\nFile /da..."), std::string::npos)
         << terminal.out.str();
-}
-
-TEST(ShortenFileName, KeepsSixtyCharactersAndCutsLongerNamesToFifty)
-{
-    const QString sixty(60, QLatin1Char('a'));
-    const QString sixtyOne = QStringLiteral("abc") + QString(14, QLatin1Char('x')) + QString(44, QLatin1Char('z'));
-    EXPECT_EQ(ShortenFileName(sixty), sixty);
-    EXPECT_EQ(ShortenFileName(sixtyOne), QStringLiteral("abc...") + QString(44, QLatin1Char('z')));
 }
 
 }  // namespace

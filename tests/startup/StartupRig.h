@@ -36,8 +36,7 @@ public:
     }
 
     QString path() const { return dir_.path(); }
-    QString filePath(const QString& name) const { return dir_.filePath(name); }
-    QString settingsPath() const { return filePath(QStringLiteral("AVRBootloaderKorvel.cfg")); }
+    QString settingsPath() const { return dir_.filePath(QStringLiteral("AVRBootloaderKorvel.cfg")); }
     QByteArray settingsContent() const { return fileContents(settingsPath()); }
 
     static inline const QByteArray kSettings = "-1\r\n1\r\n\"/tmp/app.hex\"\r\n0\r\n\"\"\r\n";
@@ -77,9 +76,13 @@ private:
     bool close_;
 };
 
-// The standard streams of one run, in memory; the input is empty.
+// The standard streams of one run, in memory, and which of them are terminals.
 struct MemoryTerminal {
-    korvel::startup::TerminalReport::Streams streams() { return {out, err, in, false, false}; }
+    korvel::startup::TerminalReport::Streams streams(bool outIsTerminal = false, bool inIsTerminal = false,
+                                                     bool errIsTerminal = false)
+    {
+        return {out, err, in, outIsTerminal, inIsTerminal, errIsTerminal};
+    }
 
     std::ostringstream out;
     std::ostringstream err;

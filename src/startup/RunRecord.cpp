@@ -1,0 +1,132 @@
+#include "startup/RunRecord.h"
+
+#include "startup/CmdLine.h"
+#include "startup/StopSignals.h"
+
+namespace korvel::startup {
+
+namespace {
+
+QString fromLocal(const std::string& text)
+{
+    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+}
+
+// The outcome as the summary line names it: one word, for scripts.
+const char* outcomeWord(link::DownloadResult result)
+{
+    switch (result) {
+    case link::DownloadResult::Success:
+        return "downloaded";
+    case link::DownloadResult::NotValid:
+        return "no-file-name";
+    case link::DownloadResult::PortError:
+        return "port-error";
+    case link::DownloadResult::NoResponse:
+        return "no-response";
+    case link::DownloadResult::NothingChosen:
+        return "nothing-chosen";
+    case link::DownloadResult::OpenError:
+        return "open-error";
+    case link::DownloadResult::TransferError:
+        return "transfer-error";
+    case link::DownloadResult::Declined:
+        return "stopped";
+    case link::DownloadResult::Cancelled:
+        return "cancelled";
+    case link::DownloadResult::EndOfFileError:
+        return "end-of-file-error";
+    }
+    return "unknown";
+}
+
+}  // namespace
+
+RunRecord::RunRecord(bool flash, bool eeprom)
+    : start_(std::chrono::steady_clock::now())
+    , flashChosen_(flash)
+    , eepromChosen_(eeprom)
+{
+}
+
+void RunRecord::versionRead(const std::string& version)
+{
+    version_ = version;
+}
+
+void RunRecord::fileOpened(link::FileKind kind, const std::string& path)
+{
+    current_ = kind;
+    currentPath_ = path;
+    lastLineDone_ = 0;
+}
+
+void RunRecord::lineDone(const link::LineProgress& progress)
+{
+    FileCounts& file = counts(current_);
+    ++file.lines;
+    file.bytes += progress.bytes * std::size_t(progress.sends);
+    file.resends += progress.sends - 1;
+    file.skipped += progress.skipped ? 1 : 0;
+    lastLineDone_ = progress.lineNumber;
+}
+
+long long RunRecord::seconds() const
+{
+    return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start_).count();
+}
+
+// A run stops before the line after the last one dealt with.
+QString RunRecord::stopPlace() const
+{
+    return QStringLiteral("at line ") + QString::number(lastLineDone_ + 1) + QStringLiteral(" of ") +
+           fromLocal(currentPath_) + QLatin1Char('.');
+}
+
+// A stop signal ends the run where it stops at one of its stopping points
+// (or at a question, which it answers No); a run that had reached its end
+// keeps its own outcome. The summary line is "Summary:" and name=value
+// fields; the port comes last, since its label may hold blanks.
+RunRecord::Closing RunRecord::close(link::DownloadResult result, int stopSignal, const std::string& portLabel) const
+{
+    const bool stopped = result == link::DownloadResult::Declined || result == link::DownloadResult::Cancelled;
+    const int skipped = flash_.skipped + eeprom_.skipped;
+    Closing closing;
+    QString outcome = QString::fromLatin1(outcomeWord(result));
+    closing.exitStatus = kExitRunFailed;
+    if (stopSignal != 0 && stopped) {
+        outcome = QStringLiteral("interrupted");
+        closing.exitStatus = exitStatusOfSignal(stopSignal);
+        closing.note = current_ == link::FileKind::None ? QStringLiteral("Download interrupted during synchronisation.")
+                                                        : QStringLiteral("Download interrupted ") + stopPlace();
+    } else if (result == link::DownloadResult::Declined) {
+        closing.note = QStringLiteral("Download stopped ") + stopPlace();
+    } else if (result == link::DownloadResult::Success) {
+        closing.exitStatus = skipped > 0 ? kExitLinesSkipped : kExitDownloaded;
+        if (skipped > 0) {
+            outcome = QStringLiteral("downloaded-with-skipped-lines");
+            closing.note = QStringLiteral("Skipped lines: ") + QString::number(skipped) +
+                           QStringLiteral(". The target did not accept them: its memory is incomplete.");
+        }
+    }
+
+    const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
+    closing.summary = QStringLiteral("Summary: outcome=") + outcome + QStringLiteral(" seconds=") +
+                      QString::number(seconds, 'f', 1) + QStringLiteral(" bootloader=") +
+                      (version_.empty() ? QStringLiteral("none") : fromLocal(version_));
+    const std::pair<const char*, const FileCounts*> files[] = {{eepromChosen_ ? "eeprom" : nullptr, &eeprom_},
+                                                               {flashChosen_ ? "flash" : nullptr, &flash_}};
+    for (const auto& [name, file] : files) {
+        if (!name)
+            continue;
+        const QString prefix = QLatin1Char(' ') + QLatin1String(name);
+        closing.summary += prefix + QStringLiteral("-lines=") + QString::number(file->lines) + prefix +
+                           QStringLiteral("-bytes=") + QString::number(file->bytes) + prefix +
+                           QStringLiteral("-resends=") + QString::number(file->resends) + prefix +
+                           QStringLiteral("-skipped=") + QString::number(file->skipped);
+    }
+    closing.summary += QStringLiteral(" port=") + fromLocal(portLabel);
+    return closing;
+}
+
+}  // namespace korvel::startup
