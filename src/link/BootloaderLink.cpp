@@ -2,6 +2,7 @@
 
 #include <exception>
 
+#include "link/LinePacer.h"
 #include "link/Protocol.h"
 #include "link/TextSearch.h"
 
@@ -30,6 +31,8 @@ BootloaderLink::BootloaderLink(LinkSeams seams, Flavour flavour) : seams_(seams)
     seams_.TmrSyn.setTickHandler([this] { TmrSyn_Timer(); });
     seams_.TmrWaitAnsw.setTickHandler([this] { TmrWaitAnsw_Timer(); });
     seams_.TmrShowLine.setTickHandler([this] { TmrShowLine_Timer(); });
+    // The pace timer only ends the wait it was set for.
+    seams_.paceTimer.setTickHandler([this] { seams_.paceTimer.setEnabled(false); });
 }
 
 void BootloaderLink::TmrSyn_Timer()
@@ -133,7 +136,9 @@ DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
     return TransferFiles(choice);
 }
 
-// Blocks of sync bytes back to back until the target answers or the window closes.
+// Sync bytes without a pause until the target answers or the window closes:
+// the queue toward the target is topped up to a block before the line runs
+// dry, and each pass waits for the answer, the window's end or the next top-up.
 BootloaderLink::Step BootloaderLink::SynchronisePhase1()
 {
     SerialPort& port = seams_.port;
@@ -142,14 +147,12 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1()
     shared_.SynActive = true;
     seams_.TmrSyn.setEnabled(true);
     run_.RxBuf.clear();
+    LinePacer pacer(port, seams_.clock, seams_.paceTimer, protocol::kLineSettings);
     while (!Contains(run_.RxBuf, protocol::kSyncAnswer) && shared_.SynActive) {
-        port.write(SynBlock);
-        // One wait per block: the blocks follow each other as closely as the
-        // events allow, without a processor kept busy.
-        seams_.events.yieldOnce();
+        pacer.keepBusy(SynBlock, 1, protocol::kSyncLowWater);
+        seams_.events.yieldWaiting();
         if (CancelSeen())
             return DownloadResult::Cancelled;
-        seams_.events.yieldWaiting();
         if (port.bytesWaiting() > 0)
             run_.RxBuf += port.readAll();
     }
@@ -183,11 +186,18 @@ BootloaderLink::Step BootloaderLink::SettlePause()
     return std::nullopt;
 }
 
+// Calls without a pause until the target answers or the window closes, paced
+// like phase 1 but with little queued: what is queued at "?" goes out before
+// the first line.
 BootloaderLink::Step BootloaderLink::SynchronisePhase2()
 {
     SerialPort& port = seams_.port;
+    std::string calls;
+    while (calls.size() < protocol::kHelloCeiling)
+        calls += protocol::kHello;
+    LinePacer pacer(port, seams_.clock, seams_.paceTimer, protocol::kLineSettings);
     while (!Contains(run_.RxBuf, protocol::kHelloAnswer) && shared_.SynActive) {
-        port.write(protocol::kHello);
+        pacer.keepBusy(calls, protocol::kHelloSize, protocol::kHelloLowWater);
         seams_.events.yieldWaiting();
         if (CancelSeen())
             return DownloadResult::Cancelled;

@@ -39,6 +39,7 @@ struct LinkSeams {
     Timer& TmrSyn;       // one-shot synchronisation window
     Timer& TmrWaitAnsw;  // free-running answer tick
     Timer& TmrShowLine;  // refresh of the lines remaining
+    Timer& paceTimer;    // one-shot: the handshake's next write is due
     Clock& clock;
     EventPump& events;
     HexFiles& files;

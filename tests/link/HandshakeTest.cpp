@@ -12,6 +12,7 @@ using link::DownloadResult;
 using namespace link::protocol;
 
 const long long kMs = 1000;
+const DownloadChoice kNothing{false, false, "", "", 1};
 
 TEST(Validation, ShortPathsStopBeforeAnythingElse)
 {
@@ -32,11 +33,8 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
         SCOPED_TRACE(row.flashPath + "|" + row.eepromPath);
         LinkBench bench;
         const auto result = bench.run({row.flash, row.eeprom, row.flashPath, row.eepromPath, 1});
-        if (row.complaint.empty()) {
-            EXPECT_NE(result, DownloadResult::NotValid);
-            EXPECT_TRUE(bench.journal.has("starting"));
-        } else {
-            EXPECT_EQ(result, DownloadResult::NotValid);
+        EXPECT_EQ(result == DownloadResult::NotValid, !row.complaint.empty());
+        if (!row.complaint.empty()) {
             ASSERT_EQ(bench.journal.entries.size(), 2u) << bench.journal.text();
             EXPECT_EQ(bench.journal.entries[0].what, "message: " + row.complaint);
             EXPECT_EQ(bench.journal.entries[1].what, "ended");
@@ -48,22 +46,32 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
 // download reached the settle pause, phase 1 keeps the window of phase 2.
 TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads)
 {
-    for (const bool earlierDownload : {false, true}) {
-        SCOPED_TRACE(earlierDownload);
+    struct Row {
+        const char* earlier;
+        std::function<void(LinkBench&)> arrange;  // none: no earlier download
+        long long windowMs;
+    };
+    const Row rows[] = {
+        {"none", nullptr, kFirstSyncWindowMs},
+        {"without \"$\"", [](LinkBench& b) { b.target.syncAnswer = ""; }, kFirstSyncWindowMs},
+        {"complete", [](LinkBench&) {}, kPhase2WindowMs},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.earlier);
         LinkBench bench;
-        const DownloadChoice nothing{false, false, "", "", 1};
-        if (earlierDownload) {
-            EXPECT_EQ(bench.run(nothing), DownloadResult::NothingChosen);
+        if (row.arrange) {
+            row.arrange(bench);
+            bench.run(kNothing);
             bench.journal.entries.clear();
+            bench.frontEnd.cancelWhen = nullptr;
             bench.target.greeted = false;
         }
         bench.target.synced = true;  // no "$" this time
-        EXPECT_EQ(bench.run(nothing), DownloadResult::NoResponse);
+        EXPECT_EQ(bench.run(kNothing), DownloadResult::NoResponse);
         const long long window = bench.journal.timeOf("message: No response from target Bootloader.") -
                                  bench.journal.timeOf("synchronising");
-        const long long expected = (earlierDownload ? kPhase2WindowMs : kFirstSyncWindowMs) * kMs;
-        EXPECT_GE(window, expected);
-        EXPECT_LE(window, expected + 100 * kMs);
+        EXPECT_GE(window, row.windowMs * kMs);
+        EXPECT_LE(window, row.windowMs * kMs + 100 * kMs);
         EXPECT_TRUE(bench.inOrder({"message: No response", "port closed", "ended"}));
     }
 }
@@ -73,20 +81,58 @@ TEST(Handshake, SettlesOneTickThenCallsForThePhase2Window)
     LinkBench bench;
     bench.target.helloAnswer = "";
     EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::NoResponse);
-    std::vector<long long> hellos;
+    std::vector<long long> calls;
     for (const auto& write : bench.port.writes) {
-        if (write.bytes == kHello)
-            hellos.push_back(write.us);
+        if (write.bytes.rfind(kHello, 0) == 0)
+            calls.push_back(write.us);
     }
-    ASSERT_FALSE(hellos.empty());
+    ASSERT_FALSE(calls.empty());
     const long long responded = bench.journal.timeOf("target responded");
     EXPECT_LE(bench.journal.timeOf("output discarded"), responded);
-    EXPECT_EQ(hellos.front(), responded + kSettleMs * kMs);
-    EXPECT_GT(hellos.back(), hellos.front() + (kPhase2WindowMs - 100) * kMs);
-    EXPECT_LE(hellos.back(), hellos.front() + kPhase2WindowMs * kMs);
-    EXPECT_GE(bench.journal.timeOf("message: No response"), hellos.front() + kPhase2WindowMs * kMs);
-    EXPECT_EQ(bench.TmrSyn.interval(), kPhase2WindowMs);
+    EXPECT_EQ(calls.front(), responded + kSettleMs * kMs);
+    EXPECT_GT(calls.back(), calls.front() + (kPhase2WindowMs - 100) * kMs);
+    EXPECT_LE(calls.back(), calls.front() + kPhase2WindowMs * kMs);
+    EXPECT_GE(bench.journal.timeOf("message: No response"), calls.front() + kPhase2WindowMs * kMs);
     EXPECT_FALSE(bench.TmrSyn.isEnabled());
+}
+
+// Both phases keep the line busy without flooding it, on a port that shows its
+// queue and on one that shows none (a pseudo-terminal): after the first write
+// of a phase, every write finds bytes still queued, and none raises the queue
+// above its ceiling. A wait lasts until the next top-up is due.
+TEST(Handshake, LineBusyWithoutAFloodOrABusyLoop)
+{
+    struct Row {
+        std::string syncAnswer, helloAnswer;
+        long long mostWakeUpsPerSecond;  // 0: not a silent phase
+    };
+    const Row rows[] = {{"", "", 100}, {"$", "", 400}, {"$", "?G1.28", 0}};
+    for (const bool showsQueue : {true, false}) {
+        for (const Row& row : rows) {
+            SCOPED_TRACE(std::to_string(showsQueue) + row.syncAnswer + row.helloAnswer);
+            LinkBench bench;
+            bench.port.showsQueue = showsQueue;
+            bench.target.syncAnswer = row.syncAnswer;
+            bench.target.helloAnswer = row.helloAnswer;
+            bench.run(LinkBench::flash());
+            bool firstOfPhase[2] = {true, true};
+            for (const auto& write : bench.port.writes) {
+                const bool call = write.bytes.rfind(kHello, 0) == 0;
+                if (!call && write.bytes.find_first_not_of(kSyncByte) != std::string::npos)
+                    break;  // the transfer
+                EXPECT_LE(write.queued + write.bytes.size(), call ? kHelloCeiling : kSyncBlockSize);
+                EXPECT_TRUE(std::exchange(firstOfPhase[call], false) || write.queued > 0) << write.us;
+            }
+            for (const auto& read : bench.port.reads) {
+                const bool hello = read.bytes.find(kHelloAnswer) != std::string::npos;
+                EXPECT_LE(read.queued, hello ? kHelloCeiling : kSyncBlockSize);
+            }
+            if (row.mostWakeUpsPerSecond)
+                EXPECT_LE(bench.world.wakeUps * 1'000'000 / bench.world.now(), row.mostWakeUpsPerSecond);
+            else
+                EXPECT_LE(bench.transferWrites().front().queued, kHelloCeiling);
+        }
+    }
 }
 
 // The version follows the first "G"; from 1.28 on an unanswered line is sent
@@ -127,7 +173,7 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         {"after opening", [](LinkBench& b) { return b.port.isOpen(); }, true, 0},
         {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0},
         {"settle pause", [](LinkBench& b) { return b.journal.has("target responded"); }, true, 0},
-        {"phase 2", [](LinkBench& b) { return b.writesOf(kHello) > 0; }, true, 0},
+        {"phase 2", [](LinkBench& b) { return b.callsWritten() > 0; }, true, 0},
         {"next line", [](LinkBench& b) { return !b.port.reads.empty() && b.port.reads.back().bytes == "~"; }, true, 1},
     };
     for (const Row& row : rows) {
@@ -140,9 +186,7 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         EXPECT_EQ(bench.journal.entries.back().what, "ended");
         EXPECT_FALSE(bench.journal.has("message"));
         EXPECT_EQ(static_cast<int>(bench.transferWrites().size()), row.linesWritten);
-        if (row.point == std::string("phase 1")) {
-            EXPECT_EQ(bench.writesOf(kHello), 0);
-        }
+        EXPECT_EQ(bench.callsWritten() > 0, row.point == std::string("phase 2") || row.linesWritten > 0);
         EXPECT_FALSE(bench.TmrSyn.isEnabled());
     }
 }
@@ -156,15 +200,15 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
         bool shared;
         std::string syncAnswer;
         long long lateHelloUs;  // a "?G1.28" this long after the start; 0 none
-        DownloadResult result;
-        bool hellosWritten;
+        std::string version;    // "": no response
+        bool callsWritten;
     };
     const Row rows[] = {
-        {true, "$", (kFirstSyncWindowMs - 1000) * kMs, DownloadResult::Success, true},
-        {true, "$", (kFirstSyncWindowMs + 100) * kMs, DownloadResult::NoResponse, true},
-        {false, "$", (kFirstSyncWindowMs - 1000) * kMs, DownloadResult::NoResponse, true},
-        {true, "$?G1.3", 0, DownloadResult::Success, false},
-        {false, "$?G1.3", 0, DownloadResult::NoResponse, true},
+        {true, "$", (kFirstSyncWindowMs - 1000) * kMs, "1.28", true},
+        {true, "$", (kFirstSyncWindowMs + 100) * kMs, "", true},
+        {false, "$", (kFirstSyncWindowMs - 1000) * kMs, "", true},
+        {true, "$?G1.3", 0, "1.3", false},
+        {false, "$?G1.3", 0, "", true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.shared) + row.syncAnswer + std::to_string(row.lateHelloUs));
@@ -173,16 +217,18 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
         bench.target.helloAnswer = "";
         if (row.lateHelloUs)
             bench.port.send(row.lateHelloUs, "?G1.28");
-        EXPECT_EQ(bench.run(LinkBench::flash()), row.result);
-        EXPECT_EQ(bench.writesOf(kHello) > 0, row.hellosWritten);
+        const auto result = bench.run(LinkBench::flash());
+        EXPECT_EQ(result, row.version.empty() ? DownloadResult::NoResponse : DownloadResult::Success);
+        EXPECT_EQ(bench.callsWritten() > 0, row.callsWritten);
         EXPECT_EQ(bench.journal.has("target responded"), !row.shared);
-        if (row.result == DownloadResult::Success) {
-            EXPECT_TRUE(bench.journal.has(row.lateHelloUs ? "version 1.28" : "version 1.3"));
+        if (!row.version.empty()) {
+            EXPECT_TRUE(bench.journal.has("version " + row.version)) << bench.journal.text();
             EXPECT_EQ(bench.TmrSyn.interval(), kFirstSyncWindowMs);
         } else if (row.shared) {
             const long long shown = bench.journal.timeOf("message: No response");
             EXPECT_GE(shown, kFirstSyncWindowMs * kMs);
             EXPECT_LE(shown, (kFirstSyncWindowMs + 100) * kMs);
+            EXPECT_TRUE(bench.transferWrites().empty());
         }
         EXPECT_FALSE(bench.port.isOpen());
     }
