@@ -176,12 +176,14 @@ BootloaderLink::Step BootloaderLink::SettlePause()
     seams_.TmrSyn.setEnabled(true);
     do {
         seams_.events.yieldWaiting();
-        if (CancelSeen())
-            return DownloadResult::Cancelled;
-    } while (shared_.SynActive);
-    shared_.SynActive = true;
+    } while (shared_.SynActive && !seams_.frontEnd.cancelRequested());
+    // Even a pause cut short by Cancel leaves the window of phase 2: a later
+    // download must not get the pause's as its phase 1.
     seams_.TmrSyn.setEnabled(false);
     seams_.TmrSyn.setInterval(protocol::kPhase2WindowMs);
+    if (CancelSeen())
+        return DownloadResult::Cancelled;
+    shared_.SynActive = true;
     seams_.TmrSyn.setEnabled(true);
     return std::nullopt;
 }

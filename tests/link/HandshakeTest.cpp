@@ -43,7 +43,8 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
 }
 
 // A first download has the first window of the window's layout; once one
-// download reached the settle pause, phase 1 keeps the window of phase 2.
+// download reached the settle pause, phase 1 keeps the window of phase 2,
+// also when Cancel cut the pause short.
 TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads)
 {
     struct Row {
@@ -55,6 +56,9 @@ TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads)
         {"none", nullptr, kFirstSyncWindowMs},
         {"without \"$\"", [](LinkBench& b) { b.target.syncAnswer = ""; }, kFirstSyncWindowMs},
         {"complete", [](LinkBench&) {}, kPhase2WindowMs},
+        {"cancelled in the settle pause",
+         [](LinkBench& b) { b.frontEnd.cancelWhen = [&b] { return b.journal.has("target responded"); }; },
+         kPhase2WindowMs},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.earlier);
