@@ -156,9 +156,13 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1()
         if (port.bytesWaiting() > 0)
             run_.RxBuf += port.readAll();
     }
-    // The command-line run keeps what phase 1 received: a "?" in it already
-    // ends phase 2.
-    if (!flavour_.sharedSyncWindow)
+    // The command-line run keeps what followed the "$": a "?" in it already
+    // ends phase 2. Without a "$" nothing counts, so that a "?" from an
+    // application or from line noise is not taken for the bootloader.
+    const auto answer = run_.RxBuf.find(protocol::kSyncAnswer);
+    if (flavour_.sharedSyncWindow && answer != std::string::npos)
+        run_.RxBuf.erase(0, answer + 1);
+    else
         run_.RxBuf.clear();
     port.discardOutput();
     return std::nullopt;

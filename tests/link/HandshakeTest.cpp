@@ -195,9 +195,9 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
     }
 }
 
-// Both phases share TmrSyn's one window and phase 1's text stays in RxBuf; the
-// main window's flavour, for contrast, opens a new window after "$" and
-// starts phase 2 from an empty RxBuf.
+// Both phases share TmrSyn's one window and what followed the "$" in phase 1
+// stays in RxBuf; without a "$" nothing counts. The main window's flavour, for
+// contrast, opens a new window after "$" and starts phase 2 from an empty RxBuf.
 TEST(CommandLineFlavour, SharedWindowAndKeptText)
 {
     struct Row {
@@ -213,6 +213,8 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
         {false, "$", (kFirstSyncWindowMs - 1000) * kMs, "", true},
         {true, "$?G1.3", 0, "1.3", false},
         {false, "$?G1.3", 0, "", true},
+        {true, "G1.5$?", 0, "0", false},
+        {true, "Hello?G1.3\r\n", 0, "", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.shared) + row.syncAnswer + std::to_string(row.lateHelloUs));
