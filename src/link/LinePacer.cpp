@@ -39,12 +39,16 @@ void LinePacer::keepBusy(std::string_view fill, std::size_t unit, std::size_t lo
     std::size_t level = queued(nowUs);
     // The timer has whole milliseconds: what would fall to the low water
     // before the next one is topped up now.
-    if (usUntil(lowWater, level) < kUsPerMs && fill.size() > level) {
+    const bool due = usUntil(lowWater, level) < kUsPerMs;
+    if (due && fill.size() > level) {
         const std::size_t room = (fill.size() - level) / unit * unit;
         port_.write(fill.substr(0, room));
         drainedAt_ = std::max(drainedAt_, nowUs * baud_) + static_cast<long long>(room) * bitsPerByte_ * kUsPerSecond;
-        level = queued(nowUs);
+        level += room;
     }
+    // Set once per top-up: a wait that something else ended leaves it running.
+    if (!due && timer_.isEnabled())
+        return;
     timer_.setEnabled(false);
     timer_.setInterval(static_cast<int>(std::max(kUsPerMs, usUntil(lowWater, level)) / kUsPerMs));
     timer_.setEnabled(true);
