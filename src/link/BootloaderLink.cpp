@@ -1,5 +1,6 @@
 #include "link/BootloaderLink.h"
 
+#include <algorithm>
 #include <exception>
 
 #include "link/LinePacer.h"
@@ -116,11 +117,7 @@ DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     frontEnd.portOpened();
-    if (Step stop = SynchronisePhase1())
-        return *stop;
-    if (Step stop = SettlePause())
-        return *stop;
-    if (Step stop = SynchronisePhase2())
+    if (Step stop = Synchronise())
         return *stop;
     if (!Contains(run_.RxBuf, protocol::kHelloAnswer)) {
         frontEnd.message({MessageKind::Information, "No response from target Bootloader."});
@@ -136,10 +133,22 @@ DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
     return TransferFiles(choice);
 }
 
+// Both phases pace the line with one pacer: what phase 1 queued and the port
+// could not drop still goes ahead of the calls.
+BootloaderLink::Step BootloaderLink::Synchronise()
+{
+    LinePacer pacer(seams_.port, seams_.clock, seams_.paceTimer, protocol::kLineSettings);
+    if (Step stop = SynchronisePhase1(pacer))
+        return stop;
+    if (Step stop = SettlePause())
+        return stop;
+    return SynchronisePhase2(pacer);
+}
+
 // Sync bytes without a pause until the target answers or the window closes:
 // the queue toward the target is topped up to a block before the line runs
 // dry, and each pass waits for the answer, the window's end or the next top-up.
-BootloaderLink::Step BootloaderLink::SynchronisePhase1()
+BootloaderLink::Step BootloaderLink::SynchronisePhase1(LinePacer& pacer)
 {
     SerialPort& port = seams_.port;
     const std::string SynBlock(protocol::kSyncBlockSize, protocol::kSyncByte);
@@ -147,7 +156,6 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1()
     shared_.SynActive = true;
     seams_.TmrSyn.setEnabled(true);
     run_.RxBuf.clear();
-    LinePacer pacer(port, seams_.clock, seams_.paceTimer, protocol::kLineSettings);
     while (!Contains(run_.RxBuf, protocol::kSyncAnswer) && shared_.SynActive) {
         pacer.keepBusy(SynBlock, 1, protocol::kSyncLowWater);
         seams_.events.yieldWaiting();
@@ -164,7 +172,7 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1()
         run_.RxBuf.erase(0, answer + 1);
     else
         run_.RxBuf.clear();
-    port.discardOutput();
+    pacer.discardOutput();
     return std::nullopt;
 }
 
@@ -194,16 +202,20 @@ BootloaderLink::Step BootloaderLink::SettlePause()
 
 // Calls without a pause until the target answers or the window closes, paced
 // like phase 1 but with little queued: what is queued at "?" goes out before
-// the first line.
-BootloaderLink::Step BootloaderLink::SynchronisePhase2()
+// the first line. A target answers the first calls at once, so the queue
+// starts short; while the target is silent it grows, to save wake-ups, but
+// never beyond what phase 2 has written so far.
+BootloaderLink::Step BootloaderLink::SynchronisePhase2(LinePacer& pacer)
 {
     SerialPort& port = seams_.port;
     std::string calls;
     while (calls.size() < protocol::kHelloCeiling)
         calls += protocol::kHello;
-    LinePacer pacer(port, seams_.clock, seams_.paceTimer, protocol::kLineSettings);
+    std::size_t written = 0;
     while (!Contains(run_.RxBuf, protocol::kHelloAnswer) && shared_.SynActive) {
-        pacer.keepBusy(calls, protocol::kHelloSize, protocol::kHelloLowWater);
+        const std::size_t ceiling = std::clamp(written, protocol::kHelloFirstCeiling, protocol::kHelloCeiling);
+        written +=
+            pacer.keepBusy(std::string_view(calls).substr(0, ceiling), protocol::kHelloSize, protocol::kHelloLowWater);
         seams_.events.yieldWaiting();
         if (CancelSeen())
             return DownloadResult::Cancelled;

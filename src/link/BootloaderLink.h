@@ -9,6 +9,7 @@
 #include "EventPump.h"
 #include "FrontEnd.h"
 #include "HexFile.h"
+#include "LinePacer.h"
 #include "SerialPort.h"
 #include "Timer.h"
 
@@ -82,9 +83,10 @@ private:
     bool ValidateChoice(const DownloadChoice& choice);
     Step OpenPort(const DownloadChoice& choice);
     DownloadResult RunOpened(const DownloadChoice& choice);
-    Step SynchronisePhase1();
+    Step Synchronise();
+    Step SynchronisePhase1(LinePacer& pacer);
     Step SettlePause();
-    Step SynchronisePhase2();
+    Step SynchronisePhase2(LinePacer& pacer);
     void ReadVersion();
     bool CancelSeen();
     void ClosePort();

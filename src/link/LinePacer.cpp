@@ -33,25 +33,35 @@ LinePacer::~LinePacer()
     timer_.setEnabled(false);
 }
 
-void LinePacer::keepBusy(std::string_view fill, std::size_t unit, std::size_t lowWater)
+std::size_t LinePacer::keepBusy(std::string_view fill, std::size_t unit, std::size_t lowWater)
 {
     const long long nowUs = clock_.microseconds();
     std::size_t level = queued(nowUs);
     // The timer has whole milliseconds: what would fall to the low water
     // before the next one is topped up now.
     const bool due = usUntil(lowWater, level) < kUsPerMs;
-    if (due && fill.size() > level) {
-        const std::size_t room = (fill.size() - level) / unit * unit;
+    const std::size_t room = due && fill.size() > level ? (fill.size() - level) / unit * unit : 0;
+    if (room > 0) {
         port_.write(fill.substr(0, room));
         drainedAt_ = std::max(drainedAt_, nowUs * baud_) + static_cast<long long>(room) * bitsPerByte_ * kUsPerSecond;
         level += room;
     }
     // Set once per top-up: a wait that something else ended leaves it running.
-    if (!due && timer_.isEnabled())
-        return;
+    if (due || !timer_.isEnabled()) {
+        timer_.setEnabled(false);
+        timer_.setInterval(static_cast<int>(std::max(kUsPerMs, usUntil(lowWater, level)) / kUsPerMs));
+        timer_.setEnabled(true);
+    }
+    return room;
+}
+
+void LinePacer::discardOutput()
+{
+    const bool shown = port_.bytesQueued() > 0;
+    port_.discardOutput();
+    if (shown)
+        drainedAt_ = 0;
     timer_.setEnabled(false);
-    timer_.setInterval(static_cast<int>(std::max(kUsPerMs, usUntil(lowWater, level)) / kUsPerMs));
-    timer_.setEnabled(true);
 }
 
 long long LinePacer::usUntil(std::size_t level, std::size_t queued) const

@@ -27,8 +27,13 @@ public:
     // When no more than `lowWater` bytes are queued (or will be within the
     // timer's resolution), writes the front of `fill`, in whole `unit`s, so
     // that about fill.size() bytes are queued; then sets the timer for the
-    // moment the queue is down to `lowWater` again.
-    void keepBusy(std::string_view fill, std::size_t unit, std::size_t lowWater);
+    // moment the queue is down to `lowWater` again. Returns the bytes written.
+    std::size_t keepBusy(std::string_view fill, std::size_t unit, std::size_t lowWater);
+    // Drops the output still queued, as far as the port can: a device that
+    // shows its queue drops it, one that shows none (a pseudo-terminal) has
+    // passed everything on already, and the line still carries that. The
+    // timer stops until the next keepBusy.
+    void discardOutput();
 
 private:
     // Microseconds until `queued` bytes are down to `level` at the line's speed.

@@ -182,8 +182,8 @@ struct Target {
 
 // Ports 1 to 3 at the protocol's speed behind a 512-byte transmit queue. A write waits
 // through the event pump while the queue has no room; the target sees each
-// write once its last byte has left the queue. The queue shows like a UART's,
-// or not at all like a pseudo-terminal's.
+// write once its last byte has left the queue. The queue is a UART's, or a
+// pseudo-terminal's: invisible, and beyond dropping.
 class SimPort : public link::SerialPort {
 public:
     SimPort(World& world, Target& target) : world_(world), target_(target) {}
@@ -231,7 +231,7 @@ public:
         inFlight_.push_back(world_.after(queueEndUs_ - world_.now(), received, false));
     }
     int bytesWaiting() override { return static_cast<int>(readable().size()); }
-    int bytesQueued() override { return open_ && showsQueue ? static_cast<int>(queuedBytes()) : 0; }
+    int bytesQueued() override { return open_ && !pty ? static_cast<int>(queuedBytes()) : 0; }
     std::string readAll() override
     {
         std::string all = std::exchange(readable(), {});
@@ -242,7 +242,8 @@ public:
     void discardOutput() override
     {
         requireOpen();
-        dropQueuedOutput();
+        if (!pty)
+            dropQueuedOutput();
         world_.add("output discarded");
     }
     int lastEventCode() const override { return eventCode; }
@@ -263,7 +264,7 @@ public:
     };
     std::vector<Write> writes;
     std::vector<Write> reads;  // what readAll returned, when not empty
-    bool showsQueue = true;
+    bool pty = false;          // shows no queue, and what was written is beyond dropping
     std::optional<link::LineSettings> lineSettings;
     int eventCode = 0;
     std::function<bool(std::string_view)> failWrite;  // true: this write fails
