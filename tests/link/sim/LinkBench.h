@@ -114,12 +114,10 @@ public:
     int interval() const override { return intervalMs_; }
     void setEnabled(bool enabled) override
     {
-        if (enabled == isEnabled())
-            return;
-        if (enabled)
-            return startWithFirstTickAfter(intervalMs_ * 1000LL);
-        world_.cancel(*next_);
-        next_.reset();
+        if (enabled && !next_)
+            startWithFirstTickAfter(intervalMs_ * 1000LL);
+        else if (!enabled && next_)
+            world_.cancel(*std::exchange(next_, std::nullopt));
     }
     bool isEnabled() const override { return next_.has_value(); }
     void setTickHandler(std::function<void()> handler) override { handler_ = std::move(handler); }
@@ -159,16 +157,13 @@ struct Target {
     // The answer to what arrived; none to the selector and to repeated calls.
     std::optional<std::string> answerTo(const std::string& bytes)
     {
-        if (bytes.find_first_not_of(protocol::kSyncByte) == std::string::npos) {
-            if (!std::exchange(synced, true))
-                return syncAnswer;
-        } else if (bytes.rfind(protocol::kHello, 0) == 0) {
-            if (!std::exchange(greeted, true))
-                return helloAnswer;
-        } else if (bytes != protocol::kEepromThenFlash && bytes != protocol::kEepromOnly) {
-            return next(lineAnswers, otherLines);
-        }
-        return std::nullopt;
+        if (bytes.find_first_not_of(protocol::kSyncByte) == std::string::npos)
+            return std::exchange(synced, true) ? std::nullopt : std::optional(syncAnswer);
+        if (bytes.rfind(protocol::kHello, 0) == 0)
+            return std::exchange(greeted, true) ? std::nullopt : std::optional(helloAnswer);
+        if (bytes == protocol::kEepromThenFlash || bytes == protocol::kEepromOnly)
+            return std::nullopt;
+        return next(lineAnswers, otherLines);
     }
     static std::string next(std::deque<std::string>& script, const std::string& fallback)
     {
@@ -180,10 +175,10 @@ struct Target {
     }
 };
 
-// Ports 1 to 3 at the protocol's speed behind a 512-byte transmit queue. A write waits
-// through the event pump while the queue has no room; the target sees each
-// write once its last byte has left the queue. The queue is a UART's, or a
-// pseudo-terminal's: invisible, and beyond dropping.
+// Ports 1 to 3 at the protocol's speed behind a transmit queue, which each
+// write records; the target sees a write once its last byte has left the
+// queue. The queue is a UART's, or a pseudo-terminal's: invisible, and beyond
+// dropping.
 class SimPort : public link::SerialPort {
 public:
     SimPort(World& world, Target& target) : world_(world), target_(target) {}
@@ -214,11 +209,6 @@ public:
         requireOpen();
         if (failWrite && failWrite(bytes))
             throw link::PortError("write failed");
-        const long long needed = std::min<long long>(bytes.size(), kQueueBytes);
-        while (kQueueBytes - queuedBytes() < needed) {
-            world_.after(queueEndUs_ - (kQueueBytes - needed) * 1'000'000 / kBytesPerSecond - world_.now(), [] {});
-            world_.yieldWaiting();
-        }
         writes.push_back({world_.now(), std::string(bytes), queuedBytes()});
         queueEndUs_ =
             std::max(queueEndUs_, world_.now()) + static_cast<long long>(bytes.size()) * 1'000'000 / kBytesPerSecond;
@@ -262,16 +252,14 @@ public:
         std::string bytes;
         long long queued = 0;  // bytes queued toward the target just before
     };
-    std::vector<Write> writes;
-    std::vector<Write> reads;  // what readAll returned, when not empty
-    bool pty = false;          // shows no queue, and what was written is beyond dropping
+    std::vector<Write> writes, reads;  // reads: what readAll returned, when not empty
+    bool pty = false;                  // shows no queue, and what was written is beyond dropping
     std::optional<link::LineSettings> lineSettings;
     int eventCode = 0;
     std::function<bool(std::string_view)> failWrite;  // true: this write fails
     bool failReads = false;
 
 private:
-    static constexpr long long kQueueBytes = 512;
     static constexpr long long kBytesPerSecond = protocol::kLineSettings.baudRate / 10;
 
     void requireOpen() const
@@ -337,12 +325,10 @@ public:
     bool ask(const link::Message& question) override
     {
         world_.add(entryOf(question));
-        if (answers.empty())
-            ADD_FAILURE() << "unexpected question: " << question.text;
-        if (answers.empty())
-            return false;
-        const bool yes = answers.front();
-        answers.pop_front();
+        EXPECT_FALSE(answers.empty()) << "unexpected question: " << question.text;
+        const bool yes = !answers.empty() && answers.front();
+        if (!answers.empty())
+            answers.pop_front();
         return yes;
     }
     bool cancelRequested() override { return cancelWhen && cancelWhen(); }
@@ -368,11 +354,10 @@ public:
     explicit MemoryHexFiles(World& world) : world_(world) {}
     std::unique_ptr<link::HexFile> open(const std::string& path) override
     {
-        const auto found = files.find(path);
-        if (found == files.end())
+        if (files.count(path) == 0)
             return nullptr;
         world_.add("file open " + path);
-        return std::make_unique<File>(found->second, failReadAt, world_, path);
+        return std::make_unique<File>(*this, path);
     }
 
     std::map<std::string, std::vector<std::string>> files;
@@ -380,26 +365,18 @@ public:
 
 private:
     struct File : link::HexFile {
-        File(const std::vector<std::string>& lines, std::optional<std::size_t> failAt, World& world, std::string path)
-            : lines(lines)
-            , failAt(failAt)
-            , world(world)
-            , path(std::move(path))
-        {
-        }
-        ~File() override { world.add("file closed " + path); }
-        bool atEnd() override { return next >= lines.size(); }
+        File(MemoryHexFiles& owner, std::string path) : owner(owner), path(std::move(path)) {}
+        ~File() override { owner.world_.add("file closed " + path); }
+        bool atEnd() override { return next >= owner.files[path].size(); }
         std::string readLine() override
         {
-            if (next == failAt)
+            if (next == owner.failReadAt)
                 throw link::FileError("read failed");
-            return lines.at(next++);
+            return owner.files[path].at(next++);
         }
         void rewind() override { next = 0; }
 
-        const std::vector<std::string>& lines;
-        std::optional<std::size_t> failAt;
-        World& world;
+        MemoryHexFiles& owner;
         std::string path;
         std::size_t next = 0;
     };
@@ -450,13 +427,10 @@ struct LinkBench {
                 ++next;
         return next == starts.size();
     }
-    int callsWritten() const
+    bool wroteCalls() const
     {
-        std::size_t bytes = 0;
-        for (const auto& write : port.writes)
-            if (write.bytes.rfind(protocol::kHello, 0) == 0)
-                bytes += write.bytes.size();
-        return static_cast<int>(bytes / protocol::kHelloSize);
+        return std::any_of(port.writes.begin(), port.writes.end(),
+                           [](const auto& write) { return write.bytes.rfind(protocol::kHello, 0) == 0; });
     }
     int writesOf(const std::string& bytes) const
     {
