@@ -37,6 +37,7 @@ public:
         port_.write(bytes);
     }
     int bytesWaiting() override { return port_.bytesWaiting(); }
+    int bytesQueued() override { return port_.bytesQueued(); }
     std::string readAll() override
     {
         std::string received = port_.readAll();

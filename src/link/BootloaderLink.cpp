@@ -1,7 +1,9 @@
 #include "link/BootloaderLink.h"
 
+#include <algorithm>
 #include <exception>
 
+#include "link/LinePacer.h"
 #include "link/Protocol.h"
 #include "link/TextSearch.h"
 
@@ -30,6 +32,8 @@ BootloaderLink::BootloaderLink(LinkSeams seams, Flavour flavour) : seams_(seams)
     seams_.TmrSyn.setTickHandler([this] { TmrSyn_Timer(); });
     seams_.TmrWaitAnsw.setTickHandler([this] { TmrWaitAnsw_Timer(); });
     seams_.TmrShowLine.setTickHandler([this] { TmrShowLine_Timer(); });
+    // The pace timer only ends the wait it was set for.
+    seams_.paceTimer.setTickHandler([this] { seams_.paceTimer.setEnabled(false); });
 }
 
 void BootloaderLink::TmrSyn_Timer()
@@ -113,11 +117,7 @@ DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     frontEnd.portOpened();
-    if (Step stop = SynchronisePhase1())
-        return *stop;
-    if (Step stop = SettlePause())
-        return *stop;
-    if (Step stop = SynchronisePhase2())
+    if (Step stop = Synchronise())
         return *stop;
     if (!Contains(run_.RxBuf, protocol::kHelloAnswer)) {
         frontEnd.message({MessageKind::Information, "No response from target Bootloader."});
@@ -133,8 +133,22 @@ DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
     return TransferFiles(choice);
 }
 
-// Blocks of sync bytes back to back until the target answers or the window closes.
-BootloaderLink::Step BootloaderLink::SynchronisePhase1()
+// Both phases pace the line with one pacer: what phase 1 queued and the port
+// could not drop still goes ahead of the calls.
+BootloaderLink::Step BootloaderLink::Synchronise()
+{
+    LinePacer pacer(seams_.port, seams_.clock, seams_.paceTimer, protocol::kLineSettings);
+    if (Step stop = SynchronisePhase1(pacer))
+        return stop;
+    if (Step stop = SettlePause())
+        return stop;
+    return SynchronisePhase2(pacer);
+}
+
+// Sync bytes without a pause until the target answers or the window closes:
+// the queue toward the target is topped up to a block before the line runs
+// dry, and each pass waits for the answer, the window's end or the next top-up.
+BootloaderLink::Step BootloaderLink::SynchronisePhase1(LinePacer& pacer)
 {
     SerialPort& port = seams_.port;
     const std::string SynBlock(protocol::kSyncBlockSize, protocol::kSyncByte);
@@ -143,21 +157,22 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1()
     seams_.TmrSyn.setEnabled(true);
     run_.RxBuf.clear();
     while (!Contains(run_.RxBuf, protocol::kSyncAnswer) && shared_.SynActive) {
-        port.write(SynBlock);
-        // One wait per block: the blocks follow each other as closely as the
-        // events allow, without a processor kept busy.
-        seams_.events.yieldOnce();
+        pacer.keepBusy(SynBlock, 1, protocol::kSyncLowWater);
+        seams_.events.yieldWaiting();
         if (CancelSeen())
             return DownloadResult::Cancelled;
-        seams_.events.yieldWaiting();
         if (port.bytesWaiting() > 0)
             run_.RxBuf += port.readAll();
     }
-    // The command-line run keeps what phase 1 received: a "?" in it already
-    // ends phase 2.
-    if (!flavour_.sharedSyncWindow)
+    // The command-line run keeps what followed the "$": a "?" in it already
+    // ends phase 2. Without a "$" nothing counts, so that a "?" from an
+    // application or from line noise is not taken for the bootloader.
+    const auto answer = run_.RxBuf.find(protocol::kSyncAnswer);
+    if (flavour_.sharedSyncWindow && answer != std::string::npos)
+        run_.RxBuf.erase(0, answer + 1);
+    else
         run_.RxBuf.clear();
-    port.discardOutput();
+    pacer.discardOutput();
     return std::nullopt;
 }
 
@@ -173,21 +188,34 @@ BootloaderLink::Step BootloaderLink::SettlePause()
     seams_.TmrSyn.setEnabled(true);
     do {
         seams_.events.yieldWaiting();
-        if (CancelSeen())
-            return DownloadResult::Cancelled;
-    } while (shared_.SynActive);
-    shared_.SynActive = true;
+    } while (shared_.SynActive && !seams_.frontEnd.cancelRequested());
+    // Even a pause cut short by Cancel leaves the window of phase 2: a later
+    // download must not get the pause's as its phase 1.
     seams_.TmrSyn.setEnabled(false);
     seams_.TmrSyn.setInterval(protocol::kPhase2WindowMs);
+    if (CancelSeen())
+        return DownloadResult::Cancelled;
+    shared_.SynActive = true;
     seams_.TmrSyn.setEnabled(true);
     return std::nullopt;
 }
 
-BootloaderLink::Step BootloaderLink::SynchronisePhase2()
+// Calls without a pause until the target answers or the window closes, paced
+// like phase 1 but with little queued: what is queued at "?" goes out before
+// the first line. A target answers the first calls at once, so the queue
+// starts short; while the target is silent it grows, to save wake-ups, but
+// never beyond what phase 2 has written so far.
+BootloaderLink::Step BootloaderLink::SynchronisePhase2(LinePacer& pacer)
 {
     SerialPort& port = seams_.port;
+    std::string calls;
+    while (calls.size() < protocol::kHelloCeiling)
+        calls += protocol::kHello;
+    std::size_t written = 0;
     while (!Contains(run_.RxBuf, protocol::kHelloAnswer) && shared_.SynActive) {
-        port.write(protocol::kHello);
+        const std::size_t ceiling = std::clamp(written, protocol::kHelloFirstCeiling, protocol::kHelloCeiling);
+        written +=
+            pacer.keepBusy(std::string_view(calls).substr(0, ceiling), protocol::kHelloSize, protocol::kHelloLowWater);
         seams_.events.yieldWaiting();
         if (CancelSeen())
             return DownloadResult::Cancelled;

@@ -9,6 +9,7 @@
 #include "EventPump.h"
 #include "FrontEnd.h"
 #include "HexFile.h"
+#include "LinePacer.h"
 #include "SerialPort.h"
 #include "Timer.h"
 
@@ -39,6 +40,7 @@ struct LinkSeams {
     Timer& TmrSyn;       // one-shot synchronisation window
     Timer& TmrWaitAnsw;  // free-running answer tick
     Timer& TmrShowLine;  // refresh of the lines remaining
+    Timer& paceTimer;    // one-shot: the handshake's next write is due
     Clock& clock;
     EventPump& events;
     HexFiles& files;
@@ -81,9 +83,10 @@ private:
     bool ValidateChoice(const DownloadChoice& choice);
     Step OpenPort(const DownloadChoice& choice);
     DownloadResult RunOpened(const DownloadChoice& choice);
-    Step SynchronisePhase1();
+    Step Synchronise();
+    Step SynchronisePhase1(LinePacer& pacer);
     Step SettlePause();
-    Step SynchronisePhase2();
+    Step SynchronisePhase2(LinePacer& pacer);
     void ReadVersion();
     bool CancelSeen();
     void ClosePort();

@@ -20,6 +20,19 @@ inline constexpr char kHello[] = "@&$";
 inline constexpr char kHelloAnswer = '?';
 inline constexpr char kVersionMarker = 'G';
 
+// Both phases keep the line busy: whenever the output queued toward the target
+// has fallen to a low water, it is topped up again, to one sync block in phase
+// 1 and to a few calls in phase 2, whose queue still goes out before the first
+// line. The low water leaves the next top-up room to come late: about 22 ms of
+// the line in phase 1, 2 ms in phase 2. Each top-up costs a wake-up: about 45 a
+// second in phase 1; in phase 2, whose ceiling grows with what it has written
+// from the first to the last (12.5 ms of the line), about 100.
+inline constexpr std::size_t kSyncLowWater = 256;
+inline constexpr std::size_t kHelloSize = sizeof kHello - 1;
+inline constexpr std::size_t kHelloFirstCeiling = 12 * kHelloSize;
+inline constexpr std::size_t kHelloCeiling = 48 * kHelloSize;
+inline constexpr std::size_t kHelloLowWater = 8 * kHelloSize;
+
 // Written once before the EEPROM lines: whether FLASH lines follow them.
 inline constexpr char kEepromThenFlash[] = "*!";
 inline constexpr char kEepromOnly[] = "*";

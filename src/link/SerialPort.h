@@ -46,6 +46,10 @@ public:
     virtual int bytesWaiting() = 0;
     // Every received byte not yet read (empty when none); throws PortError.
     virtual std::string readAll() = 0;
+    // Bytes written and not yet sent, ours and the device's. A device that
+    // shows no queue of its own (a pseudo-terminal) counts ours alone; 0 when
+    // the port is closed.
+    virtual int bytesQueued() = 0;
     // Drops everything queued and not yet sent, ours and the system's.
     virtual void discardOutput() = 0;
 

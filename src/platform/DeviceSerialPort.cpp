@@ -171,6 +171,13 @@ std::string DeviceSerialPort::readAll()
     return std::string(data.constData(), std::size_t(data.size()));
 }
 
+int DeviceSerialPort::bytesQueued()
+{
+    if (!port_.isOpen())
+        return 0;
+    return int(std::min<qint64>(port_.bytesToWrite() + tty::bytesInOutput(port_.handle()), INT_MAX));
+}
+
 void DeviceSerialPort::discardOutput()
 {
     if (port_.isOpen())

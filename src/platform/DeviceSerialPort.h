@@ -44,6 +44,7 @@ public:
 
     void write(std::string_view bytes) override;
     int bytesWaiting() override;
+    int bytesQueued() override;
     std::string readAll() override;
     void discardOutput() override;
 

@@ -8,9 +8,9 @@
 
 namespace korvel::platform {
 
-// The three timers a download runs on, as a new main window sets them up: the
-// synchronisation window and the lines-remaining refresh stopped, the answer
-// tick running for their whole life.
+// The timers a download runs on, as a new main window sets them up: the
+// synchronisation window, the lines-remaining refresh and the handshake's pace
+// stopped, the answer tick running for their whole life.
 struct DownloadTimers {
     DownloadTimers()
     {
@@ -23,6 +23,7 @@ struct DownloadTimers {
     QtTimer TmrSyn;
     QtTimer TmrWaitAnsw;
     QtTimer TmrShowLine;
+    QtTimer paceTimer;
 };
 
 // The seams of a download on these timers, the steady clock and the Qt event
@@ -33,7 +34,8 @@ inline link::LinkSeams downloadSeams(DownloadTimers& timers, link::SerialPort& p
     // Both hold no state: one of each serves every download.
     static SteadyClock clock;
     static QtEventPump events;
-    return {port, frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine, clock, events, files};
+    return {port,  frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine, timers.paceTimer,
+            clock, events,   files};
 }
 
 }  // namespace korvel::platform

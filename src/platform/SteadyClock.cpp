@@ -10,4 +10,10 @@ long long SteadyClock::wholeSeconds()
     return std::chrono::duration_cast<std::chrono::seconds>(sinceStart).count();
 }
 
+long long SteadyClock::microseconds()
+{
+    const auto sinceStart = std::chrono::steady_clock::now().time_since_epoch();
+    return std::chrono::duration_cast<std::chrono::microseconds>(sinceStart).count();
+}
+
 }  // namespace korvel::platform

@@ -27,6 +27,11 @@ bool lockExclusive(DeviceHandle handle);
 // the adapter was unplugged).
 int bytesInDevice(DeviceHandle handle);
 
+// Number of bytes written to the device and not yet sent on the line, 0 when
+// the device does not tell (a pseudo-terminal sends at once) or no longer
+// answers.
+int bytesInOutput(DeviceHandle handle);
+
 // Hands the bytes to the device without waiting (the handle is non-blocking,
 // as QSerialPort opens it) and returns how many it took: fewer than offered,
 // none at all, when its buffer is full or XOFF paused its output. -1 when the

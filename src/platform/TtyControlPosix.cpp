@@ -49,6 +49,14 @@ int bytesInDevice(DeviceHandle handle)
     return count;
 }
 
+int bytesInOutput(DeviceHandle handle)
+{
+    int count = 0;
+    if (::ioctl(handle, TIOCOUTQ, &count) != 0 || count < 0)
+        return 0;
+    return count;
+}
+
 qint64 writeNow(DeviceHandle handle, const char* data, qint64 size)
 {
     for (;;) {

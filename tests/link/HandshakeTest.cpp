@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 #include "sim/LinkBench.h"
 
@@ -15,105 +16,84 @@ const long long kMs = 1000;
 
 TEST(Validation, ShortPathsStopBeforeAnythingElse)
 {
-    struct Row {
-        bool flash, eeprom;
-        std::string flashPath, eepromPath, complaint;  // complaint "": passes
+    const std::string flash = "Select FLASH file to download.", eeprom = "Select EEPROM file to download.";
+    const std::pair<DownloadChoice, std::string> rows[] = {
+        {{true, false, "\xC3\xA9", "", 1}, flash},  // one character
+        {{true, false, "ab", "", 1}, ""},           // "": passes
+        {{true, true, "x", "ab", 1}, flash},       {{true, true, "ab", "x", 1}, eeprom},
+        {{false, true, "", "x", 1}, eeprom},       {{false, true, "", "ab", 1}, ""},
     };
-    const Row rows[] = {
-        {true, false, "", "", "Select FLASH file to download."},
-        {true, false, "\xC3\xA9", "", "Select FLASH file to download."},  // one character
-        {true, false, "ab", "", ""},
-        {true, true, "x", "ab", "Select FLASH file to download."},
-        {true, true, "ab", "x", "Select EEPROM file to download."},
-        {false, true, "", "x", "Select EEPROM file to download."},
-        {false, true, "", "ab", ""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.flashPath + "|" + row.eepromPath);
+    for (const auto& [choice, complaint] : rows) {
         LinkBench bench;
-        const auto result = bench.run({row.flash, row.eeprom, row.flashPath, row.eepromPath, 1});
-        if (row.complaint.empty()) {
+        const auto result = bench.run(choice);
+        if (complaint.empty())
             EXPECT_NE(result, DownloadResult::NotValid);
-            EXPECT_TRUE(bench.journal.has("starting"));
-        } else {
-            EXPECT_EQ(result, DownloadResult::NotValid);
-            ASSERT_EQ(bench.journal.entries.size(), 2u) << bench.journal.text();
-            EXPECT_EQ(bench.journal.entries[0].what, "message: " + row.complaint);
-            EXPECT_EQ(bench.journal.entries[1].what, "ended");
+        else
+            EXPECT_EQ(bench.journal.text(), "0 message: " + complaint + "\n0 ended\n");
+    }
+}
+
+// Both phases keep the line busy without flooding it, on a UART and on a
+// pseudo-terminal, which shows no queue and drops none: after the first write
+// of a phase, every write finds bytes still queued, and none raises the queue
+// above its ceiling, so that no more is queued at "$" or "?" either. A wait
+// lasts until the next top-up is due. Phase 2 calls for its own window, from
+// the end of the one-tick settle pause.
+TEST(Handshake, LineBusyWithoutAFloodOrABusyLoop)
+{
+    // The target's answers to the sync bytes and to the calls, and the most
+    // wake-ups a second of line time.
+    const std::tuple<std::string, std::string, long long> rows[] = {{"", "", 100}, {"$", "", 400}, {"$", "?G1", 400}};
+    for (const bool pty : {false, true}) {
+        for (const auto& [syncAnswer, helloAnswer, mostWakeUpsPerSecond] : rows) {
+            SCOPED_TRACE(std::to_string(pty) + syncAnswer + helloAnswer);
+            LinkBench bench;
+            bench.port.pty = pty;
+            bench.target.syncAnswer = syncAnswer;
+            bench.target.helloAnswer = helloAnswer;
+            bench.run(LinkBench::flash());
+            std::vector<long long> times[2];  // of the writes of each phase
+            for (const auto& write : bench.port.writes) {
+                const bool call = write.bytes.rfind(kHello, 0) == 0;
+                if (!call && write.bytes.find_first_not_of(kSyncByte) != std::string::npos)
+                    break;  // the transfer
+                EXPECT_LE(write.queued + write.bytes.size(), call ? kHelloCeiling : kSyncBlockSize);
+                EXPECT_TRUE(times[call].empty() || write.queued > 0) << write.us;
+                times[call].push_back(write.us);
+            }
+            EXPECT_LE(bench.world.wakeUps * 1'000'000 / bench.world.now(), mostWakeUpsPerSecond);
+            if (syncAnswer.empty() || !helloAnswer.empty())
+                continue;
+            const long long settled = bench.journal.timeOf("target responded") + kSettleMs * kMs;
+            const long long lastCall = times[1].back();
+            EXPECT_LE(bench.journal.timeOf("output discarded"), settled - kSettleMs * kMs);
+            EXPECT_TRUE(pty || times[1].front() == settled);
+            EXPECT_TRUE(lastCall > settled + (kPhase2WindowMs - 100) * kMs &&
+                        lastCall <= settled + kPhase2WindowMs * kMs);
+            EXPECT_GE(bench.journal.timeOf("message: No response"), settled + kPhase2WindowMs * kMs);
         }
     }
 }
 
-// A first download has the first window of the window's layout; once one
-// download reached the settle pause, phase 1 keeps the window of phase 2.
-TEST(Handshake, PhaseOneWindowDependsOnEarlierDownloads)
+TEST(Handshake, VersionFollowsTheFirstG)
 {
-    for (const bool earlierDownload : {false, true}) {
-        SCOPED_TRACE(earlierDownload);
+    for (const auto& [hello, shown] : {std::pair{"xx?G1.28", "1.28"},
+                                       {"?G 1.29z", "1.29"},
+                                       {"G1.5?", "1.5"},
+                                       {"?G1.27", "1.27"},
+                                       {"?g1.3", "0"},
+                                       {"?GG1.3", "0"}}) {
         LinkBench bench;
-        const DownloadChoice nothing{false, false, "", "", 1};
-        if (earlierDownload) {
-            EXPECT_EQ(bench.run(nothing), DownloadResult::NothingChosen);
-            bench.journal.entries.clear();
-            bench.target.greeted = false;
-        }
-        bench.target.synced = true;  // no "$" this time
-        EXPECT_EQ(bench.run(nothing), DownloadResult::NoResponse);
-        const long long window = bench.journal.timeOf("message: No response from target Bootloader.") -
-                                 bench.journal.timeOf("synchronising");
-        const long long expected = (earlierDownload ? kPhase2WindowMs : kFirstSyncWindowMs) * kMs;
-        EXPECT_GE(window, expected);
-        EXPECT_LE(window, expected + 100 * kMs);
-        EXPECT_TRUE(bench.inOrder({"message: No response", "port closed", "ended"}));
-    }
-}
-
-TEST(Handshake, SettlesOneTickThenCallsForThePhase2Window)
-{
-    LinkBench bench;
-    bench.target.helloAnswer = "";
-    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::NoResponse);
-    std::vector<long long> hellos;
-    for (const auto& write : bench.port.writes) {
-        if (write.bytes == kHello)
-            hellos.push_back(write.us);
-    }
-    ASSERT_FALSE(hellos.empty());
-    const long long responded = bench.journal.timeOf("target responded");
-    EXPECT_LE(bench.journal.timeOf("output discarded"), responded);
-    EXPECT_EQ(hellos.front(), responded + kSettleMs * kMs);
-    EXPECT_GT(hellos.back(), hellos.front() + (kPhase2WindowMs - 100) * kMs);
-    EXPECT_LE(hellos.back(), hellos.front() + kPhase2WindowMs * kMs);
-    EXPECT_GE(bench.journal.timeOf("message: No response"), hellos.front() + kPhase2WindowMs * kMs);
-    EXPECT_EQ(bench.TmrSyn.interval(), kPhase2WindowMs);
-    EXPECT_FALSE(bench.TmrSyn.isEnabled());
-}
-
-// The version follows the first "G"; from 1.28 on an unanswered line is sent
-// three times and questioned, below it is sent once.
-TEST(Handshake, VersionTextAndTheRulesItSelects)
-{
-    struct Row {
-        std::string hello, shown;
-        int sendsOfSilentLine;
-    };
-    const Row rows[] = {
-        {"xx?G1.28", "1.28", 3}, {"?G 1.29z", "1.29", 3}, {"G1.5?", "1.5", 3},
-        {"?G1.27", "1.27", 1},   {"?g1.3", "0", 1},       {"?GG1.3", "0", 1},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.hello);
-        LinkBench bench;
-        bench.target.helloAnswer = row.hello;
-        bench.target.lineAnswers = {"", "", ""};
-        if (row.sendsOfSilentLine == 3)
-            bench.frontEnd.answers = {true};
+        bench.target.helloAnswer = hello;
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
-        EXPECT_TRUE(bench.journal.has("version " + row.shown)) << bench.journal.text();
-        EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][0]), row.sendsOfSilentLine);
+        EXPECT_TRUE(bench.journal.has(std::string("version ") + shown)) << bench.journal.text();
     }
 }
 
+// Every cancellation point closes without a message. TmrSyn's interval, which
+// bounds the next download's phase 1, is the first window's until a download
+// reaches the settle pause, and the window of phase 2 from then on, also when
+// Cancel cut the pause short.
 TEST(Cancellation, EachPointClosesWithoutAMessage)
 {
     struct Row {
@@ -121,14 +101,18 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         std::function<bool(LinkBench&)> when;
         bool portOpened;
         int linesWritten;
+        bool callsWritten;
+        long long nextWindowMs;
     };
     const Row rows[] = {
-        {"before opening", [](LinkBench&) { return true; }, false, 0},
-        {"after opening", [](LinkBench& b) { return b.port.isOpen(); }, true, 0},
-        {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0},
-        {"settle pause", [](LinkBench& b) { return b.journal.has("target responded"); }, true, 0},
-        {"phase 2", [](LinkBench& b) { return b.writesOf(kHello) > 0; }, true, 0},
-        {"next line", [](LinkBench& b) { return !b.port.reads.empty() && b.port.reads.back().bytes == "~"; }, true, 1},
+        {"before opening", [](LinkBench&) { return true; }, false, 0, false, kFirstSyncWindowMs},
+        {"after opening", [](LinkBench& b) { return b.port.isOpen(); }, true, 0, false, kFirstSyncWindowMs},
+        {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0, false, kFirstSyncWindowMs},
+        {"settle pause", [](LinkBench& b) { return b.journal.has("target responded"); }, true, 0, false,
+         kPhase2WindowMs},
+        {"phase 2", [](LinkBench& b) { return b.wroteCalls(); }, true, 0, true, kPhase2WindowMs},
+        {"next line", [](LinkBench& b) { return !b.port.reads.empty() && b.port.reads.back().bytes == "~"; }, true, 1,
+         true, kPhase2WindowMs},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.point);
@@ -140,31 +124,38 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         EXPECT_EQ(bench.journal.entries.back().what, "ended");
         EXPECT_FALSE(bench.journal.has("message"));
         EXPECT_EQ(static_cast<int>(bench.transferWrites().size()), row.linesWritten);
-        if (row.point == std::string("phase 1")) {
-            EXPECT_EQ(bench.writesOf(kHello), 0);
-        }
+        EXPECT_EQ(bench.wroteCalls(), row.callsWritten);
         EXPECT_FALSE(bench.TmrSyn.isEnabled());
+
+        bench.frontEnd.cancelWhen = nullptr;
+        bench.target.synced = true;  // no "$" this time
+        const long long start = bench.world.now();
+        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::NoResponse);
+        const long long window = bench.world.now() - start;
+        EXPECT_TRUE(window >= row.nextWindowMs * kMs && window <= (row.nextWindowMs + 100) * kMs) << window;
     }
 }
 
-// Both phases share TmrSyn's one window and phase 1's text stays in RxBuf; the
-// main window's flavour, for contrast, opens a new window after "$" and
-// starts phase 2 from an empty RxBuf.
+// Both phases share TmrSyn's one window and what followed the "$" in phase 1
+// stays in RxBuf; without a "$" nothing counts. The main window's flavour, for
+// contrast, opens a new window after "$" and starts phase 2 from an empty RxBuf.
 TEST(CommandLineFlavour, SharedWindowAndKeptText)
 {
     struct Row {
         bool shared;
         std::string syncAnswer;
         long long lateHelloUs;  // a "?G1.28" this long after the start; 0 none
-        DownloadResult result;
-        bool hellosWritten;
+        std::string version;    // "": no response
+        bool callsWritten;
     };
     const Row rows[] = {
-        {true, "$", (kFirstSyncWindowMs - 1000) * kMs, DownloadResult::Success, true},
-        {true, "$", (kFirstSyncWindowMs + 100) * kMs, DownloadResult::NoResponse, true},
-        {false, "$", (kFirstSyncWindowMs - 1000) * kMs, DownloadResult::NoResponse, true},
-        {true, "$?G1.3", 0, DownloadResult::Success, false},
-        {false, "$?G1.3", 0, DownloadResult::NoResponse, true},
+        {true, "$", (kFirstSyncWindowMs - 1000) * kMs, "1.28", true},
+        {true, "$", (kFirstSyncWindowMs + 100) * kMs, "", true},
+        {false, "$", (kFirstSyncWindowMs - 1000) * kMs, "", true},
+        {true, "$?G1.3", 0, "1.3", false},
+        {false, "$?G1.3", 0, "", true},
+        {true, "G1.5$?", 0, "0", false},
+        {true, "Hello?G1.3\r\n", 0, "", false},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.shared) + row.syncAnswer + std::to_string(row.lateHelloUs));
@@ -173,18 +164,18 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
         bench.target.helloAnswer = "";
         if (row.lateHelloUs)
             bench.port.send(row.lateHelloUs, "?G1.28");
-        EXPECT_EQ(bench.run(LinkBench::flash()), row.result);
-        EXPECT_EQ(bench.writesOf(kHello) > 0, row.hellosWritten);
+        const auto result = bench.run(LinkBench::flash());
+        EXPECT_EQ(result, row.version.empty() ? DownloadResult::NoResponse : DownloadResult::Success);
+        EXPECT_EQ(bench.wroteCalls(), row.callsWritten);
         EXPECT_EQ(bench.journal.has("target responded"), !row.shared);
-        if (row.result == DownloadResult::Success) {
-            EXPECT_TRUE(bench.journal.has(row.lateHelloUs ? "version 1.28" : "version 1.3"));
+        if (!row.version.empty()) {
+            EXPECT_TRUE(bench.journal.has("version " + row.version)) << bench.journal.text();
             EXPECT_EQ(bench.TmrSyn.interval(), kFirstSyncWindowMs);
         } else if (row.shared) {
             const long long shown = bench.journal.timeOf("message: No response");
-            EXPECT_GE(shown, kFirstSyncWindowMs * kMs);
-            EXPECT_LE(shown, (kFirstSyncWindowMs + 100) * kMs);
+            EXPECT_TRUE(shown >= kFirstSyncWindowMs * kMs && shown <= (kFirstSyncWindowMs + 100) * kMs) << shown;
+            EXPECT_TRUE(bench.transferWrites().empty());
         }
-        EXPECT_FALSE(bench.port.isOpen());
     }
 }
 

@@ -31,7 +31,8 @@ const char kUsage[] = "usage: korvel-targetsim [options]\n"
                       "  --seed N                noise from seed N, the same on every run (default: a new seed,\n"
                       "                          named in the closing summary)\n"
                       "  --close-after N         close the line after N lines and end\n"
-                      "  --pace BAUD             receive and send at 10 bits per character at BAUD\n"
+                      "  --pace BAUD             receive and send at 10 bits per character at BAUD; the closing\n"
+                      "                          summary then tells how the PC's synchronisation kept the line\n"
                       "Lines are counted from 1 in each file; a resend of a refused line keeps its number.\n";
 
 namespace {

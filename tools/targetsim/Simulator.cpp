@@ -1,6 +1,7 @@
 #include "Simulator.h"
 
 #include <cerrno>
+#include <cmath>
 #include <cstring>
 #include <iostream>
 #include <poll.h>
@@ -141,6 +142,7 @@ void Simulator::handleByte(char byte, TimePoint now)
 {
     const std::uint64_t linesBefore = bootloader_.linesReceived();
     const std::uint64_t downloadsBefore = bootloader_.statistics().downloads;
+    meter_.received(byte, now);
     bootloader_.receive(byte);
 
     // The XOFF goes ahead of the line's answer: a PC that has read the answer is
@@ -167,8 +169,11 @@ void Simulator::handleByte(char byte, TimePoint now)
 
 void Simulator::forwardReplies(TimePoint now)
 {
-    for (const auto& reply : bootloader_.takeReplies())
-        transmitter_.send(reply, now);
+    for (const auto& reply : bootloader_.takeReplies()) {
+        const TimePoint leftAt = transmitter_.send(reply, now);
+        if (!reply.parts.empty() && !reply.parts.front().empty())
+            meter_.answered(reply.parts.front().front(), leftAt);
+    }
 }
 
 std::optional<TimePoint> Simulator::nextDeadline() const
@@ -215,6 +220,10 @@ std::string Simulator::summary() const
          << " refused, " << stats.dropped << " dropped, " << stats.downloads << " downloads completed";
     if (options_.noise)
         text << ", noise seed " << options_.seed.value_or(0);
+    if (pacer_.paced())
+        text << "; paced line: sync bytes at most " << std::lround(meter_.longestSyncInterval().count() / 1000.0)
+             << " us apart, " << meter_.syncBytesAfterAnswer() << " sync bytes after \"$\", "
+             << meter_.callsAfterAnswer() << " calls after \"?\"";
     return text.str();
 }
 

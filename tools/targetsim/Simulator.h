@@ -2,6 +2,7 @@
 
 #include "Bootloader.h"
 #include "Clock.h"
+#include "HandshakeMeter.h"
 #include "Pty.h"
 #include "ReceivePacer.h"
 #include "SimOptions.h"
@@ -25,6 +26,9 @@ public:
 
     // Writes the images asked for; false (with `error`) when one cannot be written.
     bool writeImages(std::string& error) const;
+    // The counts of the run; with pacing, also how the PC's synchronisation
+    // kept the line (see HandshakeMeter): "; paced line: sync bytes at most
+    // <us> us apart, <n> sync bytes after "$", <n> calls after "?"".
     std::string summary() const;
 
 private:
@@ -42,6 +46,7 @@ private:
     Bootloader bootloader_;
     Transmitter transmitter_;
     ReceivePacer pacer_;
+    HandshakeMeter meter_;
     std::optional<TimePoint> xonAt_;
     TimePoint lastByteAt_{};
     bool finishing_ = false;  // no more input; end once the queued answers are out
