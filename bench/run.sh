@@ -130,7 +130,7 @@ cmp -s "$work/window.img" "$work/flash32k.bin" && images_equal=$((images_equal +
 
 # The program's figure over the baseline's in each pair, and their median.
 line_rates=() base_line_rates=() line_ratios=() paced=() base_paced=() paced_ratios=()
-gaps=() backlogs_sync=() backlogs_hello=() line_gaps=() base_line_gaps=() paced_gaps=() base_paced_gaps=()
+gaps=() backlogs_sync=() backlogs_hello=() base_gaps=() base_backlogs_sync=() base_backlogs_hello=() line_gaps=() base_line_gaps=() paced_gaps=() base_paced_gaps=()
 for i in $(seq "$pairs"); do
   p=$work/lines-program$i b=$work/lines-baseline$i
   line_gaps+=("$(field "$p" later_line_median_seconds)")
@@ -149,6 +149,9 @@ for i in $(seq "$pairs"); do
   gaps+=("$(sim_gap_ms "$p.err")")
   backlogs_sync+=("$(sim_backlog "$p.err" '$')")
   backlogs_hello+=("$(sim_backlog "$p.err" '?')")
+  base_gaps+=("$(sim_gap_ms "$b.err")")
+  base_backlogs_sync+=("$(sim_backlog "$b.err" '$')")
+  base_backlogs_hello+=("$(sim_backlog "$b.err" '?')")
 done
 line_ratio=$(middle "${line_ratios[@]}")
 # The medians of the runs' median gaps from one line to the next, program / baseline.
@@ -179,8 +182,12 @@ verdict() {
                      (op == "in" && v >= b && v <= c))
     print ok ? "met" : "not met" }'
 }
-# shown VALUE UNIT: the value with its unit, or "not available".
-shown() { [[ -n $1 ]] && echo "$1$2" || echo "not available"; }
+# shown VALUE UNIT [BASELINE]: the value with its unit, or "not available";
+# the baseline's value follows when there is one.
+shown() {
+  [[ -n $1 ]] || { echo "not available"; return; }
+  [[ -n ${3:-} ]] && echo "$1$2 (baseline $3$2)" || echo "$1$2"
+}
 
 row() { printf '%-38s | %-78s | %-36s | %-16s | %s\n' "$@"; }
 rule() { printf '%.0s-' {1..186}; echo; }
@@ -225,13 +232,13 @@ checked "Phase 2, \"@&\$\" per second" \
   "$hello_rate/s" ">= $hello_low" "$r"
 r=$(verdict "$backlog_sync" "<=" 512)
 checked "Backlog at \"\$\"" "bytes the paced simulator received after its \"\$\"; largest of the runs" \
-  "$(shown "$backlog_sync" " bytes")" "<= 512" "$r"
+  "$(shown "$backlog_sync" " bytes" "$(largest "${base_backlogs_sync[@]}")")" "<= 512" "$r"
 r=$(verdict "$backlog_hello" "<=" 512)
 checked "Backlog at \"?\"" "bytes the paced simulator received after its \"?\"; largest of the runs" \
-  "$(shown "$backlog_hello" " bytes")" "<= 512" "$r"
+  "$(shown "$backlog_hello" " bytes" "$(largest "${base_backlogs_hello[@]}")")" "<= 512" "$r"
 r=$(verdict "$gap" "<=" "$gap_bound")
 checked "Longest phase 1 gap" "between received 0x55 bytes, paced simulator; largest of the runs" \
-  "$(shown "$gap" " ms")" "<= $gap_bound ms" "$r"
+  "$(shown "$gap" " ms" "$(largest "${base_gaps[@]}")")" "<= $gap_bound ms" "$r"
 r=$(verdict "$(field "$work/phase1" processor_seconds)" "<" 0.05)
 checked "Processor time, 5 s silent phase 1" "getrusage of the program over the download (no \"\$\")" \
   "$(printf '%.3f' "$(field "$work/phase1" processor_seconds)") s" "< 0.05" "$r"
