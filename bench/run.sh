@@ -24,7 +24,7 @@ cmake --build "$build" -j2 --target korvel-bench-link korvel-bench-baseline korv
 hexgen=$build/korvel/tools/hexgen/korvel-hexgen
 targetsim=$build/korvel/tools/targetsim/korvel-targetsim
 program=$build/korvel-bench-link
-baseline=$build/korvel-bench-baseline
+declare -A drivers=([program]=$program [baseline]=$build/korvel-bench-baseline)
 export QT_QPA_PLATFORM=offscreen
 
 pairs=${BENCH_PAIRS:-5}
@@ -37,7 +37,8 @@ trap 'rm -rf "$work"' EXIT
 
 # Characters per second at 115200 baud, 10 bits per character, and the time of one.
 readonly line_rate=11520
-readonly char_ms=$(awk -v r="$line_rate" 'BEGIN { printf "%.4f", 1000 / r }')
+char_ms=$(awk -v r="$line_rate" 'BEGIN { printf "%.4f", 1000 / r }')
+readonly char_ms
 
 # field FILE KEY: the value of a key=value line of a driver's report.
 field() { sed -n "s/^$2=//p" "$1" | head -n 1; }
@@ -80,6 +81,7 @@ largest() {
   for value in "$@"; do [[ -n $value ]] || return 0; done
   printf '%s\n' "$@" | sort -g | tail -n 1
 }
+# middle VALUES...: the median; of an even count, the lower middle value.
 middle() { printf '%s\n' "$@" | sort -g | sed -n "$((($# + 1) / 2))p"; }
 
 version=1.28
@@ -90,13 +92,13 @@ load_before=$(cut -d' ' -f1 /proc/loadavg)
 
 for i in $(seq "$pairs"); do
   for driver in program baseline; do
-    run "lines-$driver$i" "${!driver}" --targetsim "$targetsim" --flash "$work/lines.hex" \
+    run "lines-$driver$i" "${drivers[$driver]}" --targetsim "$targetsim" --flash "$work/lines.hex" \
       -- --flash-out "$work/lines-$driver$i.img"
   done
 done
 for i in $(seq "$pairs"); do
   for driver in program baseline; do
-    run "paced-$driver$i" "${!driver}" --targetsim "$targetsim" --flash "$work/flash32k.hex" \
+    run "paced-$driver$i" "${drivers[$driver]}" --targetsim "$targetsim" --flash "$work/flash32k.hex" \
       -- --pace 115200 --version "$version" --flash-out "$work/paced-$driver$i.img"
   done
 done
@@ -114,10 +116,10 @@ for i in $(seq "$pairs"); do
   for driver in program baseline; do
     for kind in lines paced; do
       succeeded "$kind-$driver$i"
-      source=$work/flash32k.bin
-      [[ $kind == lines ]] && source=$work/lines.bin
+      expected=$work/flash32k.bin
+      [[ $kind == lines ]] && expected=$work/lines.bin
       images=$((images + 1))
-      cmp -s "$work/$kind-$driver$i.img" "$source" && images_equal=$((images_equal + 1))
+      cmp -s "$work/$kind-$driver$i.img" "$expected" && images_equal=$((images_equal + 1))
     done
   done
 done
