@@ -11,15 +11,22 @@ bool parseBenchArgs(int argc, char** argv, BenchArgs& args)
             args.simOptions.assign(argv + i + 1, argv + argc);
             break;
         }
-        if ((arg == "--targetsim" || arg == "--flash") && i + 1 < argc) {
-            (arg == "--targetsim" ? args.targetsim : args.flashPath) = argv[++i];
-            continue;
+        if (arg == "--targetsim" && i + 1 < argc) {
+            args.targetsim = argv[++i];
+        } else if (arg == "--flash" && i + 1 < argc) {
+            args.flashPath = argv[++i];
+        } else if (arg == "--probe" && i + 1 < argc) {
+            args.probe = argv[++i];
+        } else {
+            std::cerr
+                << "usage: " << argv[0]
+                << " --targetsim PROGRAM | --probe silent|no-phase2 [--flash FILE.hex] [-- simulator options...]\n";
+            return false;
         }
-        std::cerr << "usage: " << argv[0] << " --targetsim PROGRAM [--flash FILE.hex] [-- simulator options...]\n";
+    }
+    if (args.targetsim.empty() == args.probe.empty()) {
+        std::cerr << argv[0] << ": give either --targetsim or --probe\n";
         return false;
     }
-    if (!args.targetsim.empty())
-        return true;
-    std::cerr << argv[0] << ": --targetsim is required\n";
-    return false;
+    return true;
 }

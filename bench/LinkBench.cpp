@@ -1,12 +1,16 @@
 // korvel-bench-link: one FLASH download by the download procedure through the
 // real serial port layer to korvel-targetsim, with a front end that shows
 // nothing. Reports its times, processor use and memory as key=value lines.
+// With --probe the other end is a reader that takes every byte at once, and
+// the report adds the rates at which the handshake arrived there.
 #include <QCoreApplication>
 #include <algorithm>
+#include <iostream>
 #include <optional>
 
 #include "BenchArgs.h"
 #include "Measures.h"
+#include "PhaseProbe.h"
 #include "SimChild.h"
 #include "WatchedPort.h"
 #include "link/BootloaderLink.h"
@@ -48,18 +52,6 @@ private:
         outcome = text;
     }
 };
-
-double median(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[values.size() / 2];
-}
-
-double percentile99(std::vector<double> values)
-{
-    std::sort(values.begin(), values.end());
-    return values[(values.size() - 1) * 99 / 100];
-}
 
 // What the writes on the port show: the handshake's blocks and triples, the
 // time from one line to the next, and how soon a line followed the read that
@@ -105,12 +97,24 @@ int main(int argc, char** argv)
     BenchArgs args;
     if (!parseBenchArgs(argc, argv, args) || args.flashPath.empty())
         return 2;
-    QCoreApplication app(argc, argv);
-    SimChild target(args.targetsim, args.simOptions);
-    if (target.devicePath().empty())
+    // The other end starts before the application: the probe's reader is a
+    // fork of this process and should not inherit a running Qt.
+    std::optional<SimChild> simulator;
+    std::optional<PhaseProbe> probe;
+    if (args.probe.empty()) {
+        simulator.emplace(args.targetsim, args.simOptions);
+    } else if (args.probe == "silent" || args.probe == "no-phase2") {
+        probe.emplace(args.probe == "silent" ? PhaseProbe::Target::Silent : PhaseProbe::Target::NoPhase2);
+    } else {
+        std::cerr << argv[0] << ": --probe is silent or no-phase2, not " << args.probe << "\n";
+        return 2;
+    }
+    const std::string devicePath = simulator ? simulator->devicePath() : probe->devicePath();
+    if (devicePath.empty())
         return 1;
+    QCoreApplication app(argc, argv);
 
-    platform::DeviceSerialPort device(platform::PortMap::fromText("COM1=" + target.devicePath()));
+    platform::DeviceSerialPort device(platform::PortMap::fromText("COM1=" + devicePath));
     WatchedPort port(device);
     platform::DownloadTimers timers;
     link::DiskHexFiles files;
@@ -139,5 +143,16 @@ int main(int argc, char** argv)
     report("processor_seconds", processorUsed);
     report("peak_rss_kib", peakResidentKiB());
     reportWrites(port.writes());
+    if (!probe)
+        return 0;
+    const std::optional<PhaseProbe::Figures> arrived = probe->finish();
+    if (!arrived) {
+        std::cerr << argv[0] << ": the probe's reader did not report\n";
+        return 1;
+    }
+    report("sync_bytes_received", arrived->syncBytes);
+    report("sync_bytes_per_second", arrived->syncBytesPerSecond);
+    report("triples_received", arrived->triples);
+    report("triples_per_second", arrived->triplesPerSecond);
     return 0;
 }

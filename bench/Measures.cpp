@@ -1,5 +1,6 @@
 #include "Measures.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <fstream>
 #include <iterator>
@@ -25,27 +26,45 @@ long peakResidentKiB()
     return usage.ru_maxrss;
 }
 
-HexFileFigures hexFileFigures(const std::string& path)
+std::vector<std::string> hexLines(const std::string& path)
 {
     std::ifstream in(path, std::ios::binary);
     const std::string text{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    HexFileFigures figures;
-    long lineLength = 0;
-    const auto endLine = [&] {
-        if (lineLength > 0) {
-            ++figures.lines;
-            figures.characters += lineLength;
-        }
-        lineLength = 0;
-    };
+    std::vector<std::string> lines;
+    std::string line;
     for (const char c : text) {
-        if (c == '\r' || c == '\n')
-            endLine();
-        else
-            ++lineLength;
+        if (c != '\r' && c != '\n') {
+            line += c;
+        } else if (!line.empty()) {
+            lines.push_back(std::move(line));
+            line.clear();
+        }
     }
-    endLine();
+    if (!line.empty())
+        lines.push_back(std::move(line));
+    return lines;
+}
+
+HexFileFigures hexFileFigures(const std::string& path)
+{
+    HexFileFigures figures;
+    for (const std::string& line : hexLines(path)) {
+        ++figures.lines;
+        figures.characters += long(line.size());
+    }
     return figures;
+}
+
+double median(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+double percentile99(std::vector<double> values)
+{
+    std::sort(values.begin(), values.end());
+    return values[(values.size() - 1) * 99 / 100];
 }
 
 void report(const std::string& key, const std::string& value)

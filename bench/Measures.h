@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <string>
+#include <vector>
 
 using BenchClock = std::chrono::steady_clock;
 
@@ -12,13 +13,21 @@ double processorSeconds();
 // Peak resident memory of the process so far, in KiB.
 long peakResidentKiB();
 
-// Figures of a HEX file as the download sends it: non-empty lines (CR, LF or
-// CR LF ending a line) and their characters without line ends.
+// The non-empty lines of a HEX file as the download sends them: CR, LF or
+// CR LF ends a line, the line ends are not part of it.
+std::vector<std::string> hexLines(const std::string& path);
+
+// Figures of a HEX file as the download sends it: its non-empty lines and
+// their characters.
 struct HexFileFigures {
     long lines = 0;
     long characters = 0;
 };
 HexFileFigures hexFileFigures(const std::string& path);
+
+// The middle value and the 99th percentile; the values must not be empty.
+double median(std::vector<double> values);
+double percentile99(std::vector<double> values);
 
 // One "key=value" line of a driver's report.
 void report(const std::string& key, const std::string& value);

@@ -12,6 +12,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QWindow>
+#include <iostream>
 #include <memory>
 
 #include "BenchArgs.h"
@@ -75,6 +76,10 @@ int main(int argc, char** argv)
     BenchArgs args;
     if (!parseBenchArgs(argc, argv, args))
         return 2;
+    if (args.targetsim.empty()) {
+        std::cerr << argv[0] << ": the window's download needs --targetsim\n";
+        return 2;
+    }
     // The simulator and the settings file are the bench's, not the program's
     // start. Stored settings, as at every start after the first: no warning.
     SimChild target(args.targetsim, args.simOptions);
