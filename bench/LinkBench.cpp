@@ -30,12 +30,14 @@ public:
     std::optional<BenchClock::time_point> firstLineAt;
     std::optional<BenchClock::time_point> outcomeAt;
     std::string outcome;
+    std::string version;
 
     void sendingFile(link::FileKind) override
     {
         if (!firstLineAt)
             firstLineAt = BenchClock::now();
     }
+    void versionRead(const std::string& text) override { version = text; }
     void message(const link::Message& message) override { noteOutcome(message.text); }
     bool ask(const link::Message& question) override
     {
@@ -137,6 +139,7 @@ int main(int argc, char** argv)
     const HexFileFigures figures = hexFileFigures(args.flashPath);
     report("success", result == link::DownloadResult::Success ? "yes" : "no");
     report("outcome", frontEnd.outcome);
+    report("bootloader_version", frontEnd.version);
     report("lines", figures.lines);
     report("line_characters", figures.characters);
     report("download_seconds", secondsBetween(startedAt, endedAt));
