@@ -42,11 +42,9 @@ public:
     // or no room comes within a bounded time.
     virtual void write(std::string_view bytes) = 0;
 
-    // Number of bytes readAll() would return now; throws PortError on a port error.
+    // Number of received bytes not yet read; throws PortError on a port error.
     virtual int bytesWaiting() = 0;
-    // Received bytes not yet read, in the order they came (empty when none).
-    // Bytes that came since events last ran may be left for the next call.
-    // Throws PortError.
+    // Every received byte not yet read (empty when none); throws PortError.
     virtual std::string readAll() = 0;
     // Bytes written and not yet sent, ours and the device's. A device that
     // shows no queue of its own (a pseudo-terminal) counts ours alone; 0 when

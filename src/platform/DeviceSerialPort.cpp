@@ -158,25 +158,20 @@ void DeviceSerialPort::write(std::string_view bytes)
     }
 }
 
-// Input comes from one place per call: what QSerialPort took when events last
-// ran or, when it took nothing, what the device holds now. An event pass in
-// which QSerialPort read left the device empty; asking the device again would
-// cost a system call on every answer for bytes that came only since. Those
-// wait for the next call, and the next event pass ends at once for them.
 int DeviceSerialPort::bytesWaiting()
 {
     requireUsable();
-    const qint64 taken = port_.bytesAvailable();
-    return int(std::min<qint64>(taken > 0 ? taken : bytesInDevice(), INT_MAX));
+    return int(std::min<qint64>(port_.bytesAvailable() + bytesInDevice(), INT_MAX));
 }
 
+// What QSerialPort took when events last ran, then what the device holds now.
 std::string DeviceSerialPort::readAll()
 {
     requireUsable();
     std::string received(std::size_t(port_.bytesAvailable()), '\0');
-    if (received.empty())
-        return takeInputFromDevice();
-    port_.read(received.data(), qint64(received.size()));
+    if (!received.empty())
+        port_.read(received.data(), qint64(received.size()));
+    takeInputFromDevice(received);
     return received;
 }
 
@@ -254,19 +249,20 @@ int DeviceSerialPort::bytesInDevice()
     return count;
 }
 
-// What the device holds, read straight from it: a pass through QSerialPort's
-// own reading would cost a wait for readiness that the count already
-// answered, and a copy through its buffer.
-std::string DeviceSerialPort::takeInputFromDevice()
+// Appends what the device holds, read straight from it: a pass through
+// QSerialPort's own reading would cost a wait for readiness that the count
+// already answered, and a copy through its buffer.
+void DeviceSerialPort::takeInputFromDevice(std::string& received)
 {
-    std::string received(std::size_t(bytesInDevice()), '\0');
-    if (received.empty())
-        return received;
-    const qint64 taken = tty::readNow(port_.handle(), received.data(), qint64(received.size()));
+    const int inDevice = bytesInDevice();
+    if (inDevice == 0)
+        return;
+    const std::size_t before = received.size();
+    received.resize(before + std::size_t(inDevice));
+    const qint64 taken = tty::readNow(port_.handle(), received.data() + before, inDevice);
     if (taken < 0)
         failOnDevice(std::strerror(errno), QSerialPort::ReadError);
-    received.resize(std::size_t(taken));
-    return received;
+    received.resize(before + std::size_t(taken));
 }
 
 // Writes what the device takes now and returns how many bytes that was.

@@ -56,7 +56,7 @@ private:
     void closeQuietly();
     void requireUsable();
     int bytesInDevice();
-    std::string takeInputFromDevice();
+    void takeInputFromDevice(std::string& received);
     std::size_t writeToDevice(std::string_view bytes);
     [[noreturn]] void failOnDevice(const std::string& reason, QSerialPort::SerialPortError error);
     void waitForRoom();
