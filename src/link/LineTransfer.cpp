@@ -128,6 +128,9 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
     progress.bytes = hexLine.size();
     int SendTries = 0;
     while (SendTries < protocol::kMostSends) {
+        // What is waiting now answers an earlier send, late (the program was
+        // stopped or starved past that send's wait); it must not count for this one.
+        seams_.port.readAll();
         seams_.port.write(hexLine);
         ++progress.sends;
         run_.RxBuf = seams_.port.readAll();

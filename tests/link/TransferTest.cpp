@@ -139,6 +139,26 @@ TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered)
                                         "2 left, line 3, 11 bytes x1"}));
 }
 
+// The answer to line 1's first send comes as its wait ends, as for a program
+// stopped past it: it does not count for the resend, and the write error of
+// line 2 is asked about as line 2.
+TEST(Transfer, LateAnswerCountsForNoLaterSend)
+{
+    LinkBench bench;
+    bench.files.files["flash.hex"] = {":A", ":B", ":00000001FF"};
+    bench.target.lineAnswers = {"", "~", "%"};
+    bench.frontEnd.answers = {true};
+    bench.port.failWrite = [&, late = true](std::string_view bytes) mutable {
+        if (bytes == ":A" && std::exchange(late, false))
+            bench.port.send((bench.world.now() / 1'000'000 + kAnswerSeconds) * 1'000'000 - bench.world.now(), "~");
+        return false;
+    };
+    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
+    EXPECT_EQ(BytesOf(bench.transferWrites()), (std::vector<std::string>{":A", ":A", ":B", ":00000001FF"}));
+    EXPECT_TRUE(bench.journal.has("ask: Error writing to flash at line 2. Continue with download?"))
+        << bench.journal.text();
+}
+
 TEST(Timing, UnansweredLineBelow128WaitsFiveTicks)
 {
     for (long long firstTick : {1LL, 13'000LL, 29'500LL, 47'000LL, 60'000LL}) {
