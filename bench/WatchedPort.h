@@ -26,6 +26,7 @@ public:
 
     void setPortNumber(int number) override { port_.setPortNumber(number); }
     int portNumber() const override { return port_.portNumber(); }
+    std::string portLabel() const override { return port_.portLabel(); }
     void setLineSettings(const korvel::link::LineSettings& settings) override { port_.setLineSettings(settings); }
     void open() override { port_.open(); }
     void close() override { port_.close(); }

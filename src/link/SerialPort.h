@@ -24,6 +24,8 @@ public:
     // The port number that the next open() uses; reading gives the last one set.
     virtual void setPortNumber(int number) = 0;
     virtual int portNumber() const = 0;
+    // The port as the user knows it, for messages: "COM5 = /dev/ttyUSB0".
+    virtual std::string portLabel() const = 0;
 
     // Speed, character frame and flow control; set before open().
     virtual void setLineSettings(const LineSettings& settings) = 0;

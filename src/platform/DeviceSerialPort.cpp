@@ -50,6 +50,12 @@ int DeviceSerialPort::portNumber() const
     return portNumber_;
 }
 
+std::string DeviceSerialPort::portLabel() const
+{
+    const auto device = ports_.device(portNumber_);
+    return device ? portName() + " = " + *device : portName();
+}
+
 // QSerialPort keeps the settings of a closed port for its next open.
 void DeviceSerialPort::setLineSettings(const link::LineSettings& settings)
 {

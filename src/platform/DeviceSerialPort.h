@@ -30,6 +30,7 @@ public:
 
     void setPortNumber(int number) override;
     int portNumber() const override;
+    std::string portLabel() const override;
     void setLineSettings(const link::LineSettings& settings) override;
 
     void open() override;

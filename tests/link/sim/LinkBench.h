@@ -185,6 +185,7 @@ public:
 
     void setPortNumber(int number) override { number_ = number; }
     int portNumber() const override { return number_; }
+    std::string portLabel() const override { return "COM" + std::to_string(number_); }
     void setLineSettings(const link::LineSettings& settings) override { lineSettings = settings; }
     void open() override
     {
