@@ -4,6 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "link/BootloaderLink.h"
@@ -14,41 +16,64 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> ReadAll(HexFile& file)
-{
-    std::vector<std::string> lines;
-    while (!file.atEnd())
-        lines.push_back(file.readLine());
-    return lines;
-}
-
-// CR LF, LF and a lone CR each end a line; bytes are kept as they are, and a
-// rewind reads the same lines again.
-TEST(DiskHexFiles, LineEndsAndRewind)
+// CR LF, LF and a lone CR each end a line; every other byte stays; more lines
+// than allowed give none.
+TEST(HexLines, LineEndsAndTheMostLines)
 {
     using Lines = std::vector<std::string>;
-    const std::pair<std::string, Lines> rows[] = {
-        {"", {}},
-        {"a\r\nb\r\n", {"a", "b"}},
-        {"a\nb", {"a", "b"}},
-        {"a\r\r\nb\n\n", {"a", "", "b", ""}},
-        {"\n\r", {"", ""}},
-        {std::string("a\0b\xff\n", 5), {std::string("a\0b\xff", 4)}},
+    const std::pair<std::string, std::optional<Lines>> rows[] = {
+        {"", Lines{}},
+        {"a\r\nb\r\n", Lines{"a", "b"}},
+        {"a\nb", Lines{"a", "b"}},
+        {"a\r\r\nb\n\n", Lines{"a", "", "b", ""}},
+        {"\n\r", Lines{"", ""}},
+        {std::string("a\0b\xff\n", 5), Lines{std::string("a\0b\xff", 4)}},
+        {"\n\n\n\n\n", std::nullopt},
+        {"a\nb\nc\nd\ne\n", std::nullopt},
     };
-    const fs::path path = fs::temp_directory_path() / ("korvel-hex-" + std::to_string(::getpid()));
-    DiskHexFiles files;
-    for (const auto& [bytes, lines] : rows) {
-        std::ofstream(path, std::ios::binary) << bytes;
-        const auto file = files.open(path.string());
-        ASSERT_TRUE(file);
-        EXPECT_EQ(ReadAll(*file), lines) << bytes;
-        file->rewind();
-        EXPECT_EQ(ReadAll(*file), lines) << bytes;
+    for (const auto& [text, lines] : rows)
+        EXPECT_EQ(splitHexLines(text, 4), lines) << text;
+}
+
+// What reading a file gave: its bytes, or why it failed.
+std::string ReadOutcome(HexFiles& files, const std::string& path)
+{
+    try {
+        return "read " + files.read(path);
+    } catch (const FileOpenError& error) {
+        return std::string("not opened: ") + error.what() + " at " + error.absolutePath;
+    } catch (const FileError& error) {
+        return "not read: cause " + std::to_string(static_cast<int>(error.cause));
     }
-    fs::remove(path);
-    EXPECT_EQ(files.open(path.string()), nullptr);
-    EXPECT_EQ(files.open(fs::temp_directory_path().string()), nullptr);
-    EXPECT_EQ(files.open(""), nullptr);
+}
+
+// Files are read whole, byte for byte, and every wait for a FIFO's writer ends.
+TEST(DiskHexFiles, ReadsWholeAndSaysWhyNot)
+{
+    const fs::path dir = fs::temp_directory_path() / ("korvel-hex-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string bytes("a\0b\xff\r\n", 6);
+    std::ofstream(dir / "app.hex", std::ios::binary) << bytes;
+    const std::string fifo = (dir / "fifo").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    const std::string relative = "korvel-missing-" + std::to_string(::getpid()) + ".hex";
+    const std::string tooSlow = "not read: cause " + std::to_string(static_cast<int>(FileError::Cause::TooSlow));
+    const std::pair<std::string, std::string> rows[] = {
+        {(dir / "app.hex").string(), "read " + bytes},
+        {relative, "not opened: No such file or directory at " + (fs::current_path() / relative).string()},
+        {dir.string(), "not opened: Is a directory at " + dir.string()},
+        {"/dev/zero", "not read: cause " + std::to_string(static_cast<int>(FileError::Cause::TooLarge))},
+        {fifo, tooSlow},  // no writer: the open does not wait for one
+    };
+    DiskHexFiles files(std::chrono::milliseconds(50));
+    for (const auto& [path, outcome] : rows)
+        EXPECT_EQ(ReadOutcome(files, path), outcome) << path;
+    // A writer that wrote but never closes.
+    const int writer = ::open(fifo.c_str(), O_RDWR);
+    ASSERT_EQ(::write(writer, "x", 1), 1);
+    EXPECT_EQ(ReadOutcome(files, fifo), tooSlow);
+    ::close(writer);
+    fs::remove_all(dir);
 }
 
 TEST(BootVersion, LeadingNumberAsFloat)

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 
 #include "sim/LinkBench.h"
@@ -9,6 +10,7 @@ namespace {
 
 using link::DownloadChoice;
 using link::DownloadResult;
+using link::FileError;
 using namespace link::protocol;
 
 const long long kMs = 1000;
@@ -23,15 +25,10 @@ std::vector<std::string> BytesOf(const std::vector<SimPort::Write>& writes)
 
 TEST(Transfer, SelectorLinesAndSuccessByChoice)
 {
-    struct Row {
-        DownloadChoice choice;
-        std::vector<std::string> writes;
-        std::string success;
-    };
     LinkBench sample;
     const auto& flash = sample.files.files["flash.hex"];
     const auto& eeprom = sample.files.files["eeprom.hex"];
-    const Row rows[] = {
+    const std::tuple<DownloadChoice, std::vector<std::string>, std::string> rows[] = {
         {LinkBench::flash(), {flash[0], flash[1]}, "FLASH file successfully downloaded."},
         {{false, true, "", "eeprom.hex", 1},
          {kEepromOnly, eeprom[0], eeprom[1]},
@@ -40,26 +37,20 @@ TEST(Transfer, SelectorLinesAndSuccessByChoice)
          {kEepromThenFlash, eeprom[0], eeprom[1], flash[0], flash[1]},
          "FLASH & EEPROM files successfully downloaded."},
     };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.success);
+    for (const auto& [choice, writes, success] : rows) {
+        SCOPED_TRACE(success);
         LinkBench bench;
-        DownloadChoice choice = row.choice;
-        choice.port = 3;
         // The EEPROM file's end-of-file answer is not judged.
-        bench.target.endOfFileAnswers = {row.choice.flash && row.choice.eeprom ? "" : "#@"};
+        bench.target.endOfFileAnswers = {choice.flash && choice.eeprom ? "" : "#@"};
         EXPECT_EQ(bench.run(choice), DownloadResult::Success);
-        EXPECT_EQ(bench.port.lineSettings.value().baudRate, kLineSettings.baudRate);
-        EXPECT_EQ(bench.port.lineSettings.value().flowControl, link::FlowControl::XonXoff);
-        EXPECT_TRUE(bench.inOrder({"starting", "port open 3", "port opened", "synchronising"}));
-        EXPECT_EQ(BytesOf(bench.transferWrites()), row.writes);
-        EXPECT_TRUE(bench.inOrder({"success: " + row.success, "file closed", "port closed", "ended"}))
-            << bench.journal.text();
-        EXPECT_FALSE(bench.journal.has("ask"));
-        EXPECT_EQ(bench.journal.has("between files"), row.choice.flash && row.choice.eeprom);
+        EXPECT_EQ(BytesOf(bench.transferWrites()), writes);
+        EXPECT_TRUE(bench.inOrder({"success: " + success, "port closed", "ended"})) << bench.journal.text();
+        EXPECT_EQ(bench.journal.has("between files"), choice.flash && choice.eeprom);
     }
 }
 
-// Answers to the sends of the first line: how often it is sent, and the question.
+// Answers to the sends of the first line: how often it is sent, the question
+// and what its answer does.
 TEST(Transfer, ResendsAndQuestions)
 {
     struct Row {
@@ -67,17 +58,18 @@ TEST(Transfer, ResendsAndQuestions)
         std::deque<std::string> answers;
         int sends;
         std::string question;  // "" none
+        bool yes = true;
     };
     const std::string checksum = "Checksum error at line 1. Continue with download?";
     const std::string writing = "Error writing to flash at line 1. Continue with download?";
-    const std::string silent = "Did not receive a response after sending line 1. Continue with download?";
     const Row rows[] = {
         {"?G1.28", {"zz@"}, 1, ""},
         {"?G1.28", {"-", "-", "~"}, 3, ""},
         {"?G1.28", {"-", "-", "-"}, 3, checksum},
-        {"?G1.28", {"", "-", ""}, 3, silent},
+        {"?G1.28", {"", "-", ""}, 3, "Did not receive a response after sending line 1. Continue with download?"},
         {"?G1.28", {"-%"}, 1, checksum},
         {"?G1.28", {"%"}, 1, writing},
+        {"?G1.28", {"%"}, 1, writing, false},
         {"?G1.1", {"-"}, 1, checksum},
         {"?G1.1", {""}, 1, ""},
     };
@@ -87,13 +79,17 @@ TEST(Transfer, ResendsAndQuestions)
         bench.target.helloAnswer = row.hello;
         bench.target.lineAnswers = row.answers;
         if (!row.question.empty())
-            bench.frontEnd.answers = {true};
-        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
+            bench.frontEnd.answers = {row.yes};
+        EXPECT_EQ(bench.run(LinkBench::flash()), row.yes ? DownloadResult::Success : DownloadResult::Declined);
         EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][0]), row.sends);
-        EXPECT_EQ(bench.journal.has("ask"), !row.question.empty());
-        if (!row.question.empty()) {
-            EXPECT_TRUE(bench.journal.has("ask: " + row.question));
-        }
+        EXPECT_EQ(bench.journal.has("ask: " + row.question), !row.question.empty());
+        // No ends the download without a further message.
+        EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][1]), row.yes ? 1 : 0);
+        EXPECT_FALSE(bench.journal.has("message"));
+        EXPECT_FALSE(bench.port.isOpen());
+        EXPECT_EQ(bench.journal.entries.back().what, "ended");
+        if (!row.yes)
+            continue;
         ASSERT_FALSE(bench.frontEnd.linesDone.empty());
         const std::string& first = bench.frontEnd.linesDone.front();
         EXPECT_NE(first.find(" x" + std::to_string(row.sends)), std::string::npos) << first;
@@ -101,29 +97,10 @@ TEST(Transfer, ResendsAndQuestions)
     }
 }
 
-TEST(Transfer, YesGoesOnNoEndsWithoutAMessage)
-{
-    for (bool yes : {true, false}) {
-        SCOPED_TRACE(yes);
-        LinkBench bench;
-        bench.target.lineAnswers = {"%"};
-        bench.frontEnd.answers = {yes};
-        EXPECT_EQ(bench.run(LinkBench::flash()), yes ? DownloadResult::Success : DownloadResult::Declined);
-        EXPECT_EQ(bench.transferWrites().size(), yes ? 2u : 1u);
-        EXPECT_EQ(bench.journal.has("success"), yes);
-        EXPECT_FALSE(bench.journal.has("message"));
-        EXPECT_FALSE(bench.port.isOpen());
-        EXPECT_EQ(bench.journal.entries.back().what, "ended");
-        if (!yes) {
-            EXPECT_TRUE(bench.inOrder({"ask", "file closed", "port closed", "ended"}));
-        }
-    }
-}
-
 TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered)
 {
     LinkBench bench;
-    const std::string binary("\x3A\x00\xFF\x7F\r", 5);
+    const std::string binary("\x3A\x00\xFF\x7F", 4);
     bench.files.files["flash.hex"] = {":A", "", binary, "", "", ":00000001FF"};
     bench.target.helloAnswer = "?G1.0";
     bench.target.lineAnswers = {"~", "-"};
@@ -131,11 +108,10 @@ TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered)
     EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
     EXPECT_EQ(BytesOf(bench.transferWrites()), (std::vector<std::string>{":A", binary, ":00000001FF"}));
     EXPECT_TRUE(bench.journal.has("ask: Checksum error at line 2. Continue with download?"));
-    ASSERT_FALSE(bench.frontEnd.linesShown.empty());
     EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
     EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
     EXPECT_EQ(bench.frontEnd.linesDone,
-              (std::vector<std::string>{"4 left, line 1, 2 bytes x1", "3 left, line 2, 5 bytes x1, skipped",
+              (std::vector<std::string>{"4 left, line 1, 2 bytes x1", "3 left, line 2, 4 bytes x1, skipped",
                                         "2 left, line 3, 11 bytes x1"}));
 }
 
@@ -159,158 +135,150 @@ TEST(Transfer, LateAnswerCountsForNoLaterSend)
         << bench.journal.text();
 }
 
-TEST(Timing, UnansweredLineBelow128WaitsFiveTicks)
+// The waits for a line's answer and for the end-of-file answer, against the
+// phases of the answer tick and of the whole-second clock. The first pair of
+// writes below 1.28 lasts five ticks; from 1.28 an unanswered line is sent
+// three times, more than 2 and at most 3 s apart, and the loop notices the new
+// second at the next event, at most one answer tick later.
+TEST(Timing, AnswerWaits)
 {
-    for (long long firstTick : {1LL, 13'000LL, 29'500LL, 47'000LL, 60'000LL}) {
-        SCOPED_TRACE(firstTick);
-        LinkBench bench;
-        bench.TmrWaitAnsw.startWithFirstTickAfter(firstTick);
-        bench.target.helloAnswer = "?G1.27";
-        bench.target.lineAnswers = {""};
-        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
-        const auto writes = bench.transferWrites();
-        ASSERT_EQ(writes.size(), 2u);
-        EXPECT_GE(writes[1].us - writes[0].us, (kAnswerTicks - 1) * kAnswerTickMs * kMs);
-        EXPECT_LE(writes[1].us - writes[0].us, kAnswerTicks * kAnswerTickMs * kMs);
-    }
-}
+    for (long long phase : {1LL, 29'500LL, 60'000LL, 250'000LL, 999'999LL}) {
+        SCOPED_TRACE(phase);
+        LinkBench below;
+        below.TmrWaitAnsw.startWithFirstTickAfter(phase % 60'000 + 1);
+        below.target.helloAnswer = "?G1.27";
+        below.target.lineAnswers = {""};
+        EXPECT_EQ(below.run(LinkBench::flash()), DownloadResult::Success);
+        const auto short_ = below.transferWrites();
+        ASSERT_EQ(short_.size(), 2u);
+        EXPECT_GE(short_[1].us - short_[0].us, (kAnswerTicks - 1) * kAnswerTickMs * kMs);
+        EXPECT_LE(short_[1].us - short_[0].us, kAnswerTicks * kAnswerTickMs * kMs);
 
-// From 1.28 an unanswered line is sent three times, more than 2 and at most 3 s
-// apart on the whole-second clock; the loop notices the new second at the next
-// event, at most one answer tick later.
-TEST(Timing, UnansweredLineFrom128IsSentThreeTimes)
-{
-    for (long long clockPhase : {0LL, 250'000LL, 999'999LL}) {
-        SCOPED_TRACE(clockPhase);
-        LinkBench bench;
-        bench.world.clockPhaseUs = clockPhase;
-        bench.target.lineAnswers = {"", "", ""};
-        bench.frontEnd.answers = {true};
-        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
-        auto writes = bench.transferWrites();
-        ASSERT_EQ(writes.size(), kMostSends + 1u);
-        writes.resize(kMostSends);
-        writes.push_back({bench.journal.timeOf("ask"), ""});
-        for (std::size_t i = 1; i < writes.size(); ++i) {
-            EXPECT_GT(writes[i].us - writes[i - 1].us, (kAnswerSeconds - 1) * 1000 * kMs);
-            EXPECT_LE(writes[i].us - writes[i - 1].us, (kAnswerSeconds * 1000 + kAnswerTickMs) * kMs);
+        LinkBench from;
+        from.world.clockPhaseUs = phase;
+        from.target.lineAnswers = {"", "", ""};
+        from.target.otherEndsOfFile = "";
+        from.frontEnd.answers = {true};
+        EXPECT_EQ(from.run(LinkBench::flash()), DownloadResult::EndOfFileError);
+        auto times = from.transferWrites();
+        ASSERT_EQ(times.size(), kMostSends + 1u);
+        times.resize(kMostSends);
+        times.push_back({from.journal.timeOf("ask"), ""});
+        for (std::size_t i = 1; i < times.size(); ++i) {
+            EXPECT_GT(times[i].us - times[i - 1].us, (kAnswerSeconds - 1) * 1000 * kMs);
+            EXPECT_LE(times[i].us - times[i - 1].us, (kAnswerSeconds * 1000 + kAnswerTickMs) * kMs);
         }
+        const long long endWait = from.journal.timeOf("message") - from.frontEnd.linesShown.back().first;
+        EXPECT_GT(endWait, (kEndOfFileSeconds - 1) * 1000 * kMs);
+        EXPECT_LE(endWait, (kEndOfFileSeconds * 1000 + kAnswerTickMs) * kMs);
     }
 }
 
-TEST(Timing, EndOfFileWaitLastsUpToTwoSeconds)
-{
-    for (long long clockPhase : {0LL, 500'000LL, 999'999LL}) {
-        SCOPED_TRACE(clockPhase);
-        LinkBench bench;
-        bench.world.clockPhaseUs = clockPhase;
-        bench.target.otherEndsOfFile = "";
-        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::EndOfFileError);
-        const long long waited = bench.journal.timeOf("message") - bench.frontEnd.linesShown.back().first;
-        EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
-        EXPECT_GT(waited, (kEndOfFileSeconds - 1) * 1000 * kMs);
-        EXPECT_LE(waited, (kEndOfFileSeconds * 1000 + kAnswerTickMs) * kMs);
-    }
-}
-
-const std::string kGeneralError = "message!: Error while downloading the firmware file: ";
-
-// Every way a download fails: its message, and where the message stands among
-// the closing steps.
-TEST(Failures, MessageAndClosingOrder)
+// Every way a download fails: its message with the facts of its second line,
+// and where the message stands among the closing steps.
+TEST(Failures, MessageDetailAndClosingOrder)
 {
     struct Row {
-        const char* situation;
         std::function<void(LinkBench&, DownloadChoice&)> arrange;
         DownloadResult result;
         std::vector<std::string> order;  // the last one is the journal's last entry
+        std::string detail;              // a part of the message's second line; "" no second line
     };
-    const std::string accessError = "message!: Error while accessing the com port.";
+    const std::string access = "message!: Error while accessing the com port.";
+    const std::string noResponse = "message: No response from target Bootloader.";
+    const std::string general = "message!: Error while downloading the firmware file: ";
+    const auto failing = [](FileError::Cause cause) {
+        return [cause](LinkBench& b, DownloadChoice&) { b.files.failure = FileError(cause, "Input/output error"); };
+    };
     const Row rows[] = {
-        {"no port selected",
-         [](LinkBench&, DownloadChoice& c) { c.port.reset(); },
+        {[](LinkBench&, DownloadChoice& c) { c.port.reset(); },
          DownloadResult::PortError,
-         {"starting", accessError, "ended"}},
-        {"port missing",
-         [](LinkBench&, DownloadChoice& c) { c.port = 9; },
+         {"starting", access, "ended"},
+         "start the program again"},
+        {[](LinkBench&, DownloadChoice& c) { c.port = 9; },
          DownloadResult::PortError,
-         {"starting", accessError, "ended"}},
-        {"no $",
-         [](LinkBench& b, DownloadChoice&) { b.target.syncAnswer = ""; },
+         {access, "ended"},
+         "cannot open"},
+        {[](LinkBench& b, DownloadChoice&) { b.target.syncAnswer = ""; },
          DownloadResult::NoResponse,
-         {"message: No response from target Bootloader.", "port closed", "ended"}},
-        {"no ?",
-         [](LinkBench& b, DownloadChoice&) { b.target.helloAnswer = "G1.3"; },
+         {noResponse, "port closed", "ended"},
+         "on COM1 within 5 s. Reset the target"},
+        {[](LinkBench& b, DownloadChoice&) { b.target.syncAnswer = "", b.TmrSyn.setInterval(kPhase2WindowMs); },
          DownloadResult::NoResponse,
-         {"message: No response from target Bootloader.", "port closed", "ended"}},
-        {"nothing chosen",
-         [](LinkBench&, DownloadChoice& c) { c.flash = false; },
+         {noResponse, "port closed", "ended"},
+         "within 3 s"},
+        {[](LinkBench& b, DownloadChoice&) { b.target.helloAnswer = "G1.3"; },
+         DownloadResult::NoResponse,
+         {noResponse, "port closed", "ended"},
+         "within 3 s"},
+        {[](LinkBench&, DownloadChoice& c) { c.flash = false; },
          DownloadResult::NothingChosen,
-         {"version 1.28", "port closed", "ended", "message: Check box to download code."}},
-        {"FLASH file missing",
-         [](LinkBench&, DownloadChoice& c) { c.flashPath = "gone.hex"; },
+         {"version 1.28", "port closed", "ended", "message: Check box to download code."},
+         ""},
+        {[](LinkBench&, DownloadChoice& c) { c.flashPath = "gone.hex"; },
          DownloadResult::OpenError,
-         {"opening 2 gone.hex", "port closed", "message!: Error opening gone.hex.", "ended"}},
-        {"EEPROM file missing",
-         [](LinkBench&, DownloadChoice& c) { c.eeprom = true, c.eepromPath = "lost.hex"; },
+         {"opening 2 gone.hex", "port closed", "message!: Error opening gone.hex.", "ended"},
+         "\n/bench/gone.hex: No such file or directory."},
+        {[](LinkBench&, DownloadChoice& c) { c.eeprom = true, c.eepromPath = "/hex/lost.hex"; },
          DownloadResult::OpenError,
-         {"opening 1 lost.hex", "port closed", "message!: Error opening lost.hex.", "ended"}},
-        {"port read fails",
-         [](LinkBench& b, DownloadChoice&) { b.port.failReads = true, b.port.eventCode = 1009; },
+         {"opening 1 /hex/lost.hex", "port closed", "message!: Error opening", "ended"},
+         "lost.hex.\nNo such file or directory."},
+        {[](LinkBench& b, DownloadChoice&) { b.port.failReads = true, b.port.eventCode = 1009; },
          DownloadResult::TransferError,
-         {kGeneralError + "1009.", "port closed", "ended"}},
-        {"line write fails",
-         [](LinkBench& b, DownloadChoice&) {
+         {general + "1009.", "port closed", "ended"},
+         "\nread failed"},
+        {[](LinkBench& b, DownloadChoice&) {
              b.port.failWrite = [](std::string_view bytes) { return bytes[0] == ':'; };
              b.port.eventCode = 1010;
          },
          DownloadResult::TransferError,
-         {kGeneralError + "1010.", "file closed flash.hex", "port closed", "ended"}},
-        {"file read fails",
-         [](LinkBench& b, DownloadChoice&) { b.files.failReadAt = 1; },
+         {general + "1010.", "port closed", "ended"},
+         "\nwrite failed"},
+        {failing(FileError::Cause::ReadFailed),
          DownloadResult::TransferError,
-         {kGeneralError + "0.", "file closed flash.hex", "port closed", "ended"}},
-        {"more lines than the counter holds",
-         [](LinkBench& b, DownloadChoice&) { b.files.files["flash.hex"].resize(kMostLines + 1, ":X"); },
+         {general + "0.", "port closed", "ended"},
+         "\nflash.hex could not be read: Input/output error."},
+        {failing(FileError::Cause::TooLarge),
          DownloadResult::TransferError,
-         {kGeneralError + "0.", "file closed flash.hex", "port closed", "ended"}},
-        {"# without @",
-         [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = "#"; },
+         {general + "0.", "ended"},
+         "flash.hex is larger than 64 MiB"},
+        {failing(FileError::Cause::TooSlow),
+         DownloadResult::TransferError,
+         {general + "0.", "ended"},
+         "flash.hex did not come to its end within 10 s"},
+        {[](LinkBench& b, DownloadChoice&) { b.files.files["flash.hex"].resize(kMostLines + 1, ":X"); },
+         DownloadResult::TransferError,
+         {general + "0.", "port closed", "ended"},
+         "flash.hex has more than 32767 lines"},
+        {[](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = "#"; },
          DownloadResult::EndOfFileError,
-         {"message: Error while downloading file.", "file closed", "port closed", "ended"}},
-        {"nothing at the end",
-         [](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = ""; },
+         {"message: Error while downloading file.", "port closed", "ended"},
+         ""},
+        {[](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = ""; },
          DownloadResult::EndOfFileError,
-         {"message: Error while downloading file: No response from target Bootloader at end of file.", "file closed",
-          "port closed", "ended"}},
+         {"message: Error while downloading file: No response from target Bootloader at end of file.", "port closed",
+          "ended"},
+         ""},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.situation);
+        SCOPED_TRACE(row.order.front() + " " + row.detail);
         LinkBench bench;
         DownloadChoice choice = LinkBench::flash();
         row.arrange(bench, choice);
         EXPECT_EQ(bench.run(choice), row.result);
         EXPECT_TRUE(bench.inOrder(row.order)) << bench.journal.text();
         EXPECT_EQ(bench.journal.entries.back().what, row.order.back());
+        const auto& entries = bench.journal.entries;
+        const auto shown = std::find_if(entries.begin(), entries.end(),
+                                        [](const World::Entry& e) { return e.what.compare(0, 7, "message") == 0; });
+        ASSERT_NE(shown, entries.end());
+        EXPECT_EQ(shown->what.find('\n') != std::string::npos, !row.detail.empty()) << shown->what;
+        EXPECT_NE(shown->what.find(row.detail), std::string::npos) << shown->what;
         EXPECT_FALSE(bench.port.isOpen());
         EXPECT_FALSE(bench.TmrSyn.isEnabled());
         EXPECT_FALSE(bench.TmrShowLine.isEnabled());
-        const bool opened = row.result != DownloadResult::PortError;
-        EXPECT_EQ(bench.journal.has("port open"), opened);
-        EXPECT_EQ(bench.journal.has("port closed"), opened);
+        EXPECT_EQ(bench.journal.has("port open"), row.result != DownloadResult::PortError);
     }
-}
-
-// The most lines still fit the line counter.
-TEST(Failures, LargestFileIsCounted)
-{
-    LinkBench bench;
-    bench.files.files["flash.hex"].resize(kMostLines, ":X");
-    bench.target.helloAnswer = "?G1.0";
-    bench.frontEnd.cancelWhen = [&] { return !bench.transferWrites().empty(); };
-    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Cancelled);
-    ASSERT_FALSE(bench.frontEnd.linesShown.empty());
-    EXPECT_EQ(bench.frontEnd.linesShown.front().second, kMostLines - 1);
 }
 
 }  // namespace
