@@ -1,283 +1,176 @@
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <functional>
-
 #include "sim/LinkBench.h"
 
 namespace korvel::linktest {
 namespace {
 
-using link::DownloadChoice;
-using link::DownloadResult;
-using link::FileError;
+using B = LinkBench;
+using C = link::DownloadChoice;
+using R = link::DownloadResult;
 using namespace link::protocol;
 
-const long long kMs = 1000;
+const long long kMs = 1000, kSecond = 1000 * kMs;
 
-std::vector<std::string> BytesOf(const std::vector<SimPort::Write>& writes)
+std::vector<std::string> LinesSent(const LinkBench& bench)
 {
     std::vector<std::string> bytes;
-    for (const auto& write : writes)
+    for (const auto& write : bench.transferWrites())
         bytes.push_back(write.bytes);
     return bytes;
 }
 
-TEST(Transfer, SelectorLinesAndSuccessByChoice)
+// The selector, the EEPROM lines whatever its end-of-file answer, the FLASH
+// lines. The console runs send one file each to the target simulator.
+TEST(Transfer, BothFilesInOrder)
 {
-    LinkBench sample;
-    const auto& flash = sample.files.files["flash.hex"];
-    const auto& eeprom = sample.files.files["eeprom.hex"];
-    const std::tuple<DownloadChoice, std::vector<std::string>, std::string> rows[] = {
-        {LinkBench::flash(), {flash[0], flash[1]}, "FLASH file successfully downloaded."},
-        {{false, true, "", "eeprom.hex", 1},
-         {kEepromOnly, eeprom[0], eeprom[1]},
-         "EEPROM file successfully downloaded."},
-        {{true, true, "flash.hex", "eeprom.hex", 1},
-         {kEepromThenFlash, eeprom[0], eeprom[1], flash[0], flash[1]},
-         "FLASH & EEPROM files successfully downloaded."},
-    };
-    for (const auto& [choice, writes, success] : rows) {
-        SCOPED_TRACE(success);
-        LinkBench bench;
-        // The EEPROM file's end-of-file answer is not judged.
-        bench.target.endOfFileAnswers = {choice.flash && choice.eeprom ? "" : "#@"};
-        EXPECT_EQ(bench.run(choice), DownloadResult::Success);
-        EXPECT_EQ(BytesOf(bench.transferWrites()), writes);
-        EXPECT_TRUE(bench.inOrder({"success: " + success, "port closed", "ended"})) << bench.journal.text();
-        EXPECT_EQ(bench.journal.has("between files"), choice.flash && choice.eeprom);
-    }
+    B bench;
+    const auto& f = bench.files.files["flash.hex"];
+    const auto& e = bench.files.files["eeprom.hex"];
+    bench.target.endOfFileAnswers = {""};
+    EXPECT_EQ(bench.run({true, true, "flash.hex", "eeprom.hex", 1}), R::Success);
+    EXPECT_EQ(LinesSent(bench), (std::vector<std::string>{kEepromThenFlash, e[0], e[1], f[0], f[1]}));
+    EXPECT_TRUE(bench.inOrder({"between files", "success: FLASH & EEPROM files", "port closed", "ended"}));
 }
 
-// Answers to the sends of the first line: how often it is sent, the question
-// and what its answer does.
+// Answers to the sends of the first line: how often it is sent, the question,
+// and that No ends the download without a further message.
 TEST(Transfer, ResendsAndQuestions)
 {
-    struct Row {
-        std::string hello;
-        std::deque<std::string> answers;
-        int sends;
-        std::string question;  // "" none
-        bool yes = true;
+    const std::string checksum = "Checksum error at line 1", writing = "Error writing to flash at line 1";
+    const std::tuple<std::string, std::deque<std::string>, int, std::string, bool> rows[] = {
+        {"?G1.28", {"zz@"}, 1, "", true},
+        {"?G1.28", {"-", "-", "~"}, 3, "", true},
+        {"?G1.28", {"-", "-", "-"}, 3, checksum, true},
+        {"?G1.28", {"", "-", ""}, 3, "Did not receive a response after sending line 1", true},
+        {"?G1.28", {"-%"}, 1, checksum, false},
+        {"?G1.28", {"%"}, 1, writing, true},
+        {"?G1.1", {"-"}, 1, checksum, true},
     };
-    const std::string checksum = "Checksum error at line 1. Continue with download?";
-    const std::string writing = "Error writing to flash at line 1. Continue with download?";
-    const Row rows[] = {
-        {"?G1.28", {"zz@"}, 1, ""},
-        {"?G1.28", {"-", "-", "~"}, 3, ""},
-        {"?G1.28", {"-", "-", "-"}, 3, checksum},
-        {"?G1.28", {"", "-", ""}, 3, "Did not receive a response after sending line 1. Continue with download?"},
-        {"?G1.28", {"-%"}, 1, checksum},
-        {"?G1.28", {"%"}, 1, writing},
-        {"?G1.28", {"%"}, 1, writing, false},
-        {"?G1.1", {"-"}, 1, checksum},
-        {"?G1.1", {""}, 1, ""},
-    };
-    for (const Row& row : rows) {
-        SCOPED_TRACE(row.hello + " " + std::to_string(row.answers.size()) + " " + row.answers.front());
-        LinkBench bench;
-        bench.target.helloAnswer = row.hello;
-        bench.target.lineAnswers = row.answers;
-        if (!row.question.empty())
-            bench.frontEnd.answers = {row.yes};
-        EXPECT_EQ(bench.run(LinkBench::flash()), row.yes ? DownloadResult::Success : DownloadResult::Declined);
-        EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][0]), row.sends);
-        EXPECT_EQ(bench.journal.has("ask: " + row.question), !row.question.empty());
-        // No ends the download without a further message.
-        EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][1]), row.yes ? 1 : 0);
+    for (const auto& [hello, answers, sends, question, yes] : rows) {
+        SCOPED_TRACE(hello + " " + std::to_string(answers.size()) + " " + answers.front() + " " + question);
+        B bench;
+        bench.target.helloAnswer = hello;
+        bench.target.lineAnswers = answers;
+        bench.frontEnd.answers = {yes};
+        EXPECT_EQ(bench.run(B::flash()), yes ? R::Success : R::Declined);
+        EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][0]), sends);
+        EXPECT_EQ(bench.writesOf(bench.files.files["flash.hex"][1]), yes ? 1 : 0);
+        EXPECT_EQ(bench.journal.has("ask: " + question + ". Continue with download?"), !question.empty());
         EXPECT_FALSE(bench.journal.has("message"));
-        EXPECT_FALSE(bench.port.isOpen());
-        EXPECT_EQ(bench.journal.entries.back().what, "ended");
-        if (!row.yes)
-            continue;
-        ASSERT_FALSE(bench.frontEnd.linesDone.empty());
-        const std::string& first = bench.frontEnd.linesDone.front();
-        EXPECT_NE(first.find(" x" + std::to_string(row.sends)), std::string::npos) << first;
-        EXPECT_EQ(first.find("skipped") != std::string::npos, !row.question.empty()) << first;
+        if (yes)
+            EXPECT_EQ(bench.frontEnd.linesDone.front(),
+                      "0 left, line 1, 43 bytes x" + std::to_string(sends) + (question.empty() ? "" : ", skipped"));
     }
 }
 
-TEST(Transfer, EmptyLinesAreCountedButNotSentOrNumbered)
+// Line numbers count non-empty lines; the answer to line 1's first send comes as
+// its wait ends (the program was stopped past it) and counts for no later send.
+TEST(Transfer, LinesAreNumberedWithoutEmptyOnesAndJudgedByTheirOwnAnswers)
 {
-    LinkBench bench;
+    B bench;
     const std::string binary("\x3A\x00\xFF\x7F", 4);
     bench.files.files["flash.hex"] = {":A", "", binary, "", "", ":00000001FF"};
-    bench.target.helloAnswer = "?G1.0";
-    bench.target.lineAnswers = {"~", "-"};
-    bench.frontEnd.answers = {true};
-    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
-    EXPECT_EQ(BytesOf(bench.transferWrites()), (std::vector<std::string>{":A", binary, ":00000001FF"}));
-    EXPECT_TRUE(bench.journal.has("ask: Checksum error at line 2. Continue with download?"));
-    EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
-    EXPECT_EQ(bench.frontEnd.linesShown.back().second, 0);
-    EXPECT_EQ(bench.frontEnd.linesDone,
-              (std::vector<std::string>{"4 left, line 1, 2 bytes x1", "3 left, line 2, 4 bytes x1, skipped",
-                                        "2 left, line 3, 11 bytes x1"}));
-}
-
-// The answer to line 1's first send comes as its wait ends, as for a program
-// stopped past it: it does not count for the resend, and the write error of
-// line 2 is asked about as line 2.
-TEST(Transfer, LateAnswerCountsForNoLaterSend)
-{
-    LinkBench bench;
-    bench.files.files["flash.hex"] = {":A", ":B", ":00000001FF"};
     bench.target.lineAnswers = {"", "~", "%"};
     bench.frontEnd.answers = {true};
     bench.port.failWrite = [&, late = true](std::string_view bytes) mutable {
         if (bytes == ":A" && std::exchange(late, false))
-            bench.port.send((bench.world.now() / 1'000'000 + kAnswerSeconds) * 1'000'000 - bench.world.now(), "~");
+            bench.port.send((bench.world.now() / kSecond + kAnswerSeconds) * kSecond - bench.world.now(), "~");
         return false;
     };
-    EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
-    EXPECT_EQ(BytesOf(bench.transferWrites()), (std::vector<std::string>{":A", ":A", ":B", ":00000001FF"}));
-    EXPECT_TRUE(bench.journal.has("ask: Error writing to flash at line 2. Continue with download?"))
-        << bench.journal.text();
+    EXPECT_EQ(bench.run(B::flash()), R::Success);
+    EXPECT_EQ(LinesSent(bench), (std::vector<std::string>{":A", ":A", binary, ":00000001FF"}));
+    EXPECT_TRUE(bench.journal.has("ask: Error writing to flash at line 2. Continue with download?"));
+    EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
 }
 
-// The waits for a line's answer and for the end-of-file answer, against the
-// phases of the answer tick and of the whole-second clock. The first pair of
-// writes below 1.28 lasts five ticks; from 1.28 an unanswered line is sent
-// three times, more than 2 and at most 3 s apart, and the loop notices the new
-// second at the next event, at most one answer tick later.
+// The waits against the phases of the answer tick and of the whole-second
+// clock: below 1.28 an unanswered line waits five ticks; from 1.28 it is sent
+// three times, more than 2 and at most 3 s apart, and the end-of-file wait
+// lasts up to 2 s, a new second being noticed at the next tick at latest.
 TEST(Timing, AnswerWaits)
 {
+    const long long tick = kAnswerTickMs * kMs, seconds = kAnswerSeconds * kSecond, eof = kEndOfFileSeconds * kSecond;
     for (long long phase : {1LL, 29'500LL, 60'000LL, 250'000LL, 999'999LL}) {
         SCOPED_TRACE(phase);
-        LinkBench below;
+        B below, from;
         below.TmrWaitAnsw.startWithFirstTickAfter(phase % 60'000 + 1);
         below.target.helloAnswer = "?G1.27";
         below.target.lineAnswers = {""};
-        EXPECT_EQ(below.run(LinkBench::flash()), DownloadResult::Success);
-        const auto short_ = below.transferWrites();
-        ASSERT_EQ(short_.size(), 2u);
-        EXPECT_GE(short_[1].us - short_[0].us, (kAnswerTicks - 1) * kAnswerTickMs * kMs);
-        EXPECT_LE(short_[1].us - short_[0].us, kAnswerTicks * kAnswerTickMs * kMs);
-
-        LinkBench from;
+        EXPECT_EQ(below.run(B::flash()), R::Success);
         from.world.clockPhaseUs = phase;
         from.target.lineAnswers = {"", "", ""};
         from.target.otherEndsOfFile = "";
         from.frontEnd.answers = {true};
-        EXPECT_EQ(from.run(LinkBench::flash()), DownloadResult::EndOfFileError);
-        auto times = from.transferWrites();
-        ASSERT_EQ(times.size(), kMostSends + 1u);
-        times.resize(kMostSends);
-        times.push_back({from.journal.timeOf("ask"), ""});
-        for (std::size_t i = 1; i < times.size(); ++i) {
-            EXPECT_GT(times[i].us - times[i - 1].us, (kAnswerSeconds - 1) * 1000 * kMs);
-            EXPECT_LE(times[i].us - times[i - 1].us, (kAnswerSeconds * 1000 + kAnswerTickMs) * kMs);
-        }
-        const long long endWait = from.journal.timeOf("message") - from.frontEnd.linesShown.back().first;
-        EXPECT_GT(endWait, (kEndOfFileSeconds - 1) * 1000 * kMs);
-        EXPECT_LE(endWait, (kEndOfFileSeconds * 1000 + kAnswerTickMs) * kMs);
+        EXPECT_EQ(from.run(B::flash()), R::EndOfFileError);
+        const auto b = below.transferWrites(), f = from.transferWrites();
+        ASSERT_TRUE(b.size() == 2 && f.size() == kMostSends + 1u);
+        const long long ask = from.journal.timeOf("ask"), end = from.frontEnd.linesShown.back().first;
+        const std::tuple<long long, long long, long long> gaps[] = {
+            {b[1].us - b[0].us, (kAnswerTicks - 1) * tick, kAnswerTicks * tick},
+            {f[1].us - f[0].us, seconds - kSecond + 1, seconds + tick},
+            {f[2].us - f[1].us, seconds - kSecond + 1, seconds + tick},
+            {ask - f[2].us, seconds - kSecond + 1, seconds + tick},
+            {from.journal.timeOf("message") - end, eof - kSecond + 1, eof + tick},
+        };
+        for (const auto& [gap, low, high] : gaps)
+            EXPECT_TRUE(low <= gap && gap <= high) << low << " <= " << gap << " <= " << high;
     }
 }
 
-// Every way a download fails: its message with the facts of its second line,
-// and where the message stands among the closing steps.
+// Every way a download fails: its message, a fact of its second line ("" no
+// second line), and the order of the message (m), the port's closing (c) and
+// the end of the download (e).
 TEST(Failures, MessageDetailAndClosingOrder)
 {
     struct Row {
-        std::function<void(LinkBench&, DownloadChoice&)> arrange;
-        DownloadResult result;
-        std::vector<std::string> order;  // the last one is the journal's last entry
-        std::string detail;              // a part of the message's second line; "" no second line
+        std::function<void(B&, C&)> arrange;
+        R result;
+        std::string order, message, detail;
     };
-    const std::string access = "message!: Error while accessing the com port.";
-    const std::string noResponse = "message: No response from target Bootloader.";
-    const std::string general = "message!: Error while downloading the firmware file: ";
-    const auto failing = [](FileError::Cause cause) {
-        return [cause](LinkBench& b, DownloadChoice&) { b.files.failure = FileError(cause, "Input/output error"); };
-    };
+    const std::string silent = "message: No response from target Bootloader.";
+    const std::string opening = "message!: Error opening ";
+    const std::string error = "message!: Error while downloading the firmware file: ";
+    using E = link::FileError::Cause;
+    const auto failing = [](E cause) { return [cause](B& b, C&) { b.files.failure = link::FileError(cause, "EIO"); }; };
+    const auto tooLong = [](B& b, C&) { b.files.files["flash.hex"].resize(kMostLines + 1, ":X"); };
+    const auto later = [](B& b, C&) { b.target.syncAnswer = "", b.TmrSyn.setInterval(kPhase2WindowMs); };
     const Row rows[] = {
-        {[](LinkBench&, DownloadChoice& c) { c.port.reset(); },
-         DownloadResult::PortError,
-         {"starting", access, "ended"},
-         "start the program again"},
-        {[](LinkBench&, DownloadChoice& c) { c.port = 9; },
-         DownloadResult::PortError,
-         {access, "ended"},
-         "cannot open"},
-        {[](LinkBench& b, DownloadChoice&) { b.target.syncAnswer = ""; },
-         DownloadResult::NoResponse,
-         {noResponse, "port closed", "ended"},
-         "on COM1 within 5 s. Reset the target"},
-        {[](LinkBench& b, DownloadChoice&) { b.target.syncAnswer = "", b.TmrSyn.setInterval(kPhase2WindowMs); },
-         DownloadResult::NoResponse,
-         {noResponse, "port closed", "ended"},
-         "within 3 s"},
-        {[](LinkBench& b, DownloadChoice&) { b.target.helloAnswer = "G1.3"; },
-         DownloadResult::NoResponse,
-         {noResponse, "port closed", "ended"},
-         "within 3 s"},
-        {[](LinkBench&, DownloadChoice& c) { c.flash = false; },
-         DownloadResult::NothingChosen,
-         {"version 1.28", "port closed", "ended", "message: Check box to download code."},
-         ""},
-        {[](LinkBench&, DownloadChoice& c) { c.flashPath = "gone.hex"; },
-         DownloadResult::OpenError,
-         {"opening 2 gone.hex", "port closed", "message!: Error opening gone.hex.", "ended"},
-         "\n/bench/gone.hex: No such file or directory."},
-        {[](LinkBench&, DownloadChoice& c) { c.eeprom = true, c.eepromPath = "/hex/lost.hex"; },
-         DownloadResult::OpenError,
-         {"opening 1 /hex/lost.hex", "port closed", "message!: Error opening", "ended"},
-         "lost.hex.\nNo such file or directory."},
-        {[](LinkBench& b, DownloadChoice&) { b.port.failReads = true, b.port.eventCode = 1009; },
-         DownloadResult::TransferError,
-         {general + "1009.", "port closed", "ended"},
-         "\nread failed"},
-        {[](LinkBench& b, DownloadChoice&) {
-             b.port.failWrite = [](std::string_view bytes) { return bytes[0] == ':'; };
-             b.port.eventCode = 1010;
-         },
-         DownloadResult::TransferError,
-         {general + "1010.", "port closed", "ended"},
-         "\nwrite failed"},
-        {failing(FileError::Cause::ReadFailed),
-         DownloadResult::TransferError,
-         {general + "0.", "port closed", "ended"},
-         "\nflash.hex could not be read: Input/output error."},
-        {failing(FileError::Cause::TooLarge),
-         DownloadResult::TransferError,
-         {general + "0.", "ended"},
-         "flash.hex is larger than 64 MiB"},
-        {failing(FileError::Cause::TooSlow),
-         DownloadResult::TransferError,
-         {general + "0.", "ended"},
-         "flash.hex did not come to its end within 10 s"},
-        {[](LinkBench& b, DownloadChoice&) { b.files.files["flash.hex"].resize(kMostLines + 1, ":X"); },
-         DownloadResult::TransferError,
-         {general + "0.", "port closed", "ended"},
-         "flash.hex has more than 32767 lines"},
-        {[](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = "#"; },
-         DownloadResult::EndOfFileError,
-         {"message: Error while downloading file.", "port closed", "ended"},
-         ""},
-        {[](LinkBench& b, DownloadChoice&) { b.target.otherEndsOfFile = ""; },
-         DownloadResult::EndOfFileError,
-         {"message: Error while downloading file: No response from target Bootloader at end of file.", "port closed",
-          "ended"},
-         ""},
+        {[](B&, C& c) { c.port.reset(); }, R::PortError, "me", "message!: Error while accessing the com port.",
+         "start the"},
+        {[](B& b, C&) { b.target.syncAnswer = ""; }, R::NoResponse, "mce", silent, "COM1 within 5 s"},
+        {later, R::NoResponse, "mce", silent, "in 3 s"},
+        {[](B& b, C&) { b.target.helloAnswer = "G1.3"; }, R::NoResponse, "mce", silent, "in 3 s"},
+        {[](B&, C& c) { c.flash = false; }, R::NothingChosen, "cem", "message: Check box to download code."},
+        {[](B&, C& c) { c.flashPath = "a.hex"; }, R::OpenError, "cme", opening + "a.hex.", "\n/bench/a.hex: No such"},
+        {[](B&, C& c) { c.eeprom = true, c.eepromPath = "/x.hex"; }, R::OpenError, "cme", opening, "x.hex.\nNo such"},
+        {[](B& b, C&) { b.port.failReads = true, b.port.eventCode = 9; }, R::TransferError, "mce", error + "9.",
+         "read"},
+        {failing(E::ReadFailed), R::TransferError, "mce", error + "0.", "\nflash.hex could not be read: EIO."},
+        {failing(E::TooLarge), R::TransferError, "mce", error + "0.", "\nflash.hex is larger than 64 MiB"},
+        {failing(E::TooSlow), R::TransferError, "mce", error + "0.", "\nflash.hex did not come to its end"},
+        {tooLong, R::TransferError, "mce", error + "0.", "\nflash.hex has more than 32767 lines"},
+        {[](B& b, C&) { b.target.otherEndsOfFile = "#"; }, R::EndOfFileError, "mce",
+         "message: Error while downloading file."},
     };
     for (const Row& row : rows) {
-        SCOPED_TRACE(row.order.front() + " " + row.detail);
-        LinkBench bench;
-        DownloadChoice choice = LinkBench::flash();
+        SCOPED_TRACE(row.message + " " + row.detail);
+        B bench;
+        C choice = B::flash();
         row.arrange(bench, choice);
         EXPECT_EQ(bench.run(choice), row.result);
-        EXPECT_TRUE(bench.inOrder(row.order)) << bench.journal.text();
-        EXPECT_EQ(bench.journal.entries.back().what, row.order.back());
-        const auto& entries = bench.journal.entries;
-        const auto shown = std::find_if(entries.begin(), entries.end(),
-                                        [](const World::Entry& e) { return e.what.compare(0, 7, "message") == 0; });
-        ASSERT_NE(shown, entries.end());
-        EXPECT_EQ(shown->what.find('\n') != std::string::npos, !row.detail.empty()) << shown->what;
-        EXPECT_NE(shown->what.find(row.detail), std::string::npos) << shown->what;
-        EXPECT_FALSE(bench.port.isOpen());
-        EXPECT_FALSE(bench.TmrSyn.isEnabled());
-        EXPECT_FALSE(bench.TmrShowLine.isEnabled());
-        EXPECT_EQ(bench.journal.has("port open"), row.result != DownloadResult::PortError);
+        std::vector<std::string> order;
+        for (char step : row.order)
+            order.push_back(step == 'm' ? row.message : step == 'c' ? "port closed" : "ended");
+        EXPECT_TRUE(bench.inOrder(order)) << bench.journal.text();
+        std::string shown;
+        for (const auto& entry : bench.journal.entries)
+            if (shown.empty() && entry.what.rfind("message", 0) == 0)
+                shown = entry.what;
+        EXPECT_EQ(shown.find('\n') != std::string::npos, !row.detail.empty()) << shown;
+        EXPECT_NE(shown.find(row.detail), std::string::npos) << shown;
+        EXPECT_FALSE(bench.port.isOpen() || bench.TmrSyn.isEnabled() || bench.TmrShowLine.isEnabled());
+        EXPECT_EQ(bench.journal.has("port open"), row.result != R::PortError);
     }
 }
 
