@@ -32,10 +32,10 @@ private:
 
 }  // namespace
 
-// Reads in the order the bytes come, waiting for each piece at most until the
-// limit is over: a regular file is always ready, a pipe when its writer has
-// written or closed. A FIFO that never had a writer reads as ended, so nothing
-// is read before poll() reports the FIFO ready.
+// Reads in the order the bytes come. A regular file is always ready; anything
+// else (a pipe, a FIFO, a device) waits for its writer, and must have ended
+// when the limit is over. A FIFO that never had a writer reads as ended, so
+// nothing is read before poll() reports it ready.
 std::string DiskHexFiles::read(const std::string& path)
 {
     // Non-blocking, so that opening a FIFO without a writer does not wait.
@@ -50,10 +50,13 @@ std::string DiskHexFiles::read(const std::string& path)
 
     using Clock = std::chrono::steady_clock;
     const Clock::time_point deadline = Clock::now() + readLimit_;
+    const bool written = !S_ISREG(status.st_mode);
     std::string text;
     char piece[65536];
     for (;;) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
+        if (written && left <= 0)
+            throw FileError(FileError::Cause::TooSlow);
         pollfd ready{file.get(), POLLIN, 0};
         const int polled = ::poll(&ready, 1, static_cast<int>(std::max<long long>(0, left)));
         if (polled == 0)

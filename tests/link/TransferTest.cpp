@@ -25,8 +25,7 @@ std::vector<std::string> LinesSent(const LinkBench& bench)
 TEST(Transfer, BothFilesInOrder)
 {
     B bench;
-    const auto& f = bench.files.files["flash.hex"];
-    const auto& e = bench.files.files["eeprom.hex"];
+    const auto &f = bench.files.files["flash.hex"], &e = bench.files.files["eeprom.hex"];
     bench.target.endOfFileAnswers = {""};
     EXPECT_EQ(bench.run({true, true, "flash.hex", "eeprom.hex", 1}), R::Success);
     EXPECT_EQ(LinesSent(bench), (std::vector<std::string>{kEepromThenFlash, e[0], e[1], f[0], f[1]}));
@@ -84,10 +83,8 @@ TEST(Transfer, LinesAreNumberedWithoutEmptyOnesAndJudgedByTheirOwnAnswers)
     EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
 }
 
-// The waits against the phases of the answer tick and of the whole-second
-// clock: below 1.28 an unanswered line waits five ticks; from 1.28 it is sent
-// three times, more than 2 and at most 3 s apart, and the end-of-file wait
-// lasts up to 2 s, a new second being noticed at the next tick at latest.
+// Waits at all phases of the answer tick and the whole-second clock: below 1.28 five ticks for a line; from 1.28
+// three sends more than 2 and at most 3 s apart, and up to 2 s for the end of the file (plus a tick at most each).
 TEST(Timing, AnswerWaits)
 {
     const long long tick = kAnswerTickMs * kMs, seconds = kAnswerSeconds * kSecond, eof = kEndOfFileSeconds * kSecond;
