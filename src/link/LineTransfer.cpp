@@ -24,7 +24,7 @@ std::string unreadDetail(const std::string& path, const FileError& error)
                " MiB, far larger than a HEX file for the target. Check that it is the right file.";
     case FileError::Cause::TooSlow:
         return path + " did not come to its end within " + std::to_string(protocol::kHexReadSeconds) +
-               " s: the program writing it did not finish.";
+               " s: no program wrote it to its end. Start the program that writes it before the download.";
     case FileError::Cause::ReadFailed:
         break;
     }
