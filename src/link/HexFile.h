@@ -16,10 +16,14 @@ class FileOpenError : public std::runtime_error {
 public:
     FileOpenError(const std::string& reason, std::string absolutePath)
         : std::runtime_error(reason)
-        , absolutePath(std::move(absolutePath))
+        , absolutePath_(std::move(absolutePath))
     {
     }
-    std::string absolutePath;  // the path as the system resolved it, for the user
+    // The path as the system resolved it, for the user.
+    const std::string& absolutePath() const { return absolutePath_; }
+
+private:
+    std::string absolutePath_;
 };
 
 // A HEX file opened but not read whole.
@@ -30,8 +34,11 @@ public:
         TooLarge,    // more than protocol::kMostHexFileBytes bytes
         TooSlow,     // a pipe's writer did not finish within protocol::kHexReadSeconds
     };
-    explicit FileError(Cause cause, const std::string& reason = {}) : std::runtime_error(reason), cause(cause) {}
-    Cause cause;
+    explicit FileError(Cause cause, const std::string& reason = {}) : std::runtime_error(reason), cause_(cause) {}
+    Cause cause() const { return cause_; }
+
+private:
+    Cause cause_;
 };
 
 class HexFiles {

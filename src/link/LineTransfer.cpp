@@ -18,7 +18,7 @@ static_assert(protocol::kMostLines <= std::numeric_limits<std::int16_t>::max());
 // What kept the file at `path` from being read whole, and what to do.
 std::string unreadDetail(const std::string& path, const FileError& error)
 {
-    switch (error.cause) {
+    switch (error.cause()) {
     case FileError::Cause::TooLarge:
         return path + " is larger than " + std::to_string(protocol::kMostHexFileBytes >> 20) +
                " MiB, far larger than a HEX file for the target. Check that it is the right file.";
@@ -95,7 +95,7 @@ BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::s
         seams_.TmrSyn.setEnabled(false);
         ClosePort();
         // A relative path is named as the system resolved it, too.
-        const std::string where = error.absolutePath == path ? "" : error.absolutePath + ": ";
+        const std::string where = error.absolutePath() == path ? "" : error.absolutePath() + ": ";
         frontEnd.message({MessageKind::Warning, "Error opening " + path + ".", where + error.what() + "."});
         frontEnd.downloadEnded(DownloadResult::OpenError);
         return DownloadResult::OpenError;

@@ -31,9 +31,9 @@ std::string ReadOutcome(HexFiles& files, const std::string& path)
         files.read(path);
         return "read";
     } catch (const FileOpenError& error) {
-        return std::string("not opened: ") + error.what() + " at " + error.absolutePath;
+        return std::string("not opened: ") + error.what() + " at " + error.absolutePath();
     } catch (const FileError& error) {
-        return "not read: cause " + std::to_string(static_cast<int>(error.cause));
+        return "not read: cause " + std::to_string(static_cast<int>(error.cause()));
     }
 }
 
