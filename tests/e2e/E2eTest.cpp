@@ -84,7 +84,7 @@ TEST(EndToEndLineTrouble, TheLineClosingInTheMiddleOfAFileIsADownloadError)
     ASSERT_TRUE(rig.clickDownload(kDownloadLimitMs));
 
     ASSERT_EQ(answerer.seen().size(), 1u) << answerer.texts().join(QLatin1Char('|')).toStdString();
-    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Error while downloading the firmware file: [1-9][0-9]*\\.$"))
+    EXPECT_TRUE(QRegularExpression(QStringLiteral("^Error while downloading the firmware file: [1-9][0-9]*\\.\n"))
                     .match(answerer.seen()[0].text)
                     .hasMatch())
         << answerer.seen()[0].text.toStdString();
