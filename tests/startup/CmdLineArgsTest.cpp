@@ -37,6 +37,7 @@ TEST(ParseArguments, Table)
         {{"", "/com1", "/f", "a.hex", "/console"}, run, "", {"a.hex", "", 1, true}},
         {{"go", "/com3", "x", "/e", "d.hex", "/com4", "/console", "/console"}, run, "", {"", "d.hex", 3, true}},
         {{}, ArgsVerdict::Interactive, "", {}},
+        {{"", "  "}, ArgsVerdict::Interactive, "", {}},
         {{"/?"}, ArgsVerdict::UsageRequested, usage, {}},
         {{"/com1", "/f", "a.hex", "-h", "/console"}, ArgsVerdict::UsageRequested, usage, {"", "", 0, true}},
         {{"/com1", "--version", "/f", "-h"}, ArgsVerdict::UsageRequested, usage, {}},
