@@ -1,9 +1,7 @@
 #include <QApplication>
 #include <QCheckBox>
-#include <QDir>
 #include <QDropEvent>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
@@ -17,90 +15,79 @@
 
 namespace {
 
-const QString kHexFilter = QStringLiteral("Hex Files (*.hex)");
-const QStringList kFilters = {kHexFilter, QStringLiteral("All Files (*.*)")};
-
-// Types `path` as the file name and confirms it.
-void choose(QFileDialog& dialog, const QString& path)
+// Dropping files on a box, with Shift held, which proposes a move: the box
+// takes them as a copy, so that the source keeps its files, and ends up with
+// the last; the check boxes and the other box stay as they were.
+TEST(FileChoice, DroppedFilesLeaveTheLastInTheBoxAsACopy)
 {
-    auto* name = dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
-    ASSERT_NE(name, nullptr);
-    name->setText(path);
-    static_cast<QDialog&>(dialog).accept();  // what the Open button does
-}
-
-class FileChoice : public ::testing::Test {
-protected:
-    void SetUp() override { ASSERT_TRUE(rig.loadAndShow()); }
-
-    QLineEdit& box(const char* name) { return rig.control<QLineEdit>(name); }
-
-    // Clicks a browse button and lets `use` work the dialog it opens.
-    // False when no file dialog opened.
-    bool browse(const char* button, std::function<void(QFileDialog&)> use)
-    {
-        bool opened = false;
-        QTimer::singleShot(0, [&] {
-            for (QWidget* window : QApplication::topLevelWidgets()) {
-                auto* dialog = qobject_cast<QFileDialog*>(window);
-                if (dialog && dialog->isVisible()) {
-                    opened = true;
-                    use(*dialog);
-                    if (dialog->isVisible())
-                        dialog->reject();
-                }
-            }
-        });
-        rig.control<QPushButton>(button).click();
-        return opened;
-    }
-
-    QTemporaryDir folder;
-    WindowRig rig{{}};
-};
-
-// Sends a whole drag and drop of `data` to `target`, with Shift held, which
-// proposes a move; true when the target accepted the drag on entering.
-bool dragAndDrop(QWidget& target, const QMimeData& data, Qt::DropActions offered, Qt::DropAction* performed)
-{
-    const QPoint middle = target.rect().center();
-    QDragEnterEvent enter(middle, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
-    QApplication::sendEvent(&target, &enter);
-    QDropEvent drop(middle, offered, &data, Qt::LeftButton, Qt::ShiftModifier);
-    QApplication::sendEvent(&target, &drop);
-    *performed = drop.isAccepted() ? drop.dropAction() : Qt::IgnoreAction;
-    return enter.isAccepted();
-}
-
-TEST_F(FileChoice, DroppedFilesLeaveTheLastInTheBoxAsACopy)
-{
+    WindowRig rig({});
+    ASSERT_TRUE(rig.loadAndShow());
+    auto& box = rig.control<QLineEdit>("TxtBoxEEPFile");
     QMimeData files;
     files.setUrls({QUrl::fromLocalFile("/hex/one.hex"), QUrl::fromLocalFile("/hex/two.hex"),
                    QUrl::fromLocalFile("/hex/three.hex")});
     // File managers offer the names as text as well.
     files.setText(QStringLiteral("/hex/one.hex /hex/two.hex /hex/three.hex"));
-    Qt::DropAction performed;
-    EXPECT_TRUE(dragAndDrop(box("TxtBoxEEPFile"), files, Qt::CopyAction | Qt::MoveAction, &performed));
-    EXPECT_EQ(performed, Qt::CopyAction);
-    EXPECT_EQ(box("TxtBoxEEPFile").text(), QStringLiteral("/hex/three.hex"));
+    const QPoint middle = box.rect().center();
+    const Qt::DropActions offered = Qt::CopyAction | Qt::MoveAction;
+    QDragEnterEvent enter(middle, offered, &files, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(&box, &enter);
+    QDropEvent drop(middle, offered, &files, Qt::LeftButton, Qt::ShiftModifier);
+    QApplication::sendEvent(&box, &drop);
+
+    EXPECT_TRUE(enter.isAccepted());
+    EXPECT_TRUE(drop.isAccepted());
+    EXPECT_EQ(drop.dropAction(), Qt::CopyAction);
+    EXPECT_EQ(box.text(), QStringLiteral("/hex/three.hex"));
     EXPECT_EQ(rig.control<QCheckBox>("EEPCheck").checkState(), Qt::Unchecked);
-    EXPECT_EQ(box("TxtBoxFLASHFile").text(), QString());
+    EXPECT_EQ(rig.control<QLineEdit>("TxtBoxFLASHFile").text(), QString());
 }
 
-TEST_F(FileChoice, BrowsingFillsTheBox)
+// Clicks `button` and lets `use` work the file dialog it opens; false when none opened.
+bool browse(QPushButton& button, const std::function<void(QFileDialog&)>& use)
 {
+    bool opened = false;
+    QTimer::singleShot(0, [&] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            auto* dialog = qobject_cast<QFileDialog*>(window);
+            if (dialog && dialog->isVisible()) {
+                opened = true;
+                use(*dialog);
+                if (dialog->isVisible())
+                    dialog->reject();
+            }
+        }
+    });
+    button.click();
+    return opened;
+}
+
+// Each browse button sets its title and the two filters, Hex Files first; the
+// file chosen for FLASH is offered again for EEPROM.
+TEST(FileChoice, BrowsingFillsTheBoxAndOffersTheLastFileChosen)
+{
+    WindowRig rig({});
+    ASSERT_TRUE(rig.loadAndShow());
+    QTemporaryDir folder;
     const QString app = folder.filePath(QStringLiteral("app.hex"));
     ASSERT_TRUE(writeFile(app, ":00000001FF\r\n"));
-    ASSERT_TRUE(browse("CmdBtnFLASH", [&](QFileDialog& dialog) {
+    const QStringList filters = {QStringLiteral("Hex Files (*.hex)"), QStringLiteral("All Files (*.*)")};
+    ASSERT_TRUE(browse(rig.control<QPushButton>("CmdBtnFLASH"), [&](QFileDialog& dialog) {
         EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Select File to download on FLASH"));
-        EXPECT_EQ(dialog.nameFilters(), kFilters);
-        EXPECT_EQ(dialog.selectedNameFilter(), kHexFilter);
-        EXPECT_EQ(dialog.fileMode(), QFileDialog::ExistingFile);
-        EXPECT_EQ(dialog.defaultSuffix(), QStringLiteral("hex"));
-        dialog.selectNameFilter(kFilters[1]);
-        choose(dialog, app);
+        EXPECT_EQ(dialog.nameFilters(), filters);
+        EXPECT_EQ(dialog.selectedNameFilter(), filters[0]);
+        dialog.selectNameFilter(filters[1]);
+        dialog.findChild<QLineEdit*>(QStringLiteral("fileNameEdit"))->setText(app);
+        static_cast<QDialog&>(dialog).accept();  // what the Open button does
     }));
-    EXPECT_EQ(box("TxtBoxFLASHFile").text(), app);
+    EXPECT_EQ(rig.control<QLineEdit>("TxtBoxFLASHFile").text(), app);
+
+    ASSERT_TRUE(browse(rig.control<QPushButton>("CmdBtnEEP"), [&](QFileDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), QStringLiteral("Select EEPROM file to download"));
+        EXPECT_EQ(dialog.selectedNameFilter(), filters[0]);
+        static_cast<QDialog&>(dialog).accept();
+    }));
+    EXPECT_EQ(rig.control<QLineEdit>("TxtBoxEEPFile").text(), app);
 }
 
 }  // namespace
