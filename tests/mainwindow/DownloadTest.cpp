@@ -1,5 +1,4 @@
-// The download front end of the window, against a pseudo-terminal that plays
-// the target's handshake.
+// The download front end of the window, against the target simulator.
 #include <QLabel>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -7,10 +6,8 @@
 #include <gtest/gtest.h>
 
 #include "BoxAnswerer.h"
-#include "Pty.h"
 #include "Tools.h"
 #include "WindowRig.h"
-#include "link/Protocol.h"
 
 namespace {
 
@@ -22,10 +19,9 @@ TEST(Download, EndingWithoutAFileLeavesTheFocusOnBrowse)
 {
     for (const QString flashPath : {"x", ""}) {
         SCOPED_TRACE(flashPath.toStdString());
-        Pty target;
-        WindowRig rig({{3, target.slavePath()}});
+        TargetSim target({QStringLiteral("--version"), QStringLiteral("1.3")});
+        WindowRig rig({{3, target.device()}});
         ASSERT_TRUE(rig.loadAndShow());
-        target.answerHandshake("?G1.3");
         rig.choose(flashPath, QString());
         BoxAnswerer answerer;
         rig.window.DownloadFiles();
@@ -41,23 +37,21 @@ TEST(Download, EndingWithoutAFileLeavesTheFocusOnBrowse)
     }
 }
 
-// Closing the window while synchronising or while a line waits for its answer
-// (from 1.28 on that would end in a question) stops the download at once,
+// Closing the window while synchronising, or while a line waits for its answer
+// (from 1.28 on that would end in a question), stops the download at once,
 // without a message, and closes the port.
 TEST(ClosingTheWindow, StopsTheDownloadFirst)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("app.hex"));
-    ASSERT_TRUE(writeFile(path, ":020000040000FA\r\n:10000000112233445566778899AABBCCDDEEFF00F8\r\n:00000001FF\r\n"));
+    ASSERT_TRUE(writeFile(path, ":020000040000FA\r\n:00000001FF\r\n"));
     for (const QString status : {"Please synchronize devices, power on or reset target...", "Sending FLASH file"}) {
         SCOPED_TRACE(status.toStdString());
         const bool transfer = status.startsWith(QStringLiteral("Sending"));
-        Pty line;
-        WindowRig rig({{3, line.slavePath()}});
+        TargetSim target(transfer ? QStringList{"--silent-line", "1"} : QStringList{"--silent"});
+        WindowRig rig({{3, target.device()}});
         ASSERT_TRUE(rig.loadAndShow());
         rig.choose(transfer ? path : QString(), QString());
-        if (transfer)
-            line.answerHandshake("?G1.28");
         QTimer closer;
         QObject::connect(&closer, &QTimer::timeout, [&] {
             if (rig.control<QLabel>("LblExec").text().startsWith(status))
@@ -67,8 +61,6 @@ TEST(ClosingTheWindow, StopsTheDownloadFirst)
         BoxAnswerer answerer(QMessageBox::Yes);
         rig.window.DownloadFiles();
 
-        const std::string sent = transfer ? ":020000040000FA" : std::string(1, korvel::link::protocol::kSyncByte);
-        EXPECT_TRUE(runEventsUntil([&] { return line.received().find(sent) != std::string::npos; }));
         EXPECT_TRUE(answerer.seen().empty());
         EXPECT_FALSE(rig.port.isOpen());
         EXPECT_TRUE(rig.window.isHidden());

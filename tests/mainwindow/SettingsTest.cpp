@@ -56,7 +56,7 @@ TEST(MainWindowSettings, AreLoadedOrReportedAndWrittenBackOnUnload)
         if (row.content == "<missing>")
             QFile::remove(rig.settingsPath());
         else
-            rig.writeSettings(row.content);
+            writeFile(rig.settingsPath(), row.content);
         rig.choose(QStringLiteral("/old/app.hex"), QStringLiteral("/old/data.hex"));
 
         BoxAnswerer answerer;
