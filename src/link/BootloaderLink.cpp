@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <sstream>
 
 #include "link/LinePacer.h"
 #include "link/Protocol.h"
@@ -23,6 +24,14 @@ bool NamesAFile(const std::string& path)
             return true;
     }
     return false;
+}
+
+// A timer's interval in seconds, as a person reads it ("5", "2.5").
+std::string seconds(int milliseconds)
+{
+    std::ostringstream text;
+    text << milliseconds / 1000.0;
+    return text.str();
 }
 
 }  // namespace
@@ -65,8 +74,9 @@ DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
         return *stop;
     try {
         return RunOpened(choice);
-    } catch (const std::exception&) {
-        return FailDownload();
+    } catch (const std::exception& error) {
+        // A port error says what failed and what to do in the platform's words.
+        return FailDownload(error.what());
     }
 }
 
@@ -97,14 +107,15 @@ BootloaderLink::Step BootloaderLink::OpenPort(const DownloadChoice& choice)
     SerialPort& port = seams_.port;
     try {
         if (!choice.port)
-            throw PortError("no port selected");
+            throw PortError("No COM port is selected: none could be opened when the program started. Connect the "
+                            "serial adapter, then start the program again to have its port listed.");
         port.setLineSettings(protocol::kLineSettings);
         if (CancelSeen())
             return DownloadResult::Cancelled;
         port.setPortNumber(*choice.port);
         port.open();
-    } catch (const std::exception&) {
-        seams_.frontEnd.message({MessageKind::Warning, "Error while accessing the com port."});
+    } catch (const std::exception& error) {
+        seams_.frontEnd.message({MessageKind::Warning, "Error while accessing the com port.", error.what()});
         seams_.frontEnd.downloadEnded(DownloadResult::PortError);
         return DownloadResult::PortError;
     }
@@ -120,7 +131,13 @@ DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
     if (Step stop = Synchronise())
         return *stop;
     if (!Contains(run_.RxBuf, protocol::kHelloAnswer)) {
-        frontEnd.message({MessageKind::Information, "No response from target Bootloader."});
+        // TmrSyn's interval is that of the window that closed last: phase 1's,
+        // or phase 2's after a "$".
+        frontEnd.message({MessageKind::Information, "No response from target Bootloader.",
+                          "The bootloader did not answer on " + seams_.port.portLabel() + " within " +
+                              seconds(seams_.TmrSyn.interval()) +
+                              " s. Reset the target while \"Please synchronize...\" shows, and check the cable "
+                              "and the target's power."});
         return CloseDown(DownloadResult::NoResponse);
     }
     ReadVersion();
@@ -260,16 +277,16 @@ DownloadResult BootloaderLink::CloseDown(DownloadResult result)
 {
     seams_.TmrSyn.setEnabled(false);
     seams_.TmrShowLine.setEnabled(false);
-    run_.file.reset();
     ClosePort();
     seams_.frontEnd.downloadEnded(result);
     return result;
 }
 
-DownloadResult BootloaderLink::FailDownload()
+DownloadResult BootloaderLink::FailDownload(const std::string& detail)
 {
-    seams_.frontEnd.message({MessageKind::Warning, "Error while downloading the firmware file: " +
-                                                       std::to_string(seams_.port.lastEventCode()) + "."});
+    seams_.frontEnd.message(
+        {MessageKind::Warning,
+         "Error while downloading the firmware file: " + std::to_string(seams_.port.lastEventCode()) + ".", detail});
     return CloseDown(DownloadResult::TransferError);
 }
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -74,7 +73,6 @@ private:
         link::DownloadKind DownloadKind = link::DownloadKind::None;
         std::string RxBuf;
         float BootVer = 0;
-        std::unique_ptr<HexFile> file;  // the HEX file being sent
     };
     // A step's verdict: continue with the next step, or the download is over.
     using Step = std::optional<DownloadResult>;
@@ -91,13 +89,12 @@ private:
     bool CancelSeen();
     void ClosePort();
     DownloadResult CloseDown(DownloadResult result);
-    DownloadResult FailDownload();
+    DownloadResult FailDownload(const std::string& detail);
 
     // Line transfer (LineTransfer.cpp).
     DownloadResult TransferFiles(const DownloadChoice& choice);
-    Step OpenHexFile(const std::string& path);
-    void CountLines();
-    Step SendLines();
+    Step OpenHexFile(const std::string& path, std::string& text);
+    Step SendLines(const std::string& path, const std::string& text);
     Step SendLine(const std::string& hexLine, LineProgress& progress);
     void WaitForAnswer();
     void WaitForEndOfFile();

@@ -1,36 +1,60 @@
 #pragma once
 
-#include <memory>
+#include <cstddef>
+#include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
+#include <utility>
+#include <vector>
 
 namespace korvel::link {
 
-// A read error of an open HEX file.
-class FileError : public std::runtime_error {
+// A HEX file that cannot be opened. what() is the reason in the system's words
+// ("No such file or directory", "Is a directory", "Permission denied").
+class FileOpenError : public std::runtime_error {
 public:
-    using std::runtime_error::runtime_error;
+    FileOpenError(const std::string& reason, std::string absolutePath)
+        : std::runtime_error(reason)
+        , absolutePath_(std::move(absolutePath))
+    {
+    }
+    // The path as the system resolved it, for the user.
+    const std::string& absolutePath() const { return absolutePath_; }
+
+private:
+    std::string absolutePath_;
 };
 
-// A HEX file opened for reading line by line. A line ends at CR, at LF or at
-// CR LF; the line end is not part of the line, and a line end at the very end
-// of the file adds no empty line. Every other byte is returned unchanged.
-class HexFile {
+// A HEX file opened but not read whole.
+class FileError : public std::runtime_error {
 public:
-    virtual ~HexFile() = default;
-    virtual bool atEnd() = 0;
-    // The next line without its line end; throws FileError on a read error.
-    virtual std::string readLine() = 0;
-    // Back to the first line; throws FileError on failure.
-    virtual void rewind() = 0;
+    enum class Cause {
+        ReadFailed,  // the system reported a read error; what() is its reason
+        TooLarge,    // more than protocol::kMostHexFileBytes bytes
+        TooSlow,     // a pipe's writer did not finish within protocol::kHexReadSeconds
+    };
+    explicit FileError(Cause cause, const std::string& reason = {}) : std::runtime_error(reason), cause_(cause) {}
+    Cause cause() const { return cause_; }
+
+private:
+    Cause cause_;
 };
 
 class HexFiles {
 public:
     virtual ~HexFiles() = default;
-    // The file opened for reading, or nullptr when it cannot be opened
-    // (missing, not a regular file, no permission).
-    virtual std::unique_ptr<HexFile> open(const std::string& path) = 0;
+    // Every byte of the file, read at once when it is opened, so that the lines
+    // sent are exactly the lines counted. A file or a pipe; opening never waits
+    // for a FIFO's writer, and reading waits for it at most
+    // protocol::kHexReadSeconds. Throws FileOpenError or FileError.
+    virtual std::string read(const std::string& path) = 0;
 };
+
+// The lines of a HEX file. A line ends at CR, at LF or at CR LF; the line end
+// is not part of the line, and a line end at the very end of the text adds no
+// empty line. Every other byte stays as it is. None when the text has more
+// than `most` lines.
+std::optional<std::vector<std::string>> splitHexLines(std::string_view text, std::size_t most);
 
 }  // namespace korvel::link

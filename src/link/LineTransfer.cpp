@@ -1,6 +1,6 @@
+#include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <stdexcept>
 
 #include "link/BootloaderLink.h"
 #include "link/Protocol.h"
@@ -15,11 +15,21 @@ namespace {
 
 static_assert(protocol::kMostLines <= std::numeric_limits<std::int16_t>::max());
 
-// A file with more lines than the 16-bit line counter holds.
-class LineCountOverflow : public std::runtime_error {
-public:
-    LineCountOverflow() : std::runtime_error("too many lines in the HEX file") {}
-};
+// What kept the file at `path` from being read whole, and what to do.
+std::string unreadDetail(const std::string& path, const FileError& error)
+{
+    switch (error.cause()) {
+    case FileError::Cause::TooLarge:
+        return path + " is larger than " + std::to_string(protocol::kMostHexFileBytes >> 20) +
+               " MiB, far larger than a HEX file for the target. Check that it is the right file.";
+    case FileError::Cause::TooSlow:
+        return path + " did not come to its end within " + std::to_string(protocol::kHexReadSeconds) +
+               " s: no program wrote it to its end. Start the program that writes it before the download.";
+    case FileError::Cause::ReadFailed:
+        break;
+    }
+    return path + " could not be read: " + error.what() + ".";
+}
 
 const char* successMessage(DownloadKind kind)
 {
@@ -37,71 +47,83 @@ const char* successMessage(DownloadKind kind)
 
 }  // namespace
 
+std::optional<std::vector<std::string>> splitHexLines(std::string_view text, std::size_t most)
+{
+    std::vector<std::string> lines;
+    std::size_t start = 0;
+    while (start < text.size()) {
+        if (lines.size() == most)
+            return std::nullopt;
+        const std::size_t end = std::min(text.find_first_of("\r\n", start), text.size());
+        lines.emplace_back(text.substr(start, end - start));
+        start = end + (text.compare(end, 2, "\r\n") == 0 ? 2 : 1);
+    }
+    return lines;
+}
+
 DownloadResult BootloaderLink::TransferFiles(const DownloadChoice& choice)
 {
+    std::string text;
     if (shared_.FileKind == FileKind::Eeprom) {
-        if (Step stop = OpenHexFile(choice.eepromPath))
+        if (Step stop = OpenHexFile(choice.eepromPath, text))
             return *stop;
         seams_.port.write(run_.FlashPending ? protocol::kEepromThenFlash : protocol::kEepromOnly);
-        if (Step stop = SendLines())
+        if (Step stop = SendLines(choice.eepromPath, text))
             return *stop;
         if (!run_.FlashPending)
             return JudgeOutcome();
-        run_.file.reset();
         seams_.frontEnd.betweenFiles();
     }
     run_.FlashPending = false;
     shared_.FileKind = FileKind::Flash;
-    if (Step stop = OpenHexFile(choice.flashPath))
+    if (Step stop = OpenHexFile(choice.flashPath, text))
         return *stop;
-    if (Step stop = SendLines())
+    if (Step stop = SendLines(choice.flashPath, text))
         return *stop;
     return JudgeOutcome();
 }
 
-BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path)
+// Reads the file whole: the lines sent are then the lines counted, whatever
+// happens to the file meanwhile, and a pipe can be read at all.
+BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::string& text)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     frontEnd.openingFile(shared_.FileKind, path);
-    run_.file = seams_.files.open(path);
-    if (!run_.file) {
+    try {
+        text = seams_.files.read(path);
+    } catch (const FileOpenError& error) {
         seams_.TmrSyn.setEnabled(false);
         ClosePort();
-        frontEnd.message({MessageKind::Warning, "Error opening " + path + "."});
+        // A relative path is named as the system resolved it, too.
+        const std::string where = error.absolutePath() == path ? "" : error.absolutePath() + ": ";
+        frontEnd.message({MessageKind::Warning, "Error opening " + path + ".", where + error.what() + "."});
         frontEnd.downloadEnded(DownloadResult::OpenError);
         return DownloadResult::OpenError;
+    } catch (const FileError& error) {
+        return FailDownload(unreadDetail(path, error));
     }
     frontEnd.fileOpened(shared_.FileKind, path);
     return std::nullopt;
 }
 
-// LinesTotal is the number of lines, empty ones included, minus one.
-void BootloaderLink::CountLines()
-{
-    HexFile& file = *run_.file;
-    int lines = 0;
-    while (!file.atEnd()) {
-        file.readLine();
-        if (++lines > protocol::kMostLines)
-            throw LineCountOverflow();
-    }
-    shared_.LinesLeft = static_cast<std::int16_t>(lines - 1);
-    shared_.LinesTotal = shared_.LinesLeft;
-    file.rewind();
-}
-
-// Counts the lines, sends the non-empty ones and waits for the end-of-file answer.
-BootloaderLink::Step BootloaderLink::SendLines()
+// Counts the lines (LinesTotal is their number, empty ones included, minus
+// one), sends the non-empty ones and waits for the end-of-file answer.
+BootloaderLink::Step BootloaderLink::SendLines(const std::string& path, const std::string& text)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
-    CountLines();
+    const auto lines = splitHexLines(text, protocol::kMostLines);
+    if (!lines) {
+        return FailDownload(path + " has more than " + std::to_string(protocol::kMostLines) +
+                            " lines, more than the line counter holds. Write it with longer records.");
+    }
+    shared_.LinesLeft = static_cast<std::int16_t>(static_cast<int>(lines->size()) - 1);
+    shared_.LinesTotal = shared_.LinesLeft;
     frontEnd.sendingFile(shared_.FileKind);
     frontEnd.showLinesLeft(shared_.LinesLeft);
     seams_.TmrShowLine.setEnabled(true);
-    while (!run_.file->atEnd()) {
+    for (const std::string& HexLine : *lines) {
         if (CancelSeen())
             return DownloadResult::Cancelled;
-        const std::string HexLine = run_.file->readLine();
         if (!HexLine.empty()) {
             LineProgress progress;
             if (Step stop = SendLine(HexLine, progress))
@@ -128,6 +150,9 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
     progress.bytes = hexLine.size();
     int SendTries = 0;
     while (SendTries < protocol::kMostSends) {
+        // What is waiting now answers an earlier send, late (the program was
+        // stopped or starved past that send's wait); it must not count for this one.
+        seams_.port.readAll();
         seams_.port.write(hexLine);
         ++progress.sends;
         run_.RxBuf = seams_.port.readAll();

@@ -69,5 +69,14 @@ inline constexpr int kShowLinesMs = 1000;
 
 // Lines a HEX file may have: the line counters are 16-bit.
 inline constexpr int kMostLines = 32767;
+// A HEX file is read whole when it is opened. It may be no larger than this:
+// kMostLines records of the longest kind (255 data bytes) take 17 MB, so a
+// larger file is not a HEX file for the target, and an endless one ends here.
+inline constexpr std::size_t kMostHexFileBytes = std::size_t{64} << 20;
+// A pipe's writer (a decompressor, a converter) must have delivered the whole
+// file within this time; even the largest file takes it well under a second.
+// A writer that never writes or never closes must not hold the download while
+// the target waits for its first line and the window cannot repaint.
+inline constexpr int kHexReadSeconds = 10;
 
 }  // namespace korvel::link::protocol

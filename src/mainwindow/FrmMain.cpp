@@ -87,13 +87,13 @@ void FrmMain::appendVersionToCaption()
     setWindowTitle(windowTitle() + QStringLiteral(" - V ") + windows::versionNumberText(kVersionMajor, kVersionMinor));
 }
 
-bool FrmMain::CheckCom(int NCom)
+bool FrmMain::CheckCom(int portNumber)
 {
     const int previousNumber = port_.portNumber();
     const bool wasOpen = port_.isOpen();
     if (wasOpen)
         port_.close();
-    port_.setPortNumber(NCom);
+    port_.setPortNumber(portNumber);
     port_.close();
 
     bool opened = false;
@@ -104,7 +104,7 @@ bool FrmMain::CheckCom(int NCom)
     }
     port_.close();
 
-    if (NCom != previousNumber)
+    if (portNumber != previousNumber)
         port_.setPortNumber(previousNumber);
     if (wasOpen) {
         try {
@@ -145,11 +145,11 @@ void FrmMain::DownloadFiles()
         CmdBtnFLASH->setFocus();
 }
 
-void FrmMain::AutoSelect(QWidget* SelObject)
+void FrmMain::AutoSelect(QWidget* control)
 {
-    if (auto* textBox = qobject_cast<QLineEdit*>(SelObject)) {
+    if (auto* textBox = qobject_cast<QLineEdit*>(control)) {
         textBox->setSelection(0, textBox->text().size());
-    } else if (auto* list = qobject_cast<QComboBox*>(SelObject); list && list->lineEdit()) {
+    } else if (auto* list = qobject_cast<QComboBox*>(control); list && list->lineEdit()) {
         list->lineEdit()->setCursorPosition(0);
     }
 }

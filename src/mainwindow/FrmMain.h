@@ -54,9 +54,9 @@ public:
     // before the window is first shown.
     void Form_Load();
 
-    // True when port NCom can be opened. Leaves the port's number and open
+    // True when the port of that number can be opened. Leaves the port's number and open
     // state as it found them.
-    bool CheckCom(int NCom);
+    bool CheckCom(int portNumber);
 
     void SetIdleState();
     void SetBusyState();
@@ -67,7 +67,7 @@ public:
 
     // Selects the text of a text box; for other controls moves the caret to
     // the start of their text.
-    void AutoSelect(QWidget* SelObject);
+    void AutoSelect(QWidget* control);
 
     // What a command-line run drives with its own download.
     platform::DownloadTimers& timers() { return timers_; }

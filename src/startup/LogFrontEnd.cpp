@@ -22,11 +22,11 @@ QString fromLocal(const std::string& text)
 
 }  // namespace
 
-QString ShortenFileName(const QString& ShownFileName)
+QString ShortenFileName(const QString& shownFileName)
 {
-    if (ShownFileName.size() <= kLongestShownName)
-        return ShownFileName;
-    return ShownFileName.left(kShownHead) + QStringLiteral("...") + ShownFileName.right(kShownTail);
+    if (shownFileName.size() <= kLongestShownName)
+        return shownFileName;
+    return shownFileName.left(kShownHead) + QStringLiteral("...") + shownFileName.right(kShownTail);
 }
 
 LogFrontEnd::LogFrontEnd(TerminalReport& terminal, LogWindow* window, RunRecord& record)

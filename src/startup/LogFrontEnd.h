@@ -12,7 +12,7 @@ class TerminalReport;
 
 // A name as the log shows it: one of more than 60 characters becomes its first
 // 3 characters, "..." and its last 44; a shorter one stays as it is.
-QString ShortenFileName(const QString& ShownFileName);
+QString ShortenFileName(const QString& shownFileName);
 
 // Shows a command-line download as a growing log: on the compact main window
 // when there is one, and line by line on the terminal. Its messages and

@@ -162,7 +162,7 @@ TEST(ConsoleRun, EndsWithItsOutputAndExitStatus)
         {nullptr, "/com3 /f flash.hex", "", dead, 1,
          "Summary: outcome=port-error .* bootloader=none flash-lines=0 .* port=COM3 = /nonexistent/korvel-tty\n",
          "AVRBootloaderKorvel: cannot open display :7919; going on without windows\\.\n"
-         "Error while accessing the com port\\.\n"},
+         "Error while accessing the com port\\.\nCOM3 = /nonexistent/korvel-tty[^\n]*\n.*"},
         {nullptr, "--help /console", "", offscreen, 0,
          usage + "\n  --ports .*\n  3 +downloaded, but lines [^\n]* skipped\n  129, 130, 143 [^\n]*SIGTERM\n", ""},
         {nullptr, "--version", "", dead, 0, "AVRBootloaderKorvel 1\\.21\n", ""},
@@ -290,6 +290,28 @@ TEST(ConsoleRun, PortByItsPathAndThePortsList)
                                      QRegularExpression::escape(bench.device(0)) + "\n"))
         << run.out.toStdString();
     bench.expectImages(0, "flash");
+}
+
+// The HEX file is read whole when it is opened: from a pipe, and whole even
+// when it is cut short once the log says it was opened.
+TEST(ConsoleRun, HexFileIsReadWholeWhenOpened)
+{
+    for (const char* file : {"<(cat flash.hex)", "flash.hex"}) {
+        SCOPED_TRACE(file);
+        const Bench bench(1, "--answer-delay 20");
+        ASSERT_TRUE(bench.ready());
+        QProcess program;
+        program.setWorkingDirectory(bench.path(QString()));
+        program.start("bash", {"-c", QStringLiteral("exec ./AVRBootloaderKorvel /com3 /f %1 /console").arg(file)});
+        program.closeWriteChannel();
+        QByteArray out;
+        while (!out.contains("\nFile ") && program.waitForReadyRead(30000))
+            out += program.readAllStandardOutput();
+        ASSERT_TRUE(QFile::resize(bench.path("flash.hex"), 40));
+        ASSERT_TRUE(program.waitForFinished(30000));
+        EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
+        bench.expectImages(0, "flash");
+    }
 }
 
 }  // namespace

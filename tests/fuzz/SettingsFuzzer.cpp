@@ -11,29 +11,20 @@
 using korvel::settings::formatSettings;
 using korvel::settings::parseSettings;
 
-namespace {
-
-constexpr int kMaxPorts = 16;
-
-bool isCheckValue(int value)
-{
-    return value >= 0 && value <= 2;
-}
-
-}  // namespace
-
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size)
 {
     if (size == 0)
         return 0;
-    const int portCount = data[0] % (kMaxPorts + 1);
+    const int portCount = data[0] % 17;
     const QByteArray content(reinterpret_cast<const char*>(data + 1), qsizetype(size - 1));
 
     const auto settings = parseSettings(content, portCount);
     if (!settings)
         return 0;
     FUZZ_CHECK(settings->comListPosition >= -1 && settings->comListPosition < portCount);
-    FUZZ_CHECK(isCheckValue(settings->flashCheck) && isCheckValue(settings->eepromCheck));
+    // Check boxes hold 0 (not ticked), 1 (ticked) or 2 (greyed).
+    FUZZ_CHECK(settings->flashCheck >= 0 && settings->flashCheck <= 2);
+    FUZZ_CHECK(settings->eepromCheck >= 0 && settings->eepromCheck <= 2);
 
     // What was read, written back, reads back the same.
     const auto written = formatSettings(*settings);

@@ -8,7 +8,7 @@ build=$1
 seconds=${2:-30}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$build/fuzz-work
-targets=(args settings ports hexlines bootversion)
+targets=(settings hexlines)
 
 failed=()
 for target in "${targets[@]}"; do
@@ -17,7 +17,6 @@ for target in "${targets[@]}"; do
   mkdir -p "$corpus" "$artifacts"
   options=(-max_total_time="$seconds" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1
            -artifact_prefix="$artifacts/")
-  [ -f "$here/$target.dict" ] && options+=(-dict="$here/$target.dict")
   echo "== fuzz_$target for ${seconds} s"
   if "$build/tests/fuzz/fuzz_$target" "${options[@]}" "$corpus" "$here/corpus/$target" \
       >"$work/$target.log" 2>&1; then

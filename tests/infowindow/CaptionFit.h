@@ -1,11 +1,8 @@
 #pragma once
 
-#include <QAbstractButton>
 #include <QCheckBox>
-#include <QFontMetrics>
-#include <QGroupBox>
 #include <QLabel>
-#include <QWidget>
+#include <QPushButton>
 #include <string>
 #include <vector>
 
@@ -14,32 +11,23 @@
 inline std::vector<std::string> controlsWithClippedCaptions(const QWidget& window)
 {
     std::vector<std::string> clipped;
-    const auto report = [&clipped](const QWidget& control) { clipped.push_back(control.objectName().toStdString()); };
     for (const QWidget* control : window.findChildren<QWidget*>()) {
         const QFontMetrics metrics(control->font());
+        bool fits = true;
         if (const auto* label = qobject_cast<const QLabel*>(control)) {
-            if (label->text().isEmpty())
-                continue;
             // A single line fits when its ink ends inside the label.
-            const bool fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
-                                                : metrics.boundingRect(label->text()).right() < label->width();
-            if (!fits)
-                report(*label);
+            fits = label->wordWrap() ? label->heightForWidth(label->width()) <= label->height()
+                                     : metrics.boundingRect(label->text()).right() < label->width();
         } else if (const auto* box = qobject_cast<const QCheckBox*>(control)) {
             // Box and gap take the first 17 pixels; the caption wraps within the rest.
             const QRect area(0, 0, box->width() - 17, 1000);
-            if (metrics.boundingRect(area, Qt::TextWordWrap, box->text()).height() > box->height())
-                report(*box);
-        } else if (const auto* button = qobject_cast<const QAbstractButton*>(control)) {
-            QString shown = button->text();
-            shown.remove(QLatin1Char('&'));
+            fits = metrics.boundingRect(area, Qt::TextWordWrap, box->text()).height() <= box->height();
+        } else if (const auto* button = qobject_cast<const QPushButton*>(control)) {
             // A push button needs a few pixels of its own on either side of the text.
-            if (metrics.horizontalAdvance(shown) + 8 > button->width())
-                report(*button);
-        } else if (const auto* frame = qobject_cast<const QGroupBox*>(control)) {
-            if (metrics.horizontalAdvance(frame->title()) + 16 > frame->width())
-                report(*frame);
+            fits = metrics.horizontalAdvance(QString(button->text()).remove(QLatin1Char('&'))) + 8 <= button->width();
         }
+        if (!fits)
+            clipped.push_back(control->objectName().toStdString());
     }
     return clipped;
 }

@@ -76,8 +76,10 @@ if [ "$(id -u)" -eq 0 ]; then
   chown nobody "$config"
 fi
 chmod a-w "$bin"
+# Up to the port error; its second line, the port's own failure, is left out.
 console_run() {
-  (cd "$config" && timeout 60 "${as_user[@]}" env XDG_CONFIG_HOME="$config" "$program" /com16 /f app.hex /console 2>&1 >/dev/null) || true
+  { (cd "$config" && timeout 60 "${as_user[@]}" env XDG_CONFIG_HOME="$config" "$program" /com16 /f app.hex /console 2>&1 >/dev/null) || true; } |
+    sed '/^Error while accessing the com port\.$/q'
 }
 # A FIFO as the ports file, which must not make the program wait, and a bad settings file.
 put_bad_files() {

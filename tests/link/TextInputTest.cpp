@@ -2,8 +2,9 @@
 
 #include <cmath>
 #include <filesystem>
-#include <fstream>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "link/BootloaderLink.h"
@@ -14,77 +15,69 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::vector<std::string> ReadAll(HexFile& file)
+// CR LF, LF and a lone CR each end a line, a line end at the end adds no line,
+// every other byte stays, and more lines than allowed give none.
+TEST(HexLines, LineEndsAndTheMostLines)
 {
-    std::vector<std::string> lines;
-    while (!file.atEnd())
-        lines.push_back(file.readLine());
-    return lines;
+    const std::string text("a\r\r\nb\n\nc\0\xff\r\n", 12);
+    EXPECT_EQ(splitHexLines(text, 5), (std::vector<std::string>{"a", "", "b", "", std::string("c\0\xff", 3)}));
+    EXPECT_EQ(splitHexLines(text, 4), std::nullopt);
 }
 
-// CR LF, LF and a lone CR each end a line; bytes are kept as they are, and a
-// rewind reads the same lines again.
-TEST(DiskHexFiles, LineEndsAndRewind)
+// Why reading a file failed.
+std::string ReadOutcome(HexFiles& files, const std::string& path)
 {
-    using Lines = std::vector<std::string>;
-    const std::pair<std::string, Lines> rows[] = {
-        {"", {}},
-        {"a\r\nb\r\n", {"a", "b"}},
-        {"a\nb", {"a", "b"}},
-        {"a\r\r\nb\n\n", {"a", "", "b", ""}},
-        {"\n\r", {"", ""}},
-        {std::string("a\0b\xff\n", 5), {std::string("a\0b\xff", 4)}},
-    };
-    const fs::path path = fs::temp_directory_path() / ("korvel-hex-" + std::to_string(::getpid()));
-    DiskHexFiles files;
-    for (const auto& [bytes, lines] : rows) {
-        std::ofstream(path, std::ios::binary) << bytes;
-        const auto file = files.open(path.string());
-        ASSERT_TRUE(file);
-        EXPECT_EQ(ReadAll(*file), lines) << bytes;
-        file->rewind();
-        EXPECT_EQ(ReadAll(*file), lines) << bytes;
+    try {
+        files.read(path);
+        return "read";
+    } catch (const FileOpenError& error) {
+        return std::string("not opened: ") + error.what() + " at " + error.absolutePath();
+    } catch (const FileError& error) {
+        return "not read: cause " + std::to_string(static_cast<int>(error.cause()));
     }
-    fs::remove(path);
-    EXPECT_EQ(files.open(path.string()), nullptr);
-    EXPECT_EQ(files.open(fs::temp_directory_path().string()), nullptr);
-    EXPECT_EQ(files.open(""), nullptr);
 }
 
+// Why a file was not read; every wait for a FIFO's writer ends. (The console
+// runs read files and pipes byte for byte.)
+TEST(DiskHexFiles, SaysWhyAFileWasNotRead)
+{
+    const fs::path dir = fs::temp_directory_path() / ("korvel-hex-" + std::to_string(::getpid()));
+    fs::create_directories(dir);
+    const std::string fifo = (dir / "fifo").string(), big = (dir / "big.hex").string();
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    ::close(::open(big.c_str(), O_CREAT | O_WRONLY, 0600));
+    fs::resize_file(big, protocol::kMostHexFileBytes + 1);  // sparse: it takes no room on the disk
+    const std::string relative = "korvel-missing-" + std::to_string(::getpid()) + ".hex";
+    const auto notRead = [](FileError::Cause cause) { return "not read: cause " + std::to_string(int(cause)); };
+    const std::pair<std::string, std::string> rows[] = {
+        {relative, "not opened: No such file or directory at " + (fs::current_path() / relative).string()},
+        {dir.string(), "not opened: Is a directory at " + dir.string()},
+        {big, notRead(FileError::Cause::TooLarge)},
+        {fifo, notRead(FileError::Cause::TooSlow)},  // no writer: the open does not wait for one
+    };
+    DiskHexFiles files(std::chrono::milliseconds(50));
+    for (const auto& [path, outcome] : rows)
+        EXPECT_EQ(ReadOutcome(files, path), outcome) << path;
+    // A writer that wrote but never closes.
+    const int writer = ::open(fifo.c_str(), O_RDWR);
+    ASSERT_EQ(::write(writer, "x", 1), 1);
+    EXPECT_EQ(ReadOutcome(files, fifo), notRead(FileError::Cause::TooSlow));
+    ::close(writer);
+    fs::remove_all(dir);
+}
+
+// The leading number of the answer, as a 32-bit float.
 TEST(BootVersion, LeadingNumberAsFloat)
 {
-    struct Row {
-        std::string text;
-        float version;
+    const std::pair<std::string, float> rows[] = {
+        {" \t\n1.28?", 1.28f}, {"1 .2 8", 1.28f}, {"1.3.5", 1.3f}, {"-2.5x", -2.5f},
+        {".5", 0.5f},          {"abc1.3", 0.0f},  {".", 0.0f},     {"\r1.3", 0.0f},
     };
-    const Row rows[] = {
-        {"1.28", 1.28f},   {" \t\n1.28?", 1.28f},
-        {"1 .2 8", 1.28f}, {"1.3.5", 1.3f},
-        {"-2.5x", -2.5f},  {"+7", 7.0f},
-        {".5", 0.5f},      {"12", 12.0f},
-        {"", 0.0f},        {"abc1.3", 0.0f},
-        {".", 0.0f},       {"-", 0.0f},
-        {"\r1.3", 0.0f},   {"0.0000000000000000000000000000000000000000000000001", 0.0f},
-    };
-    for (const Row& row : rows) {
-        EXPECT_EQ(parseBootVersion(row.text), row.version) << row.text;
-    }
+    for (const auto& [text, version] : rows)
+        EXPECT_EQ(parseBootVersion(text), version) << text;
+    EXPECT_EQ(parseBootVersion("0." + std::string(50, '0') + "1"), 0.0f);
     EXPECT_TRUE(std::isinf(parseBootVersion(std::string(60, '9'))));
-    EXPECT_FALSE(parseBootVersion("1.28") < 1.28f);
     EXPECT_TRUE(parseBootVersion("1.2799999") < 1.28f);
-}
-
-TEST(BootVersion, DisplayForm)
-{
-    struct Row {
-        float version;
-        std::string shown;
-    };
-    const Row rows[] = {
-        {1.3f, "1.3"}, {1.28f, "1.28"}, {0.0f, "0"}, {2.0f, "2"}, {1.2345678f, "1.234568"}, {-1.5f, "-1.5"},
-    };
-    for (const Row& row : rows)
-        EXPECT_EQ(formatBootVersion(row.version), row.shown);
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 using korvel::platform::PortMap;
 using korvel::platform::readPortsFile;
 using korvel::settings::readSettingsFile;
+using namespace std::string_view_literals;
 
 namespace {
 
@@ -28,7 +29,8 @@ TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
                                           "COM17=/dev/out-of-range\n"
                                           "COM0=/dev/out-of-range\n"
                                           "garbage\n"
-                                          "COM9=/dev/last-line-without-end");
+                                          "COM10=/dev/nul\0inside\n"
+                                          "COM9=/dev/last-line-without-end"sv);
 
     const std::pair<int, const char*> expected[] = {
         {1, "/dev/ttyS0"},

@@ -42,6 +42,8 @@ TEST(ParseArguments, Table)
         {{"/com3", "/f", "a.hex", "/port", "/dev/ttyUSB0"}, run, "", {"a.hex", "", 3}},
         {{}, ArgsVerdict::Interactive, "", {}},
         {{"/f", "a.hex", "--ports"}, ArgsVerdict::PortsListed, "", {}},
+        {{"", "  "}, ArgsVerdict::Interactive, "", {}},
+        {{"/?"}, ArgsVerdict::UsageRequested, usage, {}},
         {{"/com1", "/f", "a.hex", "-h", "/console"}, ArgsVerdict::UsageRequested, usage, {"", "", 0, true}},
         {{"/com1", "--version", "/f", "-h"}, ArgsVerdict::UsageRequested, usage, {}},
         {{"/com1", "/f", "a.hex", "--version"}, ArgsVerdict::VersionRequested, "", {}},

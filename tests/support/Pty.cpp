@@ -8,10 +8,6 @@
 #include <stdexcept>
 #include <unistd.h>
 
-#include "link/Protocol.h"
-
-using namespace korvel::link::protocol;
-
 Pty::Pty(bool watched)
 {
     char path[PATH_MAX] = {};
@@ -63,16 +59,6 @@ void Pty::collect()
     ssize_t count;
     while ((count = ::read(master_, buffer, sizeof buffer)) > 0)
         received_.append(buffer, std::size_t(count));
-    if (handshakeAnswer_.empty())
-        return;
-    if (!answeredSync_ && received_.find(kSyncByte) != std::string::npos) {
-        answeredSync_ = true;
-        send({&kSyncAnswer, 1});
-    }
-    if (!answeredVersion_ && received_.find(kHello) != std::string::npos) {
-        answeredVersion_ = true;
-        send(handshakeAnswer_);
-    }
 }
 
 bool runEventsUntil(const std::function<bool()>& done, int limitMs)

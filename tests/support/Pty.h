@@ -16,8 +16,6 @@ public:
     // Unwatched: they wake no event loop and are collected by received() alone.
     explicit Pty(bool watched = true);
     ~Pty();
-    Pty(const Pty&) = delete;
-    Pty& operator=(const Pty&) = delete;
 
     const std::string& slavePath() const { return slavePath_; }
     // A map that gives port `number` the slave device.
@@ -28,10 +26,6 @@ public:
     // Closes the master side: the port's device hangs up.
     void hangUp();
 
-    // Plays a bootloader: answers the first synchronisation byte with "$" and
-    // the first "@&$" with `answer` (e.g. "?G1.3").
-    void answerHandshake(std::string answer) { handshakeAnswer_ = std::move(answer); }
-
 private:
     void collect();
 
@@ -39,9 +33,6 @@ private:
     int slave_ = -1;  // held open so that the master never sees the line hang up
     std::string slavePath_;
     std::string received_;
-    std::string handshakeAnswer_;
-    bool answeredSync_ = false;
-    bool answeredVersion_ = false;
     std::unique_ptr<QSocketNotifier> notifier_;
 };
 

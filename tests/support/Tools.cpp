@@ -7,10 +7,9 @@ namespace {
 
 const int kStartLimitMs = 5000;
 
+// Harmless on a process that has ended.
 void stop(QProcess& process)
 {
-    if (process.state() == QProcess::NotRunning)
-        return;
     process.kill();
     process.waitForFinished(kStartLimitMs);
 }
@@ -59,17 +58,10 @@ QString makeHex(const QString& folder, const QString& name, int size, int seed, 
                 const QStringList& more)
 {
     const QString hex = folder + "/" + name + ".hex";
-    const QStringList arguments = QStringList{"--size",
-                                              QString::number(size),
-                                              "--seed",
-                                              QString::number(seed),
-                                              "--record-bytes",
-                                              QString::number(recordBytes),
-                                              hex,
-                                              "--bin",
-                                              folder + "/" + name + ".bin"} +
-                                  more;
-    return runTool(QStringLiteral(KORVEL_HEXGEN_PATH), arguments) == 0 ? hex : QString();
+    QStringList arguments;
+    arguments << "--size" << QString::number(size) << "--seed" << QString::number(seed) << "--record-bytes"
+              << QString::number(recordBytes) << hex << "--bin" << folder + "/" + name + ".bin";
+    return runTool(QStringLiteral(KORVEL_HEXGEN_PATH), arguments + more) == 0 ? hex : QString();
 }
 
 QByteArray fileContents(const QString& path)

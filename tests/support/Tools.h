@@ -12,8 +12,6 @@ class TargetSim {
 public:
     explicit TargetSim(const QStringList& options);
     ~TargetSim();
-    TargetSim(const TargetSim&) = delete;
-    TargetSim& operator=(const TargetSim&) = delete;
 
     // Empty when the simulator did not start or printed no path in time.
     const QString& devicePath() const { return devicePath_; }

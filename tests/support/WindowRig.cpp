@@ -5,7 +5,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
 
 #include "platform/PortDescription.h"
 #include "platform/PortTrouble.h"
@@ -15,12 +14,12 @@ namespace {
 std::string portsText(const std::map<int, std::string>& devices)
 {
     std::string text;
-    for (int number = 1; number <= 16; ++number) {
-        const auto assigned = devices.find(number);
-        const std::string device =
-            assigned != devices.end() ? assigned->second : "/nonexistent/korvel-com" + std::to_string(number);
+    for (int number = 1; number <= 16; ++number)
+        text += "COM" + std::to_string(number) + "=/nonexistent/korvel-com" + std::to_string(number) + "\n";
+    // A later line wins; an empty device, from a simulator that did not start,
+    // is passed over and never leads to a real port.
+    for (const auto& [number, device] : devices)
         text += "COM" + std::to_string(number) + "=" + device + "\n";
-    }
     return text;
 }
 
@@ -35,7 +34,9 @@ WindowRig::WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode
               [this](int number) { return korvel::platform::describePort(port.portMap(), number); },
               [this] { return korvel::platform::whyNoPortOpens(port.portMap()); }})
 {
-    writeSettings(devices.empty() ? "-1\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n" : "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n");
+    if (!writeFile(settingsPath(),
+                   devices.empty() ? "-1\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n" : "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n"))
+        throw std::runtime_error("cannot write the settings file");
 }
 
 bool WindowRig::loadAndShow()
@@ -52,18 +53,6 @@ void WindowRig::choose(const QString& flashPath, const QString& eepromPath)
     control<QCheckBox>("EEPCheck").setChecked(!eepromPath.isEmpty());
     control<QLineEdit>("TxtBoxFLASHFile").setText(flashPath);
     control<QLineEdit>("TxtBoxEEPFile").setText(eepromPath);
-}
-
-bool WindowRig::clickDownload(int limitMs)
-{
-    bool overran = false;
-    QTimer::singleShot(limitMs, &window, [this, &overran] {
-        overran = true;
-        if (auto& cancel = control<QPushButton>("CmdBtnCanc"); cancel.isVisible() && cancel.isEnabled())
-            cancel.click();
-    });
-    QTest::mouseClick(&control<QPushButton>("CmdBtnDwl"), Qt::LeftButton);
-    return !overran;
 }
 
 bool WindowRig::isIdle()

@@ -18,11 +18,6 @@ struct WindowRig {
     explicit WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode = false);
 
     QString settingsPath() const { return programDir.filePath(QStringLiteral("AVRBootloaderKorvel.cfg")); }
-    void writeSettings(const QByteArray& content)
-    {
-        if (!writeFile(settingsPath(), content))
-            throw std::runtime_error("cannot write the settings file");
-    }
     QByteArray settingsContent() const { return fileContents(settingsPath()); }
 
     // Form_Load, then the window shown and active.
@@ -30,9 +25,6 @@ struct WindowRig {
     // Ticks FLASH and EEPROM for the paths given (an empty path: not ticked)
     // and types the paths into the file boxes.
     void choose(const QString& flashPath, const QString& eepromPath);
-    // Clicks the Download button; returns once the download is over. Should it
-    // still run after `limitMs`, Cancel is pressed and false is returned.
-    bool clickDownload(int limitMs);
     // The idle arrangement: "Idle" on the status row, Download shown, Cancel hidden.
     bool isIdle();
 

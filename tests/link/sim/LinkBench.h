@@ -348,38 +348,29 @@ private:
     World& world_;
 };
 
-// HEX files held as lines; opening and closing go into the journal.
+// HEX files held as lines, read with CR LF line ends; each read goes into the
+// journal. A missing one resolves to a path under /bench.
 class MemoryHexFiles : public link::HexFiles {
 public:
     explicit MemoryHexFiles(World& world) : world_(world) {}
-    std::unique_ptr<link::HexFile> open(const std::string& path) override
+    std::string read(const std::string& path) override
     {
-        if (files.count(path) == 0)
-            return nullptr;
-        world_.add("file open " + path);
-        return std::make_unique<File>(*this, path);
+        const auto found = files.find(path);
+        if (found == files.end())
+            throw link::FileOpenError("No such file or directory", path[0] == '/' ? path : "/bench/" + path);
+        world_.add("file read " + path);
+        if (failure)
+            throw *failure;
+        std::string text;
+        for (const auto& line : found->second)
+            text += line + "\r\n";
+        return text;
     }
 
     std::map<std::string, std::vector<std::string>> files;
-    std::optional<std::size_t> failReadAt;  // index of the line whose reading fails
+    std::optional<link::FileError> failure;  // how reading an existing file fails
 
 private:
-    struct File : link::HexFile {
-        File(MemoryHexFiles& owner, std::string path) : owner(owner), path(std::move(path)) {}
-        ~File() override { owner.world_.add("file closed " + path); }
-        bool atEnd() override { return next >= owner.files[path].size(); }
-        std::string readLine() override
-        {
-            if (next == owner.failReadAt)
-                throw link::FileError("read failed");
-            return owner.files[path].at(next++);
-        }
-        void rewind() override { next = 0; }
-
-        MemoryHexFiles& owner;
-        std::string path;
-        std::size_t next = 0;
-    };
     World& world_;
 };
 
