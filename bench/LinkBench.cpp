@@ -30,12 +30,14 @@ public:
     std::optional<BenchClock::time_point> firstLineAt;
     std::optional<BenchClock::time_point> outcomeAt;
     std::string outcome;
+    std::string version;
 
     void sendingFile(link::FileKind) override
     {
         if (!firstLineAt)
             firstLineAt = BenchClock::now();
     }
+    void versionRead(const std::string& text) override { version = text; }
     void message(const link::Message& message) override { noteOutcome(message.text); }
     bool ask(const link::Message& question) override
     {
@@ -53,21 +55,23 @@ private:
     }
 };
 
-// What the writes on the port show: the handshake's blocks and triples, the
-// time from one line to the next, and how soon a line followed the read that
-// brought the answer to the line before.
+// What the writes on the port show: the handshake's sync bytes and "@&$"
+// triples (a write tops the queue up with part of a block or a run of
+// triples, so they are counted by size), the time from one line to the next,
+// and how soon a line followed the read that brought the answer to the line
+// before.
 void reportWrites(const std::vector<WatchedPort::Write>& writes)
 {
-    long syncBlocks = 0;
-    long handshakeWrites = 0;
+    long syncBytes = 0;
+    long triples = 0;
     std::vector<double> lineGaps;
     std::vector<double> reactions;
     std::optional<BenchClock::time_point> previousLine;
     for (const WatchedPort::Write& write : writes) {
         if (write.first == link::protocol::kSyncByte) {
-            ++syncBlocks;
+            syncBytes += long(write.size);
         } else if (write.first == link::protocol::kHello[0]) {
-            ++handshakeWrites;
+            triples += long(write.size / link::protocol::kHelloSize);
         } else if (write.first == ':') {
             if (previousLine) {
                 lineGaps.push_back(secondsBetween(*previousLine, write.at));
@@ -77,8 +81,8 @@ void reportWrites(const std::vector<WatchedPort::Write>& writes)
             previousLine = write.at;
         }
     }
-    report("sync_blocks_written", syncBlocks);
-    report("handshake_triples_written", handshakeWrites);
+    report("sync_bytes_written", syncBytes);
+    report("handshake_triples_written", triples);
     if (lineGaps.size() < 2)
         return;
     report("first_line_seconds", lineGaps.front());
@@ -135,6 +139,7 @@ int main(int argc, char** argv)
     const HexFileFigures figures = hexFileFigures(args.flashPath);
     report("success", result == link::DownloadResult::Success ? "yes" : "no");
     report("outcome", frontEnd.outcome);
+    report("bootloader_version", frontEnd.version);
     report("lines", figures.lines);
     report("line_characters", figures.characters);
     report("download_seconds", secondsBetween(startedAt, endedAt));

@@ -64,16 +64,16 @@ succeeded() {
 }
 
 # Figures the simulator adds to its closing summary in paced mode, e.g.
-#   korvel-targetsim: ..., longest phase 1 gap 1.234 ms, backlog after "$" 87 bytes, backlog after "?" 9 bytes
-# sim_gap_ms FILE: the longest gap between received sync bytes, in ms; empty when absent.
-sim_gap_ms() {
-  sed -nE 's/.*korvel-targetsim:.*longest[^,]*gap[^,0-9]*([0-9]+(\.[0-9]+)?) ?(ms|us).*/\1 \3/p' "$1" | head -n 1 |
-    awk '{ printf "%.3f", $2 == "us" ? $1 / 1000 : $1 }'
+#   korvel-targetsim: ...; paced line: sync bytes at most 87 us apart, 12 sync bytes after "$", 3 calls after "?"
+# sim_paced FILE: "<us apart> <sync bytes after $> <calls after ?>", or nothing when absent.
+sim_paced() {
+  sed -n 's/.*sync bytes at most \([0-9]*\) us apart, \([0-9]*\) sync bytes after "\$", \([0-9]*\) calls after "?".*/\1 \2 \3/p' \
+    "$1" | head -n 1
 }
-# sim_backlog FILE CHAR: the bytes received after the target sent CHAR; empty when absent.
-sim_backlog() {
-  sed -nE "s/.*korvel-targetsim:.*backlog[^,]*\"\\$2\"[^,0-9]*([0-9]+).*/\\1/p" "$1" | head -n 1
-}
+# sim_gap_ms FILE: the longest time between received sync bytes, in ms; empty when absent.
+sim_gap_ms() { sim_paced "$1" | awk '{ printf "%.3f", $1 / 1000 }'; }
+# sim_backlog FILE CHAR: the bytes received after the target sent CHAR ("$" or "?"); empty when absent.
+sim_backlog() { sim_paced "$1" | awk -v c="$2" '{ print c == "$" ? $2 : $3 * 3 }'; }
 
 # largest VALUES...: the largest, or empty when any is empty (not every run reported it).
 largest() {

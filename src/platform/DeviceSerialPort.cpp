@@ -160,15 +160,19 @@ void DeviceSerialPort::write(std::string_view bytes)
 
 int DeviceSerialPort::bytesWaiting()
 {
-    takeInputFromDevice();
-    return int(std::min<qint64>(port_.bytesAvailable(), INT_MAX));
+    requireUsable();
+    return int(std::min<qint64>(port_.bytesAvailable() + bytesInDevice(), INT_MAX));
 }
 
+// What QSerialPort took when events last ran, then what the device holds now.
 std::string DeviceSerialPort::readAll()
 {
-    takeInputFromDevice();
-    const QByteArray data = port_.readAll();
-    return std::string(data.constData(), std::size_t(data.size()));
+    requireUsable();
+    std::string received(std::size_t(port_.bytesAvailable()), '\0');
+    if (!received.empty())
+        port_.read(received.data(), qint64(received.size()));
+    takeInputFromDevice(received);
+    return received;
 }
 
 int DeviceSerialPort::bytesQueued()
@@ -233,34 +237,51 @@ void DeviceSerialPort::requireUsable()
         throw link::PortError(lastErrorText_);
 }
 
-// Takes what the device holds without waiting for the next event pass, and
-// notices a device that is gone even when no event reported it yet.
-void DeviceSerialPort::takeInputFromDevice()
+// Received bytes that the device holds and QSerialPort has not taken yet. A
+// device that is gone is noticed here even when no event reported it yet.
+int DeviceSerialPort::bytesInDevice()
 {
-    requireUsable();
-    const int inDevice = tty::bytesInDevice(port_.handle());
-    if (inDevice < 0) {
+    const int count = tty::bytesInDevice(port_.handle());
+    if (count < 0) {
         failed_ = true;
         fail(QSerialPort::ResourceError, portName() + ": the device no longer answers");
     }
-    if (inDevice > 0)
-        port_.waitForReadyRead(0);
-    requireUsable();
+    return count;
 }
 
-// Writes what the device takes now and returns how many bytes that was. A
-// failed write means the device is lost; one that no longer answers at all has
-// vanished.
+// Appends what the device holds, read straight from it: a pass through
+// QSerialPort's own reading would cost a wait for readiness that the count
+// already answered, and a copy through its buffer.
+void DeviceSerialPort::takeInputFromDevice(std::string& received)
+{
+    const int inDevice = bytesInDevice();
+    if (inDevice == 0)
+        return;
+    const std::size_t before = received.size();
+    received.resize(before + std::size_t(inDevice));
+    const qint64 taken = tty::readNow(port_.handle(), received.data() + before, inDevice);
+    if (taken < 0)
+        failOnDevice(std::strerror(errno), QSerialPort::ReadError);
+    received.resize(before + std::size_t(taken));
+}
+
+// Writes what the device takes now and returns how many bytes that was.
 std::size_t DeviceSerialPort::writeToDevice(std::string_view bytes)
 {
     const qint64 taken = tty::writeNow(port_.handle(), bytes.data(), qint64(bytes.size()));
-    if (taken >= 0)
-        return std::size_t(taken);
-    const std::string reason = std::strerror(errno);
+    if (taken < 0)
+        failOnDevice(std::strerror(errno), QSerialPort::WriteError);
+    return std::size_t(taken);
+}
+
+// A read or write straight on the device failed: the device is lost, and one
+// that no longer answers at all has vanished.
+void DeviceSerialPort::failOnDevice(const std::string& reason, QSerialPort::SerialPortError error)
+{
     failed_ = true;
     if (!tty::errorWasTransient(port_.handle()))
         fail(QSerialPort::ResourceError, portName() + ": the device no longer answers");
-    fail(QSerialPort::WriteError, portName() + ": " + reason);
+    fail(error, portName() + ": " + reason);
 }
 
 // Runs events until the transmit queue has room, for at most kWriteWaitMs: an

@@ -55,8 +55,10 @@ private:
     [[noreturn]] void fail(QSerialPort::SerialPortError code, const std::string& what);
     void closeQuietly();
     void requireUsable();
-    void takeInputFromDevice();
+    int bytesInDevice();
+    void takeInputFromDevice(std::string& received);
     std::size_t writeToDevice(std::string_view bytes);
+    [[noreturn]] void failOnDevice(const std::string& reason, QSerialPort::SerialPortError error);
     void waitForRoom();
     std::optional<std::string> deviceToOpen() const;
     std::string portName() const;

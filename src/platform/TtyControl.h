@@ -32,6 +32,12 @@ int bytesInDevice(DeviceHandle handle);
 // answers.
 int bytesInOutput(DeviceHandle handle);
 
+// Reads up to `size` received bytes without waiting (the handle is
+// non-blocking, as QSerialPort opens it) and returns how many it took, 0 when
+// none were there. -1 when the read failed; errno says why. Where a system has
+// no such read, bytesInDevice() counts nothing and this is never called.
+qint64 readNow(DeviceHandle handle, char* data, qint64 size);
+
 // Hands the bytes to the device without waiting (the handle is non-blocking,
 // as QSerialPort opens it) and returns how many it took: fewer than offered,
 // none at all, when its buffer is full or XOFF paused its output. -1 when the

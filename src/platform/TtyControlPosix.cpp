@@ -57,6 +57,19 @@ int bytesInOutput(DeviceHandle handle)
     return count;
 }
 
+qint64 readNow(DeviceHandle handle, char* data, qint64 size)
+{
+    for (;;) {
+        const ssize_t taken = ::read(handle, data, std::size_t(size));
+        if (taken >= 0)
+            return taken;
+        if (errno == EAGAIN || errno == EWOULDBLOCK)
+            return 0;
+        if (errno != EINTR)
+            return -1;
+    }
+}
+
 qint64 writeNow(DeviceHandle handle, const char* data, qint64 size)
 {
     for (;;) {
