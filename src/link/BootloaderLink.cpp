@@ -154,12 +154,19 @@ DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
 // could not drop still goes ahead of the calls.
 BootloaderLink::Step BootloaderLink::Synchronise()
 {
-    LinePacer pacer(seams_.port, seams_.clock, seams_.paceTimer, protocol::kLineSettings);
-    if (Step stop = SynchronisePhase1(pacer))
-        return stop;
-    if (Step stop = SettlePause())
-        return stop;
-    return SynchronisePhase2(pacer);
+    {
+        LinePacer pacer(seams_.port, seams_.clock, seams_.paceTimer, protocol::kLineSettings);
+        if (Step stop = SynchronisePhase1(pacer))
+            return stop;
+        if (Step stop = SettlePause())
+            return stop;
+        if (Step stop = SynchronisePhase2(pacer))
+            return stop;
+    }
+    // The version comes with the "?", perhaps a moment after it.
+    if (Contains(run_.RxBuf, protocol::kHelloAnswer))
+        TakeRestOfAnswer('\0');
+    return std::nullopt;
 }
 
 // Sync bytes without a pause until the target answers or the window closes:
@@ -254,6 +261,26 @@ void BootloaderLink::ReadVersion()
         run_.BootVer = parseBootVersion(run_.RxBuf);
     }
     seams_.frontEnd.versionRead(formatBootVersion(run_.BootVer));
+}
+
+// Reads the rest of an answer whose first character has arrived, until
+// `awaited` is there too (none: '\0') or the line has been quiet for a moment.
+// The pace timer, free outside synchronisation, measures the quiet.
+void BootloaderLink::TakeRestOfAnswer(char awaited)
+{
+    Timer& quiet = seams_.paceTimer;
+    const long long endUs = seams_.clock.microseconds() + protocol::kAnswerRestMostMs * 1000LL;
+    quiet.setInterval(protocol::kAnswerQuietMs);
+    quiet.setEnabled(true);
+    while (quiet.isEnabled() && !(awaited && Contains(run_.RxBuf, awaited)) && seams_.clock.microseconds() < endUs) {
+        seams_.events.yieldWaiting();
+        if (seams_.port.bytesWaiting() > 0) {
+            run_.RxBuf += seams_.port.readAll();
+            quiet.setEnabled(false);
+            quiet.setEnabled(true);
+        }
+    }
+    quiet.setEnabled(false);
 }
 
 // A cancellation point: when the user asked to stop, the download ends here.

@@ -86,6 +86,7 @@ private:
     Step SettlePause();
     Step SynchronisePhase2(LinePacer& pacer);
     void ReadVersion();
+    void TakeRestOfAnswer(char awaited);
     bool CancelSeen();
     void ClosePort();
     DownloadResult CloseDown(DownloadResult result);

@@ -223,6 +223,10 @@ void BootloaderLink::WaitForEndOfFile()
 
 DownloadResult BootloaderLink::JudgeOutcome()
 {
+    // The target ends the last file with "#" and the download with "@",
+    // perhaps a moment apart.
+    if (Contains(run_.RxBuf, protocol::kFileEnded))
+        TakeRestOfAnswer(protocol::kDownloadDone);
     FrontEnd& frontEnd = seams_.frontEnd;
     if (Contains(run_.RxBuf, protocol::kDownloadDone)) {
         frontEnd.message({MessageKind::Success, successMessage(run_.DownloadKind)});

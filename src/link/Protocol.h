@@ -59,6 +59,14 @@ inline constexpr int kAnswerTickMs = 60;
 // After a file's last line, the wait for kFileEnded.
 inline constexpr long long kEndOfFileSeconds = 2;
 
+// An answer of several characters ("?" with the version, "#" with "@" after
+// the last file) travels as one, but a PC that reads at once may see its first
+// character alone. The rest is taken while it keeps coming: until the line
+// has been quiet for kAnswerQuietMs (USB serial adapters pass received bytes
+// on in packets up to 16 ms apart), for kAnswerRestMostMs at most.
+inline constexpr int kAnswerQuietMs = 20;
+inline constexpr int kAnswerRestMostMs = 200;
+
 // TmrSyn: the first synchronisation window of a program run, the settle pause
 // after "$" and the window of phase 2, which later phases 1 keep.
 inline constexpr int kFirstSyncWindowMs = 5000;

@@ -83,8 +83,11 @@ TEST(Handshake, VersionFollowsTheFirstG)
                                        {"?G1.27", "1.27"},
                                        {"?g1.3", "0"},
                                        {"?GG1.3", "0"}}) {
+        // Read as the line delivers it, a character at a time: the version
+        // after the "?", and the "@" after the last file's "#", still count.
         LinkBench bench;
         bench.target.helloAnswer = hello;
+        bench.target.charByChar = true;
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
         EXPECT_TRUE(bench.journal.has(std::string("version ") + shown)) << bench.journal.text();
     }

@@ -62,7 +62,7 @@ TEST(TargetSim, ChecksEveryRecordAndBuildsTheImageOverTwoDownloads)
                ":01000200a558"        // data 0xA5 at 0x10002, lower-case digits
                ":04000005000000CD2A"  // start linear address
                + kEndOfFile);
-    EXPECT_EQ(port.readUntilChar('#'), "~-----~~~@#");
+    EXPECT_EQ(port.readUntilChar('@'), "~-----~~~#@");
     QByteArray expected(0x10003, '\xFF');
     expected[0] = '\x55';
     expected[0x10002] = '\xA5';
@@ -70,7 +70,7 @@ TEST(TargetSim, ChecksEveryRecordAndBuildsTheImageOverTwoDownloads)
 
     handshake(port);
     port.write(":010000007788" + kEndOfFile);
-    EXPECT_EQ(port.readUntilChar('#'), "~@#");
+    EXPECT_EQ(port.readUntilChar('@'), "~#@");
     expected[0] = '\x77';
     EXPECT_EQ(fileContents(image), expected);
 

@@ -215,7 +215,9 @@ void Bootloader::acceptEndOfFile()
         reply({answer(protocol::kFileEnded)}, options_.answerDelayMs);
         return;
     }
-    reply({answer(protocol::kDownloadDone), answer(protocol::kFileEnded)}, options_.answerDelayMs);
+    // The end of the last file, then the end of the download: in paced mode
+    // the "@" follows the "#" a character time later, as on a real line.
+    reply({answer(protocol::kFileEnded), answer(protocol::kDownloadDone)}, options_.answerDelayMs);
     ++stats_.downloads;
     phase_ = Phase::Sync;
     syncBytes_ = 0;

@@ -19,11 +19,11 @@ struct Reply {
 };
 
 struct Statistics {
-    std::uint64_t accepted = 0;   // records answered "~", "#" or "@#"
+    std::uint64_t accepted = 0;   // records answered "~", "#" or "#@"
     std::uint64_t refused = 0;    // records answered "-" or "%"
     std::uint64_t dropped = 0;    // records dropped without an answer
     std::uint64_t resends = 0;    // records that repeated a refused or unanswered one
-    std::uint64_t downloads = 0;  // downloads completed with "@#"
+    std::uint64_t downloads = 0;  // downloads completed with "#@"
 };
 
 // The bootloader's side of the protocol, fed one received byte at a time. It knows no

@@ -152,6 +152,7 @@ struct Target {
     std::deque<std::string> endOfFileAnswers;
     std::string otherEndsOfFile = "#@";
     long long delayUs = 2'000;
+    bool charByChar = false;               // an answer reaches the PC a character at a time, as a line delivers it
     bool synced = false, greeted = false;  // false again after a target reset
 
     // The answer to what arrived; none to the selector and to repeated calls.
@@ -238,13 +239,18 @@ public:
     }
     int lastEventCode() const override { return eventCode; }
 
-    // The target sends these bytes; they arrive after the delay.
+    // The target sends these bytes; they arrive after the delay, at once or
+    // one character time apart.
     void send(long long afterUs, std::string bytes)
     {
-        world_.after(afterUs, [this, bytes] {
-            if (open_)
-                received_ += bytes;
-        });
+        const std::size_t piece = target_.charByChar ? 1 : bytes.size();
+        for (std::size_t i = 0; i < bytes.size(); i += piece) {
+            world_.after(afterUs + static_cast<long long>(i) * 1'000'000 / kBytesPerSecond,
+                         [this, part = bytes.substr(i, piece)] {
+                             if (open_)
+                                 received_ += part;
+                         });
+        }
     }
 
     struct Write {
