@@ -1,6 +1,7 @@
 // korvel-bench-baseline: the least a PC side can do for the same FLASH download,
 // without Qt and without the program: raw termios on the terminal, the
-// handshake written at the line's rate, then each line written and its answer
+// handshake written at the line's rate, then each line written (after what
+// arrived before it is dropped, as a correct PC side must) and its answer
 // awaited with poll(). The program's figures are measured against this one's,
 // on the same machine at the same time. Reports key=value lines like
 // korvel-bench-link.
@@ -101,6 +102,9 @@ public:
     }
 
     void discardOutput() { tcflush(fd_, TCOFLUSH); }
+    // Drops what arrived before a send: an answer to an earlier send, late,
+    // must not count for the next one.
+    void discardInput() { tcflush(fd_, TCIFLUSH); }
 
 private:
     bool waitFor(short event, BenchClock::time_point until)
@@ -175,6 +179,7 @@ Transfer sendLines(RawLine& line, const std::vector<std::string>& lines)
         transfer.linesWrittenAt.push_back(BenchClock::now());
         answers.clear();
         const std::string number = std::to_string(i + 1);
+        line.discardInput();
         if (!line.writeAll(lines[i]))
             transfer.outcome = "line " + number + " could not be written";
         else if (!awaitAny(line, answers, protocol::kAnswers, kAnswerLimit))
@@ -184,11 +189,12 @@ Transfer sendLines(RawLine& line, const std::vector<std::string>& lines)
         if (transfer.outcome != "accepted")
             return transfer;
     }
-    const char fileEnded[] = {protocol::kFileEnded, '\0'};
-    if (!awaitAny(line, answers, fileEnded, kEndOfFileLimit))
-        transfer.outcome = "no end-of-file answer";
-    else if (answers.find(protocol::kDownloadDone) == std::string::npos)
-        transfer.outcome = "the download was not reported complete";
+    // The target ends the file with "#" and the download with "@" after it.
+    const char downloadDone[] = {protocol::kDownloadDone, '\0'};
+    if (!awaitAny(line, answers, downloadDone, kEndOfFileLimit))
+        transfer.outcome = answers.find(protocol::kFileEnded) == std::string::npos
+                               ? "no end-of-file answer"
+                               : "the download was not reported complete";
     transfer.endedAt = BenchClock::now();
     return transfer;
 }

@@ -45,6 +45,7 @@ public:
             lastReceiptAt_ = BenchClock::now();
         return received;
     }
+    void discardInput() override { port_.discardInput(); }
     void discardOutput() override { port_.discardOutput(); }
     int lastEventCode() const override { return port_.lastEventCode(); }
 

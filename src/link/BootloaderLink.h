@@ -96,8 +96,8 @@ private:
     DownloadResult TransferFiles(const DownloadChoice& choice);
     Step OpenHexFile(const std::string& path, std::string& text);
     Step SendLines(const std::string& path, const std::string& text);
-    Step SendLine(const std::string& hexLine, LineProgress& progress);
-    void WaitForAnswer();
+    Step SendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan);
+    bool WaitForAnswer();
     void WaitForEndOfFile();
     DownloadResult JudgeOutcome();
 

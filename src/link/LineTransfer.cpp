@@ -124,15 +124,18 @@ BootloaderLink::Step BootloaderLink::SendLines(const std::string& path, const st
     for (const std::string& HexLine : *lines) {
         if (CancelSeen())
             return DownloadResult::Cancelled;
+        // Events run once a line: while its answer was awaited, or now.
+        bool eventsRan = false;
         if (!HexLine.empty()) {
             LineProgress progress;
-            if (Step stop = SendLine(HexLine, progress))
+            if (Step stop = SendLine(HexLine, progress, eventsRan))
                 return *stop;
             --shared_.LinesLeft;
             progress.linesLeft = shared_.LinesLeft;
             frontEnd.lineDone(progress);
         }
-        seams_.events.yieldOnce();
+        if (!eventsRan)
+            seams_.events.yieldOnce();
     }
     frontEnd.showLinesLeft(0);
     seams_.TmrShowLine.setEnabled(false);
@@ -143,7 +146,7 @@ BootloaderLink::Step BootloaderLink::SendLines(const std::string& path, const st
 
 // Sends the line (again while a bootloader that resends reports a checksum
 // error or says nothing) and asks the user when it was not accepted.
-BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LineProgress& progress)
+BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan)
 {
     const bool resends = !(run_.BootVer < protocol::kResendVersion);
     progress.lineNumber = shared_.LinesTotal - shared_.LinesLeft + 1;
@@ -152,11 +155,11 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
     while (SendTries < protocol::kMostSends) {
         // What is waiting now answers an earlier send, late (the program was
         // stopped or starved past that send's wait); it must not count for this one.
-        seams_.port.readAll();
+        seams_.port.discardInput();
         seams_.port.write(hexLine);
         ++progress.sends;
         run_.RxBuf = seams_.port.readAll();
-        WaitForAnswer();
+        eventsRan = WaitForAnswer() || eventsRan;
         if (Contains(run_.RxBuf, protocol::kWriteError) || ContainsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
             !resends) {
             SendTries = protocol::kMostSends;
@@ -186,8 +189,9 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
 // from it on, until the whole-second clock has moved on by a few seconds.
 // What has arrived is judged before yielding, so an answer ends the wait as
 // soon as it is read.
-void BootloaderLink::WaitForAnswer()
+bool BootloaderLink::WaitForAnswer()
 {
+    bool eventsRan = false;
     const bool ticks = run_.BootVer < protocol::kResendVersion;
     const long long start = seams_.clock.wholeSeconds();
     if (ticks)
@@ -198,12 +202,15 @@ void BootloaderLink::WaitForAnswer()
         return ticks ? shared_.AnswTicks < protocol::kAnswerTicks
                      : seams_.clock.wholeSeconds() - start < protocol::kAnswerSeconds;
     };
+    // The send has just read what was waiting: each pass yields first, and
+    // reads only while the wait still runs.
     while (waiting()) {
-        run_.RxBuf += seams_.port.readAll();
-        if (!waiting())
-            break;
         seams_.events.yieldWaiting();
+        eventsRan = true;
+        if (waiting())
+            run_.RxBuf += seams_.port.readAll();
     }
+    return eventsRan;
 }
 
 void BootloaderLink::WaitForEndOfFile()

@@ -44,8 +44,12 @@ public:
 
     // Number of received bytes not yet read; throws PortError on a port error.
     virtual int bytesWaiting() = 0;
-    // Every received byte not yet read (empty when none); throws PortError.
+    // Received bytes not yet read, in the order they came (empty when none):
+    // all of them, or all that the port had taken in when it last looked, the
+    // rest following at the next read. Throws PortError.
     virtual std::string readAll() = 0;
+    // Drops every received byte not yet read, ours and the system's.
+    virtual void discardInput() = 0;
     // Bytes written and not yet sent, ours and the device's. A device that
     // shows no queue of its own (a pseudo-terminal) counts ours alone; 0 when
     // the port is closed.

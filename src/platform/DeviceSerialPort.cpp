@@ -164,15 +164,24 @@ int DeviceSerialPort::bytesWaiting()
     return int(std::min<qint64>(port_.bytesAvailable() + bytesInDevice(), INT_MAX));
 }
 
-// What QSerialPort took when events last ran, then what the device holds now.
+// What QSerialPort took when events last ran; when it took nothing, what the
+// device holds now. Bytes that came after QSerialPort's read follow at the
+// next call, which saves asking the device once per answer.
 std::string DeviceSerialPort::readAll()
 {
     requireUsable();
     std::string received(std::size_t(port_.bytesAvailable()), '\0');
     if (!received.empty())
         port_.read(received.data(), qint64(received.size()));
-    takeInputFromDevice(received);
+    else
+        takeInputFromDevice(received);
     return received;
+}
+
+void DeviceSerialPort::discardInput()
+{
+    requireUsable();
+    port_.clear(QSerialPort::Input);
 }
 
 int DeviceSerialPort::bytesQueued()

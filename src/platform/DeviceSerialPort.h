@@ -46,6 +46,7 @@ public:
     int bytesWaiting() override;
     int bytesQueued() override;
     std::string readAll() override;
+    void discardInput() override;
     void discardOutput() override;
 
     int lastEventCode() const override;

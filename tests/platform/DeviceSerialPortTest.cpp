@@ -166,6 +166,17 @@ TEST_F(SerialOverPty, DiscardedOutputIsNeverSent)
     EXPECT_EQ(pty.received(), "kept");
 }
 
+// What came before a discard is never read.
+TEST_F(SerialOverPty, DiscardedInputIsNeverRead)
+{
+    pty.send("stale");
+    EXPECT_TRUE(runEventsUntil([&] { return port.bytesWaiting() == 5; }));
+    port.discardInput();
+    pty.send("fresh");
+    EXPECT_TRUE(readUntil(5));
+    EXPECT_EQ(input, "fresh");
+}
+
 TEST_F(SerialOverPty, FarEndClosingIsAPortError)
 {
     pty.hangUp();

@@ -230,6 +230,7 @@ public:
             reads.push_back({world_.now(), all, queuedBytes()});
         return all;
     }
+    void discardInput() override { readable().clear(); }
     void discardOutput() override
     {
         requireOpen();
