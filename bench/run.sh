@@ -11,7 +11,7 @@
 # the round trip of a line is set by the kernel waking two processes, not by
 # the program.
 #
-# BENCH_PAIRS (default 5) sets how many program/baseline pairs run for each of
+# BENCH_PAIRS (default 9) sets how many program/baseline pairs run for each of
 # the line rate and the paced transfer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -27,7 +27,7 @@ program=$build/korvel-bench-link
 declare -A drivers=([program]=$program [baseline]=$build/korvel-bench-baseline)
 export QT_QPA_PLATFORM=offscreen
 
-pairs=${BENCH_PAIRS:-5}
+pairs=${BENCH_PAIRS:-9}
 case $pairs in
   '' | *[!0-9]* | 0) echo "bench: BENCH_PAIRS must be a positive whole number, not '$pairs'" >&2; exit 2 ;;
 esac
