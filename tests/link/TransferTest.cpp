@@ -28,7 +28,7 @@ TEST(Transfer, BothFilesInOrder)
     const auto &f = bench.files.files["flash.hex"], &e = bench.files.files["eeprom.hex"];
     bench.target.endOfFileAnswers = {""};
     EXPECT_EQ(bench.run({true, true, "flash.hex", "eeprom.hex", 1}), R::Success);
-    EXPECT_EQ(LinesSent(bench), (std::vector<std::string>{kEepromThenFlash, e[0], e[1], f[0], f[1]}));
+    EXPECT_EQ(LinesSent(bench), (std::vector<std::string>{wire::kEepromThenFlash, e[0], e[1], f[0], f[1]}));
     EXPECT_TRUE(bench.inOrder({"between files", "success: FLASH & EEPROM files", "port closed", "ended"}));
 }
 

@@ -141,6 +141,16 @@ private:
     std::optional<World::Handle> next_;
 };
 
+// The bytes the bootloader listens for, written out as its firmware knows
+// them rather than taken from the program's protocol header, so that a
+// program that changes one of them talks to a target that no longer hears it.
+namespace wire {
+inline constexpr char kSync = '\x55';
+inline constexpr char kHello[] = "@&$";
+inline constexpr char kEepromThenFlash[] = "*!";
+inline constexpr char kEepromOnly[] = "*";
+}  // namespace wire
+
 // The bootloader at the other end of the line, answering from a script. An
 // empty answer is silence.
 struct Target {
@@ -158,11 +168,11 @@ struct Target {
     // The answer to what arrived; none to the selector and to repeated calls.
     std::optional<std::string> answerTo(const std::string& bytes)
     {
-        if (bytes.find_first_not_of(protocol::kSyncByte) == std::string::npos)
+        if (bytes.find_first_not_of(wire::kSync) == std::string::npos)
             return std::exchange(synced, true) ? std::nullopt : std::optional(syncAnswer);
-        if (bytes.rfind(protocol::kHello, 0) == 0)
+        if (bytes.rfind(wire::kHello, 0) == 0)
             return std::exchange(greeted, true) ? std::nullopt : std::optional(helloAnswer);
-        if (bytes == protocol::kEepromThenFlash || bytes == protocol::kEepromOnly)
+        if (bytes == wire::kEepromThenFlash || bytes == wire::kEepromOnly)
             return std::nullopt;
         return next(lineAnswers, otherLines);
     }
@@ -411,8 +421,8 @@ struct LinkBench {
     {
         std::vector<SimPort::Write> result;
         for (const auto& write : port.writes)
-            if (write.bytes.find_first_not_of(protocol::kSyncByte) != std::string::npos &&
-                write.bytes.rfind(protocol::kHello, 0) != 0)
+            if (write.bytes.find_first_not_of(wire::kSync) != std::string::npos &&
+                write.bytes.rfind(wire::kHello, 0) != 0)
                 result.push_back(write);
         return result;
     }
@@ -428,7 +438,7 @@ struct LinkBench {
     bool wroteCalls() const
     {
         return std::any_of(port.writes.begin(), port.writes.end(),
-                           [](const auto& write) { return write.bytes.rfind(protocol::kHello, 0) == 0; });
+                           [](const auto& write) { return write.bytes.rfind(wire::kHello, 0) == 0; });
     }
     int writesOf(const std::string& bytes) const
     {
