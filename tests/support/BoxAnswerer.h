@@ -16,7 +16,7 @@ struct SeenBox {
 };
 
 // Answers every message box that opens while it lives, as soon as it is
-// shown: records it and presses `answer` (or OK where the box has no such
+// shown: records it and presses `answer` (or OK, or No, where the box has no such
 // button).
 class BoxAnswerer : public QObject {
 public:
