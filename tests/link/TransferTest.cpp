@@ -58,6 +58,7 @@ TEST(Transfer, ResendsAndQuestions)
         EXPECT_EQ(bench.journal.has("ask: " + question + ". Continue with download?"), !question.empty());
         EXPECT_FALSE(bench.journal.has("message"));
         if (yes) {
+            ASSERT_FALSE(bench.frontEnd.linesDone.empty());
             EXPECT_EQ(bench.frontEnd.linesDone.front(),
                       "0 left, line 1, 43 bytes x" + std::to_string(sends) + (question.empty() ? "" : ", skipped"));
         }
@@ -81,6 +82,7 @@ TEST(Transfer, LinesAreNumberedWithoutEmptyOnesAndJudgedByTheirOwnAnswers)
     EXPECT_EQ(bench.run(B::flash()), R::Success);
     EXPECT_EQ(LinesSent(bench), (std::vector<std::string>{":A", ":A", binary, ":00000001FF"}));
     EXPECT_TRUE(bench.journal.has("ask: Error writing to flash at line 2. Continue with download?"));
+    ASSERT_FALSE(bench.frontEnd.linesShown.empty());
     EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
 }
 
@@ -102,7 +104,7 @@ TEST(Timing, AnswerWaits)
         from.frontEnd.answers = {true};
         EXPECT_EQ(from.run(B::flash()), R::EndOfFileError);
         const auto b = below.transferWrites(), f = from.transferWrites();
-        ASSERT_TRUE(b.size() == 2 && f.size() == kMostSends + 1u);
+        ASSERT_TRUE(b.size() == 2 && f.size() == kMostSends + 1u && !from.frontEnd.linesShown.empty());
         const long long ask = from.journal.timeOf("ask"), end = from.frontEnd.linesShown.back().first;
         const std::tuple<long long, long long, long long> gaps[] = {
             {b[1].us - b[0].us, (kAnswerTicks - 1) * tick, kAnswerTicks * tick},
