@@ -41,9 +41,8 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
 // pseudo-terminal, which shows no queue and drops none: after the first write
 // of a phase, every write finds enough still queued for a wake-up that comes
 // a little late, and none raises the queue above 512 bytes, so that no more
-// is queued at "$" or "?" either. A wait
-// lasts until the next top-up is due. Phase 2 calls for its own window, from
-// the end of the one-tick settle pause.
+// is queued at "$" or "?" either. A wait lasts until the next top-up is due.
+// Phase 2 calls for its own window, from the end of the one-tick settle pause.
 TEST(Handshake, LineBusyWithoutAFloodOrABusyLoop)
 {
     // The target's answers to the sync bytes and to the calls, and the most
