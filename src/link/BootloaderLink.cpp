@@ -70,6 +70,8 @@ DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
         return DownloadResult::NotValid;
     }
     seams_.frontEnd.downloadStarting();
+    if (Step stop = ReadChosenFiles(choice))
+        return *stop;
     if (Step stop = OpenPort(choice))
         return *stop;
     try {

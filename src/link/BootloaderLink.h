@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "Clock.h"
 #include "EventPump.h"
@@ -73,6 +74,9 @@ private:
         link::DownloadKind DownloadKind = link::DownloadKind::None;
         std::string RxBuf;
         float BootVer = 0;
+        // The chosen files' lines, read before the port is opened.
+        std::vector<std::string> eepromLines;
+        std::vector<std::string> flashLines;
     };
     // A step's verdict: continue with the next step, or the download is over.
     using Step = std::optional<DownloadResult>;
@@ -93,9 +97,12 @@ private:
     DownloadResult FailDownload(const std::string& detail);
 
     // Line transfer (LineTransfer.cpp).
+    Step ReadChosenFiles(const DownloadChoice& choice);
+    Step ReadHexFile(const std::string& path, std::vector<std::string>& lines);
+    Step CheckHexFile(const std::string& path, const std::vector<std::string>& lines);
     DownloadResult TransferFiles(const DownloadChoice& choice);
-    Step OpenHexFile(const std::string& path, std::string& text);
-    Step SendLines(const std::string& path, const std::string& text);
+    void OpenHexFile(const std::string& path);
+    Step SendLines(const std::vector<std::string>& lines);
     Step SendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan);
     bool WaitForAnswer();
     void WaitForEndOfFile();

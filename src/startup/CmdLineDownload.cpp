@@ -15,7 +15,6 @@
 #include "startup/StopSignals.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QMessageBox>
 
 namespace korvel::startup {
@@ -82,9 +81,8 @@ link::DownloadResult downloadWithWindow(const StartupState& state, ProgramSurrou
 // every port the program offers: probing them all would open every device.
 void checkSettingsFile(const QString& path, TerminalReport& terminal)
 {
-    if (!QFileInfo::exists(path))
-        return;
-    if (!settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1))
+    const auto file = settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1);
+    if (file.outcome == settings::StoredSettings::Outcome::Unusable)
         terminal.message(settingsLoadWarning(path), false);
 }
 

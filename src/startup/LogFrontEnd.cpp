@@ -64,6 +64,7 @@ void LogFrontEnd::downloadStarting()
 
 void LogFrontEnd::portOpened()
 {
+    record_.portOpened();
     log_.clear();
     appendLine(QStringLiteral("Serial line correctly opened."));
     appendLine(QStringLiteral("Please synchronize systems: power on or reset target!"));
@@ -139,6 +140,19 @@ bool LogFrontEnd::ask(const link::Message& question)
     const QString shown = fromLocal(link::shownText(question));
     if (!window_)
         return terminal_.ask(shown);
+    terminal_.question(shown);
+    return window_->run().ask(shown);
+}
+
+// Only a person answers for a file: without a window, an input that is not a
+// terminal (a script, a pipe) answers No.
+bool LogFrontEnd::askAboutFile(const link::Message& question)
+{
+    if (stopAsked())
+        return false;
+    const QString shown = fromLocal(link::shownText(question));
+    if (!window_)
+        return terminal_.askPerson(shown);
     terminal_.question(shown);
     return window_->run().ask(shown);
 }

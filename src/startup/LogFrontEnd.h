@@ -38,6 +38,7 @@ public:
     void message(const link::Message& message) override;
     // Shows the lines remaining of the moment first, since the run may end with it.
     bool ask(const link::Message& question) override;
+    bool askAboutFile(const link::Message& question) override;
     bool cancelRequested() override;
 
     // The log as it stands: lines ended by CR LF, the last one being written.
