@@ -5,13 +5,13 @@
 #include <string>
 #include <vector>
 
-#include "Clock.h"
-#include "EventPump.h"
-#include "FrontEnd.h"
-#include "HexFile.h"
-#include "LinePacer.h"
-#include "SerialPort.h"
-#include "Timer.h"
+#include "link/Clock.h"
+#include "link/EventPump.h"
+#include "link/FrontEnd.h"
+#include "link/HexFile.h"
+#include "link/LinePacer.h"
+#include "link/SerialPort.h"
+#include "link/Timer.h"
 
 namespace korvel::link {
 
@@ -82,31 +82,31 @@ private:
     using Step = std::optional<DownloadResult>;
 
     // Handshake and frame (BootloaderLink.cpp).
-    bool ValidateChoice(const DownloadChoice& choice);
-    Step OpenPort(const DownloadChoice& choice);
-    DownloadResult RunOpened(const DownloadChoice& choice);
-    Step Synchronise();
-    Step SynchronisePhase1(LinePacer& pacer);
-    Step SettlePause();
-    Step SynchronisePhase2(LinePacer& pacer);
-    void ReadVersion();
-    void TakeRestOfAnswer(char awaited);
-    bool CancelSeen();
+    bool validateChoice(const DownloadChoice& choice);
+    Step openPort(const DownloadChoice& choice);
+    DownloadResult runOpened(const DownloadChoice& choice);
+    Step synchronise();
+    Step synchronisePhase1(LinePacer& pacer);
+    Step settlePause();
+    Step synchronisePhase2(LinePacer& pacer);
+    void readVersion();
+    void takeRestOfAnswer(char awaited);
+    bool cancelSeen();
     void ClosePort();
-    DownloadResult CloseDown(DownloadResult result);
-    DownloadResult FailDownload(const std::string& detail);
+    DownloadResult closeDown(DownloadResult result);
+    DownloadResult failDownload(const std::string& detail);
 
     // Line transfer (LineTransfer.cpp).
-    Step ReadChosenFiles(const DownloadChoice& choice);
-    Step ReadHexFile(const std::string& path, std::vector<std::string>& lines);
-    Step CheckHexFile(const std::string& path, const std::vector<std::string>& lines);
-    DownloadResult TransferFiles(const DownloadChoice& choice);
-    void OpenHexFile(const std::string& path);
-    Step SendLines(const std::vector<std::string>& lines);
-    Step SendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan);
-    bool WaitForAnswer();
-    void WaitForEndOfFile();
-    DownloadResult JudgeOutcome();
+    Step readChosenFiles(const DownloadChoice& choice);
+    Step readHexFile(const std::string& path, std::vector<std::string>& lines);
+    Step checkHexFile(const std::string& path, const std::vector<std::string>& lines);
+    DownloadResult transferFiles(const DownloadChoice& choice);
+    void openHexFile(const std::string& path);
+    Step sendLines(const std::vector<std::string>& lines);
+    Step sendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan);
+    bool waitForAnswer();
+    void waitForEndOfFile();
+    DownloadResult judgeOutcome();
 
     // Tick handlers of the three timers.
     void TmrSyn_Timer();

@@ -5,12 +5,9 @@
 #include "link/BootloaderLink.h"
 #include "link/HexCheck.h"
 #include "link/Protocol.h"
-#include "link/TextSearch.h"
+#include "link/Text.h"
 
 namespace korvel::link {
-
-using detail::Contains;
-using detail::ContainsAny;
 
 namespace {
 
@@ -65,7 +62,7 @@ std::optional<std::vector<std::string>> splitHexLines(std::string_view text, std
 // Every chosen file is read whole and checked before the port is opened, in
 // the order they are sent: a file that cannot be read, or that the user does
 // not want sent as it is, ends the download before a byte reaches the target.
-BootloaderLink::Step BootloaderLink::ReadChosenFiles(const DownloadChoice& choice)
+BootloaderLink::Step BootloaderLink::readChosenFiles(const DownloadChoice& choice)
 {
     std::vector<std::pair<const std::string*, std::vector<std::string>*>> chosen;
     if (shared_.FileKind == FileKind::Eeprom)
@@ -73,11 +70,11 @@ BootloaderLink::Step BootloaderLink::ReadChosenFiles(const DownloadChoice& choic
     if (run_.FlashPending)
         chosen.emplace_back(&choice.flashPath, &run_.flashLines);
     for (const auto& [path, lines] : chosen) {
-        if (Step stop = ReadHexFile(*path, *lines))
+        if (Step stop = readHexFile(*path, *lines))
             return stop;
     }
     for (const auto& [path, lines] : chosen) {
-        if (Step stop = CheckHexFile(*path, *lines))
+        if (Step stop = checkHexFile(*path, *lines))
             return stop;
     }
     return std::nullopt;
@@ -85,7 +82,7 @@ BootloaderLink::Step BootloaderLink::ReadChosenFiles(const DownloadChoice& choic
 
 // Reading the file whole makes the lines sent exactly the lines counted,
 // whatever happens to the file meanwhile, and lets a pipe be read at all.
-BootloaderLink::Step BootloaderLink::ReadHexFile(const std::string& path, std::vector<std::string>& lines)
+BootloaderLink::Step BootloaderLink::readHexFile(const std::string& path, std::vector<std::string>& lines)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     std::string detail;
@@ -105,40 +102,40 @@ BootloaderLink::Step BootloaderLink::ReadHexFile(const std::string& path, std::v
         detail = unreadDetail(path, error);
     }
     frontEnd.message({MessageKind::Warning, "Error opening " + path + ".", detail});
-    return CloseDown(DownloadResult::OpenError);
+    return closeDown(DownloadResult::OpenError);
 }
 
 // A file that is no Intel HEX file is sent unchanged only when the user says so.
-BootloaderLink::Step BootloaderLink::CheckHexFile(const std::string& path, const std::vector<std::string>& lines)
+BootloaderLink::Step BootloaderLink::checkHexFile(const std::string& path, const std::vector<std::string>& lines)
 {
     const auto fault = checkIntelHex(lines);
     if (!fault || seams_.frontEnd.askAboutFile({MessageKind::Question, hexFaultQuestion(path, *fault)}))
         return std::nullopt;
-    return CloseDown(DownloadResult::Declined);
+    return closeDown(DownloadResult::Declined);
 }
 
-DownloadResult BootloaderLink::TransferFiles(const DownloadChoice& choice)
+DownloadResult BootloaderLink::transferFiles(const DownloadChoice& choice)
 {
     if (shared_.FileKind == FileKind::Eeprom) {
-        OpenHexFile(choice.eepromPath);
+        openHexFile(choice.eepromPath);
         seams_.port.write(run_.FlashPending ? protocol::kEepromThenFlash : protocol::kEepromOnly);
-        if (Step stop = SendLines(run_.eepromLines))
+        if (Step stop = sendLines(run_.eepromLines))
             return *stop;
         if (!run_.FlashPending)
-            return JudgeOutcome();
+            return judgeOutcome();
         seams_.frontEnd.betweenFiles();
     }
     run_.FlashPending = false;
     shared_.FileKind = FileKind::Flash;
-    OpenHexFile(choice.flashPath);
-    if (Step stop = SendLines(run_.flashLines))
+    openHexFile(choice.flashPath);
+    if (Step stop = sendLines(run_.flashLines))
         return *stop;
-    return JudgeOutcome();
+    return judgeOutcome();
 }
 
 // The file was read before the port was opened; its opening is shown here,
 // where the transfer begins with it.
-void BootloaderLink::OpenHexFile(const std::string& path)
+void BootloaderLink::openHexFile(const std::string& path)
 {
     seams_.frontEnd.openingFile(shared_.FileKind, path);
     seams_.frontEnd.fileOpened(shared_.FileKind, path);
@@ -146,7 +143,7 @@ void BootloaderLink::OpenHexFile(const std::string& path)
 
 // Counts the lines (LinesTotal is their number, empty ones included, minus
 // one), sends the non-empty ones and waits for the end-of-file answer.
-BootloaderLink::Step BootloaderLink::SendLines(const std::vector<std::string>& lines)
+BootloaderLink::Step BootloaderLink::sendLines(const std::vector<std::string>& lines)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     shared_.LinesLeft = static_cast<std::int16_t>(static_cast<int>(lines.size()) - 1);
@@ -155,13 +152,13 @@ BootloaderLink::Step BootloaderLink::SendLines(const std::vector<std::string>& l
     frontEnd.showLinesLeft(shared_.LinesLeft);
     seams_.TmrShowLine.setEnabled(true);
     for (const std::string& HexLine : lines) {
-        if (CancelSeen())
+        if (cancelSeen())
             return DownloadResult::Cancelled;
         // Events run once a line: while its answer was awaited, or now.
         bool eventsRan = false;
         if (!HexLine.empty()) {
             LineProgress progress;
-            if (Step stop = SendLine(HexLine, progress, eventsRan))
+            if (Step stop = sendLine(HexLine, progress, eventsRan))
                 return *stop;
             --shared_.LinesLeft;
             progress.linesLeft = shared_.LinesLeft;
@@ -173,13 +170,13 @@ BootloaderLink::Step BootloaderLink::SendLines(const std::vector<std::string>& l
     frontEnd.showLinesLeft(0);
     seams_.TmrShowLine.setEnabled(false);
     seams_.events.yieldOnce();
-    WaitForEndOfFile();
+    waitForEndOfFile();
     return std::nullopt;
 }
 
 // Sends the line (again while a bootloader that resends reports a checksum
 // error or says nothing) and asks the user when it was not accepted.
-BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan)
+BootloaderLink::Step BootloaderLink::sendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan)
 {
     const bool resends = !(run_.BootVer < protocol::kResendVersion);
     progress.lineNumber = shared_.LinesTotal - shared_.LinesLeft + 1;
@@ -192,8 +189,8 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
         seams_.port.write(hexLine);
         ++progress.sends;
         run_.RxBuf = seams_.port.readAll();
-        eventsRan = WaitForAnswer() || eventsRan;
-        if (Contains(run_.RxBuf, protocol::kWriteError) || ContainsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
+        eventsRan = waitForAnswer() || eventsRan;
+        if (contains(run_.RxBuf, protocol::kWriteError) || containsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
             !resends) {
             SendTries = protocol::kMostSends;
         } else {
@@ -202,17 +199,17 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
     }
     const std::string lineNumber = std::to_string(progress.lineNumber);
     std::string question;
-    if (Contains(run_.RxBuf, protocol::kChecksumError)) {
+    if (contains(run_.RxBuf, protocol::kChecksumError)) {
         question = "Checksum error at line " + lineNumber;
-    } else if (Contains(run_.RxBuf, protocol::kWriteError)) {
+    } else if (contains(run_.RxBuf, protocol::kWriteError)) {
         question = "Error writing to flash at line " + lineNumber;
-    } else if (resends && !ContainsAny(run_.RxBuf, protocol::kAcceptedAnswers)) {
+    } else if (resends && !containsAny(run_.RxBuf, protocol::kAcceptedAnswers)) {
         question = "Did not receive a response after sending line " + lineNumber;
     } else {
         return std::nullopt;
     }
     if (!seams_.frontEnd.ask({MessageKind::Question, question + ". Continue with download?"}))
-        return CloseDown(DownloadResult::Declined);
+        return closeDown(DownloadResult::Declined);
     progress.skipped = true;
     run_.RxBuf.clear();
     return std::nullopt;
@@ -222,7 +219,7 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
 // from it on, until the whole-second clock has moved on by a few seconds.
 // What has arrived is judged before yielding, so an answer ends the wait as
 // soon as it is read.
-bool BootloaderLink::WaitForAnswer()
+bool BootloaderLink::waitForAnswer()
 {
     bool eventsRan = false;
     const bool ticks = run_.BootVer < protocol::kResendVersion;
@@ -230,7 +227,7 @@ bool BootloaderLink::WaitForAnswer()
     if (ticks)
         shared_.AnswTicks = 0;
     const auto waiting = [&] {
-        if (ContainsAny(run_.RxBuf, protocol::kAnswers) || seams_.frontEnd.cancelRequested())
+        if (containsAny(run_.RxBuf, protocol::kAnswers) || seams_.frontEnd.cancelRequested())
             return false;
         return ticks ? shared_.AnswTicks < protocol::kAnswerTicks
                      : seams_.clock.wholeSeconds() - start < protocol::kAnswerSeconds;
@@ -246,11 +243,11 @@ bool BootloaderLink::WaitForAnswer()
     return eventsRan;
 }
 
-void BootloaderLink::WaitForEndOfFile()
+void BootloaderLink::waitForEndOfFile()
 {
     const long long start = seams_.clock.wholeSeconds();
     const auto waiting = [&] {
-        return !Contains(run_.RxBuf, protocol::kFileEnded) &&
+        return !contains(run_.RxBuf, protocol::kFileEnded) &&
                seams_.clock.wholeSeconds() - start < protocol::kEndOfFileSeconds;
     };
     while (waiting()) {
@@ -261,24 +258,24 @@ void BootloaderLink::WaitForEndOfFile()
     }
 }
 
-DownloadResult BootloaderLink::JudgeOutcome()
+DownloadResult BootloaderLink::judgeOutcome()
 {
     // The target ends the last file with "#" and the download with "@",
     // perhaps a moment apart.
-    if (Contains(run_.RxBuf, protocol::kFileEnded))
-        TakeRestOfAnswer(protocol::kDownloadDone);
+    if (contains(run_.RxBuf, protocol::kFileEnded))
+        takeRestOfAnswer(protocol::kDownloadDone);
     FrontEnd& frontEnd = seams_.frontEnd;
-    if (Contains(run_.RxBuf, protocol::kDownloadDone)) {
+    if (contains(run_.RxBuf, protocol::kDownloadDone)) {
         frontEnd.message({MessageKind::Success, successMessage(run_.DownloadKind)});
-        return CloseDown(DownloadResult::Success);
+        return closeDown(DownloadResult::Success);
     }
-    if (Contains(run_.RxBuf, protocol::kFileEnded)) {
+    if (contains(run_.RxBuf, protocol::kFileEnded)) {
         frontEnd.message({MessageKind::Information, "Error while downloading file."});
     } else {
         frontEnd.message({MessageKind::Information,
                           "Error while downloading file: No response from target Bootloader at end of file."});
     }
-    return CloseDown(DownloadResult::EndOfFileError);
+    return closeDown(DownloadResult::EndOfFileError);
 }
 
 }  // namespace korvel::link

@@ -65,7 +65,7 @@ link::DownloadResult download(const StartupState& state, ProgramSurroundings& su
 link::DownloadResult downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundings,
                                         TerminalReport& terminal, RunRecord& record)
 {
-    FrmMain window(surroundings.mainWindowSetup(true));
+    mainwindow::FrmMain window(surroundings.mainWindowSetup(true));
     {
         const MessageBoxEcho echo(terminal);
         window.Form_Load();
@@ -83,7 +83,7 @@ void checkSettingsFile(const QString& path, TerminalReport& terminal)
 {
     const auto file = settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1);
     if (file.outcome == settings::StoredSettings::Outcome::Unusable)
-        terminal.message(settingsLoadWarning(path), false);
+        terminal.message(mainwindow::settingsLoadWarning(path), false);
 }
 
 link::DownloadResult downloadInConsole(const StartupState& state, ProgramSurroundings& surroundings,
