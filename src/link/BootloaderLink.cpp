@@ -24,6 +24,10 @@ bool namesAFile(const std::string& path)
     return false;
 }
 
+// How often a wait for the port tries to open it: soon enough after the
+// device appears, seldom enough to cost nothing.
+constexpr long long kPortCheckMs = 200;
+
 // A timer's interval in seconds, as a person reads it ("5", "2.5").
 std::string seconds(int milliseconds)
 {
@@ -102,6 +106,33 @@ bool BootloaderLink::validateChoice(const DownloadChoice& choice)
     return false;
 }
 
+// Tries to open the port every little while until it opens, the wait is over
+// or the user asks to stop; says once what it waits for when the first try
+// fails. When the wait ends without the port, its usual opening reports why.
+void BootloaderLink::awaitPort(int seconds)
+{
+    SerialPort& port = seams_.port;
+    Timer& pause = seams_.paceTimer;
+    const long long endUs = seams_.clock.microseconds() + seconds * 1'000'000LL;
+    for (bool first = true;; first = false) {
+        try {
+            port.open();
+            return;
+        } catch (const PortError& error) {
+            if (first)
+                seams_.frontEnd.waitingForPort(port.portLabel(), seconds, error.what());
+        }
+        const long long leftMs = (endUs - seams_.clock.microseconds() + 999) / 1000;
+        if (leftMs <= 0 || seams_.frontEnd.cancelRequested())
+            return;
+        pause.setInterval(static_cast<int>(std::min<long long>(leftMs, kPortCheckMs)));
+        pause.setEnabled(true);
+        while (pause.isEnabled() && !seams_.frontEnd.cancelRequested())
+            seams_.events.yieldWaiting();
+        pause.setEnabled(false);
+    }
+}
+
 BootloaderLink::Step BootloaderLink::openPort(const DownloadChoice& choice)
 {
     SerialPort& port = seams_.port;
@@ -113,7 +144,12 @@ BootloaderLink::Step BootloaderLink::openPort(const DownloadChoice& choice)
         if (cancelSeen())
             return DownloadResult::Cancelled;
         port.setPortNumber(*choice.port);
-        port.open();
+        if (choice.portWaitSeconds > 0)
+            awaitPort(choice.portWaitSeconds);
+        if (cancelSeen())
+            return DownloadResult::Cancelled;
+        if (!port.isOpen())
+            port.open();
     } catch (const std::exception& error) {
         seams_.frontEnd.message({MessageKind::Warning, "Error while accessing the com port.", error.what()});
         seams_.frontEnd.downloadEnded(DownloadResult::PortError);

@@ -22,6 +22,9 @@ struct DownloadChoice {
     std::string flashPath;
     std::string eepromPath;
     std::optional<int> port;  // none: no port selected
+    // Up to this long the download waits for the port to become openable (a
+    // USB adapter being plugged in) before it opens it as usual; 0: no wait.
+    int portWaitSeconds = 0;
 };
 
 // The few ways the command-line run differs from the main window's download;
@@ -84,6 +87,7 @@ private:
     // Handshake and frame (BootloaderLink.cpp).
     bool validateChoice(const DownloadChoice& choice);
     Step openPort(const DownloadChoice& choice);
+    void awaitPort(int seconds);
     DownloadResult runOpened(const DownloadChoice& choice);
     Step synchronise();
     Step synchronisePhase1(LinePacer& pacer);

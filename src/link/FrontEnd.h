@@ -59,6 +59,9 @@ public:
 
     // The choices passed their check; the port is about to be set up.
     virtual void downloadStarting() {}
+    // The download waits up to `seconds` for the port to become openable;
+    // `why` says why it cannot be opened now.
+    virtual void waitingForPort(const std::string& /*portLabel*/, int /*seconds*/, const std::string& /*why*/) {}
     // The port is open.
     virtual void portOpened() {}
     // Synchronisation phase 1 begins: the target should now be reset.

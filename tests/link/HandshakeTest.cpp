@@ -37,6 +37,44 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
     }
 }
 
+// A wait for the port tries it every 200 ms until it opens, the wait is over
+// (then the usual opening reports why) or the user stops it; it says once
+// what it waits for, and only when the port is not there at once.
+TEST(PortWait, OpensOnceTheDeviceAppearsWithinTheWait)
+{
+    const long long s = 1000 * kMs;
+    const struct {
+        long long appearsUs, cancelUs;
+        int waitSeconds;
+        DownloadResult result;
+        long long openedUs;  // when the port opened or the download ended
+        int tries;
+    } rows[] = {
+        {2 * s + 50 * kMs, 0, 5, DownloadResult::Success, 2200 * kMs, 12},
+        {0, 0, 5, DownloadResult::Success, 0, 1},
+        {9 * s, 0, 3, DownloadResult::PortError, 3 * s, 17},
+        {9 * s, 1100 * kMs, 3, DownloadResult::Cancelled, 1100 * kMs, 7},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.appearsUs);
+        LinkBench bench;
+        bench.port.openableFromUs = row.appearsUs;
+        bench.frontEnd.cancelWhen = [&] { return row.cancelUs > 0 && bench.world.now() >= row.cancelUs; };
+        DownloadChoice choice = LinkBench::flash();
+        choice.portWaitSeconds = row.waitSeconds;
+        EXPECT_EQ(bench.run(choice), row.result);
+        EXPECT_EQ(bench.port.openTries, row.tries);
+        const std::string waiting = "waiting " + std::to_string(row.waitSeconds) + " s for COM1: no such device";
+        EXPECT_EQ(bench.journal.has(waiting), row.appearsUs > 0) << bench.journal.text();
+        EXPECT_TRUE(bench.inOrder({"file read", "waiting", "ended"}) || row.appearsUs == 0);
+        // A stop is noticed at the next event at the latest: here the answer tick's.
+        const std::string end = row.result == DownloadResult::Success ? "port open" : "ended";
+        const long long endUs = bench.journal.timeOf(end);
+        EXPECT_TRUE(row.openedUs <= endUs && endUs <= row.openedUs + kAnswerTickMs * kMs) << endUs;
+        EXPECT_EQ(bench.journal.has("message"), row.result == DownloadResult::PortError);
+    }
+}
+
 // Both phases keep the line busy without flooding it, on a UART and on a
 // pseudo-terminal, which shows no queue and drops none: after the first write
 // of a phase, every write finds enough still queued for a wake-up that comes
