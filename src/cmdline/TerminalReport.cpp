@@ -1,10 +1,10 @@
-#include "startup/TerminalReport.h"
+#include "cmdline/TerminalReport.h"
 
 #include <istream>
 #include <ostream>
 #include <string>
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 TerminalReport::TerminalReport(const Streams& streams, bool liveCount)
     : out_(streams.out)
@@ -126,4 +126,4 @@ bool TerminalReport::askPerson(const QString& text)
     return false;
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline
