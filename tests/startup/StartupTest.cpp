@@ -22,11 +22,15 @@ ParsedArgs commandLine(const std::string& flashName)
     return parsed;
 }
 
+// The box shows the designed text (and a refusal's reason after it); the
+// terminal shows the same, and for the help the further options and exit
+// statuses, which only the terminal shows.
 TEST(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheExitStatus)
 {
-    const std::tuple<ArgsVerdict, const char*, int, bool> cases[] = {
+    const std::string reason = "\r\n\"-v\" is not an option of AVRBootloaderKorvel; --help lists them.";
+    const std::tuple<ArgsVerdict, std::string, int, bool> cases[] = {
         {ArgsVerdict::UsageRequested, kUsageMessage, 0, true},
-        {ArgsVerdict::Refused, kUsageMessage, 2, false},
+        {ArgsVerdict::Refused, kUsageMessage + reason, 2, false},
         {ArgsVerdict::Refused, kNoComPortMessage, 2, false},
     };
     for (const auto& [verdict, message, exitStatus, toStandardOutput] : cases) {
@@ -40,11 +44,14 @@ TEST(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheEx
         EXPECT_EQ(runStartup(parsed, dir.path(), Face::Windows, terminal.streams()), exitStatus);
         ASSERT_EQ(answerer.seen().size(), 1u);
         EXPECT_EQ(answerer.seen()[0].title, "AVR Bootloader Korvel(r)");
-        EXPECT_TRUE(answerer.seen()[0].text.startsWith(QString::fromLatin1(message)));
+        EXPECT_EQ(answerer.seen()[0].text, QString::fromStdString(message));
         EXPECT_FALSE(answerer.seen()[0].otherWindowShown);
-        const std::string text = QString(answerer.seen()[0].text).replace("\r\n", "\n").toStdString() + "\n";
-        EXPECT_EQ(terminal.out.str(), toStandardOutput ? text : "");
-        EXPECT_EQ(terminal.err.str(), toStandardOutput ? "" : text);
+        const std::string text = QString(answerer.seen()[0].text).replace("\r\n", "\n").toStdString();
+        const std::string& shown = toStandardOutput ? terminal.out.str() : terminal.err.str();
+        EXPECT_EQ(shown.rfind(text, 0), 0u);
+        EXPECT_EQ(shown.find("\nMore options:\n") != std::string::npos, verdict == ArgsVerdict::UsageRequested);
+        EXPECT_EQ(shown.size() > text.size() + 1, verdict == ArgsVerdict::UsageRequested);
+        EXPECT_EQ((toStandardOutput ? terminal.err : terminal.out).str(), "");
     }
 }
 
