@@ -3,14 +3,18 @@
 #include "cmdline/CmdLineDownload.h"
 
 #include "cmdline/LogFrontEnd.h"
+#include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "link/BootloaderLink.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
 #include "platform/DownloadTimers.h"
+#include "platform/Messages.h"
 #include "platform/PortMap.h"
+#include "platform/ProgramInfo.h"
 #include "platform/StopSignals.h"
+#include "platform/WindowMeasures.h"
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
@@ -29,7 +33,22 @@ link::DownloadChoice choiceOf(const StartupState& state)
     choice.flashPath = state.FLASHFileName;
     choice.eepromPath = state.EEPROMFileName;
     choice.port = state.CmdLineComPort;
+    choice.portWaitSeconds = state.portWaitSeconds;
     return choice;
+}
+
+// What the run is asked to do, for the first line of its record.
+QString runDescription(const StartupState& state, const std::string& portLabel)
+{
+    QStringList parts;
+    if (!state.EEPROMFileName.empty())
+        parts << QStringLiteral("EEPROM ") + QString::fromLocal8Bit(state.EEPROMFileName);
+    if (!state.FLASHFileName.empty())
+        parts << QStringLiteral("FLASH ") + QString::fromLocal8Bit(state.FLASHFileName);
+    parts << QStringLiteral("port ") + QString::fromLocal8Bit(portLabel);
+    return QStringLiteral("AVRBootloaderKorvel ") +
+           platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor) + QStringLiteral("; ") +
+           parts.join(QStringLiteral("; "));
 }
 
 // Writes the text of every message box shown while it lives to the error
@@ -56,20 +75,24 @@ private:
 link::DownloadResult download(const StartupState& state, RunSurroundings& surroundings, LogFrontEnd& frontEnd,
                               platform::DownloadTimers& timers)
 {
+    // The one window of both phases; the operator may need longer than the
+    // designed one to power or reset the board.
+    if (state.syncSeconds > 0)
+        timers.TmrSyn.setInterval(state.syncSeconds * 1000);
     link::BootloaderLink link(platform::downloadSeams(timers, surroundings.port, frontEnd, surroundings.files),
                               link::Flavour{true});
     return link.DownloadFiles(choiceOf(state));
 }
 
 link::DownloadResult downloadWithWindow(const StartupState& state, RunSurroundings& surroundings,
-                                        TerminalReport& terminal, RunRecord& record)
+                                        TerminalReport& terminal, RunRecord& record, RunLog& runLog)
 {
     mainwindow::FrmMain window(surroundings.windowSetup);
     {
         const MessageBoxEcho echo(terminal);
         window.Form_Load();
     }
-    LogFrontEnd frontEnd(terminal, &window.compactLog(), record);
+    LogFrontEnd frontEnd(terminal, &window.compactLog(), record, runLog);
     return window.windowRun().run([&] { return download(state, surroundings, frontEnd, window.timers()); });
 }
 
@@ -85,11 +108,11 @@ void checkSettingsFile(const QString& path, TerminalReport& terminal)
 }
 
 link::DownloadResult downloadInConsole(const StartupState& state, RunSurroundings& surroundings,
-                                       TerminalReport& terminal, RunRecord& record)
+                                       TerminalReport& terminal, RunRecord& record, RunLog& runLog)
 {
     checkSettingsFile(surroundings.settingsPath, terminal);
     platform::DownloadTimers timers;
-    LogFrontEnd frontEnd(terminal, nullptr, record);
+    LogFrontEnd frontEnd(terminal, nullptr, record, runLog);
     return download(state, surroundings, frontEnd, timers);
 }
 
@@ -103,16 +126,32 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
     RunRecord record(choice.flash, choice.eeprom);
     // The port is named even where the run ends before it opens it.
     surroundings.port.setPortNumber(state.CmdLineComPort);
+    RunLog runLog(terminal);
+    if (!state.logPath.empty() && !runLog.open(state.logPath)) {
+        const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") +
+                                QString::fromLocal8Bit(state.logPath) + QStringLiteral(" cannot be written: ") +
+                                runLog.failure() +
+                                QStringLiteral(". Give --log a file of your own that you may write.");
+        terminal.message(refusal, false);
+        if (face == Face::Windows)
+            platform::showBox(nullptr, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Warning,
+                              refusal);
+        return kExitRefused;
+    }
+    runLog.line(QStringLiteral("Run started: ") + runDescription(state, surroundings.port.portLabel()));
     const link::DownloadResult result = face == Face::Windows
-                                            ? downloadWithWindow(state, surroundings, terminal, record)
-                                            : downloadInConsole(state, surroundings, terminal, record);
+                                            ? downloadWithWindow(state, surroundings, terminal, record, runLog)
+                                            : downloadInConsole(state, surroundings, terminal, record, runLog);
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
     const RunRecord::Closing closing =
         record.close(result, platform::stopSignalReceived(), surroundings.port.portLabel());
-    if (!closing.note.isEmpty())
+    if (!closing.note.isEmpty()) {
         terminal.message(closing.note, false);
+        runLog.line(closing.note);
+    }
     terminal.message(closing.summary, true);
+    runLog.line(closing.summary);
     return closing.exitStatus;
 }
 

@@ -1,10 +1,13 @@
 #include "cmdline/LogFrontEnd.h"
 
+#include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/StopSignals.h"
+
+#include <utility>
 
 namespace korvel::cmdline {
 
@@ -29,10 +32,11 @@ QString ShortenFileName(const QString& shownFileName)
     return shownFileName.left(kShownHead) + QStringLiteral("...") + shownFileName.right(kShownTail);
 }
 
-LogFrontEnd::LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record)
+LogFrontEnd::LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record, RunLog& runLog)
     : terminal_(terminal)
     , window_(window)
     , record_(record)
+    , runLog_(runLog)
 {
 }
 
@@ -52,6 +56,22 @@ void LogFrontEnd::appendLine(const QString& text)
 {
     append(text + kLineEnd);
     terminal_.logLine(text);
+    runLog_.line(text);
+}
+
+// The record holds a file's count line twice: with the lines to send, and
+// with the lines left when the file ended.
+void LogFrontEnd::recordCount()
+{
+    if (!countPrefix_.isEmpty())
+        runLog_.line(countPrefix_ + QString::number(linesLeft_));
+}
+
+void LogFrontEnd::waitingForPort(const std::string& portLabel, int seconds, const std::string& why)
+{
+    appendLine(QStringLiteral("Waiting up to ") + QString::number(seconds) + QStringLiteral(" s for ") +
+               fromLocal(portLabel) + QStringLiteral(" to appear and open (now: ") + fromLocal(why) +
+               QStringLiteral(")."));
 }
 
 void LogFrontEnd::downloadStarting()
@@ -88,6 +108,8 @@ void LogFrontEnd::sendingFile(link::FileKind kind)
                                                           : QStringLiteral("Sending FLASH file: lines remaining ");
     append(prefix);
     terminal_.startCount(prefix);
+    countPrefix_ = prefix;
+    countRecorded_ = false;
     if (window_)
         window_->placeCount(int(log_.count(kLineEnd)), prefix);
 }
@@ -95,6 +117,8 @@ void LogFrontEnd::sendingFile(link::FileKind kind)
 void LogFrontEnd::showLinesLeft(int linesLeft)
 {
     linesLeft_ = linesLeft;
+    if (!std::exchange(countRecorded_, true))
+        recordCount();
     terminal_.showCount(linesLeft, record_.seconds());
     if (window_)
         window_->showCount(linesLeft);
@@ -110,6 +134,8 @@ void LogFrontEnd::lineDone(const link::LineProgress& progress)
 void LogFrontEnd::downloadEnded(link::DownloadResult)
 {
     terminal_.showCount(linesLeft_, record_.seconds());
+    recordCount();
+    countPrefix_.clear();
 }
 
 // The finished line keeps a count of 0 in the log text; the live count moves
@@ -117,6 +143,8 @@ void LogFrontEnd::downloadEnded(link::DownloadResult)
 void LogFrontEnd::betweenFiles()
 {
     terminal_.endCount();
+    recordCount();
+    countPrefix_.clear();
     log_ += QStringLiteral("             0 ") + kLineEnd;
     if (window_) {
         window_->setLog(log_);
@@ -128,6 +156,7 @@ void LogFrontEnd::message(const link::Message& message)
 {
     const QString shown = fromLocal(link::shownText(message));
     terminal_.message(shown, message.kind == link::MessageKind::Success);
+    runLog_.line(shown);
     if (window_)
         window_->run().message(message.kind, shown);
 }
@@ -135,26 +164,32 @@ void LogFrontEnd::message(const link::Message& message)
 bool LogFrontEnd::ask(const link::Message& question)
 {
     showLinesLeft(linesLeft_);
-    if (stopAsked())
-        return false;
-    const QString shown = fromLocal(link::shownText(question));
-    if (!window_)
-        return terminal_.ask(shown);
-    terminal_.question(shown);
-    return window_->run().ask(shown);
+    return put(question, false);
+}
+
+bool LogFrontEnd::askAboutFile(const link::Message& question)
+{
+    return put(question, true);
 }
 
 // Only a person answers for a file: without a window, an input that is not a
-// terminal (a script, a pipe) answers No.
-bool LogFrontEnd::askAboutFile(const link::Message& question)
+// terminal (a script, a pipe) answers No. The record keeps the question and
+// its answer.
+bool LogFrontEnd::put(const link::Message& question, bool personOnly)
 {
-    if (stopAsked())
-        return false;
     const QString shown = fromLocal(link::shownText(question));
-    if (!window_)
-        return terminal_.askPerson(shown);
-    terminal_.question(shown);
-    return window_->run().ask(shown);
+    runLog_.line(shown);
+    bool yes = false;
+    if (stopAsked()) {
+        yes = false;
+    } else if (!window_) {
+        yes = personOnly ? terminal_.askPerson(shown) : terminal_.ask(shown);
+    } else {
+        terminal_.question(shown);
+        yes = window_->run().ask(shown);
+    }
+    runLog_.line(yes ? QStringLiteral("Answer: Yes") : QStringLiteral("Answer: No"));
+    return yes;
 }
 
 bool LogFrontEnd::cancelRequested()

@@ -23,9 +23,10 @@ public:
     };
 
     // `liveCount`: the count of lines remaining is refreshed in place on `out`
-    // when it is a terminal, with the share of the file's lines done and the
-    // seconds of the run; otherwise each file's count line is printed once,
-    // when the file is done.
+    // when it is a terminal, with a bar and the share of the file's lines
+    // done, the seconds of the run and, once the file has a pace, the seconds
+    // it still needs at that pace; otherwise each file's count line is
+    // printed once, when the file is done.
     TerminalReport(const Streams& streams, bool liveCount);
 
     // A completed log line, to `out`.
@@ -73,7 +74,10 @@ private:
     QString prefix_;
     int linesTotal_ = -1;  // none shown yet
     int linesLeft_ = 0;
-    int liveWidth_ = 0;  // characters of the longest live form written
+    int liveWidth_ = 0;           // characters of the longest live form written
+    bool started_ = false;        // a count of the file was shown
+    long long startSeconds_ = 0;  // the run's seconds at the file's first count
+    static constexpr int kBarWidth = 20;
 };
 
 }  // namespace korvel::cmdline

@@ -1,5 +1,6 @@
 // The log of a command-line run on the compact main window.
 #include "cmdline/LogFrontEnd.h"
+#include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
 #include "mainwindow/CompactLog.h"
@@ -44,7 +45,8 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     MemoryTerminal terminal;
     TerminalReport report(terminal.streams(), false);
     RunRecord record(true, true);
-    LogFrontEnd frontEnd(report, &rig.window.compactLog(), record);
+    RunLog runLog(report);
+    LogFrontEnd frontEnd(report, &rig.window.compactLog(), record, runLog);
     rig.window.Form_Load();
     frontEnd.downloadStarting();
     frontEnd.portOpened();
