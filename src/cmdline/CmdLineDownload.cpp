@@ -75,12 +75,15 @@ private:
 link::DownloadResult download(const StartupState& state, RunSurroundings& surroundings, LogFrontEnd& frontEnd,
                               platform::DownloadTimers& timers)
 {
-    // The one window of both phases; the operator may need longer than the
-    // designed one to power or reset the board.
-    if (state.syncSeconds > 0)
+    // The operator may need longer than the designed window to power or
+    // reset the board; the second phase then gets as long again.
+    link::Flavour flavour{true};
+    if (state.syncSeconds > 0) {
         timers.TmrSyn.setInterval(state.syncSeconds * 1000);
+        flavour.phase2WindowMs = state.syncSeconds * 1000;
+    }
     link::BootloaderLink link(platform::downloadSeams(timers, surroundings.port, frontEnd, surroundings.files),
-                              link::Flavour{true});
+                              flavour);
     return link.DownloadFiles(choiceOf(state));
 }
 

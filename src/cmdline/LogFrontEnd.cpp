@@ -69,9 +69,11 @@ void LogFrontEnd::recordCount()
 
 void LogFrontEnd::waitingForPort(const std::string& portLabel, int seconds, const std::string& why)
 {
+    QString now = fromLocal(why);
+    while (now.endsWith(QLatin1Char('.')))
+        now.chop(1);
     appendLine(QStringLiteral("Waiting up to ") + QString::number(seconds) + QStringLiteral(" s for ") +
-               fromLocal(portLabel) + QStringLiteral(" to appear and open (now: ") + fromLocal(why) +
-               QStringLiteral(")."));
+               fromLocal(portLabel) + QStringLiteral(" to appear and open (now: ") + now + QStringLiteral(")."));
 }
 
 void LogFrontEnd::downloadStarting()
@@ -156,6 +158,9 @@ void LogFrontEnd::message(const link::Message& message)
 {
     const QString shown = fromLocal(link::shownText(message));
     terminal_.message(shown, message.kind == link::MessageKind::Success);
+    // A message ends the run: the count line it ends comes first.
+    recordCount();
+    countPrefix_.clear();
     runLog_.line(shown);
     if (window_)
         window_->run().message(message.kind, shown);

@@ -232,6 +232,12 @@ BootloaderLink::Step BootloaderLink::synchronisePhase1(LinePacer& pacer)
         run_.RxBuf.erase(0, answer + 1);
     else
         run_.RxBuf.clear();
+    if (flavour_.sharedSyncWindow && flavour_.phase2WindowMs > 0 && answer != std::string::npos) {
+        seams_.TmrSyn.setEnabled(false);
+        seams_.TmrSyn.setInterval(flavour_.phase2WindowMs);
+        shared_.SynActive = true;
+        seams_.TmrSyn.setEnabled(true);
+    }
     pacer.discardOutput();
     return std::nullopt;
 }

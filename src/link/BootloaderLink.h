@@ -33,6 +33,11 @@ struct Flavour {
     // Both synchronisation phases share the one window of TmrSyn, phase 2 follows
     // phase 1 without a pause, and what phase 1 received stays in RxBuf.
     bool sharedSyncWindow = false;
+    // With the shared window: after a "$", phase 2 gets a window of its own
+    // this long instead of what remains of the shared one; 0: none of its own.
+    // A window longer than the designed one was asked for a slow target, whose
+    // "?" may come as late after its "$" as the "$" came.
+    int phase2WindowMs = 0;
 };
 
 // What a download runs on. The program's come from platform::downloadSeams,

@@ -225,5 +225,34 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
     }
 }
 
+// A window asked for a slow target (the command line's --sync-seconds): the
+// "$" may come late in it, and phase 2 then has as long again for the "?".
+TEST(CommandLineFlavour, LongerWindowForASlowTarget)
+{
+    const long long s = 1000 * kMs;
+    const std::tuple<long long, long long, bool> rows[] = {
+        // "$" after, "?" after, handshake done
+        {6 * s, 12 * s, true},
+        {7900 * kMs, 15800 * kMs, true},
+        {8100 * kMs, 0, false},
+        {6 * s, 14100 * kMs, false},
+    };
+    for (const auto& [dollarUs, helloUs, done] : rows) {
+        SCOPED_TRACE(dollarUs);
+        LinkBench bench{link::Flavour{true, 8000}};
+        bench.TmrSyn.setInterval(8000);
+        bench.target.syncAnswer = "";
+        bench.target.helloAnswer = "";
+        bench.port.send(dollarUs, "$");
+        if (helloUs)
+            bench.port.send(helloUs, "?G1.28");
+        EXPECT_EQ(bench.run(LinkBench::flash()), done ? DownloadResult::Success : DownloadResult::NoResponse);
+        if (!done) {
+            EXPECT_TRUE(bench.journal.has("message: No response from target Bootloader.\nThe bootloader did not "
+                                          "answer on COM1 within 8 s."));
+        }
+    }
+}
+
 }  // namespace
 }  // namespace korvel::linktest
