@@ -5,6 +5,7 @@
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/StopSignals.h"
+#include "platform/SystemText.h"
 
 namespace korvel::cmdline {
 
@@ -17,7 +18,7 @@ const int kShownTail = 44;
 
 QString fromLocal(const std::string& text)
 {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    return platform::qtText(text);
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include "cmdline/CmdLineDownload.h"
 #include "platform/StopSignals.h"
+#include "platform/SystemText.h"
 
 namespace korvel::cmdline {
 
@@ -9,7 +10,7 @@ namespace {
 
 QString fromLocal(const std::string& text)
 {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    return platform::qtText(text);
 }
 
 // The outcome as the summary line names it: one word, for scripts.
