@@ -59,7 +59,7 @@ public:
         }
     }
     long long wholeSeconds() override { return (now_ + clockPhaseUs) / 1'000'000 + 86'399; }
-    long long microseconds() override { return now_; }
+    long long microseconds() override { return clockStartUs + now_; }
 
     void add(std::string what) { entries.push_back({now_, std::move(what)}); }
     // The time of the first entry that starts with the text, -1 when none.
@@ -81,6 +81,7 @@ public:
 
     std::vector<Entry> entries;
     long long clockPhaseUs = 0;  // moves the second boundaries against virtual time
+    long long clockStartUs = 0;  // what the microsecond clock reads at the start: the machine's uptime
     long long wakeUps = 0;       // waiting yields
 
 private:
