@@ -275,7 +275,7 @@ void BootloaderLink::TakeRestOfAnswer(char awaited)
     while (quiet.isEnabled() && !(awaited && Contains(run_.RxBuf, awaited)) && seams_.clock.microseconds() < endUs) {
         seams_.events.yieldWaiting();
         if (seams_.port.bytesWaiting() > 0) {
-            run_.RxBuf += seams_.port.readAll();
+            Receive();
             quiet.setEnabled(false);
             quiet.setEnabled(true);
         }

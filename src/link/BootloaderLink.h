@@ -2,7 +2,9 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
 #include "Clock.h"
 #include "EventPump.h"
@@ -11,6 +13,7 @@
 #include "LinePacer.h"
 #include "SerialPort.h"
 #include "Timer.h"
+#include "link/AnswerLedger.h"
 
 namespace korvel::link {
 
@@ -73,6 +76,11 @@ private:
         link::DownloadKind DownloadKind = link::DownloadKind::None;
         std::string RxBuf;
         float BootVer = 0;
+        // Which line each of the target's answers belongs to, the lines sent
+        // so far (the ledger's serials), and the lines skipped with Yes.
+        AnswerLedger answers;
+        int linesSent = 0;
+        std::set<std::pair<link::FileKind, int>> skippedLines;
     };
     // A step's verdict: continue with the next step, or the download is over.
     using Step = std::optional<DownloadResult>;
@@ -96,9 +104,12 @@ private:
     DownloadResult TransferFiles(const DownloadChoice& choice);
     Step OpenHexFile(const std::string& path, std::string& text);
     Step SendLines(const std::string& path, const std::string& text);
-    Step SendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan);
-    bool WaitForAnswer();
+    Step SendLine(const std::string& hexLine, bool lastOfFile, LineProgress& progress, bool& eventsRan);
+    bool WaitForAnswer(const LineRef& line);
     void WaitForEndOfFile();
+    void Receive();
+    Step SettleAnswers(int nextSerial);
+    Step AskAboutLine(const std::string& answers, const LineRef& line, bool late);
     DownloadResult JudgeOutcome();
 
     // Tick handlers of the three timers.
