@@ -4,12 +4,9 @@
 
 #include "link/BootloaderLink.h"
 #include "link/Protocol.h"
-#include "link/TextSearch.h"
+#include "link/Text.h"
 
 namespace korvel::link {
-
-using detail::Contains;
-using detail::ContainsAny;
 
 namespace {
 
@@ -61,31 +58,31 @@ std::optional<std::vector<std::string>> splitHexLines(std::string_view text, std
     return lines;
 }
 
-DownloadResult BootloaderLink::TransferFiles(const DownloadChoice& choice)
+DownloadResult BootloaderLink::transferFiles(const DownloadChoice& choice)
 {
     std::string text;
     if (shared_.FileKind == FileKind::Eeprom) {
-        if (Step stop = OpenHexFile(choice.eepromPath, text))
+        if (Step stop = openHexFile(choice.eepromPath, text))
             return *stop;
         seams_.port.write(run_.FlashPending ? protocol::kEepromThenFlash : protocol::kEepromOnly);
-        if (Step stop = SendLines(choice.eepromPath, text))
+        if (Step stop = sendLines(choice.eepromPath, text))
             return *stop;
         if (!run_.FlashPending)
-            return JudgeOutcome();
+            return judgeOutcome();
         seams_.frontEnd.betweenFiles();
     }
     run_.FlashPending = false;
     shared_.FileKind = FileKind::Flash;
-    if (Step stop = OpenHexFile(choice.flashPath, text))
+    if (Step stop = openHexFile(choice.flashPath, text))
         return *stop;
-    if (Step stop = SendLines(choice.flashPath, text))
+    if (Step stop = sendLines(choice.flashPath, text))
         return *stop;
-    return JudgeOutcome();
+    return judgeOutcome();
 }
 
 // Reads the file whole: the lines sent are then the lines counted, whatever
 // happens to the file meanwhile, and a pipe can be read at all.
-BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::string& text)
+BootloaderLink::Step BootloaderLink::openHexFile(const std::string& path, std::string& text)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     frontEnd.openingFile(shared_.FileKind, path);
@@ -100,7 +97,7 @@ BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::s
         frontEnd.downloadEnded(DownloadResult::OpenError);
         return DownloadResult::OpenError;
     } catch (const FileError& error) {
-        return FailDownload(unreadDetail(path, error));
+        return failDownload(unreadDetail(path, error));
     }
     frontEnd.fileOpened(shared_.FileKind, path);
     return std::nullopt;
@@ -108,12 +105,12 @@ BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::s
 
 // Counts the lines (LinesTotal is their number, empty ones included, minus
 // one), sends the non-empty ones and waits for the end-of-file answer.
-BootloaderLink::Step BootloaderLink::SendLines(const std::string& path, const std::string& text)
+BootloaderLink::Step BootloaderLink::sendLines(const std::string& path, const std::string& text)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     const auto lines = splitHexLines(text, protocol::kMostLines);
     if (!lines) {
-        return FailDownload(path + " has more than " + std::to_string(protocol::kMostLines) +
+        return failDownload(path + " has more than " + std::to_string(protocol::kMostLines) +
                             " lines, more than the line counter holds. Write it with longer records.");
     }
     // What came after the handshake's answer answers no line.
@@ -126,13 +123,13 @@ BootloaderLink::Step BootloaderLink::SendLines(const std::string& path, const st
     frontEnd.showLinesLeft(shared_.LinesLeft);
     seams_.TmrShowLine.setEnabled(true);
     for (const std::string& HexLine : *lines) {
-        if (CancelSeen())
+        if (cancelSeen())
             return DownloadResult::Cancelled;
         // Events run once a line: while its answer was awaited, or now.
         bool eventsRan = false;
         if (!HexLine.empty()) {
             LineProgress progress;
-            if (Step stop = SendLine(HexLine, &HexLine == &*lastLine, progress, eventsRan))
+            if (Step stop = sendLine(HexLine, &HexLine == &*lastLine, progress, eventsRan))
                 return *stop;
             --shared_.LinesLeft;
             progress.linesLeft = shared_.LinesLeft;
@@ -144,15 +141,15 @@ BootloaderLink::Step BootloaderLink::SendLines(const std::string& path, const st
     frontEnd.showLinesLeft(0);
     seams_.TmrShowLine.setEnabled(false);
     seams_.events.yieldOnce();
-    WaitForEndOfFile();
-    return SettleAnswers(run_.linesSent + 1);
+    waitForEndOfFile();
+    return settleAnswers(run_.linesSent + 1);
 }
 
 // Sends the line (again while a bootloader that resends reports a checksum
 // error or says nothing) and asks the user when it was not accepted. The
 // line is judged by the answers credited to it in each wait; answers that
 // came meanwhile for earlier lines are judged before it.
-BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, bool lastOfFile, LineProgress& progress,
+BootloaderLink::Step BootloaderLink::sendLine(const std::string& hexLine, bool lastOfFile, LineProgress& progress,
                                               bool& eventsRan)
 {
     const bool resends = !(run_.BootVer < protocol::kResendVersion);
@@ -161,8 +158,8 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, bool l
     const LineRef line{run_.linesSent + 1, shared_.FileKind, progress.lineNumber};
     // What came while no line awaited an answer: late answers, or the target
     // running ahead of the lines.
-    Receive();
-    if (Step stop = SettleAnswers(line.serial))
+    receive();
+    if (Step stop = settleAnswers(line.serial))
         return stop;
     run_.linesSent = line.serial;
     std::string answers;
@@ -172,20 +169,20 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, bool l
         run_.answers.sent(line, lastOfFile);
         ++progress.sends;
         run_.RxBuf.clear();
-        Receive();
-        eventsRan = WaitForAnswer(line) || eventsRan;
+        receive();
+        eventsRan = waitForAnswer(line) || eventsRan;
         answers = run_.answers.takeAnswers(line.serial);
-        if (Step stop = SettleAnswers(line.serial))
+        if (Step stop = settleAnswers(line.serial))
             return stop;
-        if (Contains(answers, protocol::kWriteError) || ContainsAny(answers, protocol::kAcceptedAnswers) || !resends) {
+        if (contains(answers, protocol::kWriteError) || containsAny(answers, protocol::kAcceptedAnswers) || !resends) {
             SendTries = protocol::kMostSends;
         } else {
             ++SendTries;
         }
     }
-    if (resends && !ContainsAny(answers, protocol::kAnswers))
+    if (resends && !containsAny(answers, protocol::kAnswers))
         answers = std::string(1, '\0');  // no answer after the last send: asked about as such
-    if (Step stop = AskAboutLine(answers, line, false))
+    if (Step stop = askAboutLine(answers, line, false))
         return stop;
     progress.skipped = run_.skippedLines.count({line.file, line.number}) > 0;
     return std::nullopt;
@@ -194,15 +191,15 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, bool l
 // Asks whether to go on when the answers refuse the line ("\0": none came
 // after its last send). Yes skips the line, No ends the download. A late
 // answer says so on the question's second line.
-BootloaderLink::Step BootloaderLink::AskAboutLine(const std::string& answers, const LineRef& line, bool late)
+BootloaderLink::Step BootloaderLink::askAboutLine(const std::string& answers, const LineRef& line, bool late)
 {
     const std::string lineNumber = std::to_string(line.number);
     std::string question;
-    if (Contains(answers, protocol::kChecksumError)) {
+    if (contains(answers, protocol::kChecksumError)) {
         question = "Checksum error at line " + lineNumber;
-    } else if (Contains(answers, protocol::kWriteError)) {
+    } else if (contains(answers, protocol::kWriteError)) {
         question = "Error writing to flash at line " + lineNumber;
-    } else if (Contains(answers, '\0')) {
+    } else if (contains(answers, '\0')) {
         question = "Did not receive a response after sending line " + lineNumber;
     } else {
         return std::nullopt;
@@ -214,11 +211,11 @@ BootloaderLink::Step BootloaderLink::AskAboutLine(const std::string& answers, co
                  " file came after its wait had ended; the line counts as not written.";
     }
     if (!seams_.frontEnd.ask({MessageKind::Question, question + ". Continue with download?", detail}))
-        return CloseDown(DownloadResult::Declined);
+        return closeDown(DownloadResult::Declined);
     // A line left unanswered by all its sends: what came while the question
     // was open still counts for it, later answers no longer do.
-    if (Contains(answers, '\0')) {
-        Receive();
+    if (contains(answers, '\0')) {
+        receive();
         run_.answers.writeOff(line.serial);
     }
     const bool firstSkip = run_.skippedLines.insert({line.file, line.number}).second;
@@ -230,7 +227,7 @@ BootloaderLink::Step BootloaderLink::AskAboutLine(const std::string& answers, co
 
 // Reads what has arrived into RxBuf and, once a line has gone out, credits
 // its answers to their lines.
-void BootloaderLink::Receive()
+void BootloaderLink::receive()
 {
     const std::string received = seams_.port.readAll();
     run_.RxBuf += received;
@@ -240,17 +237,17 @@ void BootloaderLink::Receive()
 
 // Judges the answers credited to lines sent before the line `nextSerial`,
 // and stops a download whose target answered more often than it was asked.
-BootloaderLink::Step BootloaderLink::SettleAnswers(int nextSerial)
+BootloaderLink::Step BootloaderLink::settleAnswers(int nextSerial)
 {
     const AnswerLedger& ledger = run_.answers;
     if (ledger.outOfStep()) {
-        return FailDownload("The target answered out of step: " + std::to_string(ledger.answers()) +
+        return failDownload("The target answered out of step: " + std::to_string(ledger.answers()) +
                             " answers came to " + std::to_string(ledger.sends()) +
                             " lines sent, so its answers no longer tell which line they belong to. Check that no "
                             "other program writes to the port and that the bootloader answers each line once.");
     }
     for (const CreditedAnswer& late : run_.answers.takeEarlier(nextSerial)) {
-        if (Step stop = AskAboutLine(std::string(1, late.answer), late.line, true))
+        if (Step stop = askAboutLine(std::string(1, late.answer), late.line, true))
             return stop;
     }
     return std::nullopt;
@@ -260,7 +257,7 @@ BootloaderLink::Step BootloaderLink::SettleAnswers(int nextSerial)
 // from it on, until the whole-second clock has moved on by a few seconds.
 // What has arrived is judged before yielding, so an answer ends the wait as
 // soon as it is read.
-bool BootloaderLink::WaitForAnswer(const LineRef& line)
+bool BootloaderLink::waitForAnswer(const LineRef& line)
 {
     bool eventsRan = false;
     const bool ticks = run_.BootVer < protocol::kResendVersion;
@@ -279,7 +276,7 @@ bool BootloaderLink::WaitForAnswer(const LineRef& line)
         seams_.events.yieldWaiting();
         eventsRan = true;
         if (waiting())
-            Receive();
+            receive();
     }
     // Answers came in the whole wait, all owed by earlier sends: this send
     // was not answered, and a later answer is not its own.
@@ -289,41 +286,41 @@ bool BootloaderLink::WaitForAnswer(const LineRef& line)
     return eventsRan;
 }
 
-void BootloaderLink::WaitForEndOfFile()
+void BootloaderLink::waitForEndOfFile()
 {
     const long long start = seams_.clock.wholeSeconds();
     const auto waiting = [&] {
-        return !Contains(run_.RxBuf, protocol::kFileEnded) &&
+        return !contains(run_.RxBuf, protocol::kFileEnded) &&
                seams_.clock.wholeSeconds() - start < protocol::kEndOfFileSeconds;
     };
     while (waiting()) {
-        Receive();
+        receive();
         if (!waiting())
             break;
         seams_.events.yieldWaiting();
     }
 }
 
-DownloadResult BootloaderLink::JudgeOutcome()
+DownloadResult BootloaderLink::judgeOutcome()
 {
     // The target ends the last file with "#" and the download with "@",
     // perhaps a moment apart.
-    if (Contains(run_.RxBuf, protocol::kFileEnded))
-        TakeRestOfAnswer(protocol::kDownloadDone);
-    if (Step stop = SettleAnswers(run_.linesSent + 1))
+    if (contains(run_.RxBuf, protocol::kFileEnded))
+        takeRestOfAnswer(protocol::kDownloadDone);
+    if (Step stop = settleAnswers(run_.linesSent + 1))
         return *stop;
     FrontEnd& frontEnd = seams_.frontEnd;
-    if (Contains(run_.RxBuf, protocol::kDownloadDone)) {
+    if (contains(run_.RxBuf, protocol::kDownloadDone)) {
         frontEnd.message({MessageKind::Success, successMessage(run_.DownloadKind)});
-        return CloseDown(DownloadResult::Success);
+        return closeDown(DownloadResult::Success);
     }
-    if (Contains(run_.RxBuf, protocol::kFileEnded)) {
+    if (contains(run_.RxBuf, protocol::kFileEnded)) {
         frontEnd.message({MessageKind::Information, "Error while downloading file."});
     } else {
         frontEnd.message({MessageKind::Information,
                           "Error while downloading file: No response from target Bootloader at end of file."});
     }
-    return CloseDown(DownloadResult::EndOfFileError);
+    return closeDown(DownloadResult::EndOfFileError);
 }
 
 }  // namespace korvel::link
