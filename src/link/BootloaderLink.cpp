@@ -72,7 +72,7 @@ DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
         return *stop;
     try {
         return runOpened(choice);
-    } catch (const std::exception& error) {
+    } catch (const PortError& error) {
         // A port error says what failed and what to do in the platform's words.
         return failDownload(error.what());
     }
@@ -112,7 +112,7 @@ BootloaderLink::Step BootloaderLink::openPort(const DownloadChoice& choice)
             return DownloadResult::Cancelled;
         port.setPortNumber(*choice.port);
         port.open();
-    } catch (const std::exception& error) {
+    } catch (const PortError& error) {
         seams_.frontEnd.message({MessageKind::Warning, "Error while accessing the com port.", error.what()});
         seams_.frontEnd.downloadEnded(DownloadResult::PortError);
         return DownloadResult::PortError;

@@ -1,12 +1,13 @@
 #include "startup/CmdLine.h"
+#include "platform/SystemText.h"
 
 #include "infowindow/FrmInfo.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
+#include "platform/StopSignals.h"
 #include "platform/WindowMeasures.h"
 #include "startup/ProgramSurroundings.h"
-#include "startup/StopSignals.h"
 #include "startup/WindowSystem.h"
 
 #include <QApplication>
@@ -16,6 +17,11 @@
 #include <unistd.h>
 
 namespace korvel::startup {
+
+using namespace cmdline;
+using platform::exitStatusOfSignal;
+using platform::stopSignalReceived;
+using platform::StopSignals;
 
 namespace {
 
@@ -30,7 +36,7 @@ QString noWindowsMessage(const QString& problem)
 
 void writeError(const QString& text)
 {
-    std::cerr << text.toLocal8Bit().toStdString() << std::endl;
+    std::cerr << platform::programText(text) << std::endl;
 }
 
 QString versionLine()
@@ -41,10 +47,10 @@ QString versionLine()
 
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
 {
-    const QString shown = QString::fromLocal8Bit(text);
+    const QString shown = platform::qtText(text);
     terminal.message(shown, toStandardOutput);
     if (face == Face::Windows)
-        platform::showBox(nullptr, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Information,
+        platform::showBox(nullptr, platform::qtText(platform::kApplicationTitle), link::MessageKind::Information,
                           shown);
 }
 
@@ -144,8 +150,11 @@ int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Refused:
         showStartupMessage(parsed.message, false, face, terminal);
         return kExitRefused;
-    case ArgsVerdict::CommandLine:
-        return CmdLineDownload(parsed.state, programDir, face, terminal);
+    case ArgsVerdict::CommandLine: {
+        ProgramSurroundings surroundings(programDir, parsed.state.CmdLinePortDevice);
+        RunSurroundings run = surroundings.runSurroundings();
+        return CmdLineDownload(parsed.state, run, face, terminal);
+    }
     }
     return kExitRefused;
 }

@@ -1,4 +1,5 @@
 #include "startup/ProgramSurroundings.h"
+#include "platform/SystemText.h"
 
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
@@ -16,7 +17,7 @@ platform::PortMap portsOf(const QString& path)
 {
     platform::PortsFile file = platform::readPortsFile(path);
     if (!file.note.isEmpty())
-        std::cerr << file.note.toLocal8Bit().constData() << std::endl;
+        std::cerr << platform::programText(file.note) << std::endl;
     return std::move(file.ports);
 }
 
@@ -44,6 +45,11 @@ mainwindow::MainWindowSetup ProgramSurroundings::mainWindowSetup(bool CmdLineMod
                                        settingsPaths_,
                                        [this](int number) { return platform::describePort(port_.portMap(), number); },
                                        [this] { return platform::whyNoPortOpens(port_.portMap()); }};
+}
+
+cmdline::RunSurroundings ProgramSurroundings::runSurroundings()
+{
+    return {port_, files_, mainWindowSetup(true), settingsPaths_.load};
 }
 
 }  // namespace korvel::startup

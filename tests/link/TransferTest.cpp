@@ -279,5 +279,19 @@ TEST(Failures, MessageDetailAndClosingOrder)
     }
 }
 
+// A fault of the program itself is no port or file fault: it is not turned into
+// a message that would send the user to check the cable.
+TEST(Failures, AProgrammingErrorIsNotReportedAsADownloadError)
+{
+    B bench;
+    bench.port.failWrite = [](std::string_view bytes) -> bool {
+        if (bytes.rfind(":", 0) == 0)
+            throw std::logic_error("a fault of the program");
+        return false;
+    };
+    EXPECT_THROW(bench.run(B::flash()), std::logic_error);
+    EXPECT_FALSE(bench.journal.has("message!: Error while downloading the firmware file: 0."));
+}
+
 }  // namespace
 }  // namespace korvel::linktest

@@ -1,15 +1,16 @@
-#include "startup/RunRecord.h"
+#include "cmdline/RunRecord.h"
 
-#include "startup/CmdLine.h"
-#include "startup/StopSignals.h"
+#include "cmdline/CmdLineDownload.h"
+#include "platform/StopSignals.h"
+#include "platform/SystemText.h"
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 namespace {
 
 QString fromLocal(const std::string& text)
 {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    return platform::qtText(text);
 }
 
 // The outcome as the summary line names it: one word, for scripts.
@@ -102,7 +103,7 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, int stopSignal,
     closing.exitStatus = kExitRunFailed;
     if (stopSignal != 0 && stopped) {
         outcome = QStringLiteral("interrupted");
-        closing.exitStatus = exitStatusOfSignal(stopSignal);
+        closing.exitStatus = platform::exitStatusOfSignal(stopSignal);
         closing.note = current_ == link::FileKind::None ? QStringLiteral("Download interrupted during synchronisation.")
                                                         : QStringLiteral("Download interrupted ") + stopPlace();
     } else if (result == link::DownloadResult::Declined) {
@@ -135,4 +136,4 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, int stopSignal,
     return closing;
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline
