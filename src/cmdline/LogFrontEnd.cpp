@@ -106,6 +106,11 @@ void LogFrontEnd::lineDone(const link::LineProgress& progress)
     record_.lineDone(progress);
 }
 
+void LogFrontEnd::lineSkippedLate(link::FileKind kind, int /*lineNumber*/)
+{
+    record_.lineSkippedLate(kind);
+}
+
 // A stopped file's count line ends with the lines that were really left.
 void LogFrontEnd::downloadEnded(link::DownloadResult)
 {

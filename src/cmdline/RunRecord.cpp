@@ -72,6 +72,12 @@ void RunRecord::lineDone(const link::LineProgress& progress)
     lastLineDone_ = progress.lineNumber;
 }
 
+// A line already counted as done, refused by an answer that came late.
+void RunRecord::lineSkippedLate(link::FileKind kind)
+{
+    ++counts(kind).skipped;
+}
+
 long long RunRecord::seconds() const
 {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start_).count();

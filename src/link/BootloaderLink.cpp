@@ -273,7 +273,7 @@ void BootloaderLink::takeRestOfAnswer(char awaited)
     while (quiet.isEnabled() && !(awaited && contains(run_.RxBuf, awaited)) && seams_.clock.microseconds() < endUs) {
         seams_.events.yieldWaiting();
         if (seams_.port.bytesWaiting() > 0) {
-            run_.RxBuf += seams_.port.readAll();
+            receive();
             quiet.setEnabled(false);
             quiet.setEnabled(true);
         }
