@@ -14,6 +14,7 @@
 #include "platform/PortMap.h"
 #include "platform/ProgramInfo.h"
 #include "platform/StopSignals.h"
+#include "platform/SystemText.h"
 #include "platform/WindowMeasures.h"
 #include "settings/SettingsFile.h"
 
@@ -42,10 +43,10 @@ QString runDescription(const StartupState& state, const std::string& portLabel)
 {
     QStringList parts;
     if (!state.EEPROMFileName.empty())
-        parts << QStringLiteral("EEPROM ") + QString::fromLocal8Bit(state.EEPROMFileName);
+        parts << QStringLiteral("EEPROM ") + platform::qtText(state.EEPROMFileName);
     if (!state.FLASHFileName.empty())
-        parts << QStringLiteral("FLASH ") + QString::fromLocal8Bit(state.FLASHFileName);
-    parts << QStringLiteral("port ") + QString::fromLocal8Bit(portLabel);
+        parts << QStringLiteral("FLASH ") + platform::qtText(state.FLASHFileName);
+    parts << QStringLiteral("port ") + platform::qtText(portLabel);
     return QStringLiteral("AVRBootloaderKorvel ") +
            platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor) + QStringLiteral("; ") +
            parts.join(QStringLiteral("; "));
@@ -131,9 +132,8 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
     surroundings.port.setPortNumber(state.CmdLineComPort);
     RunLog runLog(terminal);
     if (!state.logPath.empty() && !runLog.open(state.logPath)) {
-        const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") +
-                                QString::fromLocal8Bit(state.logPath) + QStringLiteral(" cannot be written: ") +
-                                runLog.failure() +
+        const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") + platform::qtText(state.logPath) +
+                                QStringLiteral(" cannot be written: ") + runLog.failure() +
                                 QStringLiteral(". Give --log a file of your own that you may write.");
         terminal.message(refusal, false);
         if (face == Face::Windows)

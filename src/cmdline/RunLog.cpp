@@ -1,6 +1,7 @@
 #include "cmdline/RunLog.h"
 
 #include "cmdline/TerminalReport.h"
+#include "platform/SystemText.h"
 
 #include <QDateTime>
 #include <QStringList>
@@ -9,13 +10,13 @@ namespace korvel::cmdline {
 
 bool RunLog::open(const std::string& path)
 {
-    path_ = QString::fromLocal8Bit(path);
+    path_ = platform::qtText(path);
     return file_.open(path);
 }
 
 QString RunLog::failure() const
 {
-    return QString::fromLocal8Bit(file_.failure());
+    return platform::qtText(file_.failure());
 }
 
 // Each line is one write, so that a record shared by several benches keeps
@@ -28,7 +29,7 @@ void RunLog::line(const QString& text)
     QString lines;
     for (const QString& part : QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split('\n'))
         lines += stamp + part + QLatin1Char('\n');
-    if (!file_.append(lines.toUtf8().toStdString())) {
+    if (!file_.append(platform::programText(lines))) {
         failed_ = true;
         terminal_.message(QStringLiteral("AVRBootloaderKorvel: the log ") + path_ +
                               QStringLiteral(" could not be written: ") + failure() +

@@ -2,9 +2,12 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
+#include "link/AnswerLedger.h"
 #include "link/Clock.h"
 #include "link/EventPump.h"
 #include "link/FrontEnd.h"
@@ -82,6 +85,11 @@ private:
         link::DownloadKind DownloadKind = link::DownloadKind::None;
         std::string RxBuf;
         float BootVer = 0;
+        // Which line each of the target's answers belongs to, the lines sent
+        // so far (the ledger's serials), and the lines skipped with Yes.
+        AnswerLedger answers;
+        int linesSent = 0;
+        std::set<std::pair<link::FileKind, int>> skippedLines;
         // The chosen files' lines, read before the port is opened.
         std::vector<std::string> eepromLines;
         std::vector<std::string> flashLines;
@@ -112,9 +120,12 @@ private:
     DownloadResult transferFiles(const DownloadChoice& choice);
     void openHexFile(const std::string& path);
     Step sendLines(const std::vector<std::string>& lines);
-    Step sendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan);
-    bool waitForAnswer();
+    Step sendLine(const std::string& hexLine, bool lastOfFile, LineProgress& progress, bool& eventsRan);
+    bool waitForAnswer(const LineRef& line);
     void waitForEndOfFile();
+    void receive();
+    Step settleAnswers(int nextSerial);
+    Step askAboutLine(const std::string& answers, const LineRef& line, bool late);
     DownloadResult judgeOutcome();
 
     // Tick handlers of the three timers.
