@@ -73,8 +73,13 @@ void LogFrontEnd::waitingForPort(const std::string& portLabel, int seconds, cons
     QString now = fromLocal(why);
     while (now.endsWith(QLatin1Char('.')))
         now.chop(1);
-    appendLine(QStringLiteral("Waiting up to ") + QString::number(seconds) + QStringLiteral(" s for ") +
-               fromLocal(portLabel) + QStringLiteral(" to appear and open (now: ") + now + QStringLiteral(")."));
+    const QString waiting = QStringLiteral("Waiting up to ") + QString::number(seconds) + QStringLiteral(" s for ");
+    const QString line =
+        waiting + fromLocal(portLabel) + QStringLiteral(" to appear and open (now: ") + now + QStringLiteral(").");
+    terminal_.logLine(line);
+    runLog_.line(line);
+    // The window's log has room for the gist; the first designed line replaces it.
+    append(waiting + QStringLiteral("the port to appear.") + kLineEnd);
 }
 
 void LogFrontEnd::downloadStarting()
