@@ -74,9 +74,9 @@ std::string portLabel(int number, const std::string& device)
 }  // namespace
 
 std::string openTrouble(const std::string& device, const PortMap& ports, QSerialPort::SerialPortError error,
-                        const std::string& serialReason)
+                        const std::string& serialReason, const PortLocks& locks)
 {
-    const DeviceDiagnosis diagnosis = diagnoseDevice(device, error, serialReason);
+    const DeviceDiagnosis diagnosis = diagnoseDevice(device, error, serialReason, locks);
     if (diagnosis.trouble == DeviceTrouble::Missing)
         return diagnosis.text + ". " + presentDevices(ports);
     if (diagnosis.text.empty())
