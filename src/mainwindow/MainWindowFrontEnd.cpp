@@ -2,6 +2,7 @@
 
 #include <QLabel>
 
+#include "link/ForeignText.h"
 #include "mainwindow/FrmMain.h"
 
 namespace korvel {
@@ -51,7 +52,8 @@ void MainWindowFrontEnd::versionRead(const std::string& version)
 
 void MainWindowFrontEnd::openingFile(link::FileKind, const std::string& path)
 {
-    showStatus(QStringLiteral("Opening the file ") + QString::fromStdString(path) + QLatin1Char('.'));
+    showStatus(QStringLiteral("Opening the file ") + QString::fromStdString(link::escapedForeign(path)) +
+               QLatin1Char('.'));
 }
 
 void MainWindowFrontEnd::sendingFile(link::FileKind kind)

@@ -5,21 +5,34 @@
 #include <QSerialPortInfo>
 #include <QStringList>
 
+#include "link/ForeignText.h"
+
 namespace korvel::platform {
+
+namespace {
+
+// What the system or the device itself tells, with its control characters
+// written out.
+QString shown(const QString& foreign)
+{
+    return QString::fromStdString(link::escapedForeign(foreign.toStdString()));
+}
+
+}  // namespace
 
 QString portDescription(const QString& device, const QString& realDevice, const DeviceFacts& facts)
 {
-    QString text = device;
+    QString text = shown(device);
     if (!realDevice.isEmpty() && realDevice != device)
-        text += QStringLiteral(" (") + realDevice + QLatin1Char(')');
+        text += QStringLiteral(" (") + shown(realDevice) + QLatin1Char(')');
 
     QStringList known;
     if (!facts.description.isEmpty())
-        known << facts.description;
+        known << shown(facts.description);
     if (!facts.manufacturer.isEmpty())
-        known << facts.manufacturer;
+        known << shown(facts.manufacturer);
     if (!facts.serialNumber.isEmpty())
-        known << QStringLiteral("serial number ") + facts.serialNumber;
+        known << QStringLiteral("serial number ") + shown(facts.serialNumber);
     if (!known.isEmpty())
         text += QStringLiteral(" - ") + known.join(QStringLiteral(", "));
     return text;

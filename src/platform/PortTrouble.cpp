@@ -5,6 +5,7 @@
 #include <QSerialPortInfo>
 #include <vector>
 
+#include "link/ForeignText.h"
 #include "link/SerialPort.h"
 #include "platform/DeviceSerialPort.h"
 #include "platform/PortDescription.h"
@@ -55,7 +56,7 @@ Present listPresent(const PortMap& ports)
             portDescription(info.systemLocation(), {}, {info.description(), info.manufacturer(), info.serialNumber()})
                 .toStdString();
         if (numbers.empty() && unnumbered.empty())
-            unnumbered = info.systemLocation().toStdString();
+            unnumbered = link::escapedForeign(info.systemLocation().toStdString());
         listed += (listed.empty() ? "" : "; ") +
                   (numbers.empty() ? described + " (no port number)" : numbers + " = " + described);
     }
@@ -68,7 +69,7 @@ Present listPresent(const PortMap& ports)
 
 std::string portLabel(int number, const std::string& device)
 {
-    return "COM" + std::to_string(number) + " = " + device;
+    return "COM" + std::to_string(number) + " = " + link::escapedForeign(device);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 #include "startup/LogFrontEnd.h"
 
+#include "link/ForeignText.h"
 #include "mainwindow/WindowRun.h"
 #include "startup/LogWindow.h"
 #include "startup/RunRecord.h"
@@ -78,7 +79,8 @@ void LogFrontEnd::versionRead(const std::string& version)
 void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)
 {
     record_.fileOpened(kind, path);
-    appendLine(QStringLiteral("File ") + ShortenFileName(fromLocal(path)) + QStringLiteral(" correctly opened."));
+    appendLine(QStringLiteral("File ") + ShortenFileName(fromLocal(link::escapedForeign(path))) +
+               QStringLiteral(" correctly opened."));
 }
 
 void LogFrontEnd::sendingFile(link::FileKind kind)

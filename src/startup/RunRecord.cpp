@@ -1,5 +1,6 @@
 #include "startup/RunRecord.h"
 
+#include "link/ForeignText.h"
 #include "startup/CmdLine.h"
 #include "startup/StopSignals.h"
 
@@ -80,7 +81,7 @@ long long RunRecord::seconds() const
 QString RunRecord::stopPlace() const
 {
     return QStringLiteral("at line ") + QString::number(lastLineDone_ + 1) + QStringLiteral(" of ") +
-           fromLocal(currentPath_) + QLatin1Char('.');
+           fromLocal(link::escapedForeign(currentPath_)) + QLatin1Char('.');
 }
 
 // A stop signal ends the run where it stops at one of its stopping points
