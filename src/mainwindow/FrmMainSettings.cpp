@@ -7,11 +7,11 @@
 #include "mainwindow/FileNameBox.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
+#include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
-#include "platform/messages.h"
 #include "settings/SettingsFile.h"
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 namespace {
 
@@ -45,7 +45,7 @@ QString shownName(const QString& fileName)
 
 void warn(QWidget* parent, const QString& text)
 {
-    platform::showBox(parent, QString::fromUtf8(kApplicationTitle), link::MessageKind::Warning, text);
+    platform::showBox(parent, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Warning, text);
 }
 
 }  // namespace
@@ -98,4 +98,4 @@ void FrmMain::SaveSettings(const QString& fileName)
                        saved.failure);
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -5,7 +5,7 @@
 #include "link/ForeignText.h"
 #include "mainwindow/FrmMain.h"
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 namespace {
 
@@ -90,4 +90,4 @@ bool MainWindowFrontEnd::cancelRequested()
     return window_.CancelRequested || window_.windowRun_.closeRequested();
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

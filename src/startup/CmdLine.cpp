@@ -1,12 +1,12 @@
 #include "startup/CmdLine.h"
 
 #include "infowindow/FrmInfo.h"
-#include "infowindow/WindowMeasures.h"
 #include "mainwindow/FrmMain.h"
+#include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
-#include "platform/messages.h"
+#include "platform/StopSignals.h"
+#include "platform/WindowMeasures.h"
 #include "startup/ProgramSurroundings.h"
-#include "startup/StopSignals.h"
 #include "startup/WindowSystem.h"
 
 #include <QApplication>
@@ -16,6 +16,11 @@
 #include <unistd.h>
 
 namespace korvel::startup {
+
+using namespace cmdline;
+using platform::exitStatusOfSignal;
+using platform::stopSignalReceived;
+using platform::StopSignals;
 
 namespace {
 
@@ -35,7 +40,8 @@ void writeError(const QString& text)
 
 QString versionLine()
 {
-    return QStringLiteral("AVRBootloaderKorvel ") + windows::versionNumberText(kVersionMajor, kVersionMinor);
+    return QStringLiteral("AVRBootloaderKorvel ") +
+           platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor);
 }
 
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
@@ -43,7 +49,8 @@ void showStartupMessage(const std::string& text, bool toStandardOutput, Face fac
     const QString shown = QString::fromLocal8Bit(text);
     terminal.message(shown, toStandardOutput);
     if (face == Face::Windows)
-        platform::showBox(nullptr, QString::fromUtf8(kApplicationTitle), link::MessageKind::Information, shown);
+        platform::showBox(nullptr, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Information,
+                          shown);
 }
 
 // What --help adds to the usage: the options and exit statuses of this
@@ -68,11 +75,11 @@ const char* const kHelpMore =
 // before the main window is shown when it comes during the boxes.
 int runInteractive(const QString& programDir)
 {
-    FrmInfo::showModal();
+    infowindow::FrmInfo::showModal();
     if (const int stop = stopSignalReceived())
         return exitStatusOfSignal(stop);
     ProgramSurroundings surroundings(programDir);
-    FrmMain window(surroundings.mainWindowSetup(false));
+    mainwindow::FrmMain window(surroundings.mainWindowSetup(false));
     window.Form_Load();
     if (const int stop = stopSignalReceived())
         return exitStatusOfSignal(stop);
@@ -105,7 +112,7 @@ int Main(int argc, char** argv)
         if (windows.opened()) {
             // A stop acts as the user closing every window.
             stops.watch([] { QApplication::closeAllWindows(); });
-            return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
+            return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
         }
         if (parsed.verdict == ArgsVerdict::Interactive) {
             writeError(noWindowsMessage(windows.problem()));
@@ -121,10 +128,10 @@ int Main(int argc, char** argv)
     int qtArgc = 1;
     QCoreApplication application(qtArgc, qtArgv);
     stops.watch(nullptr);
-    return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
+    return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
 }
 
-int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams)
+int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams)
 {
     TerminalReport terminal(streams, face == Face::Console);
     switch (parsed.verdict) {
@@ -142,8 +149,11 @@ int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Refused:
         showStartupMessage(parsed.message, false, face, terminal);
         return kExitRefused;
-    case ArgsVerdict::CommandLine:
-        return CmdLineDownload(parsed.state, programDir, face, terminal);
+    case ArgsVerdict::CommandLine: {
+        ProgramSurroundings surroundings(programDir, parsed.state.CmdLinePortDevice);
+        RunSurroundings run = surroundings.runSurroundings();
+        return CmdLineDownload(parsed.state, run, face, terminal);
+    }
     }
     return kExitRefused;
 }

@@ -10,7 +10,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
-#include "Pty.h"
+#include "PtyPair.h"
 #include "link/Protocol.h"
 #include "platform/DeviceSerialPort.h"
 #include "platform/PortLocks.h"
@@ -127,7 +127,7 @@ TEST(PortLocks, LockFilesDecideWhetherThePortOpens)
 {
     QTemporaryDir dir;
     const std::string folder = dir.path().toStdString();
-    Pty pty;
+    PtyPair pty;
     const std::string device = pty.slavePath();                 // /dev/pts/N
     const std::string qtName = "LCK..pts_" + device.substr(9);  // the serial library's name
     const std::string shortName = "LCK.." + device.substr(9);   // the device's last name
