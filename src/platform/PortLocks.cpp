@@ -10,15 +10,18 @@ namespace {
 
 bool isBlank(char c)
 {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\r' || c == '\0';
+    return c == ' ' || c == '\t' || c == '\n' || c == '\r';
 }
 
 // Process numbers are positive and fit the system's type; anything else
 // (0 or a negative number would address groups of processes) is no holder.
 constexpr long kMostPid = 0x7fffffffL;
 
+// Text holds no NUL byte: four bytes with one are the binary form.
 std::optional<LockContent> parseAscii(std::string_view bytes)
 {
+    if (bytes.find('\0') != std::string_view::npos)
+        return std::nullopt;
     std::size_t at = 0;
     while (at < bytes.size() && (bytes[at] == ' ' || bytes[at] == '\t'))
         ++at;

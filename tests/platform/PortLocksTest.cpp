@@ -90,6 +90,8 @@ TEST(PortLocks, ContentForms)
         {"4711\nterm\nhost\n", 4711, "term"},
         {"4711", 4711, ""},  // four ASCII digits: the number they spell
         {binary(4711), 4711, ""},
+        {binary(0x31), 0x31, ""},      // "1" and three NUL bytes
+        {binary(0x0a31), 0x0a31, ""},  // "1\n" and two NUL bytes
         {binary(-5), 0, ""},
         {binary(0), 0, ""},
         {"0\n", 0, ""},
