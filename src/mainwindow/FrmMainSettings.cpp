@@ -9,6 +9,7 @@
 #include "mainwindow/SettingsWarning.h"
 #include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
+#include "platform/SystemText.h"
 #include "settings/SettingsFile.h"
 
 namespace korvel::mainwindow {
@@ -40,12 +41,12 @@ void setCheckValue(QCheckBox& box, int value)
 // named by whoever put it there.
 QString shownName(const QString& fileName)
 {
-    return QString::fromStdString(link::escapedForeign(fileName.toStdString()));
+    return platform::qtText(link::escapedForeign(platform::programText(fileName)));
 }
 
 void warn(QWidget* parent, const QString& text)
 {
-    platform::showBox(parent, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Warning, text);
+    platform::showBox(parent, platform::qtText(platform::kApplicationTitle), link::MessageKind::Warning, text);
 }
 
 }  // namespace

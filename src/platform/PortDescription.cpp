@@ -6,6 +6,7 @@
 #include <QStringList>
 
 #include "link/ForeignText.h"
+#include "platform/SystemText.h"
 
 namespace korvel::platform {
 
@@ -15,7 +16,7 @@ namespace {
 // written out.
 QString shown(const QString& foreign)
 {
-    return QString::fromStdString(link::escapedForeign(foreign.toStdString()));
+    return qtText(link::escapedForeign(programText(foreign)));
 }
 
 }  // namespace

@@ -15,6 +15,7 @@
 #include <unistd.h>
 
 #include "link/ForeignText.h"
+#include "platform/SystemText.h"
 
 namespace korvel::platform {
 
@@ -188,7 +189,7 @@ std::vector<std::string> PortLocks::systemFolders()
 {
     std::vector<std::string> folders{"/var/lock", "/etc/locks", "/var/spool/locks",  "/var/spool/uucp",
                                      "/tmp",      "/var/tmp",   "/var/lock/lockdev", "/run/lock"};
-    const std::string temp = QDir::tempPath().toStdString();
+    const std::string temp = systemPath(QDir::tempPath());
     if (std::find(folders.begin(), folders.end(), temp) == folders.end())
         folders.push_back(temp);
     return folders;

@@ -9,6 +9,7 @@
 #include "link/SerialPort.h"
 #include "platform/DeviceSerialPort.h"
 #include "platform/PortDescription.h"
+#include "platform/SystemText.h"
 
 namespace korvel::platform {
 
@@ -56,7 +57,7 @@ Present listPresent(const PortMap& ports)
             portDescription(info.systemLocation(), {}, {info.description(), info.manufacturer(), info.serialNumber()})
                 .toStdString();
         if (numbers.empty() && unnumbered.empty())
-            unnumbered = link::escapedForeign(info.systemLocation().toStdString());
+            unnumbered = link::escapedForeign(programText(info.systemLocation()));
         listed += (listed.empty() ? "" : "; ") +
                   (numbers.empty() ? described + " (no port number)" : numbers + " = " + described);
     }
