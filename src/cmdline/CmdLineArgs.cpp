@@ -1,5 +1,6 @@
 #include "cmdline/CmdLineArgs.h"
 
+#include "link/ForeignText.h"
 #include "link/Text.h"
 
 #include <algorithm>
@@ -112,9 +113,10 @@ bool looksLikeDevice(const std::string& arg)
            (arg[2] == 'M' || arg[2] == 'm') && decimal(arg.substr(3), INT16_MAX);
 }
 
+// A word of the command line as a message shows it, control characters written out.
 std::string quoted(const std::string& arg)
 {
-    return "\"" + arg + "\"";
+    return "\"" + link::escapedForeign(arg) + "\"";
 }
 
 std::string fileNameFrom(const std::vector<std::string>& words)
@@ -312,16 +314,16 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         return ended(ArgsVerdict::Refused, kUsageMessage, state.console, refusal);
     if (!flashSeen && !eepromSeen) {
         return ended(ArgsVerdict::Refused, kUsageMessage, state.console,
-                     deviceWord.empty()
-                         ? "No file is named: /f <FlashFileName> or /e <EEPROMFileName> is missing."
-                         : quoted(deviceWord) + " looks like a serial device: name it with /port " + deviceWord + ".");
+                     deviceWord.empty() ? "No file is named: /f <FlashFileName> or /e <EEPROMFileName> is missing."
+                                        : quoted(deviceWord) + " looks like a serial device: name it with /port " +
+                                              link::escapedForeign(deviceWord) + ".");
     }
     if (!comSeen) {
         return ended(ArgsVerdict::Refused, kNoComPortMessage, state.console,
-                     deviceWord.empty()
-                         ? "Name the port with /comN (--ports lists them) or the device with /port "
-                           "<device>; either may come anywhere."
-                         : quoted(deviceWord) + " looks like a serial device: name it with /port " + deviceWord + ".");
+                     deviceWord.empty() ? "Name the port with /comN (--ports lists them) or the device with /port "
+                                          "<device>; either may come anywhere."
+                                        : quoted(deviceWord) + " looks like a serial device: name it with /port " +
+                                              link::escapedForeign(deviceWord) + ".");
     }
 
     ParsedArgs result;

@@ -6,6 +6,7 @@
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "link/BootloaderLink.h"
+#include "link/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
@@ -43,9 +44,9 @@ QString runDescription(const StartupState& state, const std::string& portLabel)
 {
     QStringList parts;
     if (!state.EEPROMFileName.empty())
-        parts << QStringLiteral("EEPROM ") + platform::qtText(state.EEPROMFileName);
+        parts << QStringLiteral("EEPROM ") + platform::qtText(link::escapedForeign(state.EEPROMFileName));
     if (!state.FLASHFileName.empty())
-        parts << QStringLiteral("FLASH ") + platform::qtText(state.FLASHFileName);
+        parts << QStringLiteral("FLASH ") + platform::qtText(link::escapedForeign(state.FLASHFileName));
     parts << QStringLiteral("port ") + platform::qtText(portLabel);
     return QStringLiteral("AVRBootloaderKorvel ") +
            platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor) + QStringLiteral("; ") +
@@ -132,7 +133,8 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
     surroundings.port.setPortNumber(state.CmdLineComPort);
     RunLog runLog(terminal);
     if (!state.logPath.empty() && !runLog.open(state.logPath)) {
-        const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") + platform::qtText(state.logPath) +
+        const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") +
+                                platform::qtText(link::escapedForeign(state.logPath)) +
                                 QStringLiteral(" cannot be written: ") + runLog.failure() +
                                 QStringLiteral(". Give --log a file of your own that you may write.");
         terminal.message(refusal, false);

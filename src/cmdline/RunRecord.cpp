@@ -1,6 +1,7 @@
 #include "cmdline/RunRecord.h"
 
 #include "cmdline/CmdLineDownload.h"
+#include "link/ForeignText.h"
 #include "platform/StopSignals.h"
 #include "platform/SystemText.h"
 
@@ -96,7 +97,7 @@ QString RunRecord::stopPlace() const
     if (current_ == link::FileKind::None)
         return portOpened_ ? QStringLiteral("during synchronisation.") : QStringLiteral("before the port was opened.");
     return QStringLiteral("at line ") + QString::number(lastLineDone_ + 1) + QStringLiteral(" of ") +
-           fromLocal(currentPath_) + QLatin1Char('.');
+           fromLocal(link::escapedForeign(currentPath_)) + QLatin1Char('.');
 }
 
 // A stop signal ends the run where it stops at one of its stopping points

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "link/BootloaderLink.h"
+#include "link/ForeignText.h"
 #include "link/HexCheck.h"
 #include "link/Protocol.h"
 #include "link/Text.h"
@@ -16,17 +17,18 @@ static_assert(protocol::kMostLines <= std::numeric_limits<std::int16_t>::max());
 // What kept the file at `path` from being read whole, and what to do.
 std::string unreadDetail(const std::string& path, const FileError& error)
 {
+    const std::string shown = escapedForeign(path);
     switch (error.cause()) {
     case FileError::Cause::TooLarge:
-        return path + " is larger than " + std::to_string(protocol::kMostHexFileBytes >> 20) +
+        return shown + " is larger than " + std::to_string(protocol::kMostHexFileBytes >> 20) +
                " MiB, far larger than a HEX file for the target. Check that it is the right file.";
     case FileError::Cause::TooSlow:
-        return path + " did not come to its end within " + std::to_string(protocol::kHexReadSeconds) +
+        return shown + " did not come to its end within " + std::to_string(protocol::kHexReadSeconds) +
                " s: no program wrote it to its end. Start the program that writes it before the download.";
     case FileError::Cause::ReadFailed:
         break;
     }
-    return path + " could not be read: " + error.what() + ".";
+    return shown + " could not be read: " + error.what() + ".";
 }
 
 const char* successMessage(DownloadKind kind)
@@ -92,16 +94,16 @@ BootloaderLink::Step BootloaderLink::readHexFile(const std::string& path, std::v
             lines = *split;
             return std::nullopt;
         }
-        detail = path + " has more than " + std::to_string(protocol::kMostLines) +
+        detail = escapedForeign(path) + " has more than " + std::to_string(protocol::kMostLines) +
                  " lines, more than the line counter holds. Write it with longer records.";
     } catch (const FileOpenError& error) {
         // A relative path is named as the system resolved it, too.
-        const std::string where = error.absolutePath() == path ? "" : error.absolutePath() + ": ";
+        const std::string where = error.absolutePath() == path ? "" : escapedForeign(error.absolutePath()) + ": ";
         detail = where + error.what() + ".";
     } catch (const FileError& error) {
         detail = unreadDetail(path, error);
     }
-    frontEnd.message({MessageKind::Warning, "Error opening " + path + ".", detail});
+    frontEnd.message({MessageKind::Warning, "Error opening " + escapedForeign(path) + ".", detail});
     return closeDown(DownloadResult::OpenError);
 }
 
@@ -109,7 +111,7 @@ BootloaderLink::Step BootloaderLink::readHexFile(const std::string& path, std::v
 BootloaderLink::Step BootloaderLink::checkHexFile(const std::string& path, const std::vector<std::string>& lines)
 {
     const auto fault = checkIntelHex(lines);
-    if (!fault || seams_.frontEnd.askAboutFile({MessageKind::Question, hexFaultQuestion(path, *fault)}))
+    if (!fault || seams_.frontEnd.askAboutFile({MessageKind::Question, hexFaultQuestion(escapedForeign(path), *fault)}))
         return std::nullopt;
     return closeDown(DownloadResult::Declined);
 }

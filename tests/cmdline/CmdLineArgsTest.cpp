@@ -69,6 +69,7 @@ TEST(ParseArguments, Table)
         {{"/port", "/console", "/f", "a.hex"}, refused, usage + "\r\n/port needs the device", {"", "", 0, true}},
         {{"-v", "/com1", "/f", "a.hex"}, refused, usage + "\r\n\"-v\" is not an option of AVRBootloaderKorvel;", {}},
         {{"/com1", "/f", "a.hex", "--verbose"}, refused, usage + "\r\n\"--verbose\" is not an option", {}},
+        {{"/com1", "/f", "a.hex", "--x\x1b]0;"}, refused, usage + "\r\n\"--x\\x1b]0;\" is not an option", {}},
         {{"--port", "x"}, refused, usage + "\r\n\"--port\" is not an option: a device is given as /port <device>", {}},
         {{"/dev/ttyUSB0", "/f", "x.hex"},
          refused,

@@ -255,6 +255,8 @@ TEST(Failures, MessageDetailAndClosingOrder)
         {[](B&, C& c) { c.eeprom = true, c.eepromPath = "/x.hex"; }, R::OpenError, "me", opening, "x.hex.\nNo such"},
         {[](B& b, C& c) { c.eeprom = true, c.eepromPath = "eeprom.hex", b.files.files.erase("flash.hex"); },
          R::OpenError, "me", opening + "flash.hex.", "\n/bench/flash.hex: No such"},
+        {[](B&, C& c) { c.flashPath = "a\x1b[2J.hex"; }, R::OpenError, "me", opening + "a\\x1b[2J.hex.",
+         "\n/bench/a\\x1b[2J.hex: No such"},  // a file name is shown with its control characters written out
         {[](B& b, C&) { b.port.failReads = true, b.port.eventCode = 9; }, R::TransferError, "mce", error + "9.",
          "read"},
         {failing(E::ReadFailed), R::OpenError, "me", opening + "flash.hex.", "\nflash.hex could not be read: EIO."},
