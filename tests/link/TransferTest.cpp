@@ -177,13 +177,15 @@ TEST(Answers, LateOnesCountForTheirLineAndSurplusStopsTheDownload)
         EXPECT_EQ(bench.writesOf(":A"), row.line1Sends);
         const auto writes = bench.transferWrites();
         ASSERT_GT(writes.size(), static_cast<std::size_t>(row.nextLineUs ? row.line1Sends : 0));
-        if (row.nextLineUs)
+        if (row.nextLineUs) {
             EXPECT_LE(writes[row.line1Sends].us - writes[0].us, row.nextLineUs);
+        }
         // The target ran ahead: the download stopped long before the file's end.
-        if (row.twiceAfterUs)
+        if (row.twiceAfterUs) {
             EXPECT_LT(writes.size(), lines.size() - 1);
-        else if (row.result == R::Success)
+        } else if (row.result == R::Success) {
             EXPECT_EQ(bench.writesOf(":E"), 1);
+        }
         EXPECT_EQ(static_cast<int>(std::count_if(bench.journal.entries.begin(), bench.journal.entries.end(),
                                                  [](const auto& entry) { return entry.what.rfind("ask", 0) == 0; })),
                   static_cast<int>(std::count_if(row.journal.begin(), row.journal.end(),
