@@ -14,6 +14,9 @@ struct StartupState {
     std::int16_t CmdLineComPort = 0;
     bool console = false;                // "/console" was given
     std::string CmdLinePortDevice = {};  // the device given with "/port", which then stands for the port
+    int portWaitSeconds = 0;             // "--wait-port": how long to wait for the port to appear; 0: no wait
+    int syncSeconds = 0;                 // "--sync-seconds": the window for the first "$"; 0: the usual one
+    std::string logPath = {};            // "--log": the file that keeps a record of each run; empty: none
 };
 
 enum class ArgsVerdict {
@@ -28,8 +31,13 @@ enum class ArgsVerdict {
 struct ParsedArgs {
     ArgsVerdict verdict = ArgsVerdict::Interactive;
     StartupState state;   // complete for CommandLine; otherwise only `console`
-    std::string message;  // the text of the message box, when one is shown
+    std::string message;  // the text of the message box, when one is shown; for a refusal the designed text,
+                          // then on a line of its own what was refused and why
 };
+
+// The ranges of the options that take seconds.
+inline constexpr int kMostPortWaitSeconds = 3600;
+inline constexpr int kMostSyncSeconds = 600;
 
 extern const char* const kUsageMessage;
 extern const char* const kNoComPortMessage;
@@ -40,9 +48,12 @@ inline constexpr int kExitRefused = 2;
 // Reads the arguments that follow the program's name. Options are whole
 // arguments: "/f" and "/e" each followed by a file name (the arguments up to
 // the next option, joined by single blanks), "/comN" with N in decimal or
-// "/port" followed by a device, and "/console"; "-h", "--help", "/?",
+// "/port" followed by a device, "/console", "--wait-port SECONDS",
+// "--sync-seconds SECONDS" and "--log FILE"; "-h", "--help", "/?",
 // "--version" and "--ports" anywhere. Words before the first file option are
-// ignored, and of several ports (by number or by device) the first counts.
+// ignored, unless they begin with "-" like an option; of several ports (by
+// number or by device) the first counts. An argument that begins with "--"
+// is always an option, never part of a file name.
 ParsedArgs parseArguments(const std::vector<std::string>& args);
 
 }  // namespace korvel::cmdline

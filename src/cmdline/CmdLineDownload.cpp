@@ -3,18 +3,23 @@
 #include "cmdline/CmdLineDownload.h"
 
 #include "cmdline/LogFrontEnd.h"
+#include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "link/BootloaderLink.h"
+#include "link/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
 #include "platform/DownloadTimers.h"
+#include "platform/Messages.h"
 #include "platform/PortMap.h"
+#include "platform/ProgramInfo.h"
 #include "platform/StopSignals.h"
+#include "platform/SystemText.h"
+#include "platform/WindowMeasures.h"
 #include "settings/SettingsFile.h"
 
 #include <QCoreApplication>
-#include <QFileInfo>
 #include <QMessageBox>
 
 namespace korvel::cmdline {
@@ -30,7 +35,22 @@ link::DownloadChoice choiceOf(const StartupState& state)
     choice.flashPath = state.FLASHFileName;
     choice.eepromPath = state.EEPROMFileName;
     choice.port = state.CmdLineComPort;
+    choice.portWaitSeconds = state.portWaitSeconds;
     return choice;
+}
+
+// What the run is asked to do, for the first line of its record.
+QString runDescription(const StartupState& state, const std::string& portLabel)
+{
+    QStringList parts;
+    if (!state.EEPROMFileName.empty())
+        parts << QStringLiteral("EEPROM ") + platform::qtText(link::escapedForeign(state.EEPROMFileName));
+    if (!state.FLASHFileName.empty())
+        parts << QStringLiteral("FLASH ") + platform::qtText(link::escapedForeign(state.FLASHFileName));
+    parts << QStringLiteral("port ") + platform::qtText(portLabel);
+    return QStringLiteral("AVRBootloaderKorvel ") +
+           platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor) + QStringLiteral("; ") +
+           parts.join(QStringLiteral("; "));
 }
 
 // Writes the text of every message box shown while it lives to the error
@@ -57,20 +77,27 @@ private:
 link::DownloadResult download(const StartupState& state, RunSurroundings& surroundings, LogFrontEnd& frontEnd,
                               platform::DownloadTimers& timers)
 {
+    // The operator may need longer than the designed window to power or
+    // reset the board; the second phase then gets as long again.
+    link::Flavour flavour{true};
+    if (state.syncSeconds > 0) {
+        timers.TmrSyn.setInterval(state.syncSeconds * 1000);
+        flavour.phase2WindowMs = state.syncSeconds * 1000;
+    }
     link::BootloaderLink link(platform::downloadSeams(timers, surroundings.port, frontEnd, surroundings.files),
-                              link::Flavour{true});
+                              flavour);
     return link.DownloadFiles(choiceOf(state));
 }
 
 link::DownloadResult downloadWithWindow(const StartupState& state, RunSurroundings& surroundings,
-                                        TerminalReport& terminal, RunRecord& record)
+                                        TerminalReport& terminal, RunRecord& record, RunLog& runLog)
 {
     mainwindow::FrmMain window(surroundings.windowSetup);
     {
         const MessageBoxEcho echo(terminal);
         window.Form_Load();
     }
-    LogFrontEnd frontEnd(terminal, &window.compactLog(), record);
+    LogFrontEnd frontEnd(terminal, &window.compactLog(), record, runLog);
     return window.windowRun().run([&] { return download(state, surroundings, frontEnd, window.timers()); });
 }
 
@@ -80,18 +107,17 @@ link::DownloadResult downloadWithWindow(const StartupState& state, RunSurroundin
 // every port the program offers: probing them all would open every device.
 void checkSettingsFile(const QString& path, TerminalReport& terminal)
 {
-    if (!QFileInfo::exists(path))
-        return;
-    if (!settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1))
+    const auto file = settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1);
+    if (file.outcome == settings::StoredSettings::Outcome::Unusable)
         terminal.message(mainwindow::settingsLoadWarning(path), false);
 }
 
 link::DownloadResult downloadInConsole(const StartupState& state, RunSurroundings& surroundings,
-                                       TerminalReport& terminal, RunRecord& record)
+                                       TerminalReport& terminal, RunRecord& record, RunLog& runLog)
 {
     checkSettingsFile(surroundings.settingsPath, terminal);
     platform::DownloadTimers timers;
-    LogFrontEnd frontEnd(terminal, nullptr, record);
+    LogFrontEnd frontEnd(terminal, nullptr, record, runLog);
     return download(state, surroundings, frontEnd, timers);
 }
 
@@ -105,16 +131,32 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
     RunRecord record(choice.flash, choice.eeprom);
     // The port is named even where the run ends before it opens it.
     surroundings.port.setPortNumber(state.CmdLineComPort);
+    RunLog runLog(terminal);
+    if (!state.logPath.empty() && !runLog.open(state.logPath)) {
+        const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") +
+                                platform::qtText(link::escapedForeign(state.logPath)) +
+                                QStringLiteral(" cannot be written: ") + runLog.failure() +
+                                QStringLiteral(". Give --log a file of your own that you may write.");
+        terminal.message(refusal, false);
+        if (face == Face::Windows)
+            platform::showBox(nullptr, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Warning,
+                              refusal);
+        return kExitRefused;
+    }
+    runLog.line(QStringLiteral("Run started: ") + runDescription(state, surroundings.port.portLabel()));
     const link::DownloadResult result = face == Face::Windows
-                                            ? downloadWithWindow(state, surroundings, terminal, record)
-                                            : downloadInConsole(state, surroundings, terminal, record);
+                                            ? downloadWithWindow(state, surroundings, terminal, record, runLog)
+                                            : downloadInConsole(state, surroundings, terminal, record, runLog);
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
     const RunRecord::Closing closing =
         record.close(result, platform::stopSignalReceived(), surroundings.port.portLabel());
-    if (!closing.note.isEmpty())
+    if (!closing.note.isEmpty()) {
         terminal.message(closing.note, false);
+        runLog.line(closing.note);
+    }
     terminal.message(closing.summary, true);
+    runLog.line(closing.summary);
     return closing.exitStatus;
 }
 

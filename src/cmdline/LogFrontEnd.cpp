@@ -1,5 +1,6 @@
 #include "cmdline/LogFrontEnd.h"
 
+#include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
 #include "link/ForeignText.h"
@@ -7,6 +8,8 @@
 #include "mainwindow/WindowRun.h"
 #include "platform/StopSignals.h"
 #include "platform/SystemText.h"
+
+#include <utility>
 
 namespace korvel::cmdline {
 
@@ -31,10 +34,11 @@ QString ShortenFileName(const QString& shownFileName)
     return shownFileName.left(kShownHead) + QStringLiteral("...") + shownFileName.right(kShownTail);
 }
 
-LogFrontEnd::LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record)
+LogFrontEnd::LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record, RunLog& runLog)
     : terminal_(terminal)
     , window_(window)
     , record_(record)
+    , runLog_(runLog)
 {
 }
 
@@ -54,6 +58,29 @@ void LogFrontEnd::appendLine(const QString& text)
 {
     append(text + kLineEnd);
     terminal_.logLine(text);
+    runLog_.line(text);
+}
+
+// The record holds a file's count line twice: with the lines to send, and
+// with the lines left when the file ended.
+void LogFrontEnd::recordCount()
+{
+    if (!countPrefix_.isEmpty())
+        runLog_.line(countPrefix_ + QString::number(linesLeft_));
+}
+
+void LogFrontEnd::waitingForPort(const std::string& portLabel, int seconds, const std::string& why)
+{
+    QString now = fromLocal(why);
+    while (now.endsWith(QLatin1Char('.')))
+        now.chop(1);
+    const QString waiting = QStringLiteral("Waiting up to ") + QString::number(seconds) + QStringLiteral(" s for ");
+    const QString line =
+        waiting + fromLocal(portLabel) + QStringLiteral(" to appear and open (now: ") + now + QStringLiteral(").");
+    terminal_.logLine(line);
+    runLog_.line(line);
+    // The window's log has room for the gist; the first designed line replaces it.
+    append(waiting + QStringLiteral("the port to appear.") + kLineEnd);
 }
 
 void LogFrontEnd::downloadStarting()
@@ -66,6 +93,7 @@ void LogFrontEnd::downloadStarting()
 
 void LogFrontEnd::portOpened()
 {
+    record_.portOpened();
     log_.clear();
     appendLine(QStringLiteral("Serial line correctly opened."));
     appendLine(QStringLiteral("Please synchronize systems: power on or reset target!"));
@@ -90,6 +118,8 @@ void LogFrontEnd::sendingFile(link::FileKind kind)
                                                           : QStringLiteral("Sending FLASH file: lines remaining ");
     append(prefix);
     terminal_.startCount(prefix);
+    countPrefix_ = prefix;
+    countRecorded_ = false;
     if (window_)
         window_->placeCount(int(log_.count(kLineEnd)), prefix);
 }
@@ -97,6 +127,8 @@ void LogFrontEnd::sendingFile(link::FileKind kind)
 void LogFrontEnd::showLinesLeft(int linesLeft)
 {
     linesLeft_ = linesLeft;
+    if (!std::exchange(countRecorded_, true))
+        recordCount();
     terminal_.showCount(linesLeft, record_.seconds());
     if (window_)
         window_->showCount(linesLeft);
@@ -117,6 +149,8 @@ void LogFrontEnd::lineSkippedLate(link::FileKind kind, int /*lineNumber*/)
 void LogFrontEnd::downloadEnded(link::DownloadResult)
 {
     terminal_.showCount(linesLeft_, record_.seconds());
+    recordCount();
+    countPrefix_.clear();
 }
 
 // The finished line keeps a count of 0 in the log text; the live count moves
@@ -124,6 +158,8 @@ void LogFrontEnd::downloadEnded(link::DownloadResult)
 void LogFrontEnd::betweenFiles()
 {
     terminal_.endCount();
+    recordCount();
+    countPrefix_.clear();
     log_ += QStringLiteral("             0 ") + kLineEnd;
     if (window_) {
         window_->setLog(log_);
@@ -135,6 +171,10 @@ void LogFrontEnd::message(const link::Message& message)
 {
     const QString shown = fromLocal(link::shownText(message));
     terminal_.message(shown, message.kind == link::MessageKind::Success);
+    // A message ends the run: the count line it ends comes first.
+    recordCount();
+    countPrefix_.clear();
+    runLog_.line(shown);
     if (window_)
         window_->run().message(message.kind, shown);
 }
@@ -142,13 +182,32 @@ void LogFrontEnd::message(const link::Message& message)
 bool LogFrontEnd::ask(const link::Message& question)
 {
     showLinesLeft(linesLeft_);
-    if (stopAsked())
-        return false;
+    return put(question, false);
+}
+
+bool LogFrontEnd::askAboutFile(const link::Message& question)
+{
+    return put(question, true);
+}
+
+// Only a person answers for a file: without a window, an input that is not a
+// terminal (a script, a pipe) answers No. The record keeps the question and
+// its answer.
+bool LogFrontEnd::put(const link::Message& question, bool personOnly)
+{
     const QString shown = fromLocal(link::shownText(question));
-    if (!window_)
-        return terminal_.ask(shown);
-    terminal_.question(shown);
-    return window_->run().ask(shown);
+    runLog_.line(shown);
+    bool yes = false;
+    if (stopAsked()) {
+        yes = false;
+    } else if (!window_) {
+        yes = personOnly ? terminal_.askPerson(shown) : terminal_.ask(shown);
+    } else {
+        terminal_.question(shown);
+        yes = window_->run().ask(shown);
+    }
+    runLog_.line(yes ? QStringLiteral("Answer: Yes") : QStringLiteral("Answer: No"));
+    return yes;
 }
 
 bool LogFrontEnd::cancelRequested()

@@ -10,6 +10,7 @@ class CompactLog;
 
 namespace korvel::cmdline {
 
+class RunLog;
 class RunRecord;
 class TerminalReport;
 
@@ -26,10 +27,12 @@ QString ShortenFileName(const QString& shownFileName);
 // record.
 class LogFrontEnd final : public link::FrontEnd {
 public:
-    // `window`: none when the run has no window.
-    LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record);
+    // `window`: none when the run has no window. `runLog` receives every
+    // line, message, question and answer.
+    LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record, RunLog& runLog);
 
     void downloadStarting() override;
+    void waitingForPort(const std::string& portLabel, int seconds, const std::string& why) override;
     void portOpened() override;
     void versionRead(const std::string& version) override;
     void fileOpened(link::FileKind kind, const std::string& path) override;
@@ -42,6 +45,7 @@ public:
     void message(const link::Message& message) override;
     // Shows the lines remaining of the moment first, since the run may end with it.
     bool ask(const link::Message& question) override;
+    bool askAboutFile(const link::Message& question) override;
     bool cancelRequested() override;
 
     // The log as it stands: lines ended by CR LF, the last one being written.
@@ -49,14 +53,19 @@ public:
 
 private:
     bool stopAsked();
+    bool put(const link::Message& question, bool personOnly);
+    void recordCount();
     void appendLine(const QString& text);
     void append(const QString& text);
 
     TerminalReport& terminal_;
     mainwindow::CompactLog* window_;
     RunRecord& record_;
+    RunLog& runLog_;
     QString log_;
     int linesLeft_ = 0;
+    QString countPrefix_;  // of the file being sent; empty: none
+    bool countRecorded_ = false;
 };
 
 }  // namespace korvel::cmdline

@@ -51,6 +51,11 @@ RunRecord::RunRecord(bool flash, bool eeprom)
 {
 }
 
+void RunRecord::portOpened()
+{
+    portOpened_ = true;
+}
+
 void RunRecord::versionRead(const std::string& version)
 {
     version_ = version;
@@ -85,8 +90,12 @@ long long RunRecord::seconds() const
 }
 
 // A run stops before the line after the last one dealt with.
+// Before the version the run stopped at a question about a file, asked
+// before the port was opened, or during synchronisation.
 QString RunRecord::stopPlace() const
 {
+    if (current_ == link::FileKind::None)
+        return portOpened_ ? QStringLiteral("during synchronisation.") : QStringLiteral("before the port was opened.");
     return QStringLiteral("at line ") + QString::number(lastLineDone_ + 1) + QStringLiteral(" of ") +
            fromLocal(link::escapedForeign(currentPath_)) + QLatin1Char('.');
 }
@@ -105,8 +114,7 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, int stopSignal,
     if (stopSignal != 0 && stopped) {
         outcome = QStringLiteral("interrupted");
         closing.exitStatus = platform::exitStatusOfSignal(stopSignal);
-        closing.note = current_ == link::FileKind::None ? QStringLiteral("Download interrupted during synchronisation.")
-                                                        : QStringLiteral("Download interrupted ") + stopPlace();
+        closing.note = QStringLiteral("Download interrupted ") + stopPlace();
     } else if (result == link::DownloadResult::Declined) {
         closing.note = QStringLiteral("Download stopped ") + stopPlace();
     } else if (result == link::DownloadResult::Success) {

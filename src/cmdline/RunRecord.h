@@ -18,6 +18,7 @@ public:
     // The files the run was asked to send. The clock starts now.
     RunRecord(bool flash, bool eeprom);
 
+    void portOpened();
     void versionRead(const std::string& version);
     void fileOpened(link::FileKind kind, const std::string& path);
     void lineDone(const link::LineProgress& progress);
@@ -48,6 +49,7 @@ private:
     const std::chrono::steady_clock::time_point start_;
     const bool flashChosen_;
     const bool eepromChosen_;
+    bool portOpened_ = false;
     std::string version_;
     FileCounts flash_;
     FileCounts eeprom_;

@@ -12,6 +12,7 @@ TerminalReport::TerminalReport(const Streams& streams, bool liveCount)
     , err_(streams.err)
     , in_(streams.in)
     , liveCount_(liveCount && streams.outIsTerminal)
+    , inIsTerminal_(streams.inIsTerminal)
     , typedAnswersShown_(streams.inIsTerminal && streams.errIsTerminal)
 {
 }
@@ -42,6 +43,7 @@ void TerminalReport::startCount(const QString& prefix)
     linesTotal_ = -1;
     linesLeft_ = 0;
     liveWidth_ = 0;
+    started_ = false;
 }
 
 // The live form is rewritten from the start of the line, padded with blanks
@@ -53,9 +55,21 @@ void TerminalReport::showCount(int linesLeft, long long seconds)
         linesTotal_ = linesLeft;
     if (!counting_ || !liveCount_)
         return;
-    const int percent = linesTotal_ > 0 ? int((linesTotal_ - linesLeft) * 100LL / linesTotal_) : 100;
-    const QString line = countLine() + QStringLiteral(" (") + QString::number(percent) + QStringLiteral("%, ") +
-                         QString::number(seconds) + QStringLiteral(" s)");
+    if (!started_) {
+        started_ = true;
+        startSeconds_ = seconds;
+    }
+    const long long done = linesTotal_ - linesLeft;
+    const int percent = linesTotal_ > 0 ? int(done * 100 / linesTotal_) : 100;
+    const int filled = percent * kBarWidth / 100;
+    QString line = countLine() + QStringLiteral(" [") + QString(filled, QLatin1Char('#')) +
+                   QString(kBarWidth - filled, QLatin1Char('.')) + QStringLiteral("] ") + QString::number(percent) +
+                   QStringLiteral("%, ") + QString::number(seconds) + QStringLiteral(" s");
+    // The time left at the pace of the file so far, once it has one.
+    const long long elapsed = seconds - startSeconds_;
+    if (linesLeft > 0 && done > 0 && elapsed > 0)
+        line += QStringLiteral(", about ") + QString::number((linesLeft * elapsed + done - 1) / done) +
+                QStringLiteral(" s left");
     const QString padding(qMax(0, liveWidth_ - int(line.size())), QLatin1Char(' '));
     liveWidth_ = qMax(liveWidth_, int(line.size()));
     write(out_, QLatin1Char('\r') + line + padding);
@@ -115,6 +129,15 @@ bool TerminalReport::ask(const QString& text)
         return false;
     const QString word = platform::qtText(answer).trimmed().toLower();
     return word == QLatin1String("y") || word == QLatin1String("yes");
+}
+
+bool TerminalReport::askPerson(const QString& text)
+{
+    if (inIsTerminal_)
+        return ask(text);
+    breakLiveLine();
+    write(err_, text + QStringLiteral(" [y/N] N (the standard input is not a terminal)\n"));
+    return false;
 }
 
 }  // namespace korvel::cmdline

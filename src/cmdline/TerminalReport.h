@@ -23,9 +23,10 @@ public:
     };
 
     // `liveCount`: the count of lines remaining is refreshed in place on `out`
-    // when it is a terminal, with the share of the file's lines done and the
-    // seconds of the run; otherwise each file's count line is printed once,
-    // when the file is done.
+    // when it is a terminal, with a bar and the share of the file's lines
+    // done, the seconds of the run and, once the file has a pace, the seconds
+    // it still needs at that pace; otherwise each file's count line is
+    // printed once, when the file is done.
     TerminalReport(const Streams& streams, bool liveCount);
 
     // A completed log line, to `out`.
@@ -52,6 +53,9 @@ public:
     // is repeated after the question, so that the error output reads as a
     // dialogue.
     bool ask(const QString& text);
+    // As ask(), where `in` is a terminal; otherwise the question is answered
+    // No without reading, and says so.
+    bool askPerson(const QString& text);
 
 private:
     void write(std::ostream& stream, const QString& text);
@@ -62,6 +66,7 @@ private:
     std::ostream& err_;
     std::istream& in_;
     const bool liveCount_;
+    const bool inIsTerminal_;
     const bool typedAnswersShown_;
 
     bool counting_ = false;   // a count line is under way
@@ -69,7 +74,10 @@ private:
     QString prefix_;
     int linesTotal_ = -1;  // none shown yet
     int linesLeft_ = 0;
-    int liveWidth_ = 0;  // characters of the longest live form written
+    int liveWidth_ = 0;           // characters of the longest live form written
+    bool started_ = false;        // a count of the file was shown
+    long long startSeconds_ = 0;  // the run's seconds at the file's first count
+    static constexpr int kBarWidth = 20;
 };
 
 }  // namespace korvel::cmdline

@@ -24,6 +24,10 @@ bool namesAFile(const std::string& path)
     return false;
 }
 
+// How often a wait for the port tries to open it: soon enough after the
+// device appears, seldom enough to cost nothing.
+constexpr long long kPortCheckMs = 200;
+
 // A timer's interval in seconds, as a person reads it ("5", "2.5").
 std::string seconds(int milliseconds)
 {
@@ -68,6 +72,8 @@ DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
         return DownloadResult::NotValid;
     }
     seams_.frontEnd.downloadStarting();
+    if (Step stop = readChosenFiles(choice))
+        return *stop;
     if (Step stop = openPort(choice))
         return *stop;
     try {
@@ -100,6 +106,33 @@ bool BootloaderLink::validateChoice(const DownloadChoice& choice)
     return false;
 }
 
+// Tries to open the port every little while until it opens, the wait is over
+// or the user asks to stop; says once what it waits for when the first try
+// fails. When the wait ends without the port, its usual opening reports why.
+void BootloaderLink::awaitPort(int seconds)
+{
+    SerialPort& port = seams_.port;
+    Timer& pause = seams_.paceTimer;
+    const long long endUs = seams_.clock.microseconds() + seconds * 1'000'000LL;
+    for (bool first = true;; first = false) {
+        try {
+            port.open();
+            return;
+        } catch (const PortError& error) {
+            if (first)
+                seams_.frontEnd.waitingForPort(port.portLabel(), seconds, error.what());
+        }
+        const long long leftMs = (endUs - seams_.clock.microseconds() + 999) / 1000;
+        if (leftMs <= 0 || seams_.frontEnd.cancelRequested())
+            return;
+        pause.setInterval(static_cast<int>(std::min<long long>(leftMs, kPortCheckMs)));
+        pause.setEnabled(true);
+        while (pause.isEnabled() && !seams_.frontEnd.cancelRequested())
+            seams_.events.yieldWaiting();
+        pause.setEnabled(false);
+    }
+}
+
 BootloaderLink::Step BootloaderLink::openPort(const DownloadChoice& choice)
 {
     SerialPort& port = seams_.port;
@@ -111,7 +144,12 @@ BootloaderLink::Step BootloaderLink::openPort(const DownloadChoice& choice)
         if (cancelSeen())
             return DownloadResult::Cancelled;
         port.setPortNumber(*choice.port);
-        port.open();
+        if (choice.portWaitSeconds > 0)
+            awaitPort(choice.portWaitSeconds);
+        if (cancelSeen())
+            return DownloadResult::Cancelled;
+        if (!port.isOpen())
+            port.open();
     } catch (const PortError& error) {
         seams_.frontEnd.message({MessageKind::Warning, "Error while accessing the com port.", error.what()});
         seams_.frontEnd.downloadEnded(DownloadResult::PortError);
@@ -194,6 +232,12 @@ BootloaderLink::Step BootloaderLink::synchronisePhase1(LinePacer& pacer)
         run_.RxBuf.erase(0, answer + 1);
     else
         run_.RxBuf.clear();
+    if (flavour_.sharedSyncWindow && flavour_.phase2WindowMs > 0 && answer != std::string::npos) {
+        seams_.TmrSyn.setEnabled(false);
+        seams_.TmrSyn.setInterval(flavour_.phase2WindowMs);
+        shared_.SynActive = true;
+        seams_.TmrSyn.setEnabled(true);
+    }
     pacer.discardOutput();
     return std::nullopt;
 }

@@ -5,6 +5,7 @@
 #include <set>
 #include <string>
 #include <utility>
+#include <vector>
 
 #include "link/AnswerLedger.h"
 #include "link/Clock.h"
@@ -24,6 +25,9 @@ struct DownloadChoice {
     std::string flashPath;
     std::string eepromPath;
     std::optional<int> port;  // none: no port selected
+    // Up to this long the download waits for the port to become openable (a
+    // USB adapter being plugged in) before it opens it as usual; 0: no wait.
+    int portWaitSeconds = 0;
 };
 
 // The few ways the command-line run differs from the main window's download;
@@ -32,6 +36,11 @@ struct Flavour {
     // Both synchronisation phases share the one window of TmrSyn, phase 2 follows
     // phase 1 without a pause, and what phase 1 received stays in RxBuf.
     bool sharedSyncWindow = false;
+    // With the shared window: after a "$", phase 2 gets a window of its own
+    // this long instead of what remains of the shared one; 0: none of its own.
+    // A window longer than the designed one was asked for a slow target, whose
+    // "?" may come as late after its "$" as the "$" came.
+    int phase2WindowMs = 0;
 };
 
 // What a download runs on. The program's come from platform::downloadSeams,
@@ -81,6 +90,9 @@ private:
         AnswerLedger answers;
         int linesSent = 0;
         std::set<std::pair<link::FileKind, int>> skippedLines;
+        // The chosen files' lines, read before the port is opened.
+        std::vector<std::string> eepromLines;
+        std::vector<std::string> flashLines;
     };
     // A step's verdict: continue with the next step, or the download is over.
     using Step = std::optional<DownloadResult>;
@@ -88,6 +100,7 @@ private:
     // Handshake and frame (BootloaderLink.cpp).
     bool validateChoice(const DownloadChoice& choice);
     Step openPort(const DownloadChoice& choice);
+    void awaitPort(int seconds);
     DownloadResult runOpened(const DownloadChoice& choice);
     Step synchronise();
     Step synchronisePhase1(LinePacer& pacer);
@@ -101,9 +114,12 @@ private:
     DownloadResult failDownload(const std::string& detail);
 
     // Line transfer (LineTransfer.cpp).
+    Step readChosenFiles(const DownloadChoice& choice);
+    Step readHexFile(const std::string& path, std::vector<std::string>& lines);
+    Step checkHexFile(const std::string& path, const std::vector<std::string>& lines);
     DownloadResult transferFiles(const DownloadChoice& choice);
-    Step openHexFile(const std::string& path, std::string& text);
-    Step sendLines(const std::string& path, const std::string& text);
+    void openHexFile(const std::string& path);
+    Step sendLines(const std::vector<std::string>& lines);
     Step sendLine(const std::string& hexLine, bool lastOfFile, LineProgress& progress, bool& eventsRan);
     bool waitForAnswer(const LineRef& line);
     void waitForEndOfFile();

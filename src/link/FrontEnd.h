@@ -59,6 +59,9 @@ public:
 
     // The choices passed their check; the port is about to be set up.
     virtual void downloadStarting() {}
+    // The download waits up to `seconds` for the port to become openable;
+    // `why` says why it cannot be opened now.
+    virtual void waitingForPort(const std::string& /*portLabel*/, int /*seconds*/, const std::string& /*why*/) {}
     // The port is open.
     virtual void portOpened() {}
     // Synchronisation phase 1 begins: the target should now be reset.
@@ -67,7 +70,8 @@ public:
     virtual void targetResponded() {}
     // The handshake ended; the bootloader version in its display form ("1.28", "0").
     virtual void versionRead(const std::string& /*version*/) {}
-    // A HEX file is about to be opened / has been opened.
+    // A HEX file is about to be opened / has been opened: its transfer begins.
+    // (Every chosen file was read and checked before the port was opened.)
     virtual void openingFile(FileKind /*kind*/, const std::string& /*path*/) {}
     virtual void fileOpened(FileKind /*kind*/, const std::string& /*path*/) {}
     // The file's lines were counted; its lines are about to be sent.
@@ -91,6 +95,9 @@ public:
     virtual void message(const Message& /*message*/) {}
     // A question (MessageKind::Question) with Yes and No; true for Yes.
     virtual bool ask(const Message& question) = 0;
+    // A question about a chosen file, asked before the port is opened. A
+    // front end that answers unattended runs says No where nobody can answer.
+    virtual bool askAboutFile(const Message& question) { return ask(question); }
     // The user asked the running download to stop.
     virtual bool cancelRequested() { return false; }
 };

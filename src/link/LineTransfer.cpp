@@ -4,6 +4,7 @@
 
 #include "link/BootloaderLink.h"
 #include "link/ForeignText.h"
+#include "link/HexCheck.h"
 #include "link/Protocol.h"
 #include "link/Text.h"
 
@@ -60,14 +61,67 @@ std::optional<std::vector<std::string>> splitHexLines(std::string_view text, std
     return lines;
 }
 
+// Every chosen file is read whole and checked before the port is opened, in
+// the order they are sent: a file that cannot be read, or that the user does
+// not want sent as it is, ends the download before a byte reaches the target.
+BootloaderLink::Step BootloaderLink::readChosenFiles(const DownloadChoice& choice)
+{
+    std::vector<std::pair<const std::string*, std::vector<std::string>*>> chosen;
+    if (shared_.FileKind == FileKind::Eeprom)
+        chosen.emplace_back(&choice.eepromPath, &run_.eepromLines);
+    if (run_.FlashPending)
+        chosen.emplace_back(&choice.flashPath, &run_.flashLines);
+    for (const auto& [path, lines] : chosen) {
+        if (Step stop = readHexFile(*path, *lines))
+            return stop;
+    }
+    for (const auto& [path, lines] : chosen) {
+        if (Step stop = checkHexFile(*path, *lines))
+            return stop;
+    }
+    return std::nullopt;
+}
+
+// Reading the file whole makes the lines sent exactly the lines counted,
+// whatever happens to the file meanwhile, and lets a pipe be read at all.
+BootloaderLink::Step BootloaderLink::readHexFile(const std::string& path, std::vector<std::string>& lines)
+{
+    FrontEnd& frontEnd = seams_.frontEnd;
+    std::string detail;
+    try {
+        const auto split = splitHexLines(seams_.files.read(path), protocol::kMostLines);
+        if (split) {
+            lines = *split;
+            return std::nullopt;
+        }
+        detail = escapedForeign(path) + " has more than " + std::to_string(protocol::kMostLines) +
+                 " lines, more than the line counter holds. Write it with longer records.";
+    } catch (const FileOpenError& error) {
+        // A relative path is named as the system resolved it, too.
+        const std::string where = error.absolutePath() == path ? "" : escapedForeign(error.absolutePath()) + ": ";
+        detail = where + error.what() + ".";
+    } catch (const FileError& error) {
+        detail = unreadDetail(path, error);
+    }
+    frontEnd.message({MessageKind::Warning, "Error opening " + escapedForeign(path) + ".", detail});
+    return closeDown(DownloadResult::OpenError);
+}
+
+// A file that is no Intel HEX file is sent unchanged only when the user says so.
+BootloaderLink::Step BootloaderLink::checkHexFile(const std::string& path, const std::vector<std::string>& lines)
+{
+    const auto fault = checkIntelHex(lines);
+    if (!fault || seams_.frontEnd.askAboutFile({MessageKind::Question, hexFaultQuestion(escapedForeign(path), *fault)}))
+        return std::nullopt;
+    return closeDown(DownloadResult::Declined);
+}
+
 DownloadResult BootloaderLink::transferFiles(const DownloadChoice& choice)
 {
-    std::string text;
     if (shared_.FileKind == FileKind::Eeprom) {
-        if (Step stop = openHexFile(choice.eepromPath, text))
-            return *stop;
+        openHexFile(choice.eepromPath);
         seams_.port.write(run_.FlashPending ? protocol::kEepromThenFlash : protocol::kEepromOnly);
-        if (Step stop = sendLines(choice.eepromPath, text))
+        if (Step stop = sendLines(run_.eepromLines))
             return *stop;
         if (!run_.FlashPending)
             return judgeOutcome();
@@ -75,57 +129,35 @@ DownloadResult BootloaderLink::transferFiles(const DownloadChoice& choice)
     }
     run_.FlashPending = false;
     shared_.FileKind = FileKind::Flash;
-    if (Step stop = openHexFile(choice.flashPath, text))
-        return *stop;
-    if (Step stop = sendLines(choice.flashPath, text))
+    openHexFile(choice.flashPath);
+    if (Step stop = sendLines(run_.flashLines))
         return *stop;
     return judgeOutcome();
 }
 
-// Reads the file whole: the lines sent are then the lines counted, whatever
-// happens to the file meanwhile, and a pipe can be read at all.
-BootloaderLink::Step BootloaderLink::openHexFile(const std::string& path, std::string& text)
+// The file was read before the port was opened; its opening is shown here,
+// where the transfer begins with it.
+void BootloaderLink::openHexFile(const std::string& path)
 {
-    FrontEnd& frontEnd = seams_.frontEnd;
-    frontEnd.openingFile(shared_.FileKind, path);
-    try {
-        text = seams_.files.read(path);
-    } catch (const FileOpenError& error) {
-        seams_.TmrSyn.setEnabled(false);
-        ClosePort();
-        // A relative path is named as the system resolved it, too.
-        const std::string where = error.absolutePath() == path ? "" : escapedForeign(error.absolutePath()) + ": ";
-        frontEnd.message(
-            {MessageKind::Warning, "Error opening " + escapedForeign(path) + ".", where + error.what() + "."});
-        frontEnd.downloadEnded(DownloadResult::OpenError);
-        return DownloadResult::OpenError;
-    } catch (const FileError& error) {
-        return failDownload(unreadDetail(path, error));
-    }
-    frontEnd.fileOpened(shared_.FileKind, path);
-    return std::nullopt;
+    seams_.frontEnd.openingFile(shared_.FileKind, path);
+    seams_.frontEnd.fileOpened(shared_.FileKind, path);
 }
 
 // Counts the lines (LinesTotal is their number, empty ones included, minus
 // one), sends the non-empty ones and waits for the end-of-file answer.
-BootloaderLink::Step BootloaderLink::sendLines(const std::string& path, const std::string& text)
+BootloaderLink::Step BootloaderLink::sendLines(const std::vector<std::string>& lines)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
-    const auto lines = splitHexLines(text, protocol::kMostLines);
-    if (!lines) {
-        return failDownload(escapedForeign(path) + " has more than " + std::to_string(protocol::kMostLines) +
-                            " lines, more than the line counter holds. Write it with longer records.");
-    }
     // What came after the handshake's answer answers no line.
     if (run_.linesSent == 0)
         seams_.port.discardInput();
-    const auto lastLine = std::find_if(lines->rbegin(), lines->rend(), [](const auto& line) { return !line.empty(); });
-    shared_.LinesLeft = static_cast<std::int16_t>(static_cast<int>(lines->size()) - 1);
+    const auto lastLine = std::find_if(lines.rbegin(), lines.rend(), [](const auto& line) { return !line.empty(); });
+    shared_.LinesLeft = static_cast<std::int16_t>(static_cast<int>(lines.size()) - 1);
     shared_.LinesTotal = shared_.LinesLeft;
     frontEnd.sendingFile(shared_.FileKind);
     frontEnd.showLinesLeft(shared_.LinesLeft);
     seams_.TmrShowLine.setEnabled(true);
-    for (const std::string& HexLine : *lines) {
+    for (const std::string& HexLine : lines) {
         if (cancelSeen())
             return DownloadResult::Cancelled;
         // Events run once a line: while its answer was awaited, or now.

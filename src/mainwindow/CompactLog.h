@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFont>
 #include <QString>
 
 class QLabel;
@@ -18,6 +19,8 @@ public:
     CompactLog(QWidget& window, QLabel& log, QLabel& count, WindowRun& run);
 
     void show();
+    // Shows the log; its fixed-pitch face is narrowed as far as its longest
+    // line needs to fit the label's width whole.
     void setLog(const QString& log);
     // Puts the count over the end of log line `lineIndex` (from 0), whose text
     // so far is `lineText`, measured in the log's own font. It stays hidden
@@ -29,10 +32,15 @@ public:
     WindowRun& run() { return run_; }
 
 private:
+    void positionCount();
+
     QWidget& window_;
     QLabel& log_;
     QLabel& count_;
     WindowRun& run_;
+    QFont face_;          // the log's face as the window laid it out
+    int countLine_ = -1;  // the log line the count stands on; -1: not placed
+    QString countAfter_;  // that line's text before the count
 };
 
 }  // namespace korvel::mainwindow

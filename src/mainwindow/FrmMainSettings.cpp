@@ -59,9 +59,13 @@ QString settingsLoadWarning(const QString& fileName)
 
 void FrmMain::LoadSettings(const QString& fileName)
 {
-    const auto stored = settings::readSettingsFile(fileName, CmbBoxCom->count());
+    const settings::StoredSettings file = settings::readSettingsFile(fileName, CmbBoxCom->count());
+    const auto& stored = file.values;
     if (!stored) {
-        warn(this, settingsLoadWarning(fileName));
+        // A command-line run uses none of the values: a file it never had is
+        // no cause to stop an unattended run for a click.
+        if (!(CmdLineMode && file.outcome == settings::StoredSettings::Outcome::Missing))
+            warn(this, settingsLoadWarning(fileName));
         SetDefaultSettings();
         return;
     }

@@ -15,12 +15,14 @@ constexpr qint64 kLargestSettingsFile = 64 * 1024;
 
 }  // namespace
 
-std::optional<Settings> readSettingsFile(const QString& path, int portCount)
+StoredSettings readSettingsFile(const QString& path, int portCount)
 {
     const SmallFile file = readSmallFile(path, kLargestSettingsFile);
-    if (file.outcome != SmallFile::Outcome::Read)
-        return std::nullopt;
-    return parseSettings(file.content, portCount);
+    if (file.outcome == SmallFile::Outcome::Missing)
+        return {};
+    auto values = file.outcome == SmallFile::Outcome::Read ? parseSettings(file.content, portCount) : std::nullopt;
+    const auto outcome = values ? StoredSettings::Outcome::Read : StoredSettings::Outcome::Unusable;
+    return {outcome, std::move(values)};
 }
 
 WriteResult writeSettingsFile(const QString& path, const Settings& settings)

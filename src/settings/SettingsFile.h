@@ -10,10 +10,19 @@ namespace korvel::settings {
 
 inline constexpr const char* kSettingsFileName = "AVRBootloaderKorvel.cfg";
 
-// The values of the settings file, or nothing when it is missing, cannot be
-// read, is not a regular file, is larger than any settings file can be, or
-// does not hold valid values (see parseSettings).
-std::optional<Settings> readSettingsFile(const QString& path, int portCount);
+// What reading the settings file found.
+struct StoredSettings {
+    enum class Outcome {
+        Read,      // `values` holds its values
+        Missing,   // the path names nothing (a first start)
+        Unusable,  // it cannot be read, is not a regular file, is larger than any settings file can be, or
+                   // does not hold valid values (see parseSettings)
+    };
+    Outcome outcome = Outcome::Missing;
+    std::optional<Settings> values;  // when read
+};
+
+StoredSettings readSettingsFile(const QString& path, int portCount);
 
 // The outcome of writing the settings file; true when it was written.
 struct WriteResult {

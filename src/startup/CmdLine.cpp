@@ -45,10 +45,13 @@ QString versionLine()
            platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor);
 }
 
-void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
+// The box shows `text`; the terminal shows it followed by `more`, which only
+// a terminal has room for.
+void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal,
+                        const std::string& more = {})
 {
     const QString shown = platform::qtText(text);
-    terminal.message(shown, toStandardOutput);
+    terminal.message(shown + platform::qtText(more), toStandardOutput);
     if (face == Face::Windows)
         platform::showBox(nullptr, platform::qtText(platform::kApplicationTitle), link::MessageKind::Information,
                           shown);
@@ -61,7 +64,11 @@ const char* const kHelpMore =
     "More options:\n"
     "  /console        stay on the terminal: no window, no message box\n"
     "  /port <device>  use the serial device <device> (for example /dev/ttyUSB0 or /dev/serial/by-id/...) "
-    "instead of /comN\n"
+    "in place of /comN; /comN or /port may come anywhere, not only first\n"
+    "  --wait-port SECONDS  wait up to SECONDS (1 to 3600) for the port's device to appear and open, then download\n"
+    "  --sync-seconds SECONDS  give the target SECONDS (1 to 600) to answer the first synchronisation; "
+    "5 by default\n"
+    "  --log FILE      append a record of each run to FILE: time stamps, the log, questions and answers, the summary\n"
     "  --ports         list the COM port numbers, the devices they stand for, and whether each can be opened now\n"
     "  --version       show the program's name and version\n"
     "Exit status:\n"
@@ -139,7 +146,7 @@ int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Interactive:
         return runInteractive(programDir);
     case ArgsVerdict::UsageRequested:
-        showStartupMessage(parsed.message + kHelpMore, true, face, terminal);
+        showStartupMessage(parsed.message, true, face, terminal, kHelpMore);
         return kExitInfoShown;
     case ArgsVerdict::VersionRequested:
         terminal.message(versionLine(), true);

@@ -14,6 +14,7 @@
 #include <memory>
 #include <unistd.h>
 
+#include "PtyPair.h"
 #include "Tools.h"
 
 namespace {
@@ -320,3 +321,77 @@ TEST(ConsoleRun, HexFileIsReadWholeWhenOpened)
 }
 
 }  // namespace
+
+// The everyday mistakes of a production line cost no board: a misspelt file
+// name, a binary file given as HEX (answered No: the input is no terminal), a
+// log that cannot be written and a refused option all end the run before the
+// port is opened, so the board receives not one byte. A short synchronisation
+// window is the one asked for.
+TEST(ProductionLine, MistakesEndTheRunBeforeTheBoardIsTouched)
+{
+    const struct {
+        QString arguments;  // separated by blanks; BOARD: the board's device
+        int exitCode;
+        QString err;  // pattern for the whole error output
+        bool touched;
+    } cases[] = {
+        {"/port BOARD /e eeprom.hex /f flahs.hex /console", 1,
+         "Error opening flahs\\.hex\\.\n.*flahs\\.hex: No such file or directory\\.\n", false},
+        {"/port BOARD /f flash.bin /console", 1,
+         "flash\\.bin: line 1 is not an Intel HEX record \\([^)]*\\)\\. Continue with download\\? \\[y/N\\] N \\(the "
+         "standard input is not a terminal\\)\nDownload stopped before the port was opened\\.\n",
+         false},
+        {"/port BOARD /f flash.hex --log . /console", 2,
+         "AVRBootloaderKorvel: the log \\. cannot be written: .*\\. Give --log .*\n", false},
+        {"/port BOARD /f flash.hex --sync-secs 9 /console", 2,
+         "Usage: .*\n\"--sync-secs\" is not an option of AVRBootloaderKorvel; --help lists them\\.\n", false},
+        {"/port BOARD /f flash.hex --sync-seconds 1 /console", 1,
+         "No response from target Bootloader\\.\nThe bootloader did not answer on .* within 1 s\\. .*\n", true},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.toStdString());
+        const Bench bench;
+        ASSERT_TRUE(bench.ready());
+        const PtyPair board(false);
+        QStringList arguments = c.arguments.split(' ', Qt::SkipEmptyParts);
+        arguments.replaceInStrings(QStringLiteral("BOARD"), QString::fromStdString(board.slavePath()));
+        const auto program = bench.start(arguments);
+        program->closeWriteChannel();
+        const ProgramRun run = Bench::finish(*program);
+        EXPECT_EQ(run.exitCode, c.exitCode);
+        EXPECT_TRUE(matches(run.err, c.err)) << run.err.toStdString();
+        EXPECT_EQ(!const_cast<PtyPair&>(board).received().empty(), c.touched);
+    }
+}
+
+// One USB adapter per board, plugged in after the run has started: the run
+// says once what it waits for and downloads as soon as the device is there.
+// Its record holds the run from its first line to its summary.
+TEST(ProductionLine, WaitsForThePortAndKeepsARecord)
+{
+    const Bench bench;
+    ASSERT_TRUE(bench.ready());
+    const QString device = bench.path("board");
+    const auto program =
+        bench.start({"/port", device, "--wait-port", "30", "/f", "flash.hex", "--log", "runs.log", "/console"});
+    program->closeWriteChannel();
+    QByteArray out;
+    while (!out.contains("Waiting up to 30 s for ") && program->waitForReadyRead(30000))
+        out += program->readAllStandardOutput();
+    ASSERT_TRUE(out.startsWith("Waiting up to 30 s for " + QFile::encodeName(device))) << out.toStdString();
+    TargetSim target({"--once", "--link", device});
+    ASSERT_FALSE(target.devicePath().isEmpty());
+    ProgramRun run = Bench::finish(*program);
+    run.out.prepend(QString::fromLocal8Bit(out));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    EXPECT_EQ(run.out.count(QStringLiteral("Waiting up to")), 1);
+    EXPECT_TRUE(run.out.contains(QStringLiteral("FLASH file successfully downloaded.\nSummary: outcome=downloaded ")));
+    const QString record = QString::fromUtf8(fileContents(bench.path("runs.log")));
+    const QString stamp = QStringLiteral("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} ");
+    EXPECT_TRUE(matches(
+        record, stamp + "Run started: AVRBootloaderKorvel 1\\.21; FLASH flash\\.hex; port .*\n" + stamp +
+                    "Waiting up to 30 s .*\n" + stamp + "Serial line correctly opened\\.\n.*" + stamp +
+                    "Sending FLASH file: lines remaining 129\n" + stamp + "Sending FLASH file: lines remaining 0\n" +
+                    stamp + "FLASH file successfully downloaded\\.\n" + stamp + "Summary: outcome=downloaded .*\n"))
+        << record.toStdString();
+}

@@ -1,5 +1,6 @@
 // The log of a command-line run on the compact main window.
 #include "cmdline/LogFrontEnd.h"
+#include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
 #include "mainwindow/CompactLog.h"
@@ -44,7 +45,8 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     MemoryTerminal terminal;
     TerminalReport report(terminal.streams(), false);
     RunRecord record(true, true);
-    LogFrontEnd frontEnd(report, &rig.window.compactLog(), record);
+    RunLog runLog(report);
+    LogFrontEnd frontEnd(report, &rig.window.compactLog(), record, runLog);
     rig.window.Form_Load();
     frontEnd.downloadStarting();
     frontEnd.portOpened();
@@ -80,6 +82,51 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     EXPECT_GE(textEnd, countLeft - 2 * charWidth);
     EXPECT_NE(terminal.out.str().find("Sending EEPROM file: lines remaining 0\nFile /da..."), std::string::npos)
         << terminal.out.str();
+}
+
+// Every line of a run's log stands whole in the log's width, in the face in
+// use, whatever the length of the names: 50 characters (the longest line of
+// the design), 60 (the longest name logged whole) and 200 (shortened). The
+// count stays right behind "lines remaining ".
+TEST(CompactWindow, EveryLineFitsTheDesignedWidth)
+{
+    for (const int length : {50, 60, 200}) {
+        SCOPED_TRACE(length);
+        WindowRig rig({}, true);
+        MemoryTerminal terminal;
+        TerminalReport report(terminal.streams(), false);
+        RunRecord record(true, true);
+        RunLog runLog(report);
+        LogFrontEnd frontEnd(report, &rig.window.compactLog(), record, runLog);
+        rig.window.Form_Load();
+        frontEnd.downloadStarting();
+        frontEnd.waitingForPort("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", 3600,
+                                "no such device");
+        frontEnd.portOpened();
+        frontEnd.versionRead("1.234567");
+        const std::string name = "/" + std::string(std::size_t(length) - 5, 'W') + ".hex";
+        frontEnd.fileOpened(link::FileKind::Eeprom, name);
+        frontEnd.sendingFile(link::FileKind::Eeprom);
+        frontEnd.showLinesLeft(32766);
+        frontEnd.betweenFiles();
+        frontEnd.fileOpened(link::FileKind::Flash, name);
+        frontEnd.sendingFile(link::FileKind::Flash);
+        frontEnd.showLinesLeft(32766);
+
+        QLabel& log = rig.control<QLabel>("LblCmdLin");
+        QLabel& count = rig.control<QLabel>("LblLineSent");
+        EXPECT_EQ(log.width(), qRound(5500 / 15.0));
+        const QFontMetrics metrics(log.font());
+        const QStringList lines = log.text().split(QStringLiteral("\r\n"));
+        ASSERT_EQ(lines.size(), 7);
+        EXPECT_EQ(lines[3].size(), 5 + std::min(length, 60) - (length > 60 ? 10 : 0) + 18) << lines[3].toStdString();
+        for (const QString& line : lines)
+            EXPECT_LE(metrics.horizontalAdvance(line), log.contentsRect().width()) << line.toStdString();
+        EXPECT_LE(metrics.height() * 7, log.contentsRect().height());
+        const int countLeft = count.x() - log.x() - log.contentsRect().left();
+        EXPECT_EQ(countLeft, metrics.horizontalAdvance(lines[6]));
+        EXPECT_LE(count.geometry().right(), rig.window.width());
+    }
 }
 
 }  // namespace

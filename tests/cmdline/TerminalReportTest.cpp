@@ -10,7 +10,8 @@ namespace {
 
 // The counts of one file as the download shows them, a question in between.
 // Without a terminal the count line is printed once; on one it is refreshed in
-// place with the share done and the seconds, a shorter line blanking out what
+// place with a bar, the share done, the seconds and the seconds left at the
+// file's pace so far, a shorter line blanking out what
 // a longer one left, and a question ends the live line. Questions go to the
 // error stream.
 TEST(TerminalReport, CountLine)
@@ -20,21 +21,24 @@ TEST(TerminalReport, CountLine)
         TerminalReport report(terminal.streams(onTerminal), true);
         report.logLine(QStringLiteral("File a.hex correctly opened."));
         report.startCount(QStringLiteral("Sending FLASH file: lines remaining "));
-        report.showCount(120, 0);
-        report.showCount(7, 1);
+        report.showCount(120, 2);
+        report.showCount(7, 3);
         report.question(QStringLiteral("Checksum error at line 114. Continue with download?"));
-        report.showCount(3, 13);
-        report.showCount(0, 13);
+        report.showCount(3, 15);
+        report.showCount(0, 15);
         report.message(QStringLiteral("FLASH file successfully downloaded."), true);
-        EXPECT_EQ(terminal.out.str(), onTerminal ? "File a.hex correctly opened.\n"
-                                                   "\rSending FLASH file: lines remaining 120 (0%, 0 s)"
-                                                   "\rSending FLASH file: lines remaining 7 (94%, 1 s) \n"
-                                                   "\rSending FLASH file: lines remaining 3 (97%, 13 s)"
-                                                   "\rSending FLASH file: lines remaining 0 (100%, 13 s)\n"
-                                                   "FLASH file successfully downloaded.\n"
-                                                 : "File a.hex correctly opened.\n"
-                                                   "Sending FLASH file: lines remaining 0\n"
-                                                   "FLASH file successfully downloaded.\n");
+        EXPECT_EQ(terminal.out.str(),
+                  onTerminal
+                      ? "File a.hex correctly opened.\n"
+                        "\rSending FLASH file: lines remaining 120 [....................] 0%, 2 s"
+                        "\rSending FLASH file: lines remaining 7 [##################..] 94%, 3 s, about 1 s left\n"
+                        "\rSending FLASH file: lines remaining 3 [###################.] 97%, 15 s, about 1 s left"
+                        "\rSending FLASH file: lines remaining 0 [####################] 100%, 15 s"
+                        "               \n"
+                        "FLASH file successfully downloaded.\n"
+                      : "File a.hex correctly opened.\n"
+                        "Sending FLASH file: lines remaining 0\n"
+                        "FLASH file successfully downloaded.\n");
         EXPECT_EQ(terminal.err.str(), "Checksum error at line 114. Continue with download?\n");
     }
 }

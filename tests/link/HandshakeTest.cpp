@@ -37,6 +37,44 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
     }
 }
 
+// A wait for the port tries it every 200 ms until it opens, the wait is over
+// (then the usual opening reports why) or the user stops it; it says once
+// what it waits for, and only when the port is not there at once.
+TEST(PortWait, OpensOnceTheDeviceAppearsWithinTheWait)
+{
+    const long long s = 1000 * kMs;
+    const struct {
+        long long appearsUs, cancelUs;
+        int waitSeconds;
+        DownloadResult result;
+        long long openedUs;  // when the port opened or the download ended
+        int tries;
+    } rows[] = {
+        {2 * s + 50 * kMs, 0, 5, DownloadResult::Success, 2200 * kMs, 12},
+        {0, 0, 5, DownloadResult::Success, 0, 1},
+        {9 * s, 0, 3, DownloadResult::PortError, 3 * s, 17},
+        {9 * s, 1100 * kMs, 3, DownloadResult::Cancelled, 1100 * kMs, 7},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.appearsUs);
+        LinkBench bench;
+        bench.port.openableFromUs = row.appearsUs;
+        bench.frontEnd.cancelWhen = [&] { return row.cancelUs > 0 && bench.world.now() >= row.cancelUs; };
+        DownloadChoice choice = LinkBench::flash();
+        choice.portWaitSeconds = row.waitSeconds;
+        EXPECT_EQ(bench.run(choice), row.result);
+        EXPECT_EQ(bench.port.openTries, row.tries);
+        const std::string waiting = "waiting " + std::to_string(row.waitSeconds) + " s for COM1: no such device";
+        EXPECT_EQ(bench.journal.has(waiting), row.appearsUs > 0) << bench.journal.text();
+        EXPECT_TRUE(bench.inOrder({"file read", "waiting", "ended"}) || row.appearsUs == 0);
+        // A stop is noticed at the next event at the latest: here the answer tick's.
+        const std::string end = row.result == DownloadResult::Success ? "port open" : "ended";
+        const long long endUs = bench.journal.timeOf(end);
+        EXPECT_TRUE(row.openedUs <= endUs && endUs <= row.openedUs + kAnswerTickMs * kMs) << endUs;
+        EXPECT_EQ(bench.journal.has("message"), row.result == DownloadResult::PortError);
+    }
+}
+
 // Both phases keep the line busy without flooding it, on a UART and on a
 // pseudo-terminal, which shows no queue and drops none: after the first write
 // of a phase, every write finds enough still queued for a wake-up that comes
@@ -187,6 +225,35 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
             const long long shown = bench.journal.timeOf("message: No response");
             EXPECT_TRUE(shown >= kFirstSyncWindowMs * kMs && shown <= (kFirstSyncWindowMs + 100) * kMs) << shown;
             EXPECT_TRUE(bench.transferWrites().empty());
+        }
+    }
+}
+
+// A window asked for a slow target (the command line's --sync-seconds): the
+// "$" may come late in it, and phase 2 then has as long again for the "?".
+TEST(CommandLineFlavour, LongerWindowForASlowTarget)
+{
+    const long long s = 1000 * kMs;
+    const std::tuple<long long, long long, bool> rows[] = {
+        // "$" after, "?" after, handshake done
+        {6 * s, 12 * s, true},
+        {7900 * kMs, 15800 * kMs, true},
+        {8100 * kMs, 0, false},
+        {6 * s, 14100 * kMs, false},
+    };
+    for (const auto& [dollarUs, helloUs, done] : rows) {
+        SCOPED_TRACE(dollarUs);
+        LinkBench bench{link::Flavour{true, 8000}};
+        bench.TmrSyn.setInterval(8000);
+        bench.target.syncAnswer = "";
+        bench.target.helloAnswer = "";
+        bench.port.send(dollarUs, "$");
+        if (helloUs)
+            bench.port.send(helloUs, "?G1.28");
+        EXPECT_EQ(bench.run(LinkBench::flash()), done ? DownloadResult::Success : DownloadResult::NoResponse);
+        if (!done) {
+            EXPECT_TRUE(bench.journal.has("message: No response from target Bootloader.\nThe bootloader did not "
+                                          "answer on COM1 within 8 s."));
         }
     }
 }

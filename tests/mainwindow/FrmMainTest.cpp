@@ -201,7 +201,7 @@ TEST(ClosingTheWindow, StopsTheDownloadFirst)
 {
     QTemporaryDir folder;
     const QString path = folder.filePath(QStringLiteral("app.hex"));
-    ASSERT_TRUE(writeFile(path, ":020000040000FA\r\n:00000001FF\r\n"));
+    ASSERT_TRUE(writeFile(path, ":0100000000FF\r\n:00000001FF\r\n"));
     for (const QString status : {"Please synchronize devices, power on or reset target...", "Sending FLASH file"}) {
         SCOPED_TRACE(status.toStdString());
         const bool transfer = status.startsWith(QStringLiteral("Sending"));

@@ -68,7 +68,7 @@ TEST(ConfigFiles, ThatAreNotRegularFilesAreRefusedWithoutWaiting)
     ASSERT_TRUE(QFile::link(QString::fromStdString(terminal.slavePath()), link));
     for (const QString& path : {fifo, link}) {
         SCOPED_TRACE(path.toStdString());
-        EXPECT_FALSE(readSettingsFile(path, 16));
+        EXPECT_EQ(readSettingsFile(path, 16).outcome, korvel::settings::StoredSettings::Outcome::Unusable);
         const auto ports = readPortsFile(path);
         EXPECT_EQ(ports.ports.device(5), "/dev/ttyUSB0");
         EXPECT_EQ(ports.note, "AVRBootloaderKorvel: the ports file " + path +

@@ -55,18 +55,26 @@ TEST_F(SettingsFile, WrittenFileReplacesALongerOneWholeAndReadsBack)
     ASSERT_TRUE(writeFile(path(), oldContent_ + QByteArray(500, 'x')));
     ASSERT_TRUE(writeSettingsFile(path(), newSettings_));
     EXPECT_EQ(fileContents(path()), "0\r\n0\r\n\"/new/app.hex\"\r\n1\r\n\"/new/data.hex\"\r\n");
-    EXPECT_EQ(readSettingsFile(path(), 1), newSettings_);
+    EXPECT_EQ(readSettingsFile(path(), 1).values, newSettings_);
     EXPECT_EQ(entries(), QStringList{kSettingsFileName});
 }
 
+// A missing file is told apart from one that is there but cannot be used:
+// a command-line run warns only about the latter.
 TEST_F(SettingsFile, MissingOversizedOrDirectoryGivesNothing)
 {
-    EXPECT_FALSE(readSettingsFile(path(), 2)) << "missing";
+    using Outcome = korvel::settings::StoredSettings::Outcome;
+    const auto outcome = [this] {
+        const auto read = readSettingsFile(path(), 2);
+        EXPECT_FALSE(read.values);
+        return read.outcome;
+    };
+    EXPECT_EQ(outcome(), Outcome::Missing);
     ASSERT_TRUE(writeFile(path(), oldContent_ + QByteArray(64 * 1024, '\n')));
-    EXPECT_FALSE(readSettingsFile(path(), 2)) << "oversized";
+    EXPECT_EQ(outcome(), Outcome::Unusable) << "oversized";
     ASSERT_TRUE(QFile::remove(path()));
     ASSERT_TRUE(QDir(dir_.path()).mkdir(kSettingsFileName));
-    EXPECT_FALSE(readSettingsFile(path(), 2)) << "a directory";
+    EXPECT_EQ(outcome(), Outcome::Unusable) << "a directory";
 }
 
 // A disk that fills up in the middle of the write: the old file stays whole

@@ -22,11 +22,15 @@ ParsedArgs commandLine(const std::string& flashName)
     return parsed;
 }
 
+// The box shows the designed text (and a refusal's reason after it); the
+// terminal shows the same, and for the help the further options and exit
+// statuses, which only the terminal shows.
 TEST(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheExitStatus)
 {
-    const std::tuple<ArgsVerdict, const char*, int, bool> cases[] = {
+    const std::string reason = "\r\n\"-v\" is not an option of AVRBootloaderKorvel; --help lists them.";
+    const std::tuple<ArgsVerdict, std::string, int, bool> cases[] = {
         {ArgsVerdict::UsageRequested, kUsageMessage, 0, true},
-        {ArgsVerdict::Refused, kUsageMessage, 2, false},
+        {ArgsVerdict::Refused, kUsageMessage + reason, 2, false},
         {ArgsVerdict::Refused, kNoComPortMessage, 2, false},
     };
     for (const auto& [verdict, message, exitStatus, toStandardOutput] : cases) {
@@ -40,31 +44,42 @@ TEST(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheEx
         EXPECT_EQ(runStartup(parsed, dir.path(), Face::Windows, terminal.streams()), exitStatus);
         ASSERT_EQ(answerer.seen().size(), 1u);
         EXPECT_EQ(answerer.seen()[0].title, "AVR Bootloader Korvel(r)");
-        EXPECT_TRUE(answerer.seen()[0].text.startsWith(QString::fromLatin1(message)));
+        EXPECT_EQ(answerer.seen()[0].text, QString::fromStdString(message));
         EXPECT_FALSE(answerer.seen()[0].otherWindowShown);
-        const std::string text = QString(answerer.seen()[0].text).replace("\r\n", "\n").toStdString() + "\n";
-        EXPECT_EQ(terminal.out.str(), toStandardOutput ? text : "");
-        EXPECT_EQ(terminal.err.str(), toStandardOutput ? "" : text);
+        const std::string text = QString(answerer.seen()[0].text).replace("\r\n", "\n").toStdString();
+        const std::string& shown = toStandardOutput ? terminal.out.str() : terminal.err.str();
+        EXPECT_EQ(shown.rfind(text, 0), 0u);
+        EXPECT_EQ(shown.find("\nMore options:\n") != std::string::npos, verdict == ArgsVerdict::UsageRequested);
+        EXPECT_EQ(shown.size() > text.size() + 1, verdict == ArgsVerdict::UsageRequested);
+        EXPECT_EQ((toStandardOutput ? terminal.err : terminal.out).str(), "");
     }
 }
 
-// Without a settings file the window warns first; the file check follows
-// under the loaded window's caption before the window is shown.
+// A command-line run uses no value of the settings file: a missing one goes
+// unmentioned, one that cannot be read is still reported. Any warning comes
+// first; the file check follows under the loaded window's caption before the
+// window is shown.
 TEST(CommandLineStart, SettingsWarningAndFileCheckComeBeforeTheWindowIsShown)
 {
-    const ProgramDir dir(false);
-    MemoryTerminal terminal;
-    MainWindowWatcher watcher;
-    BoxAnswerer answerer;
-    EXPECT_EQ(runStartup(commandLine("x"), dir.path(), Face::Windows, terminal.streams()), 1);
-    const QString warning = QStringLiteral("An error occured while loading file ") + dir.settingsPath() +
-                            QStringLiteral(". The default settings will be loaded instead.");
-    ASSERT_EQ(answerer.texts(), (QStringList{warning, QStringLiteral("Select FLASH file to download.")}));
-    EXPECT_EQ(answerer.seen()[1].title, "AVR Bootloader Korvel(r) - V 1.21");
-    EXPECT_EQ(watcher.shown, 0);
-    EXPECT_EQ(QString::fromStdString(terminal.err.str()),
-              warning + QStringLiteral("\nSelect FLASH file to download.\n"));
-    EXPECT_EQ(dir.settingsContent(), "<missing>");
+    for (const bool damaged : {false, true}) {
+        SCOPED_TRACE(damaged ? "damaged" : "missing");
+        const ProgramDir dir(false);
+        if (damaged) {
+            ASSERT_TRUE(writeFile(dir.settingsPath(), "not a number\r\n"));
+        }
+        MemoryTerminal terminal;
+        MainWindowWatcher watcher;
+        BoxAnswerer answerer;
+        EXPECT_EQ(runStartup(commandLine("x"), dir.path(), Face::Windows, terminal.streams()), 1);
+        QStringList expected{QStringLiteral("Select FLASH file to download.")};
+        if (damaged)
+            expected.prepend(QStringLiteral("An error occured while loading file ") + dir.settingsPath() +
+                             QStringLiteral(". The default settings will be loaded instead."));
+        ASSERT_EQ(answerer.texts(), expected);
+        EXPECT_EQ(answerer.seen().back().title, "AVR Bootloader Korvel(r) - V 1.21");
+        EXPECT_EQ(watcher.shown, 0);
+        EXPECT_EQ(QString::fromStdString(terminal.err.str()), expected.join(QLatin1Char('\n')) + QLatin1Char('\n'));
+    }
 }
 
 // The user closes the compact window as soon as it is shown: the run stops at
@@ -78,7 +93,9 @@ TEST(CommandLineStart, ClosingTheWindowEndsTheRunWithStatusOne)
     BoxAnswerer answerer;
     MainWindowWatcher closer(true);
 
-    EXPECT_EQ(runStartup(commandLine("/tmp/other.hex"), dir.path(), Face::Windows, terminal.streams()), 1);
+    const QString hexFile = dir.path() + QStringLiteral("/other.hex");
+    ASSERT_TRUE(writeFile(hexFile, ":0100000000FF\r\n:00000001FF\r\n"));
+    EXPECT_EQ(runStartup(commandLine(hexFile.toStdString()), dir.path(), Face::Windows, terminal.streams()), 1);
     EXPECT_EQ(closer.shown, 1);
     EXPECT_TRUE(closer.compactLayout);
     EXPECT_TRUE(closer.stayedOpen);
@@ -101,21 +118,24 @@ TEST(RunRecord, ClosingOfEachEnd)
     const struct {
         DownloadResult result;
         int signal;
-        bool synchronising;
+        int stage;  // 0: before the port, 1: synchronising, 2: after line 1 of the file
         int status;
         QString note;
         QString outcome;
     } cases[] = {
-        {DownloadResult::Success, 0, false, 0, "", "downloaded"},
-        {DownloadResult::Success, SIGINT, false, 0, "", "downloaded"},
-        {DownloadResult::Declined, 0, false, 1, "Download stopped at line 2 of my flash.hex.", "stopped"},
-        {DownloadResult::Cancelled, SIGHUP, true, 129, "Download interrupted during synchronisation.", "interrupted"},
-        {DownloadResult::Cancelled, 0, false, 1, "", "cancelled"},
+        {DownloadResult::Success, 0, 2, 0, "", "downloaded"},
+        {DownloadResult::Success, SIGINT, 2, 0, "", "downloaded"},
+        {DownloadResult::Declined, 0, 2, 1, "Download stopped at line 2 of my flash.hex.", "stopped"},
+        {DownloadResult::Declined, 0, 0, 1, "Download stopped before the port was opened.", "stopped"},
+        {DownloadResult::Cancelled, SIGHUP, 1, 129, "Download interrupted during synchronisation.", "interrupted"},
+        {DownloadResult::Cancelled, 0, 2, 1, "", "cancelled"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.outcome.toStdString() + " " + std::to_string(c.signal));
         RunRecord record(true, false);
-        if (!c.synchronising) {
+        if (c.stage >= 1)
+            record.portOpened();
+        if (c.stage == 2) {
             record.fileOpened(link::FileKind::Flash, "my flash.hex");
             record.lineDone({9, 1, 15, 1, false});
         }

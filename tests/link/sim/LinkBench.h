@@ -203,8 +203,11 @@ public:
     void setLineSettings(const link::LineSettings& settings) override { lineSettings = settings; }
     void open() override
     {
+        ++openTries;
         if (open_ || number_ < 1 || number_ > 3)
             throw link::PortError("cannot open");
+        if (world_.now() < openableFromUs)
+            throw link::PortError("no such device");
         open_ = true;
         world_.add("port open " + std::to_string(number_));
     }
@@ -287,6 +290,8 @@ public:
     int eventCode = 0;
     std::function<bool(std::string_view)> failWrite;  // true: this write fails
     bool failReads = false;
+    long long openableFromUs = 0;  // the device appears then
+    int openTries = 0;
 
 private:
     static constexpr long long kBytesPerSecond = protocol::kLineSettings.baudRate / 10;
@@ -332,6 +337,10 @@ public:
     explicit RecordingFrontEnd(World& world) : world_(world) {}
 
     void downloadStarting() override { world_.add("starting"); }
+    void waitingForPort(const std::string& label, int seconds, const std::string& why) override
+    {
+        world_.add("waiting " + std::to_string(seconds) + " s for " + label + ": " + why);
+    }
     void portOpened() override { world_.add("port opened"); }
     void synchronising() override { world_.add("synchronising"); }
     void targetResponded() override { world_.add("target responded"); }

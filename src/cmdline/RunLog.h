@@ -1,0 +1,36 @@
+#pragma once
+
+#include "platform/AppendFile.h"
+
+#include <QString>
+
+#include <string>
+
+namespace korvel::cmdline {
+
+class TerminalReport;
+
+// The record of each run that "--log FILE" appends to FILE: every line with
+// its time stamp, from the run's start to its summary. Without a file it
+// records nothing. A write that fails after a good start is reported once on
+// the terminal; the run goes on.
+class RunLog {
+public:
+    explicit RunLog(TerminalReport& terminal) : terminal_(terminal) {}
+
+    // Opens `path` (as the command line gave it) for appending; false with
+    // the reason in failure().
+    bool open(const std::string& path);
+    QString failure() const;
+
+    // A line of the record; a text of several lines gives one line each.
+    void line(const QString& text);
+
+private:
+    TerminalReport& terminal_;
+    QString path_;
+    platform::AppendFile file_;
+    bool failed_ = false;  // a write failed and was reported
+};
+
+}  // namespace korvel::cmdline
