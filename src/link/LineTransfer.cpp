@@ -26,6 +26,7 @@ std::string unreadDetail(const std::string& path, const FileError& error)
         return path + " did not come to its end within " + std::to_string(protocol::kHexReadSeconds) +
                " s: no program wrote it to its end. Start the program that writes it before the download.";
     case FileError::Cause::ReadFailed:
+    case FileError::Cause::Interrupted:  // a stop, which ends the download without a message
         break;
     }
     return path + " could not be read: " + error.what() + ".";
@@ -90,7 +91,12 @@ BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::s
     FrontEnd& frontEnd = seams_.frontEnd;
     frontEnd.openingFile(shared_.FileKind, path);
     try {
-        text = seams_.files.read(path);
+        // A pipe's writer is awaited with the events running, so that the
+        // window stays alive and Cancel or a stop request ends the wait.
+        text = seams_.files.read(path, [this] {
+            seams_.events.yieldOnce();
+            return !seams_.frontEnd.cancelRequested();
+        });
     } catch (const FileOpenError& error) {
         seams_.TmrSyn.setEnabled(false);
         ClosePort();
@@ -100,6 +106,8 @@ BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::s
         frontEnd.downloadEnded(DownloadResult::OpenError);
         return DownloadResult::OpenError;
     } catch (const FileError& error) {
+        if (error.cause() == FileError::Cause::Interrupted)
+            return CloseDown(DownloadResult::Cancelled);
         return FailDownload(unreadDetail(path, error));
     }
     frontEnd.fileOpened(shared_.FileKind, path);

@@ -4,16 +4,17 @@
 #include "infowindow/WindowMeasures.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/ProgramInfo.h"
+#include "platform/StopRequests.h"
+#include "platform/StopWatch.h"
+#include "platform/SystemConventions.h"
+#include "platform/Terminal.h"
 #include "platform/messages.h"
 #include "startup/ProgramSurroundings.h"
-#include "startup/StopSignals.h"
 #include "startup/WindowSystem.h"
 
 #include <QApplication>
 
-#include <algorithm>
-#include <iostream>
-#include <unistd.h>
+#include <ostream>
 
 namespace korvel::startup {
 
@@ -30,7 +31,7 @@ QString noWindowsMessage(const QString& problem)
 
 void writeError(const QString& text)
 {
-    std::cerr << text.toLocal8Bit().toStdString() << std::endl;
+    platform::standardError() << text.toUtf8().toStdString() << std::endl;
 }
 
 QString versionLine()
@@ -40,28 +41,32 @@ QString versionLine()
 
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
 {
-    const QString shown = QString::fromLocal8Bit(text);
+    const QString shown = QString::fromUtf8(text);
     terminal.message(shown, toStandardOutput);
     if (face == Face::Windows)
         platform::showBox(nullptr, QString::fromUtf8(kApplicationTitle), link::MessageKind::Information, shown);
 }
 
 // What --help adds to the usage: the options and exit statuses of this
-// program beyond the classic ones.
-const char* const kHelpMore =
-    "\n\n"
-    "More options:\n"
-    "  /console        stay on the terminal: no window, no message box\n"
-    "  /port <device>  use the serial device <device> (for example /dev/ttyUSB0 or /dev/serial/by-id/...) "
-    "instead of /comN\n"
-    "  --ports         list the COM port numbers, the devices they stand for, and whether each can be opened now\n"
-    "  --version       show the program's name and version\n"
-    "Exit status:\n"
-    "  0    downloaded (or the usage or the version shown)\n"
-    "  1    the download failed or was stopped\n"
-    "  2    the command line was refused\n"
-    "  3    downloaded, but lines that the target did not accept were skipped\n"
-    "  129, 130, 143  interrupted by SIGHUP, SIGINT (Ctrl-C) or SIGTERM";
+// program beyond the classic ones, with the system's devices and stops.
+std::string helpMore()
+{
+    return std::string("\n\n"
+                       "More options:\n"
+                       "  /console        stay on the terminal: no window, no message box\n"
+                       "  /port <device>  use the serial device <device> (for example ") +
+           platform::kSerialDeviceExamples +
+           ") instead of /comN\n"
+           "  --ports         list the COM port numbers, the devices they stand for, and whether each can be opened "
+           "now\n"
+           "  --version       show the program's name and version\n"
+           "Exit status:\n"
+           "  0    downloaded (or the usage or the version shown)\n"
+           "  1    the download failed or was stopped\n"
+           "  2    the command line was refused\n"
+           "  3    downloaded, but lines that the target did not accept were skipped\n" +
+           platform::kStopStatusesHelp;
+}
 
 // The information box first, then the main window until the user closes it.
 // A stop signal closes the windows as the user would; it ends the start
@@ -69,32 +74,39 @@ const char* const kHelpMore =
 int runInteractive(const QString& programDir)
 {
     FrmInfo::showModal();
-    if (const int stop = stopSignalReceived())
-        return exitStatusOfSignal(stop);
+    if (const platform::StopRequest stop = platform::stopRequested(); stop != platform::StopRequest::None)
+        return platform::exitStatusOf(stop);
     ProgramSurroundings surroundings(programDir);
     FrmMain window(surroundings.mainWindowSetup(false));
     window.Form_Load();
-    if (const int stop = stopSignalReceived())
-        return exitStatusOfSignal(stop);
+    if (const platform::StopRequest stop = platform::stopRequested(); stop != platform::StopRequest::None)
+        return platform::exitStatusOf(stop);
     window.show();
     const int status = QApplication::exec();
-    const int stop = stopSignalReceived();
-    return stop != 0 ? exitStatusOfSignal(stop) : status;
+    const platform::StopRequest stop = platform::stopRequested();
+    return stop != platform::StopRequest::None ? platform::exitStatusOf(stop) : status;
 }
 
 }  // namespace
 
 int Main(int argc, char** argv)
 {
-    StopSignals stops;
-    const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
-    const ParsedArgs parsed = parseArguments(args);
-    const TerminalReport::Streams streams{std::cout,
-                                          std::cerr,
+    // Before anything is opened: no file or port may take the place of a
+    // standard stream the program was started without.
+    platform::prepareStandardStreams();
+    platform::StopRequests stops;
+    const ParsedArgs parsed = parseArguments(platform::programArguments(argc, argv));
+    // A program built for the windows that was started from a console for a
+    // command-line run writes its text there.
+    if (parsed.verdict != ArgsVerdict::Interactive)
+        platform::joinParentConsole();
+    using platform::StandardStream;
+    const TerminalReport::Streams streams{platform::standardOutput(),
+                                          platform::standardError(),
                                           stops.input(),
-                                          isatty(STDOUT_FILENO) != 0,
-                                          isatty(STDIN_FILENO) != 0,
-                                          isatty(STDERR_FILENO) != 0};
+                                          platform::isTerminal(StandardStream::Output),
+                                          platform::isTerminal(StandardStream::Input),
+                                          platform::isTerminal(StandardStream::Error)};
 
     // The command line is the program's own: Qt sees only the program name.
     char programName[] = "AVRBootloaderKorvel";
@@ -104,7 +116,7 @@ int Main(int argc, char** argv)
         const WindowSystem windows(programPath);
         if (windows.opened()) {
             // A stop acts as the user closing every window.
-            stops.watch([] { QApplication::closeAllWindows(); });
+            platform::watchStopRequests([] { QApplication::closeAllWindows(); });
             return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
         }
         if (parsed.verdict == ArgsVerdict::Interactive) {
@@ -120,7 +132,7 @@ int Main(int argc, char** argv)
     char* qtArgv[] = {programPath, nullptr};
     int qtArgc = 1;
     QCoreApplication application(qtArgc, qtArgv);
-    stops.watch(nullptr);
+    platform::watchStopRequests(nullptr);
     return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
 }
 
@@ -131,7 +143,7 @@ int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Interactive:
         return runInteractive(programDir);
     case ArgsVerdict::UsageRequested:
-        showStartupMessage(parsed.message + kHelpMore, true, face, terminal);
+        showStartupMessage(parsed.message + helpMore(), true, face, terminal);
         return kExitInfoShown;
     case ArgsVerdict::VersionRequested:
         terminal.message(versionLine(), true);

@@ -7,12 +7,12 @@
 #include "mainwindow/SettingsWarning.h"
 #include "platform/DownloadTimers.h"
 #include "platform/PortMap.h"
+#include "platform/StopRequests.h"
 #include "settings/SettingsFile.h"
 #include "startup/LogFrontEnd.h"
 #include "startup/LogWindow.h"
 #include "startup/ProgramSurroundings.h"
 #include "startup/RunRecord.h"
-#include "startup/StopSignals.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -113,7 +113,7 @@ int CmdLineDownload(const StartupState& state, const QString& programDir, Face f
                                             : downloadInConsole(state, surroundings, terminal, record);
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
-    const RunRecord::Closing closing = record.close(result, stopSignalReceived(), surroundings.port().portLabel());
+    const RunRecord::Closing closing = record.close(result, platform::stopRequested(), surroundings.port().portLabel());
     if (!closing.note.isEmpty())
         terminal.message(closing.note, false);
     terminal.message(closing.summary, true);

@@ -1,9 +1,9 @@
 #include "startup/LogFrontEnd.h"
 
 #include "mainwindow/WindowRun.h"
+#include "platform/StopRequests.h"
 #include "startup/LogWindow.h"
 #include "startup/RunRecord.h"
-#include "startup/StopSignals.h"
 #include "startup/TerminalReport.h"
 
 namespace korvel::startup {
@@ -17,7 +17,7 @@ const int kShownTail = 44;
 
 QString fromLocal(const std::string& text)
 {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 }  // namespace
@@ -38,7 +38,7 @@ LogFrontEnd::LogFrontEnd(TerminalReport& terminal, LogWindow* window, RunRecord&
 
 bool LogFrontEnd::stopAsked()
 {
-    return stopSignalReceived() != 0 || (window_ && window_->run().closeRequested());
+    return platform::stopRequested() != platform::StopRequest::None || (window_ && window_->run().closeRequested());
 }
 
 void LogFrontEnd::append(const QString& text)
@@ -73,6 +73,11 @@ void LogFrontEnd::versionRead(const std::string& version)
 {
     record_.versionRead(version);
     appendLine(QStringLiteral("Contacted target Bootloader Ver. ") + fromLocal(version));
+}
+
+void LogFrontEnd::openingFile(link::FileKind, const std::string& path)
+{
+    record_.fileOpening(path);
 }
 
 void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)

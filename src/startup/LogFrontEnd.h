@@ -29,6 +29,7 @@ public:
     void downloadStarting() override;
     void portOpened() override;
     void versionRead(const std::string& version) override;
+    void openingFile(link::FileKind kind, const std::string& path) override;
     void fileOpened(link::FileKind kind, const std::string& path) override;
     void sendingFile(link::FileKind kind) override;
     void showLinesLeft(int linesLeft) override;

@@ -3,8 +3,10 @@
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
 #include "platform/PortTrouble.h"
+#include "platform/SystemConventions.h"
+#include "platform/Terminal.h"
 
-#include <iostream>
+#include <ostream>
 
 namespace korvel::startup {
 
@@ -16,7 +18,7 @@ platform::PortMap portsOf(const QString& path)
 {
     platform::PortsFile file = platform::readPortsFile(path);
     if (!file.note.isEmpty())
-        std::cerr << file.note.toLocal8Bit().constData() << std::endl;
+        platform::standardError() << file.note.toUtf8().constData() << std::endl;
     return std::move(file.ports);
 }
 
@@ -28,7 +30,7 @@ ProgramSurroundings::ProgramSurroundings(const QString& programDir, const std::s
     , settingsPaths_(places_.settingsPaths())
 {
     if (!portDevice.empty())
-        port_.setDevice(portDevice);
+        port_.setDevice(platform::serialDeviceName(portDevice));
 }
 
 QString ProgramSurroundings::portsReport() const

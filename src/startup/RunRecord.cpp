@@ -1,7 +1,7 @@
 #include "startup/RunRecord.h"
 
+#include "platform/StopRequests.h"
 #include "startup/CmdLine.h"
-#include "startup/StopSignals.h"
 
 namespace korvel::startup {
 
@@ -9,7 +9,7 @@ namespace {
 
 QString fromLocal(const std::string& text)
 {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    return QString::fromUtf8(text.data(), qsizetype(text.size()));
 }
 
 // The outcome as the summary line names it: one word, for scripts.
@@ -54,8 +54,14 @@ void RunRecord::versionRead(const std::string& version)
     version_ = version;
 }
 
+void RunRecord::fileOpening(const std::string& path)
+{
+    reading_ = path;
+}
+
 void RunRecord::fileOpened(link::FileKind kind, const std::string& path)
 {
+    reading_.clear();
     current_ = kind;
     currentPath_ = path;
     lastLineDone_ = 0;
@@ -87,18 +93,24 @@ QString RunRecord::stopPlace() const
 // (or at a question, which it answers No); a run that had reached its end
 // keeps its own outcome. The summary line is "Summary:" and name=value
 // fields; the port comes last, since its label may hold blanks.
-RunRecord::Closing RunRecord::close(link::DownloadResult result, int stopSignal, const std::string& portLabel) const
+RunRecord::Closing RunRecord::close(link::DownloadResult result, platform::StopRequest stop,
+                                    const std::string& portLabel) const
 {
     const bool stopped = result == link::DownloadResult::Declined || result == link::DownloadResult::Cancelled;
     const int skipped = flash_.skipped + eeprom_.skipped;
     Closing closing;
     QString outcome = QString::fromLatin1(outcomeWord(result));
     closing.exitStatus = kExitRunFailed;
-    if (stopSignal != 0 && stopped) {
+    if (stop != platform::StopRequest::None && stopped) {
         outcome = QStringLiteral("interrupted");
-        closing.exitStatus = exitStatusOfSignal(stopSignal);
-        closing.note = current_ == link::FileKind::None ? QStringLiteral("Download interrupted during synchronisation.")
-                                                        : QStringLiteral("Download interrupted ") + stopPlace();
+        closing.exitStatus = platform::exitStatusOf(stop);
+        if (!reading_.empty())
+            closing.note =
+                QStringLiteral("Download interrupted while reading ") + fromLocal(reading_) + QLatin1Char('.');
+        else if (current_ == link::FileKind::None)
+            closing.note = QStringLiteral("Download interrupted during synchronisation.");
+        else
+            closing.note = QStringLiteral("Download interrupted ") + stopPlace();
     } else if (result == link::DownloadResult::Declined) {
         closing.note = QStringLiteral("Download stopped ") + stopPlace();
     } else if (result == link::DownloadResult::Success) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/FrontEnd.h"
+#include "platform/StopRequests.h"
 
 #include <QString>
 
@@ -19,6 +20,8 @@ public:
     RunRecord(bool flash, bool eeprom);
 
     void versionRead(const std::string& version);
+    // A HEX file is being read whole (a pipe may keep it waiting), then opened.
+    void fileOpening(const std::string& path);
     void fileOpened(link::FileKind kind, const std::string& path);
     void lineDone(const link::LineProgress& progress);
 
@@ -30,9 +33,9 @@ public:
         QString summary;
         int exitStatus = 0;
     };
-    // How the run closes, given its result, the stop signal that came during
-    // it (0: none) and its port as messages name it.
-    Closing close(link::DownloadResult result, int stopSignal, const std::string& portLabel) const;
+    // How the run closes, given its result, the stop request that came during
+    // it and its port as messages name it.
+    Closing close(link::DownloadResult result, platform::StopRequest stop, const std::string& portLabel) const;
 
 private:
     struct FileCounts {
@@ -52,6 +55,7 @@ private:
     FileCounts eeprom_;
     link::FileKind current_ = link::FileKind::None;  // the file opened last
     std::string currentPath_;
+    std::string reading_;   // the file being read; empty: none
     int lastLineDone_ = 0;  // of the file opened last
 };
 

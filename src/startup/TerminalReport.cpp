@@ -19,7 +19,7 @@ void TerminalReport::write(std::ostream& stream, const QString& text)
 {
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    stream << lines.toLocal8Bit().toStdString() << std::flush;
+    stream << lines.toUtf8().toStdString() << std::flush;
 }
 
 void TerminalReport::logLine(const QString& text)

@@ -99,26 +99,28 @@ TEST(RunRecord, ClosingOfEachEnd)
     using link::DownloadResult;
     const struct {
         DownloadResult result;
-        int signal;
+        platform::StopRequest stop;
         bool synchronising;
         int status;
         QString note;
         QString outcome;
     } cases[] = {
-        {DownloadResult::Success, 0, false, 0, "", "downloaded"},
-        {DownloadResult::Success, SIGINT, false, 0, "", "downloaded"},
-        {DownloadResult::Declined, 0, false, 1, "Download stopped at line 2 of my flash.hex.", "stopped"},
-        {DownloadResult::Cancelled, SIGHUP, true, 129, "Download interrupted during synchronisation.", "interrupted"},
-        {DownloadResult::Cancelled, 0, false, 1, "", "cancelled"},
+        {DownloadResult::Success, platform::StopRequest::None, false, 0, "", "downloaded"},
+        {DownloadResult::Success, platform::StopRequest::Interrupt, false, 0, "", "downloaded"},
+        {DownloadResult::Declined, platform::StopRequest::None, false, 1, "Download stopped at line 2 of my flash.hex.",
+         "stopped"},
+        {DownloadResult::Cancelled, platform::StopRequest::Hangup, true, 129,
+         "Download interrupted during synchronisation.", "interrupted"},
+        {DownloadResult::Cancelled, platform::StopRequest::None, false, 1, "", "cancelled"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.outcome.toStdString() + " " + std::to_string(c.signal));
+        SCOPED_TRACE(c.outcome.toStdString() + " " + std::to_string(static_cast<int>(c.stop)));
         RunRecord record(true, false);
         if (!c.synchronising) {
             record.fileOpened(link::FileKind::Flash, "my flash.hex");
             record.lineDone({9, 1, 15, 1, false});
         }
-        const RunRecord::Closing closing = record.close(c.result, c.signal, "COM1");
+        const RunRecord::Closing closing = record.close(c.result, c.stop, "COM1");
         EXPECT_EQ(closing.exitStatus, c.status);
         EXPECT_EQ(closing.note, c.note);
         EXPECT_TRUE(closing.summary.startsWith("Summary: outcome=" + c.outcome + " ")) << closing.summary.toStdString();

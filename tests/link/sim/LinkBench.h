@@ -370,7 +370,7 @@ private:
 class MemoryHexFiles : public link::HexFiles {
 public:
     explicit MemoryHexFiles(World& world) : world_(world) {}
-    std::string read(const std::string& path) override
+    std::string read(const std::string& path, const KeepWaiting&) override
     {
         const auto found = files.find(path);
         if (found == files.end())
