@@ -1,14 +1,14 @@
 #include "startup/CmdLine.h"
 
 #include "infowindow/FrmInfo.h"
-#include "infowindow/WindowMeasures.h"
 #include "mainwindow/FrmMain.h"
+#include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
 #include "platform/StopRequests.h"
 #include "platform/StopWatch.h"
 #include "platform/SystemConventions.h"
 #include "platform/Terminal.h"
-#include "platform/messages.h"
+#include "platform/WindowMeasures.h"
 #include "startup/ProgramSurroundings.h"
 #include "startup/WindowSystem.h"
 
@@ -17,6 +17,8 @@
 #include <ostream>
 
 namespace korvel::startup {
+
+using namespace cmdline;
 
 namespace {
 
@@ -36,7 +38,8 @@ void writeError(const QString& text)
 
 QString versionLine()
 {
-    return QStringLiteral("AVRBootloaderKorvel ") + windows::versionNumberText(kVersionMajor, kVersionMinor);
+    return QStringLiteral("AVRBootloaderKorvel ") +
+           platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor);
 }
 
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
@@ -44,7 +47,8 @@ void showStartupMessage(const std::string& text, bool toStandardOutput, Face fac
     const QString shown = QString::fromUtf8(text);
     terminal.message(shown, toStandardOutput);
     if (face == Face::Windows)
-        platform::showBox(nullptr, QString::fromUtf8(kApplicationTitle), link::MessageKind::Information, shown);
+        platform::showBox(nullptr, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Information,
+                          shown);
 }
 
 // What --help adds to the usage: the options and exit statuses of this
@@ -73,11 +77,11 @@ std::string helpMore()
 // before the main window is shown when it comes during the boxes.
 int runInteractive(const QString& programDir)
 {
-    FrmInfo::showModal();
+    infowindow::FrmInfo::showModal();
     if (const platform::StopRequest stop = platform::stopRequested(); stop != platform::StopRequest::None)
         return platform::exitStatusOf(stop);
     ProgramSurroundings surroundings(programDir);
-    FrmMain window(surroundings.mainWindowSetup(false));
+    mainwindow::FrmMain window(surroundings.mainWindowSetup(false));
     window.Form_Load();
     if (const platform::StopRequest stop = platform::stopRequested(); stop != platform::StopRequest::None)
         return platform::exitStatusOf(stop);
@@ -117,7 +121,7 @@ int Main(int argc, char** argv)
         if (windows.opened()) {
             // A stop acts as the user closing every window.
             platform::watchStopRequests([] { QApplication::closeAllWindows(); });
-            return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
+            return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
         }
         if (parsed.verdict == ArgsVerdict::Interactive) {
             writeError(noWindowsMessage(windows.problem()));
@@ -133,10 +137,10 @@ int Main(int argc, char** argv)
     int qtArgc = 1;
     QCoreApplication application(qtArgc, qtArgv);
     platform::watchStopRequests(nullptr);
-    return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
+    return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
 }
 
-int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams)
+int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams)
 {
     TerminalReport terminal(streams, face == Face::Console);
     switch (parsed.verdict) {
@@ -154,8 +158,11 @@ int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Refused:
         showStartupMessage(parsed.message, false, face, terminal);
         return kExitRefused;
-    case ArgsVerdict::CommandLine:
-        return CmdLineDownload(parsed.state, programDir, face, terminal);
+    case ArgsVerdict::CommandLine: {
+        ProgramSurroundings surroundings(programDir, parsed.state.CmdLinePortDevice);
+        RunSurroundings run = surroundings.runSurroundings();
+        return CmdLineDownload(parsed.state, run, face, terminal);
+    }
     }
     return kExitRefused;
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cmdline/CmdLineDownload.h"
 #include "link/DiskHexFiles.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/DeviceSerialPort.h"
@@ -18,7 +19,10 @@ public:
     // its number (a port given by its path).
     explicit ProgramSurroundings(const QString& programDir, const std::string& portDevice = {});
 
-    MainWindowSetup mainWindowSetup(bool CmdLineMode);
+    mainwindow::MainWindowSetup mainWindowSetup(bool CmdLineMode);
+    // The same for a command-line run: the compact window and the settings
+    // file that the run checks.
+    cmdline::RunSurroundings runSurroundings();
 
     link::SerialPort& port() { return port_; }
     link::HexFiles& files() { return files_; }

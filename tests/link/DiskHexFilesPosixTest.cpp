@@ -18,7 +18,7 @@ namespace {
 namespace fs = std::filesystem;
 
 // Why reading a file failed.
-std::string ReadOutcome(HexFiles& files, const std::string& path, const HexFiles::KeepWaiting& keepWaiting = {})
+std::string readOutcome(HexFiles& files, const std::string& path, const HexFiles::KeepWaiting& keepWaiting = {})
 {
     try {
         files.read(path, keepWaiting);
@@ -30,7 +30,7 @@ std::string ReadOutcome(HexFiles& files, const std::string& path, const HexFiles
     }
 }
 
-std::string NotRead(FileError::Cause cause)
+std::string notRead(FileError::Cause cause)
 {
     return "not read: cause " + std::to_string(int(cause));
 }
@@ -66,16 +66,16 @@ TEST(DiskHexFiles, SaysWhyAFileWasNotRead)
     const std::pair<std::string, std::string> rows[] = {
         {relative, "not opened: No such file or directory at " + (fs::current_path() / relative).string()},
         {dir.dir().string(), "not opened: Is a directory at " + dir.dir().string()},
-        {big, NotRead(FileError::Cause::TooLarge)},
-        {dir.fifo(), NotRead(FileError::Cause::TooSlow)},  // no writer: the open does not wait for one
+        {big, notRead(FileError::Cause::TooLarge)},
+        {dir.fifo(), notRead(FileError::Cause::TooSlow)},  // no writer: the open does not wait for one
     };
     DiskHexFiles files(std::chrono::milliseconds(50));
     for (const auto& [path, outcome] : rows)
-        EXPECT_EQ(ReadOutcome(files, path), outcome) << path;
+        EXPECT_EQ(readOutcome(files, path), outcome) << path;
     // A writer that wrote but never closes.
     const int writer = ::open(dir.fifo().c_str(), O_RDWR);
     ASSERT_EQ(::write(writer, "x", 1), 1);
-    EXPECT_EQ(ReadOutcome(files, dir.fifo()), NotRead(FileError::Cause::TooSlow));
+    EXPECT_EQ(readOutcome(files, dir.fifo()), notRead(FileError::Cause::TooSlow));
     ::close(writer);
 }
 
@@ -90,17 +90,17 @@ TEST(DiskHexFiles, WaitForAWriterEndsAtCancelAndAtAStop)
     ASSERT_EQ(::write(writer, "x", 1), 1);
     DiskHexFiles files(std::chrono::minutes(1));
     int calls = 0;
-    EXPECT_EQ(ReadOutcome(files, dir.fifo(), [&calls] { return ++calls < 3; }), NotRead(FileError::Cause::Interrupted));
+    EXPECT_EQ(readOutcome(files, dir.fifo(), [&calls] { return ++calls < 3; }), notRead(FileError::Cause::Interrupted));
     EXPECT_EQ(calls, 3);
     // The stop stays noted in the process: the child of a death test takes it.
     EXPECT_EXIT(
         {
             platform::StopRequests stops;
-            const std::string outcome = ReadOutcome(files, dir.fifo(), [] {
+            const std::string outcome = readOutcome(files, dir.fifo(), [] {
                 ::kill(::getpid(), SIGTERM);
                 return true;
             });
-            std::exit(outcome == NotRead(FileError::Cause::Interrupted) &&
+            std::exit(outcome == notRead(FileError::Cause::Interrupted) &&
                               platform::stopRequested() == platform::StopRequest::Terminate
                           ? 0
                           : 1);

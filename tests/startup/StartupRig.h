@@ -11,10 +11,10 @@
 
 #include "BoxAnswerer.h"
 #include "Tools.h"
+#include "cmdline/TerminalReport.h"
 #include "infowindow/FrmInfo.h"
 #include "mainwindow/FrmMain.h"
 #include "startup/CmdLine.h"
-#include "startup/TerminalReport.h"
 
 // A program directory whose ports name no real device unless port 1 is
 // mapped, with a settings file that is valid whatever ports are listed.
@@ -59,11 +59,11 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        auto* window = qobject_cast<korvel::FrmMain*>(watched);
+        auto* window = qobject_cast<korvel::mainwindow::FrmMain*>(watched);
         if (!window || event->type() != QEvent::Show)
             return false;
         ++shown;
-        compactLayout = window->commandLineLog().isVisible();
+        compactLayout = window->findChild<QLabel*>(QStringLiteral("LblCmdLin"))->isVisible();
         if (close_)
             QTimer::singleShot(0, window, [this, window] {
                 window->close();
@@ -78,7 +78,7 @@ private:
 
 // The standard streams of one run, in memory, and which of them are terminals.
 struct MemoryTerminal {
-    korvel::startup::TerminalReport::Streams streams(bool outIsTerminal = false, bool inIsTerminal = false,
+    korvel::cmdline::TerminalReport::Streams streams(bool outIsTerminal = false, bool inIsTerminal = false,
                                                      bool errIsTerminal = false)
     {
         return {out, err, in, outIsTerminal, inIsTerminal, errIsTerminal};
@@ -97,13 +97,13 @@ inline std::string startAndExit(const QString& programDir)
     BoxAnswerer answerer;
     bool infoFirst = false;
     QTimer::singleShot(0, qApp, [&] {
-        auto* info = qobject_cast<korvel::FrmInfo*>(QApplication::activeModalWidget());
+        auto* info = qobject_cast<korvel::infowindow::FrmInfo*>(QApplication::activeModalWidget());
         infoFirst = info && closer.shown == 0;
         if (info)
             info->accept();
     });
     MemoryTerminal terminal;
-    EXPECT_EQ(korvel::startup::RunStartup({}, programDir, korvel::startup::Face::Windows, terminal.streams()), 0);
+    EXPECT_EQ(korvel::startup::runStartup({}, programDir, korvel::cmdline::Face::Windows, terminal.streams()), 0);
     EXPECT_TRUE(infoFirst);
     EXPECT_EQ(closer.shown, 1);
     EXPECT_FALSE(closer.compactLayout);

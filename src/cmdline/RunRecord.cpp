@@ -1,9 +1,9 @@
-#include "startup/RunRecord.h"
+#include "cmdline/RunRecord.h"
 
+#include "cmdline/CmdLineDownload.h"
 #include "platform/StopRequests.h"
-#include "startup/CmdLine.h"
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 namespace {
 
@@ -141,4 +141,4 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, platform::StopR
     return closing;
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

@@ -1,12 +1,12 @@
-#include "startup/LogFrontEnd.h"
+#include "cmdline/LogFrontEnd.h"
 
+#include "cmdline/RunRecord.h"
+#include "cmdline/TerminalReport.h"
+#include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/StopRequests.h"
-#include "startup/LogWindow.h"
-#include "startup/RunRecord.h"
-#include "startup/TerminalReport.h"
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 namespace {
 
@@ -29,7 +29,7 @@ QString ShortenFileName(const QString& shownFileName)
     return shownFileName.left(kShownHead) + QStringLiteral("...") + shownFileName.right(kShownTail);
 }
 
-LogFrontEnd::LogFrontEnd(TerminalReport& terminal, LogWindow* window, RunRecord& record)
+LogFrontEnd::LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record)
     : terminal_(terminal)
     , window_(window)
     , record_(record)
@@ -153,4 +153,4 @@ bool LogFrontEnd::cancelRequested()
     return stopAsked();
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline
