@@ -10,6 +10,7 @@
 
 #include <csignal>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <functional>
 #include <memory>
 #include <unistd.h>
@@ -311,6 +312,55 @@ TEST(ConsoleRun, HexFileIsReadWholeWhenOpened)
         ASSERT_TRUE(program.waitForFinished(30000));
         EXPECT_EQ(program.exitCode(), 0) << program.readAllStandardError().toStdString();
         bench.expectImages(0, "flash");
+    }
+}
+
+}  // namespace
+
+namespace {
+
+// Started with its standard input closed, a run whose target refuses a line
+// asks its question on the terminal and reads the end of the input as No: the
+// input was opened on /dev/null before the port, which would otherwise have
+// taken descriptor 0 and been read for the answer.
+TEST(ConsoleRun, ClosedStandardInputIsNotTakenByThePort)
+{
+    const Bench bench(1, "--write-error-line 3");
+    ASSERT_TRUE(bench.ready());
+    const auto program = bench.start({"/com3", "/f", "flash.hex", "/console"},
+                                     QProcessEnvironment::systemEnvironment(), [] { ::close(STDIN_FILENO); });
+    const ProgramRun run = Bench::finish(*program);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("Continue with download? [y/N] ")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.endsWith("Download stopped at line 3 of flash.hex.\n")) << run.err.toStdString();
+}
+
+// A stop signal while the HEX file is read from a FIFO whose writer never
+// finishes (the read could wait 10 s for it) ends the run at once, as a stop
+// anywhere else does: on the terminal and, for SIGTERM, with the window.
+TEST(StopSignal, EndsTheReadOfAHexPipe)
+{
+    const std::pair<int, bool> cases[] = {{SIGINT, true}, {SIGTERM, false}};
+    for (const auto& [signal, console] : cases) {
+        SCOPED_TRACE(std::to_string(signal) + (console ? " console" : " window"));
+        const Bench bench(1);
+        ASSERT_TRUE(bench.ready());
+        const QByteArray fifo = QFile::encodeName(bench.path("slow.hex"));
+        ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+        const int writer = ::open(fifo.constData(), O_RDWR);  // a writer that never finishes
+        ASSERT_GE(writer, 0);
+        const auto program =
+            bench.start(QStringList{"/com3", "/f", "slow.hex"} + (console ? QStringList{"/console"} : QStringList{}));
+        QByteArray out;
+        while (!out.contains("Contacted target Bootloader") && program->waitForReadyRead(30000))
+            out += program->readAllStandardOutput();
+        ASSERT_TRUE(out.contains("Contacted target Bootloader")) << out.toStdString();
+        ::kill(pid_t(program->processId()), signal);
+        ProgramRun run = Bench::finish(*program);
+        ::close(writer);
+        EXPECT_EQ(run.exitCode, 128 + signal);
+        EXPECT_TRUE(run.err.endsWith("Download interrupted while reading slow.hex.\n")) << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains("Summary: outcome=interrupted ")) << run.out.toStdString();
     }
 }
 
