@@ -10,9 +10,9 @@
 
 #include <csignal>
 #include <fcntl.h>
-#include <sys/stat.h>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "Tools.h"
@@ -327,8 +327,8 @@ TEST(ConsoleRun, ClosedStandardInputIsNotTakenByThePort)
 {
     const Bench bench(1, "--write-error-line 3");
     ASSERT_TRUE(bench.ready());
-    const auto program = bench.start({"/com3", "/f", "flash.hex", "/console"},
-                                     QProcessEnvironment::systemEnvironment(), [] { ::close(STDIN_FILENO); });
+    const auto program = bench.start({"/com3", "/f", "flash.hex", "/console"}, QProcessEnvironment::systemEnvironment(),
+                                     [] { ::close(STDIN_FILENO); });
     const ProgramRun run = Bench::finish(*program);
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("Continue with download? [y/N] ")) << run.err.toStdString();
