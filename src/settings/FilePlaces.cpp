@@ -1,21 +1,20 @@
 #include "settings/FilePlaces.h"
 
+#include "platform/UserFolders.h"
 #include "settings/SettingsFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace korvel::settings {
 
 FilePlaces::FilePlaces(const QString& programDir) : programDir_(programDir), ownDir_(programDir)
 {
-    // QFileInfo asks the system whether this user may write there (access(2)
-    // on POSIX), which mode bits alone do not tell: root may write anywhere,
-    // nobody on a read-only file system.
-    if (!QFileInfo(programDir).isWritable())
-        ownDir_ = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                  QStringLiteral("/avrbootloaderkorvel");
+    // Whether this user may really write there is the system's to say: root
+    // may write anywhere, nobody on a read-only file system, and on Windows an
+    // ordinary user not below Program Files whatever its attributes say.
+    if (!platform::folderTakesNewFiles(programDir.toUtf8().toStdString()))
+        ownDir_ = QDir::fromNativeSeparators(QString::fromStdString(platform::userFilesFolder()));
 }
 
 SettingsPaths FilePlaces::settingsPaths() const

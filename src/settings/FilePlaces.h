@@ -16,9 +16,9 @@ struct SettingsPaths {
 
 // Where the settings file and the ports file live. A program in a folder its
 // user may write to (a portable copy) keeps them beside the executable. An
-// installed one keeps them in the user's configuration folder,
-// $XDG_CONFIG_HOME/avrbootloaderkorvel (by default ~/.config/avrbootloaderkorvel),
-// and reads the copies beside the executable while the user has none there.
+// installed one keeps them in the user's own folder (platform::userFilesFolder:
+// ~/.config/avrbootloaderkorvel, %APPDATA%\AVRBootloaderKorvel), and reads the
+// copies beside the executable while the user has none there.
 class FilePlaces {
 public:
     explicit FilePlaces(const QString& programDir);

@@ -13,6 +13,7 @@
 
 #include "platform/StopRequests.h"
 #include "platform/Terminal.h"
+#include "platform/UserFolders.h"
 #include "platform/WholeFile.h"
 
 namespace korvel::platform {
@@ -104,6 +105,25 @@ TEST(WholeFileWindows, PipeWriterIsAwaitedWithinItsLimit)
         EXPECT_EQ(readWholeFile(pipe.name(), {100, true, std::chrono::minutes(1)}).outcome,
                   WholeFile::Outcome::NotRegular);
     }
+}
+
+// Whether a folder keeps the files is decided by trying: the read-only
+// attribute, which Windows ignores for folders, does not say no, and the
+// probe leaves nothing behind. The user's own place is below %APPDATA%.
+TEST(UserFoldersWindows, FolderIsTriedAndTheUsersPlaceIsAppData)
+{
+    const fs::path folder = fs::temp_directory_path() / ("korvel-probe-" + std::to_string(::GetCurrentProcessId()));
+    fs::create_directories(folder);
+    ASSERT_TRUE(::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(folderTakesNewFiles(folder.u8string()));
+    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(fs::is_empty(folder));
+    EXPECT_FALSE(folderTakesNewFiles((folder / "missing").u8string()));
+    fs::remove_all(folder);
+
+    wchar_t appData[MAX_PATH] = {};
+    ASSERT_GT(::GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH), 0u);
+    EXPECT_EQ(fs::u8path(userFilesFolder()), fs::path(appData) / "AVRBootloaderKorvel");
 }
 
 // The exit statuses of the stops, as the signals of a POSIX shell give them.
