@@ -10,6 +10,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "platform/StopRequests.h"
 #include "platform/Terminal.h"
@@ -124,6 +125,29 @@ TEST(UserFoldersWindows, FolderIsTriedAndTheUsersPlaceIsAppData)
     wchar_t appData[MAX_PATH] = {};
     ASSERT_GT(::GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH), 0u);
     EXPECT_EQ(fs::u8path(userFilesFolder()), fs::path(appData) / "AVRBootloaderKorvel");
+}
+
+// The program's resources, compiled into this test as into the program: the
+// version of the project, and the icon in the sizes Windows asks for.
+TEST(WindowsResources, VersionAndIcon)
+{
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    DWORD unused = 0;
+    std::vector<char> info(::GetFileVersionInfoSizeW(self, &unused));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(::GetFileVersionInfoW(self, 0, DWORD(info.size()), info.data()));
+    wchar_t* product = nullptr;
+    UINT length = 0;
+    ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductVersion",
+                                 reinterpret_cast<void**>(&product), &length));
+    EXPECT_EQ(std::wstring(product), widen(KORVEL_VERSION_TEXT));
+    for (const int size : {16, 32, 48, 128}) {
+        const HANDLE icon = ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0);
+        EXPECT_NE(icon, nullptr) << size;
+        if (icon)
+            ::DestroyIcon(static_cast<HICON>(icon));
+    }
 }
 
 // The exit statuses of the stops, as the signals of a POSIX shell give them.
