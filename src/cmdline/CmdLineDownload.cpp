@@ -10,8 +10,8 @@
 #include "mainwindow/SettingsWarning.h"
 #include "platform/DownloadTimers.h"
 #include "platform/PortMap.h"
-#include "platform/StopRequests.h"
 #include "settings/SettingsFile.h"
+#include "system/StopRequests.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -110,7 +110,7 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
                                             : downloadInConsole(state, surroundings, terminal, record);
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
-    const RunRecord::Closing closing = record.close(result, platform::stopRequested(), surroundings.port.portLabel());
+    const RunRecord::Closing closing = record.close(result, system::stopRequested(), surroundings.port.portLabel());
     if (!closing.note.isEmpty())
         terminal.message(closing.note, false);
     terminal.message(closing.summary, true);

@@ -4,7 +4,8 @@
 #include "cmdline/TerminalReport.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
-#include "platform/StopRequests.h"
+#include "platform/SystemText.h"
+#include "system/StopRequests.h"
 
 namespace korvel::cmdline {
 
@@ -17,7 +18,7 @@ const int kShownTail = 44;
 
 QString fromLocal(const std::string& text)
 {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return platform::qtText(text);
 }
 
 }  // namespace
@@ -38,7 +39,7 @@ LogFrontEnd::LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* windo
 
 bool LogFrontEnd::stopAsked()
 {
-    return platform::stopRequested() != platform::StopRequest::None || (window_ && window_->run().closeRequested());
+    return system::stopRequested() != system::StopRequest::None || (window_ && window_->run().closeRequested());
 }
 
 void LogFrontEnd::append(const QString& text)
@@ -108,6 +109,11 @@ void LogFrontEnd::lineDone(const link::LineProgress& progress)
 {
     linesLeft_ = progress.linesLeft;
     record_.lineDone(progress);
+}
+
+void LogFrontEnd::lineSkippedLate(link::FileKind kind, int /*lineNumber*/)
+{
+    record_.lineSkippedLate(kind);
 }
 
 // A stopped file's count line ends with the lines that were really left.

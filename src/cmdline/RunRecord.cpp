@@ -1,7 +1,8 @@
 #include "cmdline/RunRecord.h"
 
 #include "cmdline/CmdLineDownload.h"
-#include "platform/StopRequests.h"
+#include "platform/SystemText.h"
+#include "system/StopRequests.h"
 
 namespace korvel::cmdline {
 
@@ -9,7 +10,7 @@ namespace {
 
 QString fromLocal(const std::string& text)
 {
-    return QString::fromUtf8(text.data(), qsizetype(text.size()));
+    return platform::qtText(text);
 }
 
 // The outcome as the summary line names it: one word, for scripts.
@@ -77,6 +78,12 @@ void RunRecord::lineDone(const link::LineProgress& progress)
     lastLineDone_ = progress.lineNumber;
 }
 
+// A line already counted as done, refused by an answer that came late.
+void RunRecord::lineSkippedLate(link::FileKind kind)
+{
+    ++counts(kind).skipped;
+}
+
 long long RunRecord::seconds() const
 {
     return std::chrono::duration_cast<std::chrono::seconds>(std::chrono::steady_clock::now() - start_).count();
@@ -93,7 +100,7 @@ QString RunRecord::stopPlace() const
 // (or at a question, which it answers No); a run that had reached its end
 // keeps its own outcome. The summary line is "Summary:" and name=value
 // fields; the port comes last, since its label may hold blanks.
-RunRecord::Closing RunRecord::close(link::DownloadResult result, platform::StopRequest stop,
+RunRecord::Closing RunRecord::close(link::DownloadResult result, system::StopRequest stop,
                                     const std::string& portLabel) const
 {
     const bool stopped = result == link::DownloadResult::Declined || result == link::DownloadResult::Cancelled;
@@ -101,9 +108,9 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, platform::StopR
     Closing closing;
     QString outcome = QString::fromLatin1(outcomeWord(result));
     closing.exitStatus = kExitRunFailed;
-    if (stop != platform::StopRequest::None && stopped) {
+    if (stop != system::StopRequest::None && stopped) {
         outcome = QStringLiteral("interrupted");
-        closing.exitStatus = platform::exitStatusOf(stop);
+        closing.exitStatus = system::exitStatusOf(stop);
         if (!reading_.empty())
             closing.note =
                 QStringLiteral("Download interrupted while reading ") + fromLocal(reading_) + QLatin1Char('.');

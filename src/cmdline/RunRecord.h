@@ -1,7 +1,7 @@
 #pragma once
 
 #include "link/FrontEnd.h"
-#include "platform/StopRequests.h"
+#include "system/StopRequests.h"
 
 #include <QString>
 
@@ -24,6 +24,7 @@ public:
     void fileOpening(const std::string& path);
     void fileOpened(link::FileKind kind, const std::string& path);
     void lineDone(const link::LineProgress& progress);
+    void lineSkippedLate(link::FileKind kind);
 
     // Whole seconds since the run began.
     long long seconds() const;
@@ -35,7 +36,7 @@ public:
     };
     // How the run closes, given its result, the stop request that came during
     // it and its port as messages name it.
-    Closing close(link::DownloadResult result, platform::StopRequest stop, const std::string& portLabel) const;
+    Closing close(link::DownloadResult result, system::StopRequest stop, const std::string& portLabel) const;
 
 private:
     struct FileCounts {

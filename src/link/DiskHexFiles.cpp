@@ -1,6 +1,6 @@
 #include "link/DiskHexFiles.h"
 
-#include "platform/WholeFile.h"
+#include "system/WholeFile.h"
 
 #include <filesystem>
 #include <system_error>
@@ -21,9 +21,8 @@ FileOpenError openError(const std::string& path, const std::string& reason)
 
 std::string DiskHexFiles::read(const std::string& path, const KeepWaiting& keepWaiting)
 {
-    using Outcome = platform::WholeFile::Outcome;
-    platform::WholeFile file =
-        platform::readWholeFile(path, {protocol::kMostHexFileBytes, false, readLimit_, keepWaiting});
+    using Outcome = system::WholeFile::Outcome;
+    system::WholeFile file = system::readWholeFile(path, {protocol::kMostHexFileBytes, false, readLimit_, keepWaiting});
     switch (file.outcome) {
     case Outcome::Read:
         return std::move(file.content);

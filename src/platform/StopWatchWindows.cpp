@@ -1,7 +1,7 @@
 // The event loop's watch on the stop event, on Windows.
 #include "platform/StopWatch.h"
 
-#include "platform/StopRequests.h"
+#include "system/StopRequests.h"
 
 #include <QCoreApplication>
 #include <QWinEventNotifier>
@@ -10,7 +10,7 @@ namespace korvel::platform {
 
 void watchStopRequests(std::function<void()> onStop)
 {
-    const StopWaitable waitable = stopWaitable();
+    const system::StopWaitable waitable = system::stopWaitable();
     if (waitable == nullptr)
         return;
     // Owned by the application, which ends before the stop requests do.

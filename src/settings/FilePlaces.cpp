@@ -1,7 +1,7 @@
 #include "settings/FilePlaces.h"
 
-#include "platform/UserFolders.h"
 #include "settings/SettingsFile.h"
+#include "system/UserFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -13,8 +13,8 @@ FilePlaces::FilePlaces(const QString& programDir) : programDir_(programDir), own
     // Whether this user may really write there is the system's to say: root
     // may write anywhere, nobody on a read-only file system, and on Windows an
     // ordinary user not below Program Files whatever its attributes say.
-    if (!platform::folderTakesNewFiles(programDir.toUtf8().toStdString()))
-        ownDir_ = QDir::fromNativeSeparators(QString::fromStdString(platform::userFilesFolder()));
+    if (!system::folderTakesNewFiles(programDir.toUtf8().toStdString()))
+        ownDir_ = QDir::fromNativeSeparators(QString::fromStdString(system::userFilesFolder()));
 }
 
 SettingsPaths FilePlaces::settingsPaths() const

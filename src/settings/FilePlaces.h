@@ -16,7 +16,7 @@ struct SettingsPaths {
 
 // Where the settings file and the ports file live. A program in a folder its
 // user may write to (a portable copy) keeps them beside the executable. An
-// installed one keeps them in the user's own folder (platform::userFilesFolder:
+// installed one keeps them in the user's own folder (system::userFilesFolder:
 // ~/.config/avrbootloaderkorvel, %APPDATA%\AVRBootloaderKorvel), and reads the
 // copies beside the executable while the user has none there.
 class FilePlaces {

@@ -1,14 +1,14 @@
 #include "settings/SmallFile.h"
 
-#include "platform/WholeFile.h"
+#include "system/WholeFile.h"
 
 namespace korvel::settings {
 
 SmallFile readSmallFile(const QString& path, qint64 largest)
 {
-    using Outcome = platform::WholeFile::Outcome;
-    const platform::WholeFile file =
-        platform::readWholeFile(path.toUtf8().toStdString(), {static_cast<std::size_t>(largest), true});
+    using Outcome = system::WholeFile::Outcome;
+    const system::WholeFile file =
+        system::readWholeFile(path.toUtf8().toStdString(), {static_cast<std::size_t>(largest), true});
     switch (file.outcome) {
     case Outcome::Read:
         return {SmallFile::Outcome::Read, QByteArray::fromStdString(file.content), {}};

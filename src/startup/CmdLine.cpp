@@ -1,16 +1,17 @@
 #include "startup/CmdLine.h"
+#include "platform/SystemText.h"
 
 #include "infowindow/FrmInfo.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
-#include "platform/StopRequests.h"
 #include "platform/StopWatch.h"
-#include "platform/SystemConventions.h"
-#include "platform/Terminal.h"
 #include "platform/WindowMeasures.h"
 #include "startup/ProgramSurroundings.h"
 #include "startup/WindowSystem.h"
+#include "system/StopRequests.h"
+#include "system/SystemConventions.h"
+#include "system/Terminal.h"
 
 #include <QApplication>
 
@@ -33,7 +34,7 @@ QString noWindowsMessage(const QString& problem)
 
 void writeError(const QString& text)
 {
-    platform::standardError() << text.toUtf8().toStdString() << std::endl;
+    system::standardError() << platform::programText(text) << std::endl;
 }
 
 QString versionLine()
@@ -44,10 +45,10 @@ QString versionLine()
 
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
 {
-    const QString shown = QString::fromUtf8(text);
+    const QString shown = platform::qtText(text);
     terminal.message(shown, toStandardOutput);
     if (face == Face::Windows)
-        platform::showBox(nullptr, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Information,
+        platform::showBox(nullptr, platform::qtText(platform::kApplicationTitle), link::MessageKind::Information,
                           shown);
 }
 
@@ -59,7 +60,7 @@ std::string helpMore()
                        "More options:\n"
                        "  /console        stay on the terminal: no window, no message box\n"
                        "  /port <device>  use the serial device <device> (for example ") +
-           platform::kSerialDeviceExamples +
+           system::kSerialDeviceExamples +
            ") instead of /comN\n"
            "  --ports         list the COM port numbers, the devices they stand for, and whether each can be opened "
            "now\n"
@@ -69,7 +70,7 @@ std::string helpMore()
            "  1    the download failed or was stopped\n"
            "  2    the command line was refused\n"
            "  3    downloaded, but lines that the target did not accept were skipped\n" +
-           platform::kStopStatusesHelp;
+           system::kStopStatusesHelp;
 }
 
 // The information box first, then the main window until the user closes it.
@@ -78,17 +79,17 @@ std::string helpMore()
 int runInteractive(const QString& programDir)
 {
     infowindow::FrmInfo::showModal();
-    if (const platform::StopRequest stop = platform::stopRequested(); stop != platform::StopRequest::None)
-        return platform::exitStatusOf(stop);
+    if (const system::StopRequest stop = system::stopRequested(); stop != system::StopRequest::None)
+        return system::exitStatusOf(stop);
     ProgramSurroundings surroundings(programDir);
     mainwindow::FrmMain window(surroundings.mainWindowSetup(false));
     window.Form_Load();
-    if (const platform::StopRequest stop = platform::stopRequested(); stop != platform::StopRequest::None)
-        return platform::exitStatusOf(stop);
+    if (const system::StopRequest stop = system::stopRequested(); stop != system::StopRequest::None)
+        return system::exitStatusOf(stop);
     window.show();
     const int status = QApplication::exec();
-    const platform::StopRequest stop = platform::stopRequested();
-    return stop != platform::StopRequest::None ? platform::exitStatusOf(stop) : status;
+    const system::StopRequest stop = system::stopRequested();
+    return stop != system::StopRequest::None ? system::exitStatusOf(stop) : status;
 }
 
 }  // namespace
@@ -97,20 +98,20 @@ int Main(int argc, char** argv)
 {
     // Before anything is opened: no file or port may take the place of a
     // standard stream the program was started without.
-    platform::prepareStandardStreams();
-    platform::StopRequests stops;
-    const ParsedArgs parsed = parseArguments(platform::programArguments(argc, argv));
+    system::prepareStandardStreams();
+    system::StopRequests stops;
+    const ParsedArgs parsed = parseArguments(system::programArguments(argc, argv));
     // A program built for the windows that was started from a console for a
     // command-line run writes its text there.
     if (parsed.verdict != ArgsVerdict::Interactive)
-        platform::joinParentConsole();
-    using platform::StandardStream;
-    const TerminalReport::Streams streams{platform::standardOutput(),
-                                          platform::standardError(),
+        system::joinParentConsole();
+    using system::StandardStream;
+    const TerminalReport::Streams streams{system::standardOutput(),
+                                          system::standardError(),
                                           stops.input(),
-                                          platform::isTerminal(StandardStream::Output),
-                                          platform::isTerminal(StandardStream::Input),
-                                          platform::isTerminal(StandardStream::Error)};
+                                          system::isTerminal(StandardStream::Output),
+                                          system::isTerminal(StandardStream::Input),
+                                          system::isTerminal(StandardStream::Error)};
 
     // The command line is the program's own: Qt sees only the program name.
     char programName[] = "AVRBootloaderKorvel";

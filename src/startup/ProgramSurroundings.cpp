@@ -1,10 +1,11 @@
 #include "startup/ProgramSurroundings.h"
+#include "platform/SystemText.h"
 
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
 #include "platform/PortTrouble.h"
-#include "platform/SystemConventions.h"
-#include "platform/Terminal.h"
+#include "system/SystemConventions.h"
+#include "system/Terminal.h"
 
 #include <ostream>
 
@@ -18,7 +19,7 @@ platform::PortMap portsOf(const QString& path)
 {
     platform::PortsFile file = platform::readPortsFile(path);
     if (!file.note.isEmpty())
-        platform::standardError() << file.note.toUtf8().constData() << std::endl;
+        system::standardError() << platform::programText(file.note) << std::endl;
     return std::move(file.ports);
 }
 
@@ -30,7 +31,7 @@ ProgramSurroundings::ProgramSurroundings(const QString& programDir, const std::s
     , settingsPaths_(places_.settingsPaths())
 {
     if (!portDevice.empty())
-        port_.setDevice(platform::serialDeviceName(portDevice));
+        port_.setDevice(system::serialDeviceName(portDevice));
 }
 
 QString ProgramSurroundings::portsReport() const

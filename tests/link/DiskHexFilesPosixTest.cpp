@@ -10,7 +10,7 @@
 #include <unistd.h>
 
 #include "link/DiskHexFiles.h"
-#include "platform/StopRequests.h"
+#include "system/StopRequests.h"
 
 namespace korvel::link {
 namespace {
@@ -95,13 +95,13 @@ TEST(DiskHexFiles, WaitForAWriterEndsAtCancelAndAtAStop)
     // The stop stays noted in the process: the child of a death test takes it.
     EXPECT_EXIT(
         {
-            platform::StopRequests stops;
+            system::StopRequests stops;
             const std::string outcome = readOutcome(files, dir.fifo(), [] {
                 ::kill(::getpid(), SIGTERM);
                 return true;
             });
             std::exit(outcome == notRead(FileError::Cause::Interrupted) &&
-                              platform::stopRequested() == platform::StopRequest::Terminate
+                              system::stopRequested() == system::StopRequest::Terminate
                           ? 0
                           : 1);
         },

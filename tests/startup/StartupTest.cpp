@@ -100,19 +100,19 @@ TEST(RunRecord, ClosingOfEachEnd)
     using link::DownloadResult;
     const struct {
         DownloadResult result;
-        platform::StopRequest stop;
+        system::StopRequest stop;
         bool synchronising;
         int status;
         QString note;
         QString outcome;
     } cases[] = {
-        {DownloadResult::Success, platform::StopRequest::None, false, 0, "", "downloaded"},
-        {DownloadResult::Success, platform::StopRequest::Interrupt, false, 0, "", "downloaded"},
-        {DownloadResult::Declined, platform::StopRequest::None, false, 1, "Download stopped at line 2 of my flash.hex.",
+        {DownloadResult::Success, system::StopRequest::None, false, 0, "", "downloaded"},
+        {DownloadResult::Success, system::StopRequest::Interrupt, false, 0, "", "downloaded"},
+        {DownloadResult::Declined, system::StopRequest::None, false, 1, "Download stopped at line 2 of my flash.hex.",
          "stopped"},
-        {DownloadResult::Cancelled, platform::StopRequest::Hangup, true, 129,
+        {DownloadResult::Cancelled, system::StopRequest::Hangup, true, 129,
          "Download interrupted during synchronisation.", "interrupted"},
-        {DownloadResult::Cancelled, platform::StopRequest::None, false, 1, "", "cancelled"},
+        {DownloadResult::Cancelled, system::StopRequest::None, false, 1, "", "cancelled"},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.outcome.toStdString() + " " + std::to_string(static_cast<int>(c.stop)));

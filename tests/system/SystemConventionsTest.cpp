@@ -2,9 +2,9 @@
 
 #include <string>
 
-#include "platform/SystemConventions.h"
+#include "system/SystemConventions.h"
 
-namespace korvel::platform {
+namespace korvel::system {
 namespace {
 
 #ifdef _WIN32
@@ -39,4 +39,4 @@ TEST(SystemConventions, SerialDeviceNames)
 }
 
 }  // namespace
-}  // namespace korvel::platform
+}  // namespace korvel::system

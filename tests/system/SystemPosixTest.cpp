@@ -9,11 +9,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "platform/StopRequests.h"
-#include "platform/Terminal.h"
-#include "platform/WholeFile.h"
+#include "system/StopRequests.h"
+#include "system/Terminal.h"
+#include "system/WholeFile.h"
 
-namespace korvel::platform {
+namespace korvel::system {
 namespace {
 
 namespace fs = std::filesystem;
@@ -84,4 +84,4 @@ TEST(TerminalPosix, ClosedStandardDescriptorsAreOpenedOnDevNull)
 }
 
 }  // namespace
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -12,12 +12,12 @@
 #include <string>
 #include <vector>
 
-#include "platform/StopRequests.h"
-#include "platform/Terminal.h"
-#include "platform/UserFolders.h"
-#include "platform/WholeFile.h"
+#include "system/StopRequests.h"
+#include "system/Terminal.h"
+#include "system/UserFolders.h"
+#include "system/WholeFile.h"
 
-namespace korvel::platform {
+namespace korvel::system {
 namespace {
 
 namespace fs = std::filesystem;
@@ -269,12 +269,12 @@ int echoArguments(int argc, char** argv)
 }
 
 }  // namespace
-}  // namespace korvel::platform
+}  // namespace korvel::system
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], korvel::platform::kEchoArgs) == 0)
-        return korvel::platform::echoArguments(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], korvel::system::kEchoArgs) == 0)
+        return korvel::system::echoArguments(argc, argv);
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }

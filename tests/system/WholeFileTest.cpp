@@ -4,9 +4,9 @@
 #include <filesystem>
 #include <fstream>
 
-#include "platform/WholeFile.h"
+#include "system/WholeFile.h"
 
-namespace korvel::platform {
+namespace korvel::system {
 namespace {
 
 namespace fs = std::filesystem;
@@ -67,4 +67,4 @@ TEST(WholeFile, OutcomeOfEachKindOfPath)
 }
 
 }  // namespace
-}  // namespace korvel::platform
+}  // namespace korvel::system

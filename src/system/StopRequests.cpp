@@ -1,6 +1,6 @@
-#include "platform/StopRequests.h"
+#include "system/StopRequests.h"
 
-namespace korvel::platform {
+namespace korvel::system {
 
 int exitStatusOf(StopRequest request)
 {
@@ -17,4 +17,4 @@ int exitStatusOf(StopRequest request)
     return 0;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -5,7 +5,7 @@
 #include <functional>
 #include <string>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 // How a file is read whole.
 struct WholeFileRules {
@@ -48,4 +48,4 @@ struct WholeFile {
 // system (WholeFilePosix.cpp, WholeFileWindows.cpp).
 WholeFile readWholeFile(const std::string& path, const WholeFileRules& rules);
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

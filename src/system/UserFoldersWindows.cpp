@@ -1,14 +1,14 @@
 // The user's folders on Windows.
-#include "platform/UserFolders.h"
+#include "system/UserFolders.h"
 
-#include "platform/WindowsText.h"
+#include "system/WindowsText.h"
 
 #include <windows.h>
 // SHGetKnownFolderPath
 #include <knownfolders.h>
 #include <shlobj.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 std::string userFilesFolder()
 {
@@ -35,4 +35,4 @@ bool folderTakesNewFiles(const std::string& folder)
     return true;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

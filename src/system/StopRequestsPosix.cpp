@@ -4,7 +4,7 @@
 // restores the default action and raises the signal again. The pipe is never
 // emptied, so once a stop has come it stays readable: the event loop, the
 // read of an answer and the read of a pipe wait on it beside their own events.
-#include "platform/StopRequests.h"
+#include "system/StopRequests.h"
 
 #include <cerrno>
 #include <csignal>
@@ -12,7 +12,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 namespace {
 
@@ -118,4 +118,4 @@ StopWaitable stopWaitable()
     return stopPipe[0];
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

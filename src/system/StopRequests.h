@@ -4,7 +4,7 @@
 #include <memory>
 #include <streambuf>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 // A request from outside to stop the program.
 enum class StopRequest {
@@ -55,4 +55,4 @@ using StopWaitable = int;
 #endif
 StopWaitable stopWaitable();
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -1,9 +1,9 @@
 // The console on Windows. Text goes to a console as characters (WriteConsoleW),
 // so that it shows right whatever the console's code page; to a file or a
 // pipe it goes as UTF-8 bytes.
-#include "platform/Terminal.h"
+#include "system/Terminal.h"
 
-#include "platform/WindowsText.h"
+#include "system/WindowsText.h"
 
 #include <cstring>
 #include <memory>
@@ -12,7 +12,7 @@
 // CommandLineToArgvW
 #include <shellapi.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 namespace {
 
@@ -167,4 +167,4 @@ bool joinParentConsole()
     return true;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -5,12 +5,12 @@
 // signals an event that the program's waits wait on beside their own. The
 // system ends the program once the handler of a close, logoff or shutdown
 // returns, so that handler waits until the program has ended by itself.
-#include "platform/StopRequests.h"
+#include "system/StopRequests.h"
 
 #include <atomic>
 #include <windows.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 namespace {
 
@@ -128,4 +128,4 @@ StopWaitable stopWaitable()
     return stopEvent;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -1,11 +1,11 @@
 // The terminal on Linux and other POSIX systems.
-#include "platform/Terminal.h"
+#include "system/Terminal.h"
 
 #include <fcntl.h>
 #include <iostream>
 #include <unistd.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 void prepareStandardStreams()
 {
@@ -54,4 +54,4 @@ bool joinParentConsole()
     return false;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -1,10 +1,10 @@
 // Names and texts of Windows.
-#include "platform/SystemConventions.h"
+#include "system/SystemConventions.h"
 
 #include <algorithm>
 #include <cctype>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 std::string serialDeviceName(const std::string& given)
 {
@@ -26,4 +26,4 @@ const char* const kStopStatusesHelp = "  130  interrupted by Ctrl-C or Ctrl-Brea
                                       "  129  interrupted: the console was closed\n"
                                       "  143  interrupted: the session was ended (logoff, shutdown)";
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -1,7 +1,7 @@
 // Names and texts of Linux and other POSIX systems.
-#include "platform/SystemConventions.h"
+#include "system/SystemConventions.h"
 
-namespace korvel::platform {
+namespace korvel::system {
 
 std::string serialDeviceName(const std::string& given)
 {
@@ -11,4 +11,4 @@ std::string serialDeviceName(const std::string& given)
 const char* const kSerialDeviceExamples = "/dev/ttyUSB0 or /dev/serial/by-id/...";
 const char* const kStopStatusesHelp = "  129, 130, 143  interrupted by SIGHUP, SIGINT (Ctrl-C) or SIGTERM";
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

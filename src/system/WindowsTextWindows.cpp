@@ -1,9 +1,9 @@
 // Conversions between the program's UTF-8 and the UTF-16 of the Windows API.
-#include "platform/WindowsText.h"
+#include "system/WindowsText.h"
 
 #include <windows.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 std::wstring wideFromUtf8(std::string_view text)
 {
@@ -41,4 +41,4 @@ std::string systemErrorText(unsigned long error)
     return utf8FromWide(words);
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

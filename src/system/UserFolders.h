@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 // The folder where this user's own settings and ports files live when the
 // program's folder does not keep them: $XDG_CONFIG_HOME/avrbootloaderkorvel
@@ -18,4 +18,4 @@ std::string userFilesFolder();
 // (Program Files for an ordinary user) tell it.
 bool folderTakesNewFiles(const std::string& folder);
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -2,7 +2,7 @@
 
 #include <string>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 // The name under which the system opens the serial device the user named. On
 // Windows a port name "COMn" in any case becomes "\\.\COMn", the form that
@@ -15,4 +15,4 @@ std::string serialDeviceName(const std::string& given);
 extern const char* const kSerialDeviceExamples;
 extern const char* const kStopStatusesHelp;
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -1,10 +1,10 @@
 // The user's folders on Linux and other POSIX systems.
-#include "platform/UserFolders.h"
+#include "system/UserFolders.h"
 
 #include <cstdlib>
 #include <unistd.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 std::string userFilesFolder()
 {
@@ -22,4 +22,4 @@ bool folderTakesNewFiles(const std::string& folder)
     return ::access(folder.c_str(), W_OK) == 0;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -5,7 +5,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 std::wstring wideFromUtf8(std::string_view text);
 std::string utf8FromWide(std::wstring_view text);
@@ -13,4 +13,4 @@ std::string utf8FromWide(std::wstring_view text);
 // the line end the system adds.
 std::string systemErrorText(unsigned long error);
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 enum class StandardStream { Input, Output, Error };
 
@@ -35,4 +35,4 @@ std::vector<std::string> programArguments(int argc, char** argv);
 // no-op that gives false on POSIX systems, where the terminal is inherited.
 bool joinParentConsole();
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

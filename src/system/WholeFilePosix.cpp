@@ -1,7 +1,7 @@
 // Reading a file whole on Linux and other POSIX systems.
-#include "platform/WholeFile.h"
+#include "system/WholeFile.h"
 
-#include "platform/StopRequests.h"
+#include "system/StopRequests.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -11,7 +11,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 namespace {
 
@@ -105,4 +105,4 @@ WholeFile readWholeFile(const std::string& path, const WholeFileRules& rules)
     }
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

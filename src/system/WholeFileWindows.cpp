@@ -1,14 +1,14 @@
 // Reading a file whole on Windows. Every read is overlapped, so that a pipe's
 // writer is awaited in slices beside the stop event, and a writer that never
 // finishes is left when the limit is over.
-#include "platform/WholeFile.h"
+#include "system/WholeFile.h"
 
-#include "platform/StopRequests.h"
-#include "platform/WindowsText.h"
+#include "system/StopRequests.h"
+#include "system/WindowsText.h"
 
 #include <windows.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 namespace {
 
@@ -123,4 +123,4 @@ WholeFile readWholeFile(const std::string& path, const WholeFileRules& rules)
     }
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system
