@@ -2,6 +2,7 @@
 
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
+#include "link/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/SystemText.h"
@@ -84,7 +85,8 @@ void LogFrontEnd::openingFile(link::FileKind, const std::string& path)
 void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)
 {
     record_.fileOpened(kind, path);
-    appendLine(QStringLiteral("File ") + ShortenFileName(fromLocal(path)) + QStringLiteral(" correctly opened."));
+    appendLine(QStringLiteral("File ") + ShortenFileName(fromLocal(link::escapedForeign(path))) +
+               QStringLiteral(" correctly opened."));
 }
 
 void LogFrontEnd::sendingFile(link::FileKind kind)

@@ -8,12 +8,12 @@
 
 namespace korvel::settings {
 
-FilePlaces::FilePlaces(const QString& programDir) : programDir_(programDir), ownDir_(programDir)
+FilePlaces::FilePlaces(const QString& programDir)
+    : programDir_(programDir)
+    , kind_(programFolderKind(programDir))
+    , ownDir_(programDir)
 {
-    // Whether this user may really write there is the system's to say: root
-    // may write anywhere, nobody on a read-only file system, and on Windows an
-    // ordinary user not below Program Files whatever its attributes say.
-    if (!system::folderTakesNewFiles(programDir.toUtf8().toStdString()))
+    if (kind_ != ProgramFolder::Own)
         ownDir_ = QDir::fromNativeSeparators(QString::fromStdString(system::userFilesFolder()));
 }
 
@@ -30,6 +30,8 @@ QString FilePlaces::portsPath() const
 QString FilePlaces::toRead(const char* name) const
 {
     const QString own = QDir(ownDir_).filePath(QLatin1String(name));
+    if (kind_ != ProgramFolder::Installed)
+        return own;
     const QString beside = QDir(programDir_).filePath(QLatin1String(name));
     return QFileInfo::exists(own) || !QFileInfo::exists(beside) ? own : beside;
 }
