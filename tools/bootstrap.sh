@@ -13,6 +13,10 @@ korvel_packages=(
 # Only for ./test: the layout check.
 korvel_test_packages=(clang-format)
 
+# Only for ./test --windows: the mingw-w64 cross compiler, GoogleTest's
+# sources, wine to run the tests, and script(1), which gives a test a console.
+korvel_windows_packages=(g++-mingw-w64-x86-64-posix googletest wine wine64 bsdutils)
+
 # Only for ./test --fuzz: clang and its libFuzzer runtime.
 korvel_fuzz_packages=(clang libclang-rt-14-dev)
 

@@ -6,16 +6,18 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 declare -A may_use=(
-  [link]="link"
-  [settings]="link settings"
-  [platform]="link settings platform"
-  [infowindow]="platform infowindow"
-  [mainwindow]="link settings platform infowindow mainwindow"
-  [cmdline]="link settings platform mainwindow cmdline"
-  [startup]="link settings platform infowindow mainwindow cmdline startup"
+  [system]="system"
+  [link]="system link"
+  [settings]="system link settings"
+  [platform]="system link settings platform"
+  [infowindow]="system platform infowindow"
+  [mainwindow]="system link settings platform infowindow mainwindow"
+  [cmdline]="system link settings platform mainwindow cmdline"
+  [startup]="system link settings platform infowindow mainwindow cmdline startup"
 )
-# Parts that must build without Qt: the download and the argument parser.
-qt_free='^src/(link/|cmdline/CmdLineArgs\.)'
+# Parts that must build without Qt: the system layer, the download and the
+# argument parser.
+qt_free='^src/(system/|link/|cmdline/CmdLineArgs\.)'
 
 status=0
 while IFS= read -r file; do

@@ -14,10 +14,10 @@
 #include "platform/Messages.h"
 #include "platform/PortMap.h"
 #include "platform/ProgramInfo.h"
-#include "platform/StopSignals.h"
 #include "platform/SystemText.h"
 #include "platform/WindowMeasures.h"
 #include "settings/SettingsFile.h"
+#include "system/StopRequests.h"
 
 #include <QCoreApplication>
 #include <QMessageBox>
@@ -149,8 +149,7 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
                                             : downloadInConsole(state, surroundings, terminal, record, runLog);
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
-    const RunRecord::Closing closing =
-        record.close(result, platform::stopSignalReceived(), surroundings.port.portLabel());
+    const RunRecord::Closing closing = record.close(result, system::stopRequested(), surroundings.port.portLabel());
     if (!closing.note.isEmpty()) {
         terminal.message(closing.note, false);
         runLog.line(closing.note);

@@ -6,8 +6,8 @@
 #include "link/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
-#include "platform/StopSignals.h"
 #include "platform/SystemText.h"
+#include "system/StopRequests.h"
 
 #include <utility>
 
@@ -44,7 +44,7 @@ LogFrontEnd::LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* windo
 
 bool LogFrontEnd::stopAsked()
 {
-    return platform::stopSignalReceived() != 0 || (window_ && window_->run().closeRequested());
+    return system::stopRequested() != system::StopRequest::None || (window_ && window_->run().closeRequested());
 }
 
 void LogFrontEnd::append(const QString& text)
@@ -103,6 +103,16 @@ void LogFrontEnd::versionRead(const std::string& version)
 {
     record_.versionRead(version);
     appendLine(QStringLiteral("Contacted target Bootloader Ver. ") + fromLocal(version));
+}
+
+void LogFrontEnd::readingFile(const std::string& path)
+{
+    record_.fileReading(path);
+}
+
+void LogFrontEnd::filesRead()
+{
+    record_.filesRead();
 }
 
 void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)

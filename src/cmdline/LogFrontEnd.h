@@ -35,6 +35,8 @@ public:
     void waitingForPort(const std::string& portLabel, int seconds, const std::string& why) override;
     void portOpened() override;
     void versionRead(const std::string& version) override;
+    void readingFile(const std::string& path) override;
+    void filesRead() override;
     void fileOpened(link::FileKind kind, const std::string& path) override;
     void sendingFile(link::FileKind kind) override;
     void showLinesLeft(int linesLeft) override;

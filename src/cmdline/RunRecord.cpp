@@ -2,8 +2,8 @@
 
 #include "cmdline/CmdLineDownload.h"
 #include "link/ForeignText.h"
-#include "platform/StopSignals.h"
 #include "platform/SystemText.h"
+#include "system/StopRequests.h"
 
 namespace korvel::cmdline {
 
@@ -61,6 +61,16 @@ void RunRecord::versionRead(const std::string& version)
     version_ = version;
 }
 
+void RunRecord::fileReading(const std::string& path)
+{
+    reading_ = path;
+}
+
+void RunRecord::filesRead()
+{
+    reading_.clear();
+}
+
 void RunRecord::fileOpened(link::FileKind kind, const std::string& path)
 {
     current_ = kind;
@@ -104,17 +114,22 @@ QString RunRecord::stopPlace() const
 // (or at a question, which it answers No); a run that had reached its end
 // keeps its own outcome. The summary line is "Summary:" and name=value
 // fields; the port comes last, since its label may hold blanks.
-RunRecord::Closing RunRecord::close(link::DownloadResult result, int stopSignal, const std::string& portLabel) const
+RunRecord::Closing RunRecord::close(link::DownloadResult result, system::StopRequest stop,
+                                    const std::string& portLabel) const
 {
     const bool stopped = result == link::DownloadResult::Declined || result == link::DownloadResult::Cancelled;
     const int skipped = flash_.skipped + eeprom_.skipped;
     Closing closing;
     QString outcome = QString::fromLatin1(outcomeWord(result));
     closing.exitStatus = kExitRunFailed;
-    if (stopSignal != 0 && stopped) {
+    if (stop != system::StopRequest::None && stopped) {
         outcome = QStringLiteral("interrupted");
-        closing.exitStatus = platform::exitStatusOfSignal(stopSignal);
-        closing.note = QStringLiteral("Download interrupted ") + stopPlace();
+        closing.exitStatus = system::exitStatusOf(stop);
+        if (!reading_.empty())
+            closing.note = QStringLiteral("Download interrupted while reading ") +
+                           fromLocal(link::escapedForeign(reading_)) + QLatin1Char('.');
+        else
+            closing.note = QStringLiteral("Download interrupted ") + stopPlace();
     } else if (result == link::DownloadResult::Declined) {
         closing.note = QStringLiteral("Download stopped ") + stopPlace();
     } else if (result == link::DownloadResult::Success) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "link/FrontEnd.h"
+#include "system/StopRequests.h"
 
 #include <QString>
 
@@ -20,6 +21,10 @@ public:
 
     void portOpened();
     void versionRead(const std::string& version);
+    // The chosen files are being read whole before the port opens (a pipe may
+    // keep one waiting); later each is opened for its transfer.
+    void fileReading(const std::string& path);
+    void filesRead();
     void fileOpened(link::FileKind kind, const std::string& path);
     void lineDone(const link::LineProgress& progress);
     void lineSkippedLate(link::FileKind kind);
@@ -32,9 +37,9 @@ public:
         QString summary;
         int exitStatus = 0;
     };
-    // How the run closes, given its result, the stop signal that came during
-    // it (0: none) and its port as messages name it.
-    Closing close(link::DownloadResult result, int stopSignal, const std::string& portLabel) const;
+    // How the run closes, given its result, the stop request that came during
+    // it and its port as messages name it.
+    Closing close(link::DownloadResult result, system::StopRequest stop, const std::string& portLabel) const;
 
 private:
     struct FileCounts {
@@ -55,6 +60,7 @@ private:
     FileCounts eeprom_;
     link::FileKind current_ = link::FileKind::None;  // the file opened last
     std::string currentPath_;
+    std::string reading_;   // the file being read; empty: none
     int lastLineDone_ = 0;  // of the file opened last
 };
 

@@ -8,8 +8,7 @@
 namespace korvel::link {
 
 // HEX files read from the disk, or from a pipe such as <(zcat app.hex.gz) or a
-// FIFO. One implementation of read() per system (DiskHexFilesPosix.cpp,
-// DiskHexFilesWindows.cpp).
+// FIFO, through the system layer's whole-file reader.
 class DiskHexFiles : public HexFiles {
 public:
     // `readLimit`: how long reading may wait for a pipe's writer in all.
@@ -17,12 +16,9 @@ public:
         : readLimit_(readLimit)
     {
     }
-    std::string read(const std::string& path) override;
+    std::string read(const std::string& path, const KeepWaiting& keepWaiting) override;
 
 private:
-    // The failure to open `path` for the system's error number.
-    static FileOpenError openError(const std::string& path, int error);
-
     std::chrono::milliseconds readLimit_;
 };
 

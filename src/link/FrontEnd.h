@@ -70,6 +70,10 @@ public:
     virtual void targetResponded() {}
     // The handshake ended; the bootloader version in its display form ("1.28", "0").
     virtual void versionRead(const std::string& /*version*/) {}
+    // A chosen file is being read whole, before the port is opened (a pipe's
+    // writer may keep it waiting); then every chosen file has been read.
+    virtual void readingFile(const std::string& /*path*/) {}
+    virtual void filesRead() {}
     // A HEX file is about to be opened / has been opened: its transfer begins.
     // (Every chosen file was read and checked before the port was opened.)
     virtual void openingFile(FileKind /*kind*/, const std::string& /*path*/) {}

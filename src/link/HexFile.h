@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -31,9 +32,10 @@ private:
 class FileError : public Failure {
 public:
     enum class Cause {
-        ReadFailed,  // the system reported a read error; what() is its reason
-        TooLarge,    // more than protocol::kMostHexFileBytes bytes
-        TooSlow,     // a pipe's writer did not finish within protocol::kHexReadSeconds
+        ReadFailed,   // the system reported a read error; what() is its reason
+        TooLarge,     // more than protocol::kMostHexFileBytes bytes
+        TooSlow,      // a pipe's writer did not finish within protocol::kHexReadSeconds
+        Interrupted,  // the wait for a pipe's writer was ended by a stop or the user
     };
     explicit FileError(Cause cause, const std::string& reason = {}) : Failure(reason), cause_(cause) {}
     Cause cause() const { return cause_; }
@@ -44,12 +46,17 @@ private:
 
 class HexFiles {
 public:
+    // Called again and again while a pipe's writer is awaited (the program's
+    // events may run inside); false ends the wait.
+    using KeepWaiting = std::function<bool()>;
+
     virtual ~HexFiles() = default;
     // Every byte of the file, read at once when it is opened, so that the lines
     // sent are exactly the lines counted. A file or a pipe; opening never waits
     // for a FIFO's writer, and reading waits for it at most
-    // protocol::kHexReadSeconds. Throws FileOpenError or FileError.
-    virtual std::string read(const std::string& path) = 0;
+    // protocol::kHexReadSeconds, calling `keepWaiting` meanwhile. Throws
+    // FileOpenError or FileError.
+    virtual std::string read(const std::string& path, const KeepWaiting& keepWaiting) = 0;
 };
 
 // The lines of a HEX file. A line ends at CR, at LF or at CR LF; the line end

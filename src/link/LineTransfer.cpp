@@ -26,6 +26,7 @@ std::string unreadDetail(const std::string& path, const FileError& error)
         return shown + " did not come to its end within " + std::to_string(protocol::kHexReadSeconds) +
                " s: no program wrote it to its end. Start the program that writes it before the download.";
     case FileError::Cause::ReadFailed:
+    case FileError::Cause::Interrupted:  // a stop, which ends the download without a message
         break;
     }
     return shown + " could not be read: " + error.what() + ".";
@@ -72,9 +73,11 @@ BootloaderLink::Step BootloaderLink::readChosenFiles(const DownloadChoice& choic
     if (run_.FlashPending)
         chosen.emplace_back(&choice.flashPath, &run_.flashLines);
     for (const auto& [path, lines] : chosen) {
+        seams_.frontEnd.readingFile(*path);
         if (Step stop = readHexFile(*path, *lines))
             return stop;
     }
+    seams_.frontEnd.filesRead();
     for (const auto& [path, lines] : chosen) {
         if (Step stop = checkHexFile(*path, *lines))
             return stop;
@@ -89,7 +92,14 @@ BootloaderLink::Step BootloaderLink::readHexFile(const std::string& path, std::v
     FrontEnd& frontEnd = seams_.frontEnd;
     std::string detail;
     try {
-        const auto split = splitHexLines(seams_.files.read(path), protocol::kMostLines);
+        // A pipe's writer is awaited with the events running, so that the
+        // window stays alive and Cancel or a stop request ends the wait.
+        const auto split = splitHexLines(seams_.files.read(path,
+                                                           [this] {
+                                                               seams_.events.yieldOnce();
+                                                               return !seams_.frontEnd.cancelRequested();
+                                                           }),
+                                         protocol::kMostLines);
         if (split) {
             lines = *split;
             return std::nullopt;
@@ -101,6 +111,8 @@ BootloaderLink::Step BootloaderLink::readHexFile(const std::string& path, std::v
         const std::string where = error.absolutePath() == path ? "" : escapedForeign(error.absolutePath()) + ": ";
         detail = where + error.what() + ".";
     } catch (const FileError& error) {
+        if (error.cause() == FileError::Cause::Interrupted)
+            return closeDown(DownloadResult::Cancelled);
         detail = unreadDetail(path, error);
     }
     frontEnd.message({MessageKind::Warning, "Error opening " + escapedForeign(path) + ".", detail});

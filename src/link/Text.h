@@ -27,4 +27,12 @@ inline std::string_view trimmed(std::string_view text, std::string_view blanks =
     return text.substr(first, last - first + 1);
 }
 
+// The text without the UTF-8 byte-order mark that Windows editors put at the
+// start of a file.
+inline std::string_view withoutByteOrderMark(std::string_view text)
+{
+    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
+    return text.substr(0, byteOrderMark.size()) == byteOrderMark ? text.substr(byteOrderMark.size()) : text;
+}
+
 }  // namespace korvel::link

@@ -43,10 +43,7 @@ std::optional<int> portOf(std::string_view name)
 
 PortMap PortMap::fromText(std::string_view text)
 {
-    // Windows editors begin a UTF-8 file with a byte-order mark.
-    constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
-    if (text.substr(0, byteOrderMark.size()) == byteOrderMark)
-        text.remove_prefix(byteOrderMark.size());
+    text = link::withoutByteOrderMark(text);
     PortMap map;
     while (!text.empty()) {
         // A line ends in CR LF, LF or a lone CR.

@@ -38,6 +38,10 @@ public:
     // COM1=/dev/ttyUSB0 in the ports file <path> gives a port its device."
     std::string howToAssign(const std::string& example = "/dev/ttyUSB0") const;
 
+    // Where the ports get their devices, as the first line of the ports list:
+    // the ports file, or the usual devices; on Windows the system itself.
+    std::string source() const;
+
     // The ports file this map was read from, or where one would be read when
     // there is none; empty when not known.
     const std::string& filePath() const { return filePath_; }

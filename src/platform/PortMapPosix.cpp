@@ -28,6 +28,13 @@ std::optional<std::string> PortMap::device(int number) const
     return usualDevice(number);
 }
 
+std::string PortMap::source() const
+{
+    if (fromFile_)
+        return "Ports file: " + filePath_;
+    return "No ports file: the usual devices (a ports file would be read from " + filePath_ + ").";
+}
+
 std::string PortMap::howToAssign(const std::string& example) const
 {
     const std::string file = filePath_.empty() ? settings::kPortsFileName : filePath_;

@@ -10,6 +10,11 @@ std::optional<std::string> PortMap::device(int number) const
     return "COM" + std::to_string(number);
 }
 
+std::string PortMap::source() const
+{
+    return "Windows numbers the ports itself: COMn is port n. The Device Manager shows the numbers.";
+}
+
 // The Device Manager shows the number Windows gave each port.
 std::string PortMap::howToAssign(const std::string&) const
 {

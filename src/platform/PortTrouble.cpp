@@ -121,11 +121,7 @@ QString whyNoPortOpens(const PortMap& ports)
 
 QString portsReport(const PortMap& ports)
 {
-    const QString file = QFile::decodeName(ports.filePath().c_str());
-    QString report = ports.fromFile() ? QStringLiteral("Ports file: ") + file
-                                      : QStringLiteral("No ports file: the usual devices (a ports file would be read "
-                                                       "from ") +
-                                            file + QStringLiteral(").");
+    QString report = QString::fromStdString(ports.source());
     for (int number = kFirstPort; number <= kLastPort; ++number) {
         const auto device = ports.device(number);
         if (!device)

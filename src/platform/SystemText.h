@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QByteArray>
-#include <QFile>
 #include <QString>
 
 #include <string>
@@ -26,11 +25,11 @@ inline std::string programText(const QString& text)
     return std::string(bytes.constData(), std::size_t(bytes.size()));
 }
 
-// A file name as the system's calls take it.
+// A file name as the system layer's calls take it: UTF-8 on every system (on
+// Windows they hand it on to the system's wide functions).
 inline std::string systemPath(const QString& path)
 {
-    const QByteArray bytes = QFile::encodeName(path);
-    return std::string(bytes.constData(), std::size_t(bytes.size()));
+    return programText(path);
 }
 
 }  // namespace korvel::platform

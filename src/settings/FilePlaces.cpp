@@ -1,10 +1,10 @@
 #include "settings/FilePlaces.h"
 
 #include "settings/SettingsFile.h"
+#include "system/UserFolders.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QStandardPaths>
 
 namespace korvel::settings {
 
@@ -14,8 +14,7 @@ FilePlaces::FilePlaces(const QString& programDir)
     , ownDir_(programDir)
 {
     if (kind_ != ProgramFolder::Own)
-        ownDir_ = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
-                  QStringLiteral("/avrbootloaderkorvel");
+        ownDir_ = QDir::fromNativeSeparators(QString::fromStdString(system::userFilesFolder()));
 }
 
 SettingsPaths FilePlaces::settingsPaths() const

@@ -37,8 +37,9 @@ enum class ProgramFolder {
 ProgramFolder programFolderKind(const QString& programDir);
 
 // Where the settings file and the ports file live: beside the executable for
-// a copy in its own folder, otherwise in the user's configuration folder,
-// $XDG_CONFIG_HOME/avrbootloaderkorvel (by default ~/.config/avrbootloaderkorvel).
+// a copy in its own folder, otherwise in the user's own folder
+// (system::userFilesFolder: $XDG_CONFIG_HOME/avrbootloaderkorvel, by default
+// ~/.config/avrbootloaderkorvel; %APPDATA%\AVRBootloaderKorvel on Windows).
 class FilePlaces {
 public:
     explicit FilePlaces(const QString& programDir);

@@ -1,14 +1,16 @@
-// Whether the executable's folder is its own on Windows: a folder the user may
-// write to is a portable copy's; Program Files and the like are not.
+// Whether the executable's folder is its own on Windows: a folder the user can
+// really make files in is a portable copy's; Program Files and the like, which
+// an ordinary user cannot write whatever their attributes say, are not.
 #include "settings/FilePlaces.h"
 
-#include <QFileInfo>
+#include "system/UserFolders.h"
 
 namespace korvel::settings {
 
 ProgramFolder programFolderKind(const QString& programDir)
 {
-    return QFileInfo(programDir).isWritable() ? ProgramFolder::Own : ProgramFolder::Installed;
+    return system::folderTakesNewFiles(programDir.toUtf8().toStdString()) ? ProgramFolder::Own
+                                                                          : ProgramFolder::Installed;
 }
 
 }  // namespace korvel::settings

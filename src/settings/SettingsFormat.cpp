@@ -1,6 +1,9 @@
 #include "settings/SettingsFormat.h"
 
+#include "link/Text.h"
+
 #include <cstdint>
+#include <string_view>
 
 namespace korvel::settings {
 
@@ -107,7 +110,9 @@ std::optional<int> checkValue(const std::optional<QByteArray>& field)
 
 std::optional<Settings> parseSettings(const QByteArray& content, int portCount)
 {
-    FieldReader fields(content);
+    const std::string_view whole(content.constData(), std::size_t(content.size()));
+    const QByteArray values = content.mid(qsizetype(whole.size() - link::withoutByteOrderMark(whole).size()));
+    FieldReader fields(values);
     Settings settings;
 
     const auto positionField = fields.next();

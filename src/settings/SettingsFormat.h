@@ -28,7 +28,7 @@ struct Settings {
 // quote, commas and line ends included. Anything after the fifth value is
 // ignored. Gives nothing when the content ends early, a number is not a number,
 // the list position is below -1 or not below `portCount`, or a check value is
-// not 0, 1 or 2.
+// not 0, 1 or 2. A UTF-8 byte-order mark before the first value is skipped.
 std::optional<Settings> parseSettings(const QByteArray& content, int portCount);
 
 // The content of a settings file: the five values one per line, each line

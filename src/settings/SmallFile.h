@@ -24,7 +24,7 @@ struct SmallFile {
 // read: a FIFO or a terminal (also behind a link) could keep a read waiting
 // for ever, so it is refused, as is a directory, a file larger than `largest`
 // bytes or one the system does not let us read. A path that names nothing is
-// missing. One implementation per system (SmallFilePosix.cpp, SmallFileWindows.cpp).
+// missing.
 SmallFile readSmallFile(const QString& path, qint64 largest);
 
 }  // namespace korvel::settings

@@ -5,23 +5,21 @@
 #include "mainwindow/FrmMain.h"
 #include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
-#include "platform/StopSignals.h"
+#include "platform/StopWatch.h"
 #include "platform/WindowMeasures.h"
 #include "startup/ProgramSurroundings.h"
 #include "startup/WindowSystem.h"
+#include "system/StopRequests.h"
+#include "system/SystemConventions.h"
+#include "system/Terminal.h"
 
 #include <QApplication>
 
-#include <algorithm>
-#include <iostream>
-#include <unistd.h>
+#include <ostream>
 
 namespace korvel::startup {
 
 using namespace cmdline;
-using platform::exitStatusOfSignal;
-using platform::stopSignalReceived;
-using platform::StopSignals;
 
 namespace {
 
@@ -36,7 +34,7 @@ QString noWindowsMessage(const QString& problem)
 
 void writeError(const QString& text)
 {
-    std::cerr << platform::programText(text) << std::endl;
+    system::standardError() << platform::programText(text) << std::endl;
 }
 
 QString versionLine()
@@ -58,25 +56,31 @@ void showStartupMessage(const std::string& text, bool toStandardOutput, Face fac
 }
 
 // What --help adds to the usage: the options and exit statuses of this
-// program beyond the classic ones.
-const char* const kHelpMore =
-    "\n\n"
-    "More options:\n"
-    "  /console        stay on the terminal: no window, no message box\n"
-    "  /port <device>  use the serial device <device> (for example /dev/ttyUSB0 or /dev/serial/by-id/...) "
-    "in place of /comN; /comN or /port may come anywhere, not only first\n"
-    "  --wait-port SECONDS  wait up to SECONDS (1 to 3600) for the port's device to appear and open, then download\n"
-    "  --sync-seconds SECONDS  give the target SECONDS (1 to 600) to answer the first synchronisation; "
-    "5 by default\n"
-    "  --log FILE      append a record of each run to FILE: time stamps, the log, questions and answers, the summary\n"
-    "  --ports         list the COM port numbers, the devices they stand for, and whether each can be opened now\n"
-    "  --version       show the program's name and version\n"
-    "Exit status:\n"
-    "  0    downloaded (or the usage or the version shown)\n"
-    "  1    the download failed or was stopped\n"
-    "  2    the command line was refused\n"
-    "  3    downloaded, but lines that the target did not accept were skipped\n"
-    "  129, 130, 143  interrupted by SIGHUP, SIGINT (Ctrl-C) or SIGTERM";
+// program beyond the classic ones, with the system's devices and stops.
+std::string helpMore()
+{
+    return std::string("\n\n"
+                       "More options:\n"
+                       "  /console        stay on the terminal: no window, no message box\n"
+                       "  /port <device>  use the serial device <device> (for example ") +
+           system::kSerialDeviceExamples +
+           ") in place of /comN; /comN or /port may come anywhere, not only first\n"
+           "  --wait-port SECONDS  wait up to SECONDS (1 to 3600) for the port's device to appear and open, then "
+           "download\n"
+           "  --sync-seconds SECONDS  give the target SECONDS (1 to 600) to answer the first synchronisation; "
+           "5 by default\n"
+           "  --log FILE      append a record of each run to FILE: time stamps, the log, questions and answers, the "
+           "summary\n"
+           "  --ports         list the COM port numbers, the devices they stand for, and whether each can be opened "
+           "now\n"
+           "  --version       show the program's name and version\n"
+           "Exit status:\n"
+           "  0    downloaded (or the usage or the version shown)\n"
+           "  1    the download failed or was stopped\n"
+           "  2    the command line was refused\n"
+           "  3    downloaded, but lines that the target did not accept were skipped\n" +
+           system::kStopStatusesHelp;
+}
 
 // The information box first, then the main window until the user closes it.
 // A stop signal closes the windows as the user would; it ends the start
@@ -84,32 +88,39 @@ const char* const kHelpMore =
 int runInteractive(const QString& programDir)
 {
     infowindow::FrmInfo::showModal();
-    if (const int stop = stopSignalReceived())
-        return exitStatusOfSignal(stop);
+    if (const system::StopRequest stop = system::stopRequested(); stop != system::StopRequest::None)
+        return system::exitStatusOf(stop);
     ProgramSurroundings surroundings(programDir);
     mainwindow::FrmMain window(surroundings.mainWindowSetup(false));
     window.Form_Load();
-    if (const int stop = stopSignalReceived())
-        return exitStatusOfSignal(stop);
+    if (const system::StopRequest stop = system::stopRequested(); stop != system::StopRequest::None)
+        return system::exitStatusOf(stop);
     window.show();
     const int status = QApplication::exec();
-    const int stop = stopSignalReceived();
-    return stop != 0 ? exitStatusOfSignal(stop) : status;
+    const system::StopRequest stop = system::stopRequested();
+    return stop != system::StopRequest::None ? system::exitStatusOf(stop) : status;
 }
 
 }  // namespace
 
 int Main(int argc, char** argv)
 {
-    StopSignals stops;
-    const std::vector<std::string> args(argv + std::min(argc, 1), argv + argc);
-    const ParsedArgs parsed = parseArguments(args);
-    const TerminalReport::Streams streams{std::cout,
-                                          std::cerr,
+    // Before anything is opened: no file or port may take the place of a
+    // standard stream the program was started without.
+    system::prepareStandardStreams();
+    system::StopRequests stops;
+    const ParsedArgs parsed = parseArguments(system::programArguments(argc, argv));
+    // A program built for the windows that was started from a console for a
+    // command-line run writes its text there.
+    if (parsed.verdict != ArgsVerdict::Interactive)
+        system::joinParentConsole();
+    using system::StandardStream;
+    const TerminalReport::Streams streams{system::standardOutput(),
+                                          system::standardError(),
                                           stops.input(),
-                                          isatty(STDOUT_FILENO) != 0,
-                                          isatty(STDIN_FILENO) != 0,
-                                          isatty(STDERR_FILENO) != 0};
+                                          system::isTerminal(StandardStream::Output),
+                                          system::isTerminal(StandardStream::Input),
+                                          system::isTerminal(StandardStream::Error)};
 
     // The command line is the program's own: Qt sees only the program name.
     char programName[] = "AVRBootloaderKorvel";
@@ -119,7 +130,7 @@ int Main(int argc, char** argv)
         const WindowSystem windows(programPath);
         if (windows.opened()) {
             // A stop acts as the user closing every window.
-            stops.watch([] { QApplication::closeAllWindows(); });
+            platform::watchStopRequests([] { QApplication::closeAllWindows(); });
             return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
         }
         if (parsed.verdict == ArgsVerdict::Interactive) {
@@ -135,7 +146,7 @@ int Main(int argc, char** argv)
     char* qtArgv[] = {programPath, nullptr};
     int qtArgc = 1;
     QCoreApplication application(qtArgc, qtArgv);
-    stops.watch(nullptr);
+    platform::watchStopRequests(nullptr);
     return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
 }
 
@@ -146,7 +157,7 @@ int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Interactive:
         return runInteractive(programDir);
     case ArgsVerdict::UsageRequested:
-        showStartupMessage(parsed.message, true, face, terminal, kHelpMore);
+        showStartupMessage(parsed.message, true, face, terminal, helpMore());
         return kExitInfoShown;
     case ArgsVerdict::VersionRequested:
         terminal.message(versionLine(), true);

@@ -4,8 +4,10 @@
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
 #include "platform/PortTrouble.h"
+#include "system/SystemConventions.h"
+#include "system/Terminal.h"
 
-#include <iostream>
+#include <ostream>
 
 namespace korvel::startup {
 
@@ -17,7 +19,7 @@ platform::PortMap portsOf(const QString& path)
 {
     platform::PortsFile file = platform::readPortsFile(path);
     if (!file.note.isEmpty())
-        std::cerr << platform::programText(file.note) << std::endl;
+        system::standardError() << platform::programText(file.note) << std::endl;
     return std::move(file.ports);
 }
 
@@ -29,7 +31,7 @@ ProgramSurroundings::ProgramSurroundings(const QString& programDir, const std::s
     , settingsPaths_(places_.settingsPaths())
 {
     if (!portDevice.empty())
-        port_.setDevice(portDevice);
+        port_.setDevice(system::serialDeviceName(portDevice));
 }
 
 QString ProgramSurroundings::portsReport() const

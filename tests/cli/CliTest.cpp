@@ -3,6 +3,7 @@
 // status, the images the target received and the port it leaves behind.
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
@@ -12,6 +13,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "PtyPair.h"
@@ -395,3 +397,71 @@ TEST(ProductionLine, WaitsForThePortAndKeepsARecord)
                     stamp + "FLASH file successfully downloaded\\.\n" + stamp + "Summary: outcome=downloaded .*\n"))
         << record.toStdString();
 }
+
+namespace {
+
+// Whether the program, once started in the process, comes to hold the file
+// at `path` open, looked for in its descriptors until it ends or 30 s have
+// passed. (Before its start, the process is still a copy of the test.)
+bool holdsOpen(pid_t pid, const QByteArray& path)
+{
+    const QString process = QStringLiteral("/proc/%1").arg(pid);
+    for (int tries = 0; tries < 3000 && QFileInfo::exists(process); ++tries) {
+        const bool started = QFileInfo(process + QStringLiteral("/exe"))
+                                 .symLinkTarget()
+                                 .endsWith(QStringLiteral("/AVRBootloaderKorvel"));
+        for (const QFileInfo& fd :
+             QDir(process + QStringLiteral("/fd")).entryInfoList(QDir::System | QDir::NoDotAndDotDot))
+            if (started && QFile::encodeName(fd.symLinkTarget()) == path)
+                return true;
+        ::usleep(10000);
+    }
+    return false;
+}
+
+// Started with its standard input closed, a run whose target refuses a line
+// asks its question on the terminal and reads the end of the input as No: the
+// input was opened on /dev/null before the port, which would otherwise have
+// taken descriptor 0 and been read for the answer.
+TEST(ConsoleRun, ClosedStandardInputIsNotTakenByThePort)
+{
+    const Bench bench(1, "--write-error-line 3");
+    ASSERT_TRUE(bench.ready());
+    const auto program = bench.start({"/com3", "/f", "flash.hex", "/console"}, QProcessEnvironment::systemEnvironment(),
+                                     [] { ::close(STDIN_FILENO); });
+    const ProgramRun run = Bench::finish(*program);
+    EXPECT_EQ(run.exitCode, 1);
+    EXPECT_TRUE(run.err.contains("Continue with download? [y/N] ")) << run.err.toStdString();
+    EXPECT_TRUE(run.err.endsWith("Download stopped at line 3 of flash.hex.\n")) << run.err.toStdString();
+}
+
+// A stop signal while the HEX file is read from a FIFO whose writer never
+// finishes (the read could wait 10 s for it) ends the run at once, as a stop
+// anywhere else does: on the terminal and, for SIGTERM, with the window.
+TEST(StopSignal, EndsTheReadOfAHexPipe)
+{
+    const std::pair<int, bool> cases[] = {{SIGINT, true}, {SIGTERM, false}};
+    for (const auto& [signal, console] : cases) {
+        SCOPED_TRACE(std::to_string(signal) + (console ? " console" : " window"));
+        const Bench bench(1);
+        ASSERT_TRUE(bench.ready());
+        const QByteArray fifo = QFile::encodeName(bench.path("slow.hex"));
+        ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+        // A writer that never finishes, closed in the program at its start.
+        const int writer = ::open(fifo.constData(), O_RDWR | O_CLOEXEC);
+        ASSERT_GE(writer, 0);
+        const auto program =
+            bench.start(QStringList{"/com3", "/f", "slow.hex"} + (console ? QStringList{"/console"} : QStringList{}));
+        // The files are read before the port is opened: the run is waiting
+        // for the writer once it holds the FIFO open.
+        ASSERT_TRUE(holdsOpen(pid_t(program->processId()), fifo)) << "the run never opened the FIFO";
+        ::kill(pid_t(program->processId()), signal);
+        ProgramRun run = Bench::finish(*program);
+        ::close(writer);
+        EXPECT_EQ(run.exitCode, 128 + signal);
+        EXPECT_TRUE(run.err.endsWith("Download interrupted while reading slow.hex.\n")) << run.err.toStdString();
+        EXPECT_TRUE(run.out.contains("Summary: outcome=interrupted ")) << run.out.toStdString();
+    }
+}
+
+}  // namespace

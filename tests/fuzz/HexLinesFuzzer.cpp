@@ -65,7 +65,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 {
     static ScratchFile scratch;
     DiskHexFiles files;
-    const std::string text = files.read(scratch.write(data, size));
+    const std::string text = files.read(scratch.write(data, size), {});
     FUZZ_CHECK(text == std::string(reinterpret_cast<const char*>(data), size));
 
     const auto lines = korvel::link::splitHexLines(text, size);

@@ -32,6 +32,28 @@ TEST(Transfer, BothFilesInOrder)
     EXPECT_TRUE(bench.inOrder({"between files", "success: FLASH & EEPROM files", "port closed", "ended"}));
 }
 
+// The program's events run while a pipe's writer is awaited: a click on
+// Cancel among them ends the read and the download, without a message and
+// with the port closed. Without the click the file comes and is sent.
+TEST(Transfer, CancelEndsTheWaitForAPipesWriter)
+{
+    for (const bool click : {true, false}) {
+        SCOPED_TRACE(click);
+        B bench;
+        bool clicked = false;
+        bench.files.writerWaits = 50;
+        bench.files.whileWaiting = [&] {
+            if (click)
+                bench.world.after(0, [&clicked] { clicked = true; });
+        };
+        bench.frontEnd.cancelWhen = [&clicked] { return clicked; };
+        bench.target.endOfFileAnswers = {"#@"};
+        EXPECT_EQ(bench.run(B::flash()), click ? R::Cancelled : R::Success);
+        EXPECT_FALSE(bench.port.isOpen());
+        EXPECT_EQ(bench.world.has("message!"), false) << bench.world.text();
+    }
+}
+
 // Answers to the sends of the first line: how often it is sent, the question,
 // and that No ends the download without a further message.
 TEST(Transfer, ResendsAndQuestions)

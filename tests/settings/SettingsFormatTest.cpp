@@ -30,6 +30,10 @@ TEST(ParseSettings, ReadsValuesOrRefuses)
         {"short file", "1\r\n1\r\n\"a.hex\"\r\n0\r\n", 2, refused},
         {"quoted text across lines", "1\r\n1\r\n\"a\r\nb\"\r\n0\r\n\"\"\r\n", 2, Settings{1, 1, "a\r\nb", 0, ""}},
         {"quote taking the rest", "1\r\n1\r\n\"a.hex\r\n0\r\n\"\"", 2, refused},
+        {"UTF-8 byte-order mark",
+         "\xEF\xBB\xBF"
+         "1\r\n0\r\n\"f\"\r\n1\r\n\"e\"\r\n",
+         2, Settings{1, 0, "f", 1, "e"}},
         {"binary garbage", QByteArray("\x00\xff\x7f\"\x01,\x02\r\n\x1a", 10), 2, refused},
     };
     for (const auto& [name, content, portCount, expected] : rows)

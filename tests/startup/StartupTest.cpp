@@ -117,21 +117,24 @@ TEST(RunRecord, ClosingOfEachEnd)
     using link::DownloadResult;
     const struct {
         DownloadResult result;
-        int signal;
+        system::StopRequest stop;
         int stage;  // 0: before the port, 1: synchronising, 2: after line 1 of the file
         int status;
         QString note;
         QString outcome;
     } cases[] = {
-        {DownloadResult::Success, 0, 2, 0, "", "downloaded"},
-        {DownloadResult::Success, SIGINT, 2, 0, "", "downloaded"},
-        {DownloadResult::Declined, 0, 2, 1, "Download stopped at line 2 of my flash.hex.", "stopped"},
-        {DownloadResult::Declined, 0, 0, 1, "Download stopped before the port was opened.", "stopped"},
-        {DownloadResult::Cancelled, SIGHUP, 1, 129, "Download interrupted during synchronisation.", "interrupted"},
-        {DownloadResult::Cancelled, 0, 2, 1, "", "cancelled"},
+        {DownloadResult::Success, system::StopRequest::None, 2, 0, "", "downloaded"},
+        {DownloadResult::Success, system::StopRequest::Interrupt, 2, 0, "", "downloaded"},
+        {DownloadResult::Declined, system::StopRequest::None, 2, 1, "Download stopped at line 2 of my flash.hex.",
+         "stopped"},
+        {DownloadResult::Declined, system::StopRequest::None, 0, 1, "Download stopped before the port was opened.",
+         "stopped"},
+        {DownloadResult::Cancelled, system::StopRequest::Hangup, 1, 129, "Download interrupted during synchronisation.",
+         "interrupted"},
+        {DownloadResult::Cancelled, system::StopRequest::None, 2, 1, "", "cancelled"},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.outcome.toStdString() + " " + std::to_string(c.signal));
+        SCOPED_TRACE(c.outcome.toStdString() + " " + std::to_string(static_cast<int>(c.stop)));
         RunRecord record(true, false);
         if (c.stage >= 1)
             record.portOpened();
@@ -139,7 +142,7 @@ TEST(RunRecord, ClosingOfEachEnd)
             record.fileOpened(link::FileKind::Flash, "my flash.hex");
             record.lineDone({9, 1, 15, 1, false});
         }
-        const RunRecord::Closing closing = record.close(c.result, c.signal, "COM1");
+        const RunRecord::Closing closing = record.close(c.result, c.stop, "COM1");
         EXPECT_EQ(closing.exitStatus, c.status);
         EXPECT_EQ(closing.note, c.note);
         EXPECT_TRUE(closing.summary.startsWith("Summary: outcome=" + c.outcome + " ")) << closing.summary.toStdString();

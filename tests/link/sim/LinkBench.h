@@ -394,11 +394,12 @@ private:
 };
 
 // HEX files held as lines, read with CR LF line ends; each read goes into the
-// journal. A missing one resolves to a path under /bench.
+// journal. A missing one resolves to a path under /bench. A read may first
+// wait for a pipe's writer, as often as `writerWaits` says.
 class MemoryHexFiles : public link::HexFiles {
 public:
     explicit MemoryHexFiles(World& world) : world_(world) {}
-    std::string read(const std::string& path) override
+    std::string read(const std::string& path, const KeepWaiting& keepWaiting) override
     {
         const auto found = files.find(path);
         if (found == files.end())
@@ -406,6 +407,12 @@ public:
         world_.add("file read " + path);
         if (failure)
             throw *failure;
+        for (int wait = 0; wait < writerWaits; ++wait) {
+            if (whileWaiting)
+                whileWaiting();
+            if (!keepWaiting())
+                throw link::FileError(link::FileError::Cause::Interrupted);
+        }
         std::string text;
         for (const auto& line : found->second)
             text += line + "\r\n";
@@ -414,6 +421,8 @@ public:
 
     std::map<std::string, std::vector<std::string>> files;
     std::optional<link::FileError> failure;  // how reading an existing file fails
+    int writerWaits = 0;                     // waits for a pipe's writer before the text comes
+    std::function<void()> whileWaiting;      // what happens outside during each of them
 
 private:
     World& world_;

@@ -1,13 +1,10 @@
-// Stop signals on Linux and other POSIX systems. The handler keeps to what is
-// safe inside a signal handler: it stores the signal number, writes one byte
-// to a pipe and, for a second signal, restores the default action and raises
-// the signal again. The pipe is never emptied, so once a stop has come it
-// stays readable: the event loop and the read of an answer wait on it beside
-// their own events.
-#include "platform/StopSignals.h"
-
-#include <QCoreApplication>
-#include <QSocketNotifier>
+// Stop requests on Linux and other POSIX systems: the signals SIGINT, SIGTERM
+// and SIGHUP. The handler keeps to what is safe inside a signal handler: it
+// stores the request, writes one byte to a pipe and, for a second signal,
+// restores the default action and raises the signal again. The pipe is never
+// emptied, so once a stop has come it stays readable: the event loop, the
+// read of an answer and the read of a pipe wait on it beside their own events.
+#include "system/StopRequests.h"
 
 #include <cerrno>
 #include <csignal>
@@ -15,7 +12,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 namespace {
 
@@ -29,7 +26,8 @@ void setAction(int signal, void (*handler)(int))
     struct sigaction action = {};
     action.sa_handler = handler;
     sigemptyset(&action.sa_mask);
-    // One stop handler at a time; system calls resume where they were.
+    // One stop handler at a time; system calls resume where they were. The
+    // waits that a stop must end wait on the pipe beside their own events.
     for (int stop : kStopSignals)
         sigaddset(&action.sa_mask, stop);
     action.sa_flags = SA_RESTART;
@@ -84,7 +82,7 @@ private:
 
 }  // namespace
 
-StopSignals::StopSignals()
+StopRequests::StopRequests()
     : inputBuffer_(std::make_unique<StopAwareInput>())
     , input_(std::make_unique<std::istream>(inputBuffer_.get()))
 {
@@ -95,30 +93,29 @@ StopSignals::StopSignals()
         setAction(signal, onStopSignal);
 }
 
-StopSignals::~StopSignals()
+StopRequests::~StopRequests()
 {
     for (int signal : kStopSignals)
         setAction(signal, SIG_DFL);
 }
 
-void StopSignals::watch(std::function<void()> onStop)
+StopRequest stopRequested()
 {
-    if (stopPipe[0] < 0)
-        return;
-    // Owned by the application, which ends before this object does. A stop
-    // that came before is seen at once: the pipe is readable already.
-    auto* notifier = new QSocketNotifier(stopPipe[0], QSocketNotifier::Read, QCoreApplication::instance());
-    QObject::connect(notifier, &QSocketNotifier::activated, notifier, [notifier, onStop = std::move(onStop)] {
-        // The pipe stays readable: one call is all it gives.
-        notifier->setEnabled(false);
-        if (onStop)
-            onStop();
-    });
+    switch (firstStopSignal) {
+    case SIGINT:
+        return StopRequest::Interrupt;
+    case SIGTERM:
+        return StopRequest::Terminate;
+    case SIGHUP:
+        return StopRequest::Hangup;
+    default:
+        return StopRequest::None;
+    }
 }
 
-int stopSignalReceived()
+StopWaitable stopWaitable()
 {
-    return firstStopSignal;
+    return stopPipe[0];
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system
