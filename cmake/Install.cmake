@@ -24,6 +24,27 @@ endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
 
 install(TARGETS AVRBootloaderKorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cpack strips) also drops the compiler's version notes,
+# which the program does not need, as Debian's own packages do.
+if(CMAKE_OBJCOPY AND NOT WIN32)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:AVRBootloaderKorvel>\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+endif()
+
+# The program and its manual page also under the lower-case name that users
+# type: relative links, made in the build folder and installed as links.
+if(TARGET korvel_manual)
+  set(korvel_links ${PROJECT_BINARY_DIR}/links)
+  file(MAKE_DIRECTORY ${korvel_links})
+  file(CREATE_LINK AVRBootloaderKorvel ${korvel_links}/avrbootloaderkorvel SYMBOLIC)
+  file(CREATE_LINK AVRBootloaderKorvel.1.gz ${korvel_links}/avrbootloaderkorvel.1.gz SYMBOLIC)
+  install(FILES ${korvel_links}/avrbootloaderkorvel DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_BINARY_DIR}/man/AVRBootloaderKorvel.1.gz ${korvel_links}/avrbootloaderkorvel.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/avrbootloaderkorvel.desktop
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
@@ -36,6 +57,25 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/images/icon_128.png
 # the same place relative to it, so that its links still work.
 install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${KORVEL_DOC_DIR})
 install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${KORVEL_DOC_DIR})
+
+# The package's changelog, in Debian's format. Its newest entry must be this
+# version, so that a new version cannot ship with the old entry on top. The
+# package is its own upstream (its version has no Debian revision), so the
+# file is changelog.gz, compressed with gzip -9n like the manual page.
+set(korvel_changelog_source ${CMAKE_CURRENT_LIST_DIR}/changelog.in)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${korvel_changelog_source})
+file(STRINGS ${korvel_changelog_source} korvel_changelog_top LIMIT_COUNT 1)
+if(NOT korvel_changelog_top MATCHES "^avrbootloaderkorvel \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "${korvel_changelog_source}: the newest entry is '${korvel_changelog_top}', "
+    "not version ${PROJECT_VERSION}; add an entry for ${PROJECT_VERSION} on top")
+endif()
+if(NOT WIN32)
+  find_program(KORVEL_GZIP gzip REQUIRED)
+  configure_file(${korvel_changelog_source} ${PROJECT_BINARY_DIR}/changelog @ONLY)
+  execute_process(COMMAND ${KORVEL_GZIP} -9nc INPUT_FILE ${PROJECT_BINARY_DIR}/changelog
+    OUTPUT_FILE ${PROJECT_BINARY_DIR}/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
+  install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${KORVEL_DOC_DIR})
+endif()
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
 file(READ ${PROJECT_SOURCE_DIR}/README.md korvel_readme)
 string(REGEX MATCHALL "docs/[^]()<>\"' \t\r\n]+\\.(png|jpg|jpeg|gif|svg)" korvel_readme_pictures "${korvel_readme}")

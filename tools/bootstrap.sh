@@ -10,8 +10,8 @@ korvel_packages=(
   dpkg-dev
 )
 
-# Only for ./test: the layout check.
-korvel_test_packages=(clang-format)
+# Only for ./test: the layout check, and the package check's lintian and man.
+korvel_test_packages=(clang-format lintian man-db)
 
 # Only for ./test --fuzz: clang and its libFuzzer runtime.
 korvel_fuzz_packages=(clang libclang-rt-14-dev)

@@ -1,5 +1,6 @@
 #include "startup/CmdLine.h"
 
+#include "cmdline/HelpText.h"
 #include "infowindow/FrmInfo.h"
 #include "infowindow/WindowMeasures.h"
 #include "mainwindow/FrmMain.h"
@@ -45,23 +46,6 @@ void showStartupMessage(const std::string& text, bool toStandardOutput, Face fac
     if (face == Face::Windows)
         platform::showBox(nullptr, QString::fromUtf8(kApplicationTitle), link::MessageKind::Information, shown);
 }
-
-// What --help adds to the usage: the options and exit statuses of this
-// program beyond the classic ones.
-const char* const kHelpMore =
-    "\n\n"
-    "More options:\n"
-    "  /console        stay on the terminal: no window, no message box\n"
-    "  /port <device>  use the serial device <device> (for example /dev/ttyUSB0 or /dev/serial/by-id/...) "
-    "instead of /comN\n"
-    "  --ports         list the COM port numbers, the devices they stand for, and whether each can be opened now\n"
-    "  --version       show the program's name and version\n"
-    "Exit status:\n"
-    "  0    downloaded (or the usage or the version shown)\n"
-    "  1    the download failed or was stopped\n"
-    "  2    the command line was refused\n"
-    "  3    downloaded, but lines that the target did not accept were skipped\n"
-    "  129, 130, 143  interrupted by SIGHUP, SIGINT (Ctrl-C) or SIGTERM";
 
 // The information box first, then the main window until the user closes it.
 // A stop signal closes the windows as the user would; it ends the start
@@ -131,7 +115,7 @@ int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Interactive:
         return runInteractive(programDir);
     case ArgsVerdict::UsageRequested:
-        showStartupMessage(parsed.message + kHelpMore, true, face, terminal);
+        showStartupMessage(parsed.message + cmdline::helpMore(), true, face, terminal);
         return kExitInfoShown;
     case ArgsVerdict::VersionRequested:
         terminal.message(versionLine(), true);
