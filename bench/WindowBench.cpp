@@ -41,14 +41,14 @@ bool waitUntilExposed(QWidget& window)
     return !timedOut;
 }
 
-template <typename Control> Control& control(FrmMain& window, const char* name)
+template <typename Control> Control& control(mainwindow::FrmMain& window, const char* name)
 {
     return *window.findChild<Control*>(QLatin1String(name));
 }
 
 // Downloads the file through the window's controls; the outcome message is
 // answered OK (a question No) and its text returned.
-QString downloadThroughWindow(FrmMain& window, const QString& flashPath)
+QString downloadThroughWindow(mainwindow::FrmMain& window, const QString& flashPath)
 {
     control<QCheckBox>(window, "FLASHCheck").setChecked(true);
     control<QCheckBox>(window, "EEPCheck").setChecked(false);
@@ -96,7 +96,7 @@ int main(int argc, char** argv)
     // COM1 is the simulator; the other ports are the system's usual devices.
     platform::DeviceSerialPort port(platform::PortMap::fromText("COM1=" + target.devicePath()));
     link::DiskHexFiles files;
-    FrmMain window({false, port, files, {settingsPath, settingsPath}});
+    mainwindow::FrmMain window({false, port, files, {settingsPath, settingsPath}});
     const auto constructedAt = BenchClock::now();
     window.Form_Load();
     const auto loadedAt = BenchClock::now();

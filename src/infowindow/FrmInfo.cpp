@@ -1,4 +1,4 @@
-#include "FrmInfo.h"
+#include "infowindow/FrmInfo.h"
 
 #include <QGroupBox>
 #include <QKeyEvent>
@@ -10,13 +10,13 @@
 
 #include "KorvelResources.h"
 #include "infowindow/MakerTexts.h"
-#include "infowindow/WindowMeasures.h"
 #include "platform/ProgramInfo.h"
+#include "platform/WindowMeasures.h"
 
-namespace korvel {
+namespace korvel::infowindow {
 
-using windows::twipsRect;
-using windows::windowFont;
+using platform::twipsRect;
+using platform::windowFont;
 
 namespace {
 
@@ -68,7 +68,7 @@ FrmInfo::FrmInfo(QWidget* parent) : QDialog(parent, Qt::Tool | Qt::FramelessWind
     setObjectName(QStringLiteral("FrmInfo"));
     setWindowTitle(QString());
     setWindowIcon(QIcon(resources::kIcon));
-    setFixedSize(windows::px(8145), windows::px(5640));
+    setFixedSize(platform::px(8145), platform::px(5640));
     setModal(true);
     createControls();
     Form_Load();
@@ -120,17 +120,17 @@ void FrmInfo::createControls()
     LblVersion = makeLabel(Frame1, "LblVersion", QStringLiteral("Version"), twipsRect(240, 1920, 1725, 285),
                            windowFont(kArial, 12, true));
 
-    LblWeb = makeLabel(Frame1, "LblWeb", QString::fromUtf8(maker::kWebAddresses), twipsRect(5160, 2160, 2055, 495),
+    LblWeb = makeLabel(Frame1, "LblWeb", QString::fromUtf8(infowindow::kWebAddresses), twipsRect(5160, 2160, 2055, 495),
                        windowFont(kMsSansSerif, 9.75, true));
     LblWeb->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     LblWeb->setWordWrap(true);
 
     const QFont smallFont = windowFont(kArial, 8.25);
-    LblCopyright = makeLabel(Frame1, "LblCopyright", QString::fromUtf8(maker::kRightsNotice),
+    LblCopyright = makeLabel(Frame1, "LblCopyright", QString::fromUtf8(infowindow::kRightsNotice),
                              twipsRect(240, 2280, 1215, 255), smallFont);
-    LblCompany = makeLabel(Frame1, "LblCompany", QString::fromUtf8(maker::kCompanyName),
+    LblCompany = makeLabel(Frame1, "LblCompany", QString::fromUtf8(infowindow::kCompanyName),
                            twipsRect(240, 2520, 1935, 255), smallFont);
-    LblWarning = makeLabel(Frame1, "LblWarning", QString::fromUtf8(maker::kLiabilityDisclaimer),
+    LblWarning = makeLabel(Frame1, "LblWarning", QString::fromUtf8(infowindow::kLiabilityDisclaimer),
                            twipsRect(200, 2950, 7455, 1935), smallFont);
     LblWarning->setWordWrap(true);
     LblWarning->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -138,7 +138,8 @@ void FrmInfo::createControls()
 
 void FrmInfo::Form_Load()
 {
-    LblVersion->setText(QStringLiteral("Version ") + windows::versionNumberText(kVersionMajor, kVersionMinor));
+    LblVersion->setText(QStringLiteral("Version ") +
+                        platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor));
     sizeToText(LblVersion);
 }
 
@@ -176,4 +177,4 @@ void FrmInfo::paintEvent(QPaintEvent* event)
     qDrawWinPanel(&painter, rect(), palette(), false);
 }
 
-}  // namespace korvel
+}  // namespace korvel::infowindow

@@ -7,7 +7,7 @@ class QKeyEvent;
 class QLabel;
 class QPushButton;
 
-namespace korvel {
+namespace korvel::infowindow {
 
 // The information box: product name, version, the maker's logo, addresses,
 // rights notice and disclaimer. It has no title bar and closes on its Close
@@ -47,4 +47,4 @@ private:
     QLabel* LblWarning = nullptr;
 };
 
-}  // namespace korvel
+}  // namespace korvel::infowindow

@@ -2,7 +2,7 @@
 
 // The maker's texts shown by the information window. Whoever ships the product
 // under another name changes them here and nowhere else.
-namespace korvel::maker {
+namespace korvel::infowindow {
 
 inline constexpr const char* kCompanyName = "Korvel Embedded";
 
@@ -23,4 +23,4 @@ inline constexpr const char* kLiabilityDisclaimer =
     "limited to the price you paid for the product. Copying or reselling the "
     "program without our written consent is not permitted.";
 
-}  // namespace korvel::maker
+}  // namespace korvel::infowindow

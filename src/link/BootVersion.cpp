@@ -9,17 +9,17 @@ namespace korvel::link {
 
 namespace {
 
-bool IsBlank(char c)
+bool isBlank(char c)
 {
     return c == ' ' || c == '\t' || c == '\n';
 }
-bool IsDigit(char c)
+bool isDigit(char c)
 {
     return c >= '0' && c <= '9';
 }
 
 // The number's value as a float; values beyond the float range become infinite.
-float ToFloat(const std::string& number)
+float toFloat(const std::string& number)
 {
     double value = 0;
     const char* first = number.data();
@@ -44,7 +44,7 @@ float ToFloat(const std::string& number)
 float parseBootVersion(const std::string& text)
 {
     std::size_t i = 0;
-    while (i < text.size() && IsBlank(text[i]))
+    while (i < text.size() && isBlank(text[i]))
         ++i;
     std::string number;
     if (i < text.size() && (text[i] == '-' || text[i] == '+')) {
@@ -56,9 +56,9 @@ float parseBootVersion(const std::string& text)
     bool digitSeen = false;
     for (; i < text.size(); ++i) {
         const char c = text[i];
-        if (IsBlank(c))
+        if (isBlank(c))
             continue;
-        if (IsDigit(c)) {
+        if (isDigit(c)) {
             digitSeen = true;
         } else if (c == '.' && !pointSeen) {
             pointSeen = true;
@@ -67,7 +67,7 @@ float parseBootVersion(const std::string& text)
         }
         number += c;
     }
-    return digitSeen ? ToFloat(number) : 0.0f;
+    return digitSeen ? toFloat(number) : 0.0f;
 }
 
 std::string formatBootVersion(float version)

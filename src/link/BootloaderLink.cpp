@@ -6,17 +6,15 @@
 
 #include "link/LinePacer.h"
 #include "link/Protocol.h"
-#include "link/TextSearch.h"
+#include "link/Text.h"
 
 namespace korvel::link {
-
-using detail::Contains;
 
 namespace {
 
 // A path counts as chosen from two characters on; UTF-8 continuation bytes do
 // not start a character.
-bool NamesAFile(const std::string& path)
+bool namesAFile(const std::string& path)
 {
     int characters = 0;
     for (unsigned char c : path) {
@@ -65,22 +63,22 @@ void BootloaderLink::TmrShowLine_Timer()
 DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
 {
     run_ = Run{};
-    if (!ValidateChoice(choice)) {
+    if (!validateChoice(choice)) {
         seams_.frontEnd.downloadEnded(DownloadResult::NotValid);
         return DownloadResult::NotValid;
     }
     seams_.frontEnd.downloadStarting();
-    if (Step stop = OpenPort(choice))
+    if (Step stop = openPort(choice))
         return *stop;
     try {
-        return RunOpened(choice);
+        return runOpened(choice);
     } catch (const std::exception& error) {
         // A port error says what failed and what to do in the platform's words.
-        return FailDownload(error.what());
+        return failDownload(error.what());
     }
 }
 
-bool BootloaderLink::ValidateChoice(const DownloadChoice& choice)
+bool BootloaderLink::validateChoice(const DownloadChoice& choice)
 {
     run_.FlashPending = choice.flash;
     if (choice.flash) {
@@ -91,9 +89,9 @@ bool BootloaderLink::ValidateChoice(const DownloadChoice& choice)
         run_.DownloadKind = choice.eeprom ? DownloadKind::Eeprom : DownloadKind::None;
     }
     const char* complaint = nullptr;
-    if (choice.flash && !NamesAFile(choice.flashPath)) {
+    if (choice.flash && !namesAFile(choice.flashPath)) {
         complaint = "Select FLASH file to download.";
-    } else if (choice.eeprom && !NamesAFile(choice.eepromPath)) {
+    } else if (choice.eeprom && !namesAFile(choice.eepromPath)) {
         complaint = "Select EEPROM file to download.";
     }
     if (!complaint)
@@ -102,7 +100,7 @@ bool BootloaderLink::ValidateChoice(const DownloadChoice& choice)
     return false;
 }
 
-BootloaderLink::Step BootloaderLink::OpenPort(const DownloadChoice& choice)
+BootloaderLink::Step BootloaderLink::openPort(const DownloadChoice& choice)
 {
     SerialPort& port = seams_.port;
     try {
@@ -110,7 +108,7 @@ BootloaderLink::Step BootloaderLink::OpenPort(const DownloadChoice& choice)
             throw PortError("No COM port is selected: none could be opened when the program started. Connect the "
                             "serial adapter, then start the program again to have its port listed.");
         port.setLineSettings(protocol::kLineSettings);
-        if (CancelSeen())
+        if (cancelSeen())
             return DownloadResult::Cancelled;
         port.setPortNumber(*choice.port);
         port.open();
@@ -119,18 +117,18 @@ BootloaderLink::Step BootloaderLink::OpenPort(const DownloadChoice& choice)
         seams_.frontEnd.downloadEnded(DownloadResult::PortError);
         return DownloadResult::PortError;
     }
-    if (CancelSeen())
+    if (cancelSeen())
         return DownloadResult::Cancelled;
     return std::nullopt;
 }
 
-DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
+DownloadResult BootloaderLink::runOpened(const DownloadChoice& choice)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     frontEnd.portOpened();
-    if (Step stop = Synchronise())
+    if (Step stop = synchronise())
         return *stop;
-    if (!Contains(run_.RxBuf, protocol::kHelloAnswer)) {
+    if (!contains(run_.RxBuf, protocol::kHelloAnswer)) {
         // TmrSyn's interval is that of the window that closed last: phase 1's,
         // or phase 2's after a "$".
         frontEnd.message({MessageKind::Information, "No response from target Bootloader.",
@@ -138,41 +136,41 @@ DownloadResult BootloaderLink::RunOpened(const DownloadChoice& choice)
                               seconds(seams_.TmrSyn.interval()) +
                               " s. Reset the target while \"Please synchronize...\" shows, and check the cable "
                               "and the target's power."});
-        return CloseDown(DownloadResult::NoResponse);
+        return closeDown(DownloadResult::NoResponse);
     }
-    ReadVersion();
+    readVersion();
     if (shared_.FileKind == FileKind::None) {
         ClosePort();
         frontEnd.downloadEnded(DownloadResult::NothingChosen);
         frontEnd.message({MessageKind::Information, "Check box to download code."});
         return DownloadResult::NothingChosen;
     }
-    return TransferFiles(choice);
+    return transferFiles(choice);
 }
 
 // Both phases pace the line with one pacer: what phase 1 queued and the port
 // could not drop still goes ahead of the calls.
-BootloaderLink::Step BootloaderLink::Synchronise()
+BootloaderLink::Step BootloaderLink::synchronise()
 {
     {
         LinePacer pacer(seams_.port, seams_.clock, seams_.paceTimer, protocol::kLineSettings);
-        if (Step stop = SynchronisePhase1(pacer))
+        if (Step stop = synchronisePhase1(pacer))
             return stop;
-        if (Step stop = SettlePause())
+        if (Step stop = settlePause())
             return stop;
-        if (Step stop = SynchronisePhase2(pacer))
+        if (Step stop = synchronisePhase2(pacer))
             return stop;
     }
     // The version comes with the "?", perhaps a moment after it.
-    if (Contains(run_.RxBuf, protocol::kHelloAnswer))
-        TakeRestOfAnswer('\0');
+    if (contains(run_.RxBuf, protocol::kHelloAnswer))
+        takeRestOfAnswer('\0');
     return std::nullopt;
 }
 
 // Sync bytes without a pause until the target answers or the window closes:
 // the queue toward the target is topped up to a block before the line runs
 // dry, and each pass waits for the answer, the window's end or the next top-up.
-BootloaderLink::Step BootloaderLink::SynchronisePhase1(LinePacer& pacer)
+BootloaderLink::Step BootloaderLink::synchronisePhase1(LinePacer& pacer)
 {
     SerialPort& port = seams_.port;
     const std::string SynBlock(protocol::kSyncBlockSize, protocol::kSyncByte);
@@ -180,10 +178,10 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1(LinePacer& pacer)
     shared_.SynActive = true;
     seams_.TmrSyn.setEnabled(true);
     run_.RxBuf.clear();
-    while (!Contains(run_.RxBuf, protocol::kSyncAnswer) && shared_.SynActive) {
+    while (!contains(run_.RxBuf, protocol::kSyncAnswer) && shared_.SynActive) {
         pacer.keepBusy(SynBlock, 1, protocol::kSyncLowWater);
         seams_.events.yieldWaiting();
-        if (CancelSeen())
+        if (cancelSeen())
             return DownloadResult::Cancelled;
         if (port.bytesWaiting() > 0)
             run_.RxBuf += port.readAll();
@@ -202,7 +200,7 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase1(LinePacer& pacer)
 
 // One shortest tick of TmrSyn, then the window of phase 2. Only after a
 // "$" inside phase 1's window, and not when both phases share one window.
-BootloaderLink::Step BootloaderLink::SettlePause()
+BootloaderLink::Step BootloaderLink::settlePause()
 {
     if (flavour_.sharedSyncWindow || !shared_.SynActive)
         return std::nullopt;
@@ -217,7 +215,7 @@ BootloaderLink::Step BootloaderLink::SettlePause()
     // download must not get the pause's as its phase 1.
     seams_.TmrSyn.setEnabled(false);
     seams_.TmrSyn.setInterval(protocol::kPhase2WindowMs);
-    if (CancelSeen())
+    if (cancelSeen())
         return DownloadResult::Cancelled;
     shared_.SynActive = true;
     seams_.TmrSyn.setEnabled(true);
@@ -229,19 +227,19 @@ BootloaderLink::Step BootloaderLink::SettlePause()
 // the first line. A target answers the first calls at once, so the queue
 // starts short; while the target is silent it grows, to save wake-ups, but
 // never beyond what phase 2 has written so far.
-BootloaderLink::Step BootloaderLink::SynchronisePhase2(LinePacer& pacer)
+BootloaderLink::Step BootloaderLink::synchronisePhase2(LinePacer& pacer)
 {
     SerialPort& port = seams_.port;
     std::string calls;
     while (calls.size() < protocol::kHelloCeiling)
         calls += protocol::kHello;
     std::size_t written = 0;
-    while (!Contains(run_.RxBuf, protocol::kHelloAnswer) && shared_.SynActive) {
+    while (!contains(run_.RxBuf, protocol::kHelloAnswer) && shared_.SynActive) {
         const std::size_t ceiling = std::clamp(written, protocol::kHelloFirstCeiling, protocol::kHelloCeiling);
         written +=
             pacer.keepBusy(std::string_view(calls).substr(0, ceiling), protocol::kHelloSize, protocol::kHelloLowWater);
         seams_.events.yieldWaiting();
-        if (CancelSeen())
+        if (cancelSeen())
             return DownloadResult::Cancelled;
         if (port.bytesWaiting() > 0)
             run_.RxBuf += port.readAll();
@@ -251,7 +249,7 @@ BootloaderLink::Step BootloaderLink::SynchronisePhase2(LinePacer& pacer)
 }
 
 // The version follows the first marker of the handshake answer.
-void BootloaderLink::ReadVersion()
+void BootloaderLink::readVersion()
 {
     const auto marker = run_.RxBuf.find(protocol::kVersionMarker);
     if (marker == std::string::npos) {
@@ -266,13 +264,13 @@ void BootloaderLink::ReadVersion()
 // Reads the rest of an answer whose first character has arrived, until
 // `awaited` is there too (none: '\0') or the line has been quiet for a moment.
 // The pace timer, free outside synchronisation, measures the quiet.
-void BootloaderLink::TakeRestOfAnswer(char awaited)
+void BootloaderLink::takeRestOfAnswer(char awaited)
 {
     Timer& quiet = seams_.paceTimer;
     const long long endUs = seams_.clock.microseconds() + protocol::kAnswerRestMostMs * 1000LL;
     quiet.setInterval(protocol::kAnswerQuietMs);
     quiet.setEnabled(true);
-    while (quiet.isEnabled() && !(awaited && Contains(run_.RxBuf, awaited)) && seams_.clock.microseconds() < endUs) {
+    while (quiet.isEnabled() && !(awaited && contains(run_.RxBuf, awaited)) && seams_.clock.microseconds() < endUs) {
         seams_.events.yieldWaiting();
         if (seams_.port.bytesWaiting() > 0) {
             run_.RxBuf += seams_.port.readAll();
@@ -284,11 +282,11 @@ void BootloaderLink::TakeRestOfAnswer(char awaited)
 }
 
 // A cancellation point: when the user asked to stop, the download ends here.
-bool BootloaderLink::CancelSeen()
+bool BootloaderLink::cancelSeen()
 {
     if (!seams_.frontEnd.cancelRequested())
         return false;
-    CloseDown(DownloadResult::Cancelled);
+    closeDown(DownloadResult::Cancelled);
     return true;
 }
 
@@ -300,7 +298,7 @@ void BootloaderLink::ClosePort()
 
 // The closing sequence of every way out once the port setup has begun. The
 // lines-remaining refresh stops too, so that no tick touches the idle window.
-DownloadResult BootloaderLink::CloseDown(DownloadResult result)
+DownloadResult BootloaderLink::closeDown(DownloadResult result)
 {
     seams_.TmrSyn.setEnabled(false);
     seams_.TmrShowLine.setEnabled(false);
@@ -309,12 +307,12 @@ DownloadResult BootloaderLink::CloseDown(DownloadResult result)
     return result;
 }
 
-DownloadResult BootloaderLink::FailDownload(const std::string& detail)
+DownloadResult BootloaderLink::failDownload(const std::string& detail)
 {
     seams_.frontEnd.message(
         {MessageKind::Warning,
          "Error while downloading the firmware file: " + std::to_string(seams_.port.lastEventCode()) + ".", detail});
-    return CloseDown(DownloadResult::TransferError);
+    return closeDown(DownloadResult::TransferError);
 }
 
 }  // namespace korvel::link

@@ -4,13 +4,13 @@
 #include <optional>
 #include <string>
 
-#include "Clock.h"
-#include "EventPump.h"
-#include "FrontEnd.h"
-#include "HexFile.h"
-#include "LinePacer.h"
-#include "SerialPort.h"
-#include "Timer.h"
+#include "link/Clock.h"
+#include "link/EventPump.h"
+#include "link/FrontEnd.h"
+#include "link/HexFile.h"
+#include "link/LinePacer.h"
+#include "link/SerialPort.h"
+#include "link/Timer.h"
 
 namespace korvel::link {
 
@@ -78,28 +78,28 @@ private:
     using Step = std::optional<DownloadResult>;
 
     // Handshake and frame (BootloaderLink.cpp).
-    bool ValidateChoice(const DownloadChoice& choice);
-    Step OpenPort(const DownloadChoice& choice);
-    DownloadResult RunOpened(const DownloadChoice& choice);
-    Step Synchronise();
-    Step SynchronisePhase1(LinePacer& pacer);
-    Step SettlePause();
-    Step SynchronisePhase2(LinePacer& pacer);
-    void ReadVersion();
-    void TakeRestOfAnswer(char awaited);
-    bool CancelSeen();
+    bool validateChoice(const DownloadChoice& choice);
+    Step openPort(const DownloadChoice& choice);
+    DownloadResult runOpened(const DownloadChoice& choice);
+    Step synchronise();
+    Step synchronisePhase1(LinePacer& pacer);
+    Step settlePause();
+    Step synchronisePhase2(LinePacer& pacer);
+    void readVersion();
+    void takeRestOfAnswer(char awaited);
+    bool cancelSeen();
     void ClosePort();
-    DownloadResult CloseDown(DownloadResult result);
-    DownloadResult FailDownload(const std::string& detail);
+    DownloadResult closeDown(DownloadResult result);
+    DownloadResult failDownload(const std::string& detail);
 
     // Line transfer (LineTransfer.cpp).
-    DownloadResult TransferFiles(const DownloadChoice& choice);
-    Step OpenHexFile(const std::string& path, std::string& text);
-    Step SendLines(const std::string& path, const std::string& text);
-    Step SendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan);
-    bool WaitForAnswer();
-    void WaitForEndOfFile();
-    DownloadResult JudgeOutcome();
+    DownloadResult transferFiles(const DownloadChoice& choice);
+    Step openHexFile(const std::string& path, std::string& text);
+    Step sendLines(const std::string& path, const std::string& text);
+    Step sendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan);
+    bool waitForAnswer();
+    void waitForEndOfFile();
+    DownloadResult judgeOutcome();
 
     // Tick handlers of the three timers.
     void TmrSyn_Timer();

@@ -4,12 +4,9 @@
 
 #include "link/BootloaderLink.h"
 #include "link/Protocol.h"
-#include "link/TextSearch.h"
+#include "link/Text.h"
 
 namespace korvel::link {
-
-using detail::Contains;
-using detail::ContainsAny;
 
 namespace {
 
@@ -61,31 +58,31 @@ std::optional<std::vector<std::string>> splitHexLines(std::string_view text, std
     return lines;
 }
 
-DownloadResult BootloaderLink::TransferFiles(const DownloadChoice& choice)
+DownloadResult BootloaderLink::transferFiles(const DownloadChoice& choice)
 {
     std::string text;
     if (shared_.FileKind == FileKind::Eeprom) {
-        if (Step stop = OpenHexFile(choice.eepromPath, text))
+        if (Step stop = openHexFile(choice.eepromPath, text))
             return *stop;
         seams_.port.write(run_.FlashPending ? protocol::kEepromThenFlash : protocol::kEepromOnly);
-        if (Step stop = SendLines(choice.eepromPath, text))
+        if (Step stop = sendLines(choice.eepromPath, text))
             return *stop;
         if (!run_.FlashPending)
-            return JudgeOutcome();
+            return judgeOutcome();
         seams_.frontEnd.betweenFiles();
     }
     run_.FlashPending = false;
     shared_.FileKind = FileKind::Flash;
-    if (Step stop = OpenHexFile(choice.flashPath, text))
+    if (Step stop = openHexFile(choice.flashPath, text))
         return *stop;
-    if (Step stop = SendLines(choice.flashPath, text))
+    if (Step stop = sendLines(choice.flashPath, text))
         return *stop;
-    return JudgeOutcome();
+    return judgeOutcome();
 }
 
 // Reads the file whole: the lines sent are then the lines counted, whatever
 // happens to the file meanwhile, and a pipe can be read at all.
-BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::string& text)
+BootloaderLink::Step BootloaderLink::openHexFile(const std::string& path, std::string& text)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     frontEnd.openingFile(shared_.FileKind, path);
@@ -100,7 +97,7 @@ BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::s
         frontEnd.downloadEnded(DownloadResult::OpenError);
         return DownloadResult::OpenError;
     } catch (const FileError& error) {
-        return FailDownload(unreadDetail(path, error));
+        return failDownload(unreadDetail(path, error));
     }
     frontEnd.fileOpened(shared_.FileKind, path);
     return std::nullopt;
@@ -108,12 +105,12 @@ BootloaderLink::Step BootloaderLink::OpenHexFile(const std::string& path, std::s
 
 // Counts the lines (LinesTotal is their number, empty ones included, minus
 // one), sends the non-empty ones and waits for the end-of-file answer.
-BootloaderLink::Step BootloaderLink::SendLines(const std::string& path, const std::string& text)
+BootloaderLink::Step BootloaderLink::sendLines(const std::string& path, const std::string& text)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     const auto lines = splitHexLines(text, protocol::kMostLines);
     if (!lines) {
-        return FailDownload(path + " has more than " + std::to_string(protocol::kMostLines) +
+        return failDownload(path + " has more than " + std::to_string(protocol::kMostLines) +
                             " lines, more than the line counter holds. Write it with longer records.");
     }
     shared_.LinesLeft = static_cast<std::int16_t>(static_cast<int>(lines->size()) - 1);
@@ -122,13 +119,13 @@ BootloaderLink::Step BootloaderLink::SendLines(const std::string& path, const st
     frontEnd.showLinesLeft(shared_.LinesLeft);
     seams_.TmrShowLine.setEnabled(true);
     for (const std::string& HexLine : *lines) {
-        if (CancelSeen())
+        if (cancelSeen())
             return DownloadResult::Cancelled;
         // Events run once a line: while its answer was awaited, or now.
         bool eventsRan = false;
         if (!HexLine.empty()) {
             LineProgress progress;
-            if (Step stop = SendLine(HexLine, progress, eventsRan))
+            if (Step stop = sendLine(HexLine, progress, eventsRan))
                 return *stop;
             --shared_.LinesLeft;
             progress.linesLeft = shared_.LinesLeft;
@@ -140,13 +137,13 @@ BootloaderLink::Step BootloaderLink::SendLines(const std::string& path, const st
     frontEnd.showLinesLeft(0);
     seams_.TmrShowLine.setEnabled(false);
     seams_.events.yieldOnce();
-    WaitForEndOfFile();
+    waitForEndOfFile();
     return std::nullopt;
 }
 
 // Sends the line (again while a bootloader that resends reports a checksum
 // error or says nothing) and asks the user when it was not accepted.
-BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan)
+BootloaderLink::Step BootloaderLink::sendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan)
 {
     const bool resends = !(run_.BootVer < protocol::kResendVersion);
     progress.lineNumber = shared_.LinesTotal - shared_.LinesLeft + 1;
@@ -159,8 +156,8 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
         seams_.port.write(hexLine);
         ++progress.sends;
         run_.RxBuf = seams_.port.readAll();
-        eventsRan = WaitForAnswer() || eventsRan;
-        if (Contains(run_.RxBuf, protocol::kWriteError) || ContainsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
+        eventsRan = waitForAnswer() || eventsRan;
+        if (contains(run_.RxBuf, protocol::kWriteError) || containsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
             !resends) {
             SendTries = protocol::kMostSends;
         } else {
@@ -169,17 +166,17 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
     }
     const std::string lineNumber = std::to_string(progress.lineNumber);
     std::string question;
-    if (Contains(run_.RxBuf, protocol::kChecksumError)) {
+    if (contains(run_.RxBuf, protocol::kChecksumError)) {
         question = "Checksum error at line " + lineNumber;
-    } else if (Contains(run_.RxBuf, protocol::kWriteError)) {
+    } else if (contains(run_.RxBuf, protocol::kWriteError)) {
         question = "Error writing to flash at line " + lineNumber;
-    } else if (resends && !ContainsAny(run_.RxBuf, protocol::kAcceptedAnswers)) {
+    } else if (resends && !containsAny(run_.RxBuf, protocol::kAcceptedAnswers)) {
         question = "Did not receive a response after sending line " + lineNumber;
     } else {
         return std::nullopt;
     }
     if (!seams_.frontEnd.ask({MessageKind::Question, question + ". Continue with download?"}))
-        return CloseDown(DownloadResult::Declined);
+        return closeDown(DownloadResult::Declined);
     progress.skipped = true;
     run_.RxBuf.clear();
     return std::nullopt;
@@ -189,7 +186,7 @@ BootloaderLink::Step BootloaderLink::SendLine(const std::string& hexLine, LinePr
 // from it on, until the whole-second clock has moved on by a few seconds.
 // What has arrived is judged before yielding, so an answer ends the wait as
 // soon as it is read.
-bool BootloaderLink::WaitForAnswer()
+bool BootloaderLink::waitForAnswer()
 {
     bool eventsRan = false;
     const bool ticks = run_.BootVer < protocol::kResendVersion;
@@ -197,7 +194,7 @@ bool BootloaderLink::WaitForAnswer()
     if (ticks)
         shared_.AnswTicks = 0;
     const auto waiting = [&] {
-        if (ContainsAny(run_.RxBuf, protocol::kAnswers) || seams_.frontEnd.cancelRequested())
+        if (containsAny(run_.RxBuf, protocol::kAnswers) || seams_.frontEnd.cancelRequested())
             return false;
         return ticks ? shared_.AnswTicks < protocol::kAnswerTicks
                      : seams_.clock.wholeSeconds() - start < protocol::kAnswerSeconds;
@@ -213,11 +210,11 @@ bool BootloaderLink::WaitForAnswer()
     return eventsRan;
 }
 
-void BootloaderLink::WaitForEndOfFile()
+void BootloaderLink::waitForEndOfFile()
 {
     const long long start = seams_.clock.wholeSeconds();
     const auto waiting = [&] {
-        return !Contains(run_.RxBuf, protocol::kFileEnded) &&
+        return !contains(run_.RxBuf, protocol::kFileEnded) &&
                seams_.clock.wholeSeconds() - start < protocol::kEndOfFileSeconds;
     };
     while (waiting()) {
@@ -228,24 +225,24 @@ void BootloaderLink::WaitForEndOfFile()
     }
 }
 
-DownloadResult BootloaderLink::JudgeOutcome()
+DownloadResult BootloaderLink::judgeOutcome()
 {
     // The target ends the last file with "#" and the download with "@",
     // perhaps a moment apart.
-    if (Contains(run_.RxBuf, protocol::kFileEnded))
-        TakeRestOfAnswer(protocol::kDownloadDone);
+    if (contains(run_.RxBuf, protocol::kFileEnded))
+        takeRestOfAnswer(protocol::kDownloadDone);
     FrontEnd& frontEnd = seams_.frontEnd;
-    if (Contains(run_.RxBuf, protocol::kDownloadDone)) {
+    if (contains(run_.RxBuf, protocol::kDownloadDone)) {
         frontEnd.message({MessageKind::Success, successMessage(run_.DownloadKind)});
-        return CloseDown(DownloadResult::Success);
+        return closeDown(DownloadResult::Success);
     }
-    if (Contains(run_.RxBuf, protocol::kFileEnded)) {
+    if (contains(run_.RxBuf, protocol::kFileEnded)) {
         frontEnd.message({MessageKind::Information, "Error while downloading file."});
     } else {
         frontEnd.message({MessageKind::Information,
                           "Error while downloading file: No response from target Bootloader at end of file."});
     }
-    return CloseDown(DownloadResult::EndOfFileError);
+    return closeDown(DownloadResult::EndOfFileError);
 }
 
 }  // namespace korvel::link

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <qdrawutil.h>
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 ClassicFrame::ClassicFrame(const QString& caption, QWidget* parent) : QGroupBox(caption, parent) {}
 
@@ -22,4 +22,4 @@ void ClassicFrame::paintEvent(QPaintEvent*)
     painter.drawText(caption, Qt::AlignCenter, title());
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -2,7 +2,7 @@
 
 #include <QGroupBox>
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 // A frame in the classic look: an etched edge with the caption sitting on its
 // top line, so that controls placed near the top keep clear of the edge.
@@ -16,4 +16,4 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

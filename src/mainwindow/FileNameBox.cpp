@@ -4,7 +4,7 @@
 #include <QMimeData>
 #include <QUrl>
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 namespace {
 
@@ -56,4 +56,4 @@ void FileNameBox::dropEvent(QDropEvent* event)
         emit filesDropped(localFiles(event->mimeData()));
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

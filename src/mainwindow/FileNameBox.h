@@ -3,7 +3,7 @@
 #include <QLineEdit>
 #include <QStringList>
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 // A file name box that takes files dropped from a file manager. Dropped text
 // and links to anything but local files are refused.
@@ -23,4 +23,4 @@ protected:
     void dropEvent(QDropEvent* event) override;
 };
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -4,7 +4,7 @@
 #include <QPainter>
 #include <QStyle>
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 namespace {
 
@@ -34,4 +34,4 @@ void FittedLabel::paintEvent(QPaintEvent* event)
                           isEnabled(), text(), foregroundRole());
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

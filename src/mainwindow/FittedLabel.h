@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 // A one-line label that keeps its text inside its contents rectangle: a text
 // too long for it is drawn narrower, never past the margins.
@@ -16,4 +16,4 @@ protected:
     void paintEvent(QPaintEvent* event) override;
 };
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

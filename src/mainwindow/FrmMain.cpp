@@ -11,15 +11,15 @@
 
 #include "KorvelResources.h"
 #include "infowindow/FrmInfo.h"
-#include "infowindow/WindowMeasures.h"
 #include "mainwindow/FileNameBox.h"
 #include "mainwindow/MainWindowFrontEnd.h"
 #include "platform/PortMap.h"
 #include "platform/ProgramInfo.h"
+#include "platform/WindowMeasures.h"
 
-namespace korvel {
+namespace korvel::mainwindow {
 
-using windows::px;
+using platform::px;
 
 FrmMain::FrmMain(const MainWindowSetup& setup)
     : CmdLineMode(setup.CmdLineMode)
@@ -31,10 +31,10 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
 {
     resources::ensureLoaded();
     setObjectName(QStringLiteral("FrmMain"));
-    setWindowTitle(QString::fromUtf8(kApplicationTitle));
+    setWindowTitle(QString::fromUtf8(platform::kApplicationTitle));
     setWindowIcon(QIcon(resources::kIcon));
     // Small enough that every caption fits its control with the usual Linux faces.
-    setFont(windows::windowFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")}, 7.5));
+    setFont(platform::windowFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")}, 7.5));
     resize(px(9375), px(7050));
     createControls();
 
@@ -84,7 +84,8 @@ void FrmMain::fillPortList()
 
 void FrmMain::appendVersionToCaption()
 {
-    setWindowTitle(windowTitle() + QStringLiteral(" - V ") + windows::versionNumberText(kVersionMajor, kVersionMinor));
+    setWindowTitle(windowTitle() + QStringLiteral(" - V ") +
+                   platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor));
 }
 
 bool FrmMain::CheckCom(int portNumber)
@@ -173,7 +174,7 @@ void FrmMain::cancelKeyPressed()
 
 void FrmMain::CmdBtnInfo_Click()
 {
-    FrmInfo::showModal();
+    infowindow::FrmInfo::showModal();
 }
 
 void FrmMain::CmdBtnExit_Click()
@@ -206,4 +207,4 @@ void FrmMain::showEvent(QShowEvent* event)
     QWidget::showEvent(event);
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

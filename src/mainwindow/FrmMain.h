@@ -21,7 +21,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 class FileNameBox;
 class MainWindowFrontEnd;
@@ -148,4 +148,4 @@ private:
     std::unique_ptr<link::BootloaderLink> link_;
 };
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

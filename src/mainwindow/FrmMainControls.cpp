@@ -14,17 +14,17 @@
 #include <type_traits>
 
 #include "KorvelResources.h"
-#include "infowindow/WindowMeasures.h"
 #include "mainwindow/ClassicFrame.h"
 #include "mainwindow/FileNameBox.h"
 #include "mainwindow/FittedLabel.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/WrappingCheckBox.h"
+#include "platform/WindowMeasures.h"
 
-namespace korvel {
+namespace korvel::mainwindow {
 
-using windows::px;
-using windows::twipsRect;
+using platform::px;
+using platform::twipsRect;
 
 // One row of the control table.
 struct FrmMainControl {
@@ -83,7 +83,7 @@ QFont cellFont()
 {
     constexpr int kCellWidth = 5;
     constexpr int kCellHeight = 12;
-    QFont font = windows::windowFont(
+    QFont font = platform::windowFont(
         {QStringLiteral("DejaVu Sans Mono"), QStringLiteral("Liberation Mono"), QStringLiteral("Monospace")}, 9);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
@@ -351,4 +351,4 @@ void FrmMain::setTabOrder()
                              findChild<QWidget*>(QLatin1String(focusable[i]->name)));
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -4,7 +4,7 @@
 #include "mainwindow/FileNameBox.h"
 #include "mainwindow/FrmMain.h"
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 namespace {
 
@@ -68,4 +68,4 @@ void FrmMain::TxtBoxEEPFile_OLEDragDrop(const QStringList& files)
         TxtBoxEEPFile->setText(path);
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -6,11 +6,11 @@
 #include "mainwindow/FileNameBox.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
+#include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
-#include "platform/messages.h"
 #include "settings/SettingsFile.h"
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 namespace {
 
@@ -37,7 +37,7 @@ void setCheckValue(QCheckBox& box, int value)
 
 void warn(QWidget* parent, const QString& text)
 {
-    platform::showBox(parent, QString::fromUtf8(kApplicationTitle), link::MessageKind::Warning, text);
+    platform::showBox(parent, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Warning, text);
 }
 
 }  // namespace
@@ -90,4 +90,4 @@ void FrmMain::SaveSettings(const QString& fileName)
              QStringLiteral("An error occured while saving file ") + fileName + QLatin1Char('\n') + saved.failure);
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -4,7 +4,7 @@
 
 #include "mainwindow/FrmMain.h"
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 namespace {
 
@@ -88,4 +88,4 @@ bool MainWindowFrontEnd::cancelRequested()
     return window_.CancelRequested || window_.windowRun_.closeRequested();
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -5,7 +5,7 @@
 
 #include "link/FrontEnd.h"
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 class FrmMain;
 
@@ -37,4 +37,4 @@ private:
     FrmMain& window_;
 };
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -2,10 +2,10 @@
 
 #include <QString>
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 // The warning that the settings file could not be read and the defaults are
 // used instead; a command-line run without a window gives it too.
 QString settingsLoadWarning(const QString& fileName);
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

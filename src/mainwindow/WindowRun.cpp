@@ -3,9 +3,9 @@
 #include <QEvent>
 #include <QWidget>
 
-#include "platform/messages.h"
+#include "platform/Messages.h"
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 WindowRun::WindowRun(QWidget& window) : window_(window)
 {
@@ -45,4 +45,4 @@ bool WindowRun::eventFilter(QObject* watched, QEvent* event)
     return QObject::eventFilter(watched, event);
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

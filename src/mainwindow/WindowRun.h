@@ -8,7 +8,7 @@
 
 class QWidget;
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 // A download running in a window, the same for the main window and for its
 // compact layout in a command-line run: message boxes titled with the
@@ -40,4 +40,4 @@ private:
     bool closeRequested_ = false;
 };
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -4,7 +4,7 @@
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 namespace {
 
@@ -53,4 +53,4 @@ bool WrappingCheckBox::hitButton(const QPoint& pos) const
     return rect().contains(pos);
 }
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -2,7 +2,7 @@
 
 #include <QCheckBox>
 
-namespace korvel {
+namespace korvel::mainwindow {
 
 // A check box whose caption wraps onto further lines within its width, so a
 // long caption in a narrow, tall box stays readable. A run of several blanks
@@ -18,4 +18,4 @@ protected:
     bool hitButton(const QPoint& pos) const override;
 };
 
-}  // namespace korvel
+}  // namespace korvel::mainwindow

@@ -2,10 +2,10 @@
 
 #include "cmdline/HelpText.h"
 #include "infowindow/FrmInfo.h"
-#include "infowindow/WindowMeasures.h"
 #include "mainwindow/FrmMain.h"
+#include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
-#include "platform/messages.h"
+#include "platform/WindowMeasures.h"
 #include "startup/ProgramSurroundings.h"
 #include "startup/StopSignals.h"
 #include "startup/WindowSystem.h"
@@ -36,7 +36,8 @@ void writeError(const QString& text)
 
 QString versionLine()
 {
-    return QStringLiteral("AVRBootloaderKorvel ") + windows::versionNumberText(kVersionMajor, kVersionMinor);
+    return QStringLiteral("AVRBootloaderKorvel ") +
+           platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor);
 }
 
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
@@ -44,7 +45,8 @@ void showStartupMessage(const std::string& text, bool toStandardOutput, Face fac
     const QString shown = QString::fromLocal8Bit(text);
     terminal.message(shown, toStandardOutput);
     if (face == Face::Windows)
-        platform::showBox(nullptr, QString::fromUtf8(kApplicationTitle), link::MessageKind::Information, shown);
+        platform::showBox(nullptr, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Information,
+                          shown);
 }
 
 // The information box first, then the main window until the user closes it.
@@ -52,11 +54,11 @@ void showStartupMessage(const std::string& text, bool toStandardOutput, Face fac
 // before the main window is shown when it comes during the boxes.
 int runInteractive(const QString& programDir)
 {
-    FrmInfo::showModal();
+    infowindow::FrmInfo::showModal();
     if (const int stop = stopSignalReceived())
         return exitStatusOfSignal(stop);
     ProgramSurroundings surroundings(programDir);
-    FrmMain window(surroundings.mainWindowSetup(false));
+    mainwindow::FrmMain window(surroundings.mainWindowSetup(false));
     window.Form_Load();
     if (const int stop = stopSignalReceived())
         return exitStatusOfSignal(stop);
@@ -89,7 +91,7 @@ int Main(int argc, char** argv)
         if (windows.opened()) {
             // A stop acts as the user closing every window.
             stops.watch([] { QApplication::closeAllWindows(); });
-            return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
+            return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
         }
         if (parsed.verdict == ArgsVerdict::Interactive) {
             writeError(noWindowsMessage(windows.problem()));
@@ -105,10 +107,10 @@ int Main(int argc, char** argv)
     int qtArgc = 1;
     QCoreApplication application(qtArgc, qtArgv);
     stops.watch(nullptr);
-    return RunStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
+    return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Console, streams);
 }
 
-int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams)
+int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams)
 {
     TerminalReport terminal(streams, face == Face::Console);
     switch (parsed.verdict) {

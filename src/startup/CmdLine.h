@@ -23,7 +23,7 @@ int Main(int argc, char** argv);
 // interactive start needs Face::Windows.
 // `programDir` is the executable's directory, which holds the settings and
 // ports files. Gives the exit status.
-int RunStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams);
+int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, const TerminalReport::Streams& streams);
 
 // The unattended download of a command-line run. Gives the exit status.
 int CmdLineDownload(const StartupState& state, const QString& programDir, Face face, TerminalReport& terminal);

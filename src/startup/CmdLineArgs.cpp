@@ -1,5 +1,7 @@
 #include "startup/CmdLineArgs.h"
 
+#include "link/Text.h"
+
 #include <algorithm>
 #include <optional>
 
@@ -73,21 +75,12 @@ Token classify(const std::string& arg)
     return {Kind::Word};
 }
 
-std::string trimBlanks(const std::string& text)
-{
-    const auto first = text.find_first_not_of(' ');
-    if (first == std::string::npos)
-        return {};
-    const auto last = text.find_last_not_of(' ');
-    return text.substr(first, last - first + 1);
-}
-
 std::string fileNameFrom(const std::vector<std::string>& words)
 {
     std::string joined;
     for (std::size_t i = 0; i < words.size(); ++i)
         joined += (i == 0 ? "" : " ") + words[i];
-    std::string name = trimBlanks(joined);
+    std::string name(link::trimmed(joined, " "));
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
         name = name.substr(1, name.size() - 2);
     return name;

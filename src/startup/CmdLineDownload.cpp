@@ -66,7 +66,7 @@ link::DownloadResult download(const StartupState& state, ProgramSurroundings& su
 link::DownloadResult downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundings,
                                         TerminalReport& terminal, RunRecord& record)
 {
-    FrmMain window(surroundings.mainWindowSetup(true));
+    mainwindow::FrmMain window(surroundings.mainWindowSetup(true));
     {
         const MessageBoxEcho echo(terminal);
         window.Form_Load();
@@ -85,7 +85,7 @@ void checkSettingsFile(const QString& path, TerminalReport& terminal)
     if (!QFileInfo::exists(path))
         return;
     if (!settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1))
-        terminal.message(settingsLoadWarning(path), false);
+        terminal.message(mainwindow::settingsLoadWarning(path), false);
 }
 
 link::DownloadResult downloadInConsole(const StartupState& state, ProgramSurroundings& surroundings,

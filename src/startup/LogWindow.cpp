@@ -8,7 +8,7 @@
 
 namespace korvel::startup {
 
-LogWindow::LogWindow(FrmMain& window) : window_(window) {}
+LogWindow::LogWindow(mainwindow::FrmMain& window) : window_(window) {}
 
 void LogWindow::show()
 {
@@ -58,7 +58,7 @@ void LogWindow::hideCount()
     window_.lineSentLabel().hide();
 }
 
-WindowRun& LogWindow::run()
+mainwindow::WindowRun& LogWindow::run()
 {
     return window_.windowRun();
 }

@@ -2,10 +2,10 @@
 
 #include <QString>
 
-namespace korvel {
+namespace korvel::mainwindow {
 class FrmMain;
 class WindowRun;
-}  // namespace korvel
+}  // namespace korvel::mainwindow
 
 namespace korvel::startup {
 
@@ -14,7 +14,7 @@ namespace korvel::startup {
 // and the run in the window with its message boxes.
 class LogWindow {
 public:
-    explicit LogWindow(FrmMain& window);
+    explicit LogWindow(mainwindow::FrmMain& window);
 
     void show();
     void setLog(const QString& log);
@@ -25,10 +25,10 @@ public:
     void showCount(int linesLeft);
     void hideCount();
 
-    WindowRun& run();
+    mainwindow::WindowRun& run();
 
 private:
-    FrmMain& window_;
+    mainwindow::FrmMain& window_;
 };
 
 }  // namespace korvel::startup

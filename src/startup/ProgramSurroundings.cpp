@@ -36,14 +36,14 @@ QString ProgramSurroundings::portsReport() const
     return platform::portsReport(port_.portMap());
 }
 
-MainWindowSetup ProgramSurroundings::mainWindowSetup(bool CmdLineMode)
+mainwindow::MainWindowSetup ProgramSurroundings::mainWindowSetup(bool CmdLineMode)
 {
-    return MainWindowSetup{CmdLineMode,
-                           port_,
-                           files_,
-                           settingsPaths_,
-                           [this](int number) { return platform::describePort(port_.portMap(), number); },
-                           [this] { return platform::whyNoPortOpens(port_.portMap()); }};
+    return mainwindow::MainWindowSetup{CmdLineMode,
+                                       port_,
+                                       files_,
+                                       settingsPaths_,
+                                       [this](int number) { return platform::describePort(port_.portMap(), number); },
+                                       [this] { return platform::whyNoPortOpens(port_.portMap()); }};
 }
 
 }  // namespace korvel::startup

@@ -18,7 +18,7 @@ public:
     // its number (a port given by its path).
     explicit ProgramSurroundings(const QString& programDir, const std::string& portDevice = {});
 
-    MainWindowSetup mainWindowSetup(bool CmdLineMode);
+    mainwindow::MainWindowSetup mainWindowSetup(bool CmdLineMode);
 
     link::SerialPort& port() { return port_; }
     link::HexFiles& files() { return files_; }

@@ -20,7 +20,7 @@ TEST(InfoWindow, TextsFitAndKeysWithACharacterCloseItWhereverTheFocusIs)
         {Qt::Key_Return, "\r", true}, {Qt::Key_Backspace, "\b", true}, {Qt::Key_Left, "", false},
         {Qt::Key_F5, "", false},      {Qt::Key_Shift, "", false},      {Qt::Key_Delete, "\x7f", false},
     };
-    korvel::FrmInfo window;
+    korvel::infowindow::FrmInfo window;
     EXPECT_EQ(controlsWithClippedCaptions(window), std::vector<std::string>{});
     window.show();
     window.activateWindow();

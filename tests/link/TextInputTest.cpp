@@ -25,7 +25,7 @@ TEST(HexLines, LineEndsAndTheMostLines)
 }
 
 // Why reading a file failed.
-std::string ReadOutcome(HexFiles& files, const std::string& path)
+std::string readOutcome(HexFiles& files, const std::string& path)
 {
     try {
         files.read(path);
@@ -57,11 +57,11 @@ TEST(DiskHexFiles, SaysWhyAFileWasNotRead)
     };
     DiskHexFiles files(std::chrono::milliseconds(50));
     for (const auto& [path, outcome] : rows)
-        EXPECT_EQ(ReadOutcome(files, path), outcome) << path;
+        EXPECT_EQ(readOutcome(files, path), outcome) << path;
     // A writer that wrote but never closes.
     const int writer = ::open(fifo.c_str(), O_RDWR);
     ASSERT_EQ(::write(writer, "x", 1), 1);
-    EXPECT_EQ(ReadOutcome(files, fifo), notRead(FileError::Cause::TooSlow));
+    EXPECT_EQ(readOutcome(files, fifo), notRead(FileError::Cause::TooSlow));
     ::close(writer);
     fs::remove_all(dir);
 }

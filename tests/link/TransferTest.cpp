@@ -12,7 +12,7 @@ using namespace link::protocol;
 
 const long long kMs = 1000, kSecond = 1000 * kMs;
 
-std::vector<std::string> LinesSent(const LinkBench& bench)
+std::vector<std::string> linesSent(const LinkBench& bench)
 {
     std::vector<std::string> bytes;
     for (const auto& write : bench.transferWrites())
@@ -28,7 +28,7 @@ TEST(Transfer, BothFilesInOrder)
     const auto &f = bench.files.files["flash.hex"], &e = bench.files.files["eeprom.hex"];
     bench.target.endOfFileAnswers = {""};
     EXPECT_EQ(bench.run({true, true, "flash.hex", "eeprom.hex", 1}), R::Success);
-    EXPECT_EQ(LinesSent(bench), (std::vector<std::string>{wire::kEepromThenFlash, e[0], e[1], f[0], f[1]}));
+    EXPECT_EQ(linesSent(bench), (std::vector<std::string>{wire::kEepromThenFlash, e[0], e[1], f[0], f[1]}));
     EXPECT_TRUE(bench.inOrder({"between files", "success: FLASH & EEPROM files", "port closed", "ended"}));
 }
 
@@ -80,7 +80,7 @@ TEST(Transfer, LinesAreNumberedWithoutEmptyOnesAndJudgedByTheirOwnAnswers)
         return false;
     };
     EXPECT_EQ(bench.run(B::flash()), R::Success);
-    EXPECT_EQ(LinesSent(bench), (std::vector<std::string>{":A", ":A", binary, ":00000001FF"}));
+    EXPECT_EQ(linesSent(bench), (std::vector<std::string>{":A", ":A", binary, ":00000001FF"}));
     EXPECT_TRUE(bench.journal.has("ask: Error writing to flash at line 2. Continue with download?"));
     ASSERT_FALSE(bench.frontEnd.linesShown.empty());
     EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);

@@ -13,7 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "BoxAnswerer.h"
-#include "Pty.h"
+#include "PtyPair.h"
 #include "Tools.h"
 #include "WindowRig.h"
 
@@ -131,7 +131,7 @@ TEST(MainWindowSettings, AreLoadedOrReportedAndWrittenBackOnUnload)
     // clang-format on
     for (const Row& row : rows) {
         SCOPED_TRACE(row.name);
-        Pty line;  // serves both ports in turn
+        PtyPair line;  // serves both ports in turn
         WindowRig rig(row.withPorts ? std::map<int, std::string>{{3, line.slavePath()}, {7, line.slavePath()}}
                                     : std::map<int, std::string>{},
                       row.cmdLineMode);

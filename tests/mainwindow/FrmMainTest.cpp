@@ -13,7 +13,7 @@
 
 #include "../infowindow/CaptionFit.h"
 #include "BoxAnswerer.h"
-#include "Pty.h"
+#include "PtyPair.h"
 #include "Tools.h"
 #include "WindowRig.h"
 #include "platform/PortTrouble.h"
@@ -141,9 +141,9 @@ std::vector<ListedPort> listedPorts(WindowRig& rig)
 // names its device, a link with its target.
 TEST(PortProbe, ListsExactlyThePortsThatOpenAndSelectsTheFirst)
 {
-    Pty com3;
-    Pty com5;
-    Pty com7;
+    PtyPair com3;
+    PtyPair com5;
+    PtyPair com7;
     QTemporaryDir links;
     const std::string link = links.filePath(QStringLiteral("usb-adapter-port0")).toStdString();
     ASSERT_EQ(::symlink(com7.slavePath().c_str(), link.c_str()), 0);

@@ -9,7 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "Pty.h"
+#include "PtyPair.h"
 #include "link/Protocol.h"
 #include "platform/DeviceSerialPort.h"
 #include "platform/PortTrouble.h"
@@ -62,7 +62,7 @@ protected:
         ASSERT_TRUE(readUntil(input.size() + 1));
     }
 
-    Pty pty;
+    PtyPair pty;
     DeviceSerialPort port{pty.portMap(3)};
     std::string input;
 };
@@ -98,7 +98,7 @@ TEST_F(SerialOverPty, FailuresToOpenNameThePortTheCauseAndTheFix)
     const std::string alias = dir.filePath("alias").toStdString();
     ASSERT_EQ(::symlink(pty.slavePath().c_str(), alias.c_str()), 0);
     // Only its group may use it; root gives it to a group other than root's.
-    Pty guarded;
+    PtyPair guarded;
     ASSERT_TRUE(::geteuid() != 0 || ::chown(guarded.slavePath().c_str(), 0, ::getgrnam("dialout")->gr_gid) == 0);
     ASSERT_EQ(::chmod(guarded.slavePath().c_str(), 0060), 0);
     const std::string group = QFileInfo(QString::fromStdString(guarded.slavePath())).group().toStdString();
@@ -231,7 +231,7 @@ TEST_F(SerialOverPty, BytesPassUnchangedBothWays)
 // ticks of a timer may end a wait: there are no more passes than ticks.
 TEST(SerialPortWaits, WaitAfterAWriteLastsUntilTheNextRealEvent)
 {
-    Pty sink(false);
+    PtyPair sink(false);
     DeviceSerialPort port(sink.portMap(3));
     prepare(port, 3);
     port.open();

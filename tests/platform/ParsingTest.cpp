@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 #include <sys/stat.h>
 
-#include "Pty.h"
+#include "PtyPair.h"
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
 #include "settings/SettingsFile.h"
@@ -61,7 +61,7 @@ TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
 TEST(ConfigFiles, ThatAreNotRegularFilesAreRefusedWithoutWaiting)
 {
     const QTemporaryDir dir;
-    const Pty terminal(false);
+    const PtyPair terminal(false);
     const QString fifo = dir.filePath("fifo");
     const QString link = dir.filePath("link-to-terminal");
     ASSERT_EQ(mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "BoxAnswerer.h"
-#include "Pty.h"
+#include "PtyPair.h"
+#include "platform/Messages.h"
 #include "platform/QtTimer.h"
-#include "platform/messages.h"
 
 using korvel::platform::QtTimer;
 

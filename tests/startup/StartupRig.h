@@ -59,7 +59,7 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override
     {
-        auto* window = qobject_cast<korvel::FrmMain*>(watched);
+        auto* window = qobject_cast<korvel::mainwindow::FrmMain*>(watched);
         if (!window || event->type() != QEvent::Show)
             return false;
         ++shown;
@@ -97,13 +97,13 @@ inline std::string startAndExit(const QString& programDir)
     BoxAnswerer answerer;
     bool infoFirst = false;
     QTimer::singleShot(0, qApp, [&] {
-        auto* info = qobject_cast<korvel::FrmInfo*>(QApplication::activeModalWidget());
+        auto* info = qobject_cast<korvel::infowindow::FrmInfo*>(QApplication::activeModalWidget());
         infoFirst = info && closer.shown == 0;
         if (info)
             info->accept();
     });
     MemoryTerminal terminal;
-    EXPECT_EQ(korvel::startup::RunStartup({}, programDir, korvel::startup::Face::Windows, terminal.streams()), 0);
+    EXPECT_EQ(korvel::startup::runStartup({}, programDir, korvel::startup::Face::Windows, terminal.streams()), 0);
     EXPECT_TRUE(infoFirst);
     EXPECT_EQ(closer.shown, 1);
     EXPECT_FALSE(closer.compactLayout);

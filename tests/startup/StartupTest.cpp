@@ -2,7 +2,7 @@
 #include "startup/RunRecord.h"
 
 #include "BoxAnswerer.h"
-#include "Pty.h"
+#include "PtyPair.h"
 #include "StartupRig.h"
 #include <csignal>
 #include <gtest/gtest.h>
@@ -36,7 +36,7 @@ TEST(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheEx
         MemoryTerminal terminal;
         BoxAnswerer answerer;
 
-        EXPECT_EQ(RunStartup(parsed, dir.path(), Face::Windows, terminal.streams()), exitStatus);
+        EXPECT_EQ(runStartup(parsed, dir.path(), Face::Windows, terminal.streams()), exitStatus);
         ASSERT_EQ(answerer.seen().size(), 1u);
         EXPECT_EQ(answerer.seen()[0].title, "AVR Bootloader Korvel(r)");
         EXPECT_TRUE(answerer.seen()[0].text.startsWith(QString::fromLatin1(message)));
@@ -55,7 +55,7 @@ TEST(CommandLineStart, SettingsWarningAndFileCheckComeBeforeTheWindowIsShown)
     MemoryTerminal terminal;
     MainWindowWatcher watcher;
     BoxAnswerer answerer;
-    EXPECT_EQ(RunStartup(commandLine("x"), dir.path(), Face::Windows, terminal.streams()), 1);
+    EXPECT_EQ(runStartup(commandLine("x"), dir.path(), Face::Windows, terminal.streams()), 1);
     const QString warning = QStringLiteral("An error occured while loading file ") + dir.settingsPath() +
                             QStringLiteral(". The default settings will be loaded instead.");
     ASSERT_EQ(answerer.texts(), (QStringList{warning, QStringLiteral("Select FLASH file to download.")}));
@@ -70,14 +70,14 @@ TEST(CommandLineStart, SettingsWarningAndFileCheckComeBeforeTheWindowIsShown)
 // its next chance, with no message, instead of waiting for the silent target.
 TEST(CommandLineStart, ClosingTheWindowEndsTheRunWithStatusOne)
 {
-    Pty target;
+    PtyPair target;
     ProgramDir dir;
     dir.mapPort1(QByteArray::fromStdString(target.slavePath()));
     MemoryTerminal terminal;
     BoxAnswerer answerer;
     MainWindowWatcher closer(true);
 
-    EXPECT_EQ(RunStartup(commandLine("/tmp/other.hex"), dir.path(), Face::Windows, terminal.streams()), 1);
+    EXPECT_EQ(runStartup(commandLine("/tmp/other.hex"), dir.path(), Face::Windows, terminal.streams()), 1);
     EXPECT_EQ(closer.shown, 1);
     EXPECT_TRUE(closer.compactLayout);
     EXPECT_TRUE(closer.stayedOpen);

@@ -38,5 +38,5 @@ struct WindowRig {
     QTemporaryDir programDir;
     korvel::platform::DeviceSerialPort port;
     korvel::link::DiskHexFiles files;
-    korvel::FrmMain window;
+    korvel::mainwindow::FrmMain window;
 };

@@ -4,7 +4,7 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
-#include "Pty.h"
+#include "PtyPair.h"
 #include "Tools.h"
 #include "link/Protocol.h"
 #include "platform/DeviceSerialPort.h"

@@ -1,4 +1,4 @@
-#include "platform/messages.h"
+#include "platform/Messages.h"
 
 #include <QMessageBox>
 

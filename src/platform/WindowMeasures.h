@@ -9,7 +9,7 @@
 // (1/1440 inch) and placed at 15 twips per pixel; font sizes are kept in points
 // and set as pixel sizes at 96 dots per inch, so that text keeps its size
 // relative to the pixel layout whatever dots per inch the desktop reports.
-namespace korvel::windows {
+namespace korvel::platform {
 
 // The nearest whole pixel to a non-negative twips measure.
 constexpr int px(int twips)
@@ -44,4 +44,4 @@ inline QString versionNumberText(int major, int minor)
     return QString::number(major) + QLatin1Char('.') + QString::number(minor);
 }
 
-}  // namespace korvel::windows
+}  // namespace korvel::platform

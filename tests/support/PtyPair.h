@@ -10,12 +10,12 @@
 
 // A pseudo-terminal: the test plays the far end on the master side, the
 // program under test opens the slave device as its serial port.
-class Pty {
+class PtyPair {
 public:
     // Watched: bytes arriving at the master are collected while events run.
     // Unwatched: they wake no event loop and are collected by received() alone.
-    explicit Pty(bool watched = true);
-    ~Pty();
+    explicit PtyPair(bool watched = true);
+    ~PtyPair();
 
     const std::string& slavePath() const { return slavePath_; }
     // A map that gives port `number` the slave device.

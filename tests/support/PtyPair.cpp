@@ -1,4 +1,4 @@
-#include "Pty.h"
+#include "PtyPair.h"
 
 #include <QCoreApplication>
 #include <QTimer>
@@ -8,7 +8,7 @@
 #include <stdexcept>
 #include <unistd.h>
 
-Pty::Pty(bool watched)
+PtyPair::PtyPair(bool watched)
 {
     char path[PATH_MAX] = {};
     if (::openpty(&master_, &slave_, path, nullptr, nullptr) != 0)
@@ -21,31 +21,31 @@ Pty::Pty(bool watched)
     QObject::connect(notifier_.get(), &QSocketNotifier::activated, [this] { collect(); });
 }
 
-Pty::~Pty()
+PtyPair::~PtyPair()
 {
     hangUp();
     ::close(slave_);
 }
 
-korvel::platform::PortMap Pty::portMap(int number) const
+korvel::platform::PortMap PtyPair::portMap(int number) const
 {
     return korvel::platform::PortMap::fromText("COM" + std::to_string(number) + "=" + slavePath_);
 }
 
-void Pty::send(std::string_view bytes)
+void PtyPair::send(std::string_view bytes)
 {
     if (::write(master_, bytes.data(), bytes.size()) != ssize_t(bytes.size()))
         throw std::runtime_error("writing to the pty master failed");
 }
 
-const std::string& Pty::received()
+const std::string& PtyPair::received()
 {
     if (!notifier_ && master_ >= 0)
         collect();
     return received_;
 }
 
-void Pty::hangUp()
+void PtyPair::hangUp()
 {
     notifier_.reset();
     if (master_ >= 0)
@@ -53,7 +53,7 @@ void Pty::hangUp()
     master_ = -1;
 }
 
-void Pty::collect()
+void PtyPair::collect()
 {
     char buffer[4096];
     ssize_t count;
