@@ -37,6 +37,7 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
     setFont(platform::windowFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")}, 7.5));
     resize(px(9375), px(7050));
     createControls();
+    compactLog_ = std::make_unique<CompactLog>(*this, *LblCmdLin, *LblLineSent, windowRun_);
 
     if (!CmdLineMode) {
         frontEnd_ = std::make_unique<MainWindowFrontEnd>(*this);

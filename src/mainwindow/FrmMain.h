@@ -10,6 +10,7 @@
 #include "link/BootloaderLink.h"
 #include "link/HexFile.h"
 #include "link/SerialPort.h"
+#include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/DownloadTimers.h"
 #include "settings/FilePlaces.h"
@@ -72,8 +73,7 @@ public:
     // What a command-line run drives with its own download.
     platform::DownloadTimers& timers() { return timers_; }
     WindowRun& windowRun() { return windowRun_; }
-    QLabel& commandLineLog() { return *LblCmdLin; }
-    QLabel& lineSentLabel() { return *LblLineSent; }
+    CompactLog& compactLog() { return *compactLog_; }
     QString caption() const { return windowTitle(); }
 
 protected:
@@ -143,6 +143,7 @@ private:
 
     platform::DownloadTimers timers_;
     WindowRun windowRun_{*this};
+    std::unique_ptr<CompactLog> compactLog_;
     std::unique_ptr<MainWindowFrontEnd> frontEnd_;
     // The interactive download; none in a command-line run, which drives its own.
     std::unique_ptr<link::BootloaderLink> link_;

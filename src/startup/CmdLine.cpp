@@ -5,9 +5,9 @@
 #include "mainwindow/FrmMain.h"
 #include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
+#include "platform/StopSignals.h"
 #include "platform/WindowMeasures.h"
 #include "startup/ProgramSurroundings.h"
-#include "startup/StopSignals.h"
 #include "startup/WindowSystem.h"
 
 #include <QApplication>
@@ -17,6 +17,11 @@
 #include <unistd.h>
 
 namespace korvel::startup {
+
+using namespace cmdline;
+using platform::exitStatusOfSignal;
+using platform::stopSignalReceived;
+using platform::StopSignals;
 
 namespace {
 
@@ -128,8 +133,11 @@ int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Refused:
         showStartupMessage(parsed.message, false, face, terminal);
         return kExitRefused;
-    case ArgsVerdict::CommandLine:
-        return CmdLineDownload(parsed.state, programDir, face, terminal);
+    case ArgsVerdict::CommandLine: {
+        ProgramSurroundings surroundings(programDir, parsed.state.CmdLinePortDevice);
+        RunSurroundings run = surroundings.runSurroundings();
+        return CmdLineDownload(parsed.state, run, face, terminal);
+    }
     }
     return kExitRefused;
 }

@@ -46,4 +46,9 @@ mainwindow::MainWindowSetup ProgramSurroundings::mainWindowSetup(bool CmdLineMod
                                        [this] { return platform::whyNoPortOpens(port_.portMap()); }};
 }
 
+cmdline::RunSurroundings ProgramSurroundings::runSurroundings()
+{
+    return {port_, files_, mainWindowSetup(true), settingsPaths_.load};
+}
+
 }  // namespace korvel::startup

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cmdline/CmdLineDownload.h"
 #include "link/DiskHexFiles.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/DeviceSerialPort.h"
@@ -19,6 +20,9 @@ public:
     explicit ProgramSurroundings(const QString& programDir, const std::string& portDevice = {});
 
     mainwindow::MainWindowSetup mainWindowSetup(bool CmdLineMode);
+    // The same for a command-line run: the compact window and the settings
+    // file that the run checks.
+    cmdline::RunSurroundings runSurroundings();
 
     link::SerialPort& port() { return port_; }
     link::HexFiles& files() { return files_; }

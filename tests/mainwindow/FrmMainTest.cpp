@@ -69,11 +69,11 @@ TEST(MainWindowStates, BusyAndIdleSwitchTheControlsAndCancel)
     EXPECT_TRUE(rig.window.isCancelRequested());
     EXPECT_FALSE(cancel.isEnabled());
 
-    rig.window.lineSentLabel().show();
+    rig.control<QLabel>("LblLineSent").show();
     rig.window.SetIdleState();
     EXPECT_TRUE(rig.isIdle());
     EXPECT_EQ(controls(rig, enabled), controls(rig, anyControl, {"CmdBtnCanc"}));
-    EXPECT_FALSE(rig.window.lineSentLabel().isVisible());
+    EXPECT_FALSE(rig.control<QLabel>("LblLineSent").isVisible());
     // Only the next busy state clears a request.
     EXPECT_TRUE(rig.window.isCancelRequested());
     rig.window.SetBusyState();

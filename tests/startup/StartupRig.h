@@ -11,10 +11,10 @@
 
 #include "BoxAnswerer.h"
 #include "Tools.h"
+#include "cmdline/TerminalReport.h"
 #include "infowindow/FrmInfo.h"
 #include "mainwindow/FrmMain.h"
 #include "startup/CmdLine.h"
-#include "startup/TerminalReport.h"
 
 // A program directory whose ports name no real device unless port 1 is
 // mapped, with a settings file that is valid whatever ports are listed.
@@ -63,7 +63,7 @@ protected:
         if (!window || event->type() != QEvent::Show)
             return false;
         ++shown;
-        compactLayout = window->commandLineLog().isVisible();
+        compactLayout = window->findChild<QLabel*>(QStringLiteral("LblCmdLin"))->isVisible();
         if (close_)
             QTimer::singleShot(0, window, [this, window] {
                 window->close();
@@ -78,7 +78,7 @@ private:
 
 // The standard streams of one run, in memory, and which of them are terminals.
 struct MemoryTerminal {
-    korvel::startup::TerminalReport::Streams streams(bool outIsTerminal = false, bool inIsTerminal = false,
+    korvel::cmdline::TerminalReport::Streams streams(bool outIsTerminal = false, bool inIsTerminal = false,
                                                      bool errIsTerminal = false)
     {
         return {out, err, in, outIsTerminal, inIsTerminal, errIsTerminal};
@@ -103,7 +103,7 @@ inline std::string startAndExit(const QString& programDir)
             info->accept();
     });
     MemoryTerminal terminal;
-    EXPECT_EQ(korvel::startup::runStartup({}, programDir, korvel::startup::Face::Windows, terminal.streams()), 0);
+    EXPECT_EQ(korvel::startup::runStartup({}, programDir, korvel::cmdline::Face::Windows, terminal.streams()), 0);
     EXPECT_TRUE(infoFirst);
     EXPECT_EQ(closer.shown, 1);
     EXPECT_FALSE(closer.compactLayout);

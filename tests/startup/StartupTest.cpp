@@ -1,5 +1,5 @@
+#include "cmdline/RunRecord.h"
 #include "startup/CmdLine.h"
-#include "startup/RunRecord.h"
 
 #include "BoxAnswerer.h"
 #include "PtyPair.h"
@@ -9,6 +9,7 @@
 
 using namespace korvel;
 using namespace korvel::startup;
+using namespace korvel::cmdline;
 
 namespace {
 

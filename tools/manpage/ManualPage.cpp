@@ -1,7 +1,7 @@
 #include "ManualPage.h"
 
 #include "cmdline/HelpText.h"
-#include "startup/CmdLineArgs.h"
+#include "cmdline/CmdLineArgs.h"
 
 #include <cctype>
 #include <sstream>
@@ -88,7 +88,7 @@ std::string manualPage(const std::string& version)
          << ".PP\n"
          << ".RS\n"
          << ".nf\n"
-         << roffText(startup::kUsageMessage, true) << "\n"
+         << roffText(cmdline::kUsageMessage, true) << "\n"
          << ".fi\n"
          << ".RE\n";
     for (const auto& section : cmdline::helpSections()) {

@@ -1,24 +1,23 @@
 // The unattended download of a command-line run: with the compact main window
 // and message boxes, or on the terminal alone.
-#include "startup/CmdLine.h"
+#include "cmdline/CmdLineDownload.h"
 
+#include "cmdline/LogFrontEnd.h"
+#include "cmdline/RunRecord.h"
 #include "link/BootloaderLink.h"
+#include "mainwindow/CompactLog.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
 #include "platform/DownloadTimers.h"
 #include "platform/PortMap.h"
+#include "platform/StopSignals.h"
 #include "settings/SettingsFile.h"
-#include "startup/LogFrontEnd.h"
-#include "startup/LogWindow.h"
-#include "startup/ProgramSurroundings.h"
-#include "startup/RunRecord.h"
-#include "startup/StopSignals.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
 #include <QMessageBox>
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 namespace {
 
@@ -55,24 +54,23 @@ private:
 
 // The download itself, on the port and files of the program's surroundings,
 // with the one synchronisation window of a command-line run.
-link::DownloadResult download(const StartupState& state, ProgramSurroundings& surroundings, LogFrontEnd& frontEnd,
+link::DownloadResult download(const StartupState& state, RunSurroundings& surroundings, LogFrontEnd& frontEnd,
                               platform::DownloadTimers& timers)
 {
-    link::BootloaderLink link(platform::downloadSeams(timers, surroundings.port(), frontEnd, surroundings.files()),
+    link::BootloaderLink link(platform::downloadSeams(timers, surroundings.port, frontEnd, surroundings.files),
                               link::Flavour{true});
     return link.DownloadFiles(choiceOf(state));
 }
 
-link::DownloadResult downloadWithWindow(const StartupState& state, ProgramSurroundings& surroundings,
+link::DownloadResult downloadWithWindow(const StartupState& state, RunSurroundings& surroundings,
                                         TerminalReport& terminal, RunRecord& record)
 {
-    mainwindow::FrmMain window(surroundings.mainWindowSetup(true));
+    mainwindow::FrmMain window(surroundings.windowSetup);
     {
         const MessageBoxEcho echo(terminal);
         window.Form_Load();
     }
-    LogWindow logWindow(window);
-    LogFrontEnd frontEnd(terminal, &logWindow, record);
+    LogFrontEnd frontEnd(terminal, &window.compactLog(), record);
     return window.windowRun().run([&] { return download(state, surroundings, frontEnd, window.timers()); });
 }
 
@@ -88,10 +86,10 @@ void checkSettingsFile(const QString& path, TerminalReport& terminal)
         terminal.message(mainwindow::settingsLoadWarning(path), false);
 }
 
-link::DownloadResult downloadInConsole(const StartupState& state, ProgramSurroundings& surroundings,
+link::DownloadResult downloadInConsole(const StartupState& state, RunSurroundings& surroundings,
                                        TerminalReport& terminal, RunRecord& record)
 {
-    checkSettingsFile(surroundings.settingsPath(), terminal);
+    checkSettingsFile(surroundings.settingsPath, terminal);
     platform::DownloadTimers timers;
     LogFrontEnd frontEnd(terminal, nullptr, record);
     return download(state, surroundings, frontEnd, timers);
@@ -101,23 +99,23 @@ link::DownloadResult downloadInConsole(const StartupState& state, ProgramSurroun
 
 // Every run closes with a summary line; a stopped run and one with skipped
 // lines say so on the terminal first. The window keeps silent about them.
-int CmdLineDownload(const StartupState& state, const QString& programDir, Face face, TerminalReport& terminal)
+int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Face face, TerminalReport& terminal)
 {
-    ProgramSurroundings surroundings(programDir, state.CmdLinePortDevice);
     const link::DownloadChoice choice = choiceOf(state);
     RunRecord record(choice.flash, choice.eeprom);
     // The port is named even where the run ends before it opens it.
-    surroundings.port().setPortNumber(state.CmdLineComPort);
+    surroundings.port.setPortNumber(state.CmdLineComPort);
     const link::DownloadResult result = face == Face::Windows
                                             ? downloadWithWindow(state, surroundings, terminal, record)
                                             : downloadInConsole(state, surroundings, terminal, record);
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
-    const RunRecord::Closing closing = record.close(result, stopSignalReceived(), surroundings.port().portLabel());
+    const RunRecord::Closing closing =
+        record.close(result, platform::stopSignalReceived(), surroundings.port.portLabel());
     if (!closing.note.isEmpty())
         terminal.message(closing.note, false);
     terminal.message(closing.summary, true);
     return closing.exitStatus;
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

@@ -8,7 +8,7 @@
 #include <cstddef>
 #include <string>
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 // What a command-line run did, for the lines that close it: the bootloader
 // version, for each file the lines dealt with, the bytes put on the line, the
@@ -55,4 +55,4 @@ private:
     int lastLineDone_ = 0;  // of the file opened last
 };
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

@@ -1,12 +1,12 @@
-#include "startup/LogFrontEnd.h"
+#include "cmdline/LogFrontEnd.h"
 
+#include "cmdline/RunRecord.h"
+#include "cmdline/TerminalReport.h"
+#include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
-#include "startup/LogWindow.h"
-#include "startup/RunRecord.h"
-#include "startup/StopSignals.h"
-#include "startup/TerminalReport.h"
+#include "platform/StopSignals.h"
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 namespace {
 
@@ -29,7 +29,7 @@ QString ShortenFileName(const QString& shownFileName)
     return shownFileName.left(kShownHead) + QStringLiteral("...") + shownFileName.right(kShownTail);
 }
 
-LogFrontEnd::LogFrontEnd(TerminalReport& terminal, LogWindow* window, RunRecord& record)
+LogFrontEnd::LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record)
     : terminal_(terminal)
     , window_(window)
     , record_(record)
@@ -38,7 +38,7 @@ LogFrontEnd::LogFrontEnd(TerminalReport& terminal, LogWindow* window, RunRecord&
 
 bool LogFrontEnd::stopAsked()
 {
-    return stopSignalReceived() != 0 || (window_ && window_->run().closeRequested());
+    return platform::stopSignalReceived() != 0 || (window_ && window_->run().closeRequested());
 }
 
 void LogFrontEnd::append(const QString& text)
@@ -148,4 +148,4 @@ bool LogFrontEnd::cancelRequested()
     return stopAsked();
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

@@ -4,7 +4,7 @@
 
 #include <iosfwd>
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 // What a command-line run writes to the terminal, beside or instead of its
 // window: the completed log lines and the texts of its messages, one per line,
@@ -72,4 +72,4 @@ private:
     int liveWidth_ = 0;  // characters of the longest live form written
 };
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

@@ -4,7 +4,7 @@
 #include <istream>
 #include <memory>
 
-namespace korvel::startup {
+namespace korvel::platform {
 
 // Ctrl-C (SIGINT), SIGTERM and SIGHUP as a request to stop: the first one is
 // noted, and a run stops at its next chance with its port closed and
@@ -41,4 +41,4 @@ inline int exitStatusOfSignal(int signal)
     return 128 + signal;
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::platform

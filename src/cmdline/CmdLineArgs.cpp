@@ -1,11 +1,11 @@
-#include "startup/CmdLineArgs.h"
+#include "cmdline/CmdLineArgs.h"
 
 #include "link/Text.h"
 
 #include <algorithm>
 #include <optional>
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 const char* const kUsageMessage =
     "Usage: AVRBootloaderKorvel /comx [/f <FlashFileName> | /e <EEPROMFileName>]\r\n"
@@ -209,4 +209,4 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     return result;
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

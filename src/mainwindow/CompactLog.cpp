@@ -1,23 +1,27 @@
-#include "startup/LogWindow.h"
-
-#include "mainwindow/FrmMain.h"
+#include "mainwindow/CompactLog.h"
 
 #include <QFontMetrics>
 #include <QLabel>
 #include <QStringList>
 
-namespace korvel::startup {
+namespace korvel::mainwindow {
 
-LogWindow::LogWindow(mainwindow::FrmMain& window) : window_(window) {}
+CompactLog::CompactLog(QWidget& window, QLabel& log, QLabel& count, WindowRun& run)
+    : window_(window)
+    , log_(log)
+    , count_(count)
+    , run_(run)
+{
+}
 
-void LogWindow::show()
+void CompactLog::show()
 {
     window_.show();
 }
 
-void LogWindow::setLog(const QString& log)
+void CompactLog::setLog(const QString& log)
 {
-    window_.commandLineLog().setText(log);
+    log_.setText(log);
 }
 
 namespace {
@@ -33,12 +37,12 @@ int heightOfLines(const QFontMetrics& metrics, int lines)
 
 }  // namespace
 
-void LogWindow::placeCount(int lineIndex, const QString& lineText)
+void CompactLog::placeCount(int lineIndex, const QString& lineText)
 {
-    const QLabel& log = window_.commandLineLog();
+    const QLabel& log = log_;
     const QFontMetrics metrics(log.font());
     const QRect textArea = log.contentsRect();
-    QLabel& count = window_.lineSentLabel();
+    QLabel& count = count_;
     count.hide();
     // One line high, so that the opaque count never hides the line below.
     count.setGeometry(log.x() + textArea.left() + metrics.horizontalAdvance(lineText),
@@ -46,21 +50,15 @@ void LogWindow::placeCount(int lineIndex, const QString& lineText)
                       heightOfLines(metrics, 1));
 }
 
-void LogWindow::showCount(int linesLeft)
+void CompactLog::showCount(int linesLeft)
 {
-    QLabel& count = window_.lineSentLabel();
-    count.setText(QString::number(linesLeft));
-    count.show();
+    count_.setText(QString::number(linesLeft));
+    count_.show();
 }
 
-void LogWindow::hideCount()
+void CompactLog::hideCount()
 {
-    window_.lineSentLabel().hide();
+    count_.hide();
 }
 
-mainwindow::WindowRun& LogWindow::run()
-{
-    return window_.windowRun();
-}
-
-}  // namespace korvel::startup
+}  // namespace korvel::mainwindow

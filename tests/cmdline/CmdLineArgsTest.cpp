@@ -1,8 +1,8 @@
-#include "startup/CmdLineArgs.h"
+#include "cmdline/CmdLineArgs.h"
 
 #include <gtest/gtest.h>
 
-using namespace korvel::startup;
+using namespace korvel::cmdline;
 
 namespace {
 

@@ -4,9 +4,12 @@
 
 #include "link/FrontEnd.h"
 
-namespace korvel::startup {
+namespace korvel::mainwindow {
+class CompactLog;
+}  // namespace korvel::mainwindow
 
-class LogWindow;
+namespace korvel::cmdline {
+
 class RunRecord;
 class TerminalReport;
 
@@ -24,7 +27,7 @@ QString ShortenFileName(const QString& shownFileName);
 class LogFrontEnd final : public link::FrontEnd {
 public:
     // `window`: none when the run has no window.
-    LogFrontEnd(TerminalReport& terminal, LogWindow* window, RunRecord& record);
+    LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record);
 
     void downloadStarting() override;
     void portOpened() override;
@@ -49,10 +52,10 @@ private:
     void append(const QString& text);
 
     TerminalReport& terminal_;
-    LogWindow* window_;
+    mainwindow::CompactLog* window_;
     RunRecord& record_;
     QString log_;
     int linesLeft_ = 0;
 };
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

@@ -1,8 +1,8 @@
 // The log of a command-line run on the compact main window.
-#include "startup/LogFrontEnd.h"
-#include "startup/LogWindow.h"
-#include "startup/RunRecord.h"
-#include "startup/TerminalReport.h"
+#include "cmdline/LogFrontEnd.h"
+#include "cmdline/RunRecord.h"
+#include "cmdline/TerminalReport.h"
+#include "mainwindow/CompactLog.h"
 
 #include "StartupRig.h"
 #include "WindowRig.h"
@@ -14,7 +14,7 @@
 #include <gtest/gtest.h>
 
 using namespace korvel;
-using namespace korvel::startup;
+using namespace korvel::cmdline;
 
 namespace {
 
@@ -43,9 +43,8 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
     WindowRig rig({}, true);
     MemoryTerminal terminal;
     TerminalReport report(terminal.streams(), false);
-    LogWindow logWindow(rig.window);
     RunRecord record(true, true);
-    LogFrontEnd frontEnd(report, &logWindow, record);
+    LogFrontEnd frontEnd(report, &rig.window.compactLog(), record);
     rig.window.Form_Load();
     frontEnd.downloadStarting();
     frontEnd.portOpened();
@@ -62,8 +61,8 @@ TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLi
         frontEnd.showLinesLeft(left);
     }
 
-    QLabel& log = rig.window.commandLineLog();
-    QLabel& count = rig.window.lineSentLabel();
+    QLabel& log = rig.control<QLabel>("LblCmdLin");
+    QLabel& count = rig.control<QLabel>("LblLineSent");
     const QStringList lines = log.text().split(QStringLiteral("\r\n"));
     ASSERT_EQ(lines.size(), 7);
     EXPECT_EQ(lines[2], "Contacted target Bootloader Ver. 1.28");

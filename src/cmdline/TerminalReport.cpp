@@ -1,10 +1,10 @@
-#include "startup/TerminalReport.h"
+#include "cmdline/TerminalReport.h"
 
 #include <istream>
 #include <ostream>
 #include <string>
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 TerminalReport::TerminalReport(const Streams& streams, bool liveCount)
     : out_(streams.out)
@@ -116,4 +116,4 @@ bool TerminalReport::ask(const QString& text)
     return word == QLatin1String("y") || word == QLatin1String("yes");
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

@@ -1,10 +1,10 @@
-#include "startup/TerminalReport.h"
+#include "cmdline/TerminalReport.h"
 
 #include "StartupRig.h"
 
 #include <gtest/gtest.h>
 
-using korvel::startup::TerminalReport;
+using korvel::cmdline::TerminalReport;
 
 namespace {
 

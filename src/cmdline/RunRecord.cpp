@@ -1,9 +1,9 @@
-#include "startup/RunRecord.h"
+#include "cmdline/RunRecord.h"
 
-#include "startup/CmdLine.h"
-#include "startup/StopSignals.h"
+#include "cmdline/CmdLineDownload.h"
+#include "platform/StopSignals.h"
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 namespace {
 
@@ -96,7 +96,7 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, int stopSignal,
     closing.exitStatus = kExitRunFailed;
     if (stopSignal != 0 && stopped) {
         outcome = QStringLiteral("interrupted");
-        closing.exitStatus = exitStatusOfSignal(stopSignal);
+        closing.exitStatus = platform::exitStatusOfSignal(stopSignal);
         closing.note = current_ == link::FileKind::None ? QStringLiteral("Download interrupted during synchronisation.")
                                                         : QStringLiteral("Download interrupted ") + stopPlace();
     } else if (result == link::DownloadResult::Declined) {
@@ -129,4 +129,4 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, int stopSignal,
     return closing;
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-namespace korvel::startup {
+namespace korvel::cmdline {
 
 // What the command line says: the files to send (an empty name asks for no
 // file), the port and whether the run stays on the terminal.
@@ -45,4 +45,4 @@ inline constexpr int kExitRefused = 2;
 // ignored, and of several ports (by number or by device) the first counts.
 ParsedArgs parseArguments(const std::vector<std::string>& args);
 
-}  // namespace korvel::startup
+}  // namespace korvel::cmdline

@@ -4,7 +4,7 @@
 // the signal again. The pipe is never emptied, so once a stop has come it
 // stays readable: the event loop and the read of an answer wait on it beside
 // their own events.
-#include "startup/StopSignals.h"
+#include "platform/StopSignals.h"
 
 #include <QCoreApplication>
 #include <QSocketNotifier>
@@ -15,7 +15,7 @@
 #include <poll.h>
 #include <unistd.h>
 
-namespace korvel::startup {
+namespace korvel::platform {
 
 namespace {
 
@@ -121,4 +121,4 @@ int stopSignalReceived()
     return firstStopSignal;
 }
 
-}  // namespace korvel::startup
+}  // namespace korvel::platform

@@ -1,0 +1,34 @@
+#pragma once
+
+#include "cmdline/CmdLineArgs.h"
+#include "cmdline/TerminalReport.h"
+#include "link/HexFile.h"
+#include "mainwindow/FrmMain.h"
+#include "platform/DeviceSerialPort.h"
+
+#include <QString>
+
+namespace korvel::cmdline {
+
+// How the program meets its user: with windows and message boxes, or on the
+// terminal alone.
+enum class Face { Windows, Console };
+
+inline constexpr int kExitDownloaded = 0;    // the download succeeded
+inline constexpr int kExitRunFailed = 1;     // the run failed, or was stopped by its user
+inline constexpr int kExitLinesSkipped = 3;  // the download ended well, but lines were skipped
+
+// What a command-line run works with, composed by the start-up: the port and
+// HEX files of the program, the main window's compact arrangement, and the
+// settings file that such a run checks but never uses.
+struct RunSurroundings {
+    platform::DeviceSerialPort& port;
+    link::HexFiles& files;
+    mainwindow::MainWindowSetup windowSetup;
+    QString settingsPath;
+};
+
+// The unattended download of a command-line run. Gives the exit status.
+int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Face face, TerminalReport& terminal);
+
+}  // namespace korvel::cmdline
