@@ -58,7 +58,7 @@ korvel_progress() {
   awk -v dir="$1" -v tty="$tty" -v start="$(date +%s)" '
     function show(text) {
       if (!started) {
-        print "Building " dir " (the first build takes several minutes; later ones only rebuild what changed)"
+        print "Building " dir " (the first build takes a few minutes; later ones rebuild only what changed)"
         started = 1
       }
       if (tty) { printf "\r\033[K%s", substr(text, 1, 79); open = 1 }
