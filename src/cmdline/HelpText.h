@@ -5,7 +5,7 @@
 
 namespace korvel::cmdline {
 
-// One line of the help beyond the designed usage: an option with its argument
+// One line of the help beyond the classic usage: an option with its argument
 // (or an exit status) and what it does.
 struct HelpEntry {
     std::string term;  // "/port <device>", "--ports", "3"
@@ -18,7 +18,7 @@ struct HelpSection {
     std::vector<HelpEntry> entries;
 };
 
-// Everything --help shows after the designed usage, and the manual page's
+// Everything --help shows after the classic usage, and the manual page's
 // options and exit statuses: the one place to describe a new option or status.
 std::vector<HelpSection> helpSections();
 

@@ -10,7 +10,7 @@ using korvel::manpage::roffText;
 namespace {
 
 // What roff would read as a request, an escape or a hyphen is shielded; the
-// carriage returns of the designed usage are dropped.
+// carriage returns of the classic usage are dropped.
 TEST(ManualPage, RoffText)
 {
     struct Row {

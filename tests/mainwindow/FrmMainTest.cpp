@@ -125,7 +125,7 @@ TEST(MainWindowLook, EepromNameAloneAndVersionClearOfTheFrame)
     EXPECT_TRUE(drawn != shorter) << "the last digit does not show";
 }
 
-// The pictures lie where they were designed, some overlapping; wherever two
+// The pictures lie at their places in the window, some overlapping; wherever two
 // overlap, at most one of them draws, so that no board hides part of another.
 TEST(MainWindowLook, PicturesOverlapOnlyWhereOneIsTransparent)
 {

@@ -9,7 +9,7 @@ namespace korvel::manpage {
 // `minusSigns`, every '-' becomes the minus sign \- that options are typed with.
 std::string roffText(const std::string& text, bool minusSigns);
 
-// The manual page AVRBootloaderKorvel(1) of the given version: the designed
+// The manual page AVRBootloaderKorvel(1) of the given version: the classic
 // usage as the program shows it, then the help's sections.
 std::string manualPage(const std::string& version);
 
