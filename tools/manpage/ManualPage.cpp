@@ -1,7 +1,7 @@
 #include "ManualPage.h"
 
-#include "cmdline/HelpText.h"
 #include "cmdline/CmdLineArgs.h"
+#include "cmdline/HelpText.h"
 
 #include <cctype>
 #include <sstream>
