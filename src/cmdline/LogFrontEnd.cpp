@@ -5,6 +5,7 @@
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/StopSignals.h"
+#include "platform/SystemText.h"
 
 namespace korvel::cmdline {
 
@@ -17,7 +18,7 @@ const int kShownTail = 44;
 
 QString fromLocal(const std::string& text)
 {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    return platform::qtText(text);
 }
 
 }  // namespace
@@ -103,6 +104,11 @@ void LogFrontEnd::lineDone(const link::LineProgress& progress)
 {
     linesLeft_ = progress.linesLeft;
     record_.lineDone(progress);
+}
+
+void LogFrontEnd::lineSkippedLate(link::FileKind kind, int /*lineNumber*/)
+{
+    record_.lineSkippedLate(kind);
 }
 
 // A stopped file's count line ends with the lines that were really left.

@@ -36,6 +36,7 @@ public:
     void sendingFile(link::FileKind kind) override;
     void showLinesLeft(int linesLeft) override;
     void lineDone(const link::LineProgress& progress) override;
+    void lineSkippedLate(link::FileKind kind, int lineNumber) override;
     void betweenFiles() override;
     void downloadEnded(link::DownloadResult result) override;
     void message(const link::Message& message) override;

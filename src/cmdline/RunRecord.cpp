@@ -2,6 +2,7 @@
 
 #include "cmdline/CmdLineDownload.h"
 #include "platform/StopSignals.h"
+#include "platform/SystemText.h"
 
 namespace korvel::cmdline {
 
@@ -9,7 +10,7 @@ namespace {
 
 QString fromLocal(const std::string& text)
 {
-    return QString::fromLocal8Bit(text.data(), qsizetype(text.size()));
+    return platform::qtText(text);
 }
 
 // The outcome as the summary line names it: one word, for scripts.
@@ -69,6 +70,12 @@ void RunRecord::lineDone(const link::LineProgress& progress)
     file.resends += progress.sends - 1;
     file.skipped += progress.skipped ? 1 : 0;
     lastLineDone_ = progress.lineNumber;
+}
+
+// A line already counted as done, refused by an answer that came late.
+void RunRecord::lineSkippedLate(link::FileKind kind)
+{
+    ++counts(kind).skipped;
 }
 
 long long RunRecord::seconds() const

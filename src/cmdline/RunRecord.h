@@ -21,6 +21,7 @@ public:
     void versionRead(const std::string& version);
     void fileOpened(link::FileKind kind, const std::string& path);
     void lineDone(const link::LineProgress& progress);
+    void lineSkippedLate(link::FileKind kind);
 
     // Whole seconds since the run began.
     long long seconds() const;

@@ -1,4 +1,5 @@
 #include "cmdline/TerminalReport.h"
+#include "platform/SystemText.h"
 
 #include <istream>
 #include <ostream>
@@ -19,7 +20,7 @@ void TerminalReport::write(std::ostream& stream, const QString& text)
 {
     QString lines = text;
     lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    stream << lines.toLocal8Bit().toStdString() << std::flush;
+    stream << platform::programText(lines) << std::flush;
 }
 
 void TerminalReport::logLine(const QString& text)
@@ -107,12 +108,12 @@ bool TerminalReport::ask(const QString& text)
     if (!answer.empty() && answer.back() == '\r')
         answer.pop_back();
     if (!typedAnswersShown_)
-        write(err_, QString::fromLocal8Bit(answer) + QLatin1Char('\n'));
+        write(err_, platform::qtText(answer) + QLatin1Char('\n'));
     else if (!lineEndTyped)
         write(err_, QStringLiteral("\n"));
     if (!answered)
         return false;
-    const QString word = QString::fromLocal8Bit(answer).trimmed().toLower();
+    const QString word = platform::qtText(answer).trimmed().toLower();
     return word == QLatin1String("y") || word == QLatin1String("yes");
 }
 

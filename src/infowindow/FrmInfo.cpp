@@ -11,6 +11,7 @@
 #include "KorvelResources.h"
 #include "infowindow/MakerTexts.h"
 #include "platform/ProgramInfo.h"
+#include "platform/SystemText.h"
 #include "platform/WindowMeasures.h"
 
 namespace korvel::infowindow {
@@ -120,17 +121,17 @@ void FrmInfo::createControls()
     LblVersion = makeLabel(Frame1, "LblVersion", QStringLiteral("Version"), twipsRect(240, 1920, 1725, 285),
                            windowFont(kArial, 12, true));
 
-    LblWeb = makeLabel(Frame1, "LblWeb", QString::fromUtf8(infowindow::kWebAddresses), twipsRect(5160, 2160, 2055, 495),
+    LblWeb = makeLabel(Frame1, "LblWeb", platform::qtText(kWebAddresses), twipsRect(5160, 2160, 2055, 495),
                        windowFont(kMsSansSerif, 9.75, true));
     LblWeb->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
     LblWeb->setWordWrap(true);
 
     const QFont smallFont = windowFont(kArial, 8.25);
-    LblCopyright = makeLabel(Frame1, "LblCopyright", QString::fromUtf8(infowindow::kRightsNotice),
-                             twipsRect(240, 2280, 1215, 255), smallFont);
-    LblCompany = makeLabel(Frame1, "LblCompany", QString::fromUtf8(infowindow::kCompanyName),
-                           twipsRect(240, 2520, 1935, 255), smallFont);
-    LblWarning = makeLabel(Frame1, "LblWarning", QString::fromUtf8(infowindow::kLiabilityDisclaimer),
+    LblCopyright =
+        makeLabel(Frame1, "LblCopyright", platform::qtText(kRightsNotice), twipsRect(240, 2280, 1215, 255), smallFont);
+    LblCompany =
+        makeLabel(Frame1, "LblCompany", platform::qtText(kCompanyName), twipsRect(240, 2520, 1935, 255), smallFont);
+    LblWarning = makeLabel(Frame1, "LblWarning", platform::qtText(kLiabilityDisclaimer),
                            twipsRect(200, 2950, 7455, 1935), smallFont);
     LblWarning->setWordWrap(true);
     LblWarning->setAlignment(Qt::AlignLeft | Qt::AlignTop);

@@ -72,7 +72,7 @@ DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
         return *stop;
     try {
         return runOpened(choice);
-    } catch (const std::exception& error) {
+    } catch (const PortError& error) {
         // A port error says what failed and what to do in the platform's words.
         return failDownload(error.what());
     }
@@ -112,7 +112,7 @@ BootloaderLink::Step BootloaderLink::openPort(const DownloadChoice& choice)
             return DownloadResult::Cancelled;
         port.setPortNumber(*choice.port);
         port.open();
-    } catch (const std::exception& error) {
+    } catch (const PortError& error) {
         seams_.frontEnd.message({MessageKind::Warning, "Error while accessing the com port.", error.what()});
         seams_.frontEnd.downloadEnded(DownloadResult::PortError);
         return DownloadResult::PortError;
@@ -273,7 +273,7 @@ void BootloaderLink::takeRestOfAnswer(char awaited)
     while (quiet.isEnabled() && !(awaited && contains(run_.RxBuf, awaited)) && seams_.clock.microseconds() < endUs) {
         seams_.events.yieldWaiting();
         if (seams_.port.bytesWaiting() > 0) {
-            run_.RxBuf += seams_.port.readAll();
+            receive();
             quiet.setEnabled(false);
             quiet.setEnabled(true);
         }

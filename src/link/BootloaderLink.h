@@ -2,8 +2,11 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
+#include <utility>
 
+#include "link/AnswerLedger.h"
 #include "link/Clock.h"
 #include "link/EventPump.h"
 #include "link/FrontEnd.h"
@@ -73,6 +76,11 @@ private:
         link::DownloadKind DownloadKind = link::DownloadKind::None;
         std::string RxBuf;
         float BootVer = 0;
+        // Which line each of the target's answers belongs to, the lines sent
+        // so far (the ledger's serials), and the lines skipped with Yes.
+        AnswerLedger answers;
+        int linesSent = 0;
+        std::set<std::pair<link::FileKind, int>> skippedLines;
     };
     // A step's verdict: continue with the next step, or the download is over.
     using Step = std::optional<DownloadResult>;
@@ -96,9 +104,12 @@ private:
     DownloadResult transferFiles(const DownloadChoice& choice);
     Step openHexFile(const std::string& path, std::string& text);
     Step sendLines(const std::string& path, const std::string& text);
-    Step sendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan);
-    bool waitForAnswer();
+    Step sendLine(const std::string& hexLine, bool lastOfFile, LineProgress& progress, bool& eventsRan);
+    bool waitForAnswer(const LineRef& line);
     void waitForEndOfFile();
+    void receive();
+    Step settleAnswers(int nextSerial);
+    Step askAboutLine(const std::string& answers, const LineRef& line, bool late);
     DownloadResult judgeOutcome();
 
     // Tick handlers of the three timers.

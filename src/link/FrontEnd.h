@@ -77,6 +77,9 @@ public:
     virtual void showLinesLeft(int /*linesLeft*/) {}
     // A non-empty line has been dealt with (accepted, or the user went on).
     virtual void lineDone(const LineProgress& /*progress*/) {}
+    // A line dealt with before was refused by an answer that came late, and
+    // the user chose to go on without it.
+    virtual void lineSkippedLate(FileKind /*kind*/, int /*lineNumber*/) {}
     // The EEPROM file is done and the FLASH file follows.
     virtual void betweenFiles() {}
     // The download is over, its port closed if it was opened. Comes after the

@@ -2,20 +2,21 @@
 
 #include <cstddef>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
+#include "link/Failure.h"
+
 namespace korvel::link {
 
 // A HEX file that cannot be opened. what() is the reason in the system's words
 // ("No such file or directory", "Is a directory", "Permission denied").
-class FileOpenError : public std::runtime_error {
+class FileOpenError : public Failure {
 public:
     FileOpenError(const std::string& reason, std::string absolutePath)
-        : std::runtime_error(reason)
+        : Failure(reason)
         , absolutePath_(std::move(absolutePath))
     {
     }
@@ -27,14 +28,14 @@ private:
 };
 
 // A HEX file opened but not read whole.
-class FileError : public std::runtime_error {
+class FileError : public Failure {
 public:
     enum class Cause {
         ReadFailed,  // the system reported a read error; what() is its reason
         TooLarge,    // more than protocol::kMostHexFileBytes bytes
         TooSlow,     // a pipe's writer did not finish within protocol::kHexReadSeconds
     };
-    explicit FileError(Cause cause, const std::string& reason = {}) : std::runtime_error(reason), cause_(cause) {}
+    explicit FileError(Cause cause, const std::string& reason = {}) : Failure(reason), cause_(cause) {}
     Cause cause() const { return cause_; }
 
 private:

@@ -24,6 +24,7 @@ LinePacer::LinePacer(SerialPort& port, Clock& clock, Timer& timer, const LineSet
     , timer_(timer)
     , baud_(settings.baudRate)
     , bitsPerByte_(bitsPerByte(settings))
+    , originUs_(clock.microseconds())
 {
     timer_.setEnabled(false);
 }
@@ -35,15 +36,16 @@ LinePacer::~LinePacer()
 
 std::size_t LinePacer::keepBusy(std::string_view fill, std::size_t unit, std::size_t lowWater)
 {
-    const long long nowUs = clock_.microseconds();
-    std::size_t level = queued(nowUs);
+    const long long sinceOriginUs = elapsedUs();
+    std::size_t level = queued(sinceOriginUs);
     // The timer has whole milliseconds: what would fall to the low water
     // before the next one is topped up now.
     const bool due = usUntil(lowWater, level) < kUsPerMs;
     const std::size_t room = due && fill.size() > level ? (fill.size() - level) / unit * unit : 0;
     if (room > 0) {
         port_.write(fill.substr(0, room));
-        drainedAt_ = std::max(drainedAt_, nowUs * baud_) + static_cast<long long>(room) * bitsPerByte_ * kUsPerSecond;
+        drainedAt_ =
+            std::max(drainedAt_, sinceOriginUs * baud_) + static_cast<long long>(room) * bitsPerByte_ * kUsPerSecond;
         level += room;
     }
     // Set once per top-up: a wait that something else ended leaves it running.
@@ -71,10 +73,15 @@ long long LinePacer::usUntil(std::size_t level, std::size_t queued) const
     return static_cast<long long>(queued - level) * bitsPerByte_ * kUsPerSecond / baud_;
 }
 
-std::size_t LinePacer::queued(long long nowUs)
+long long LinePacer::elapsedUs() const
+{
+    return clock_.microseconds() - originUs_;
+}
+
+std::size_t LinePacer::queued(long long sinceOriginUs)
 {
     const long long byteUnits = bitsPerByte_ * kUsPerSecond;
-    const long long ahead = drainedAt_ - nowUs * baud_;
+    const long long ahead = drainedAt_ - sinceOriginUs * baud_;
     const long long onTheLine = ahead > 0 ? (ahead + byteUnits - 1) / byteUnits : 0;
     return static_cast<std::size_t>(std::max<long long>(onTheLine, port_.bytesQueued()));
 }

@@ -38,15 +38,21 @@ public:
 private:
     // Microseconds until `queued` bytes are down to `level` at the line's speed.
     long long usUntil(std::size_t level, std::size_t queued) const;
-    std::size_t queued(long long nowUs);
+    // Microseconds since the pacer was made: a clock that counts from the
+    // machine's start may stand so high that its reading times the baud rate
+    // no longer fits, while the pacer lives for one handshake.
+    long long elapsedUs() const;
+    std::size_t queued(long long sinceOriginUs);
 
     SerialPort& port_;
     Clock& clock_;
     Timer& timer_;
     long long baud_;
     long long bitsPerByte_;
+    long long originUs_;
     // When the bytes written so far will all have been carried, in
-    // microseconds times the baud rate: whole numbers for any byte count.
+    // microseconds since the origin times the baud rate: whole numbers for any
+    // byte count.
     long long drainedAt_ = 0;
 };
 

@@ -113,6 +113,10 @@ BootloaderLink::Step BootloaderLink::sendLines(const std::string& path, const st
         return failDownload(path + " has more than " + std::to_string(protocol::kMostLines) +
                             " lines, more than the line counter holds. Write it with longer records.");
     }
+    // What came after the handshake's answer answers no line.
+    if (run_.linesSent == 0)
+        seams_.port.discardInput();
+    const auto lastLine = std::find_if(lines->rbegin(), lines->rend(), [](const auto& line) { return !line.empty(); });
     shared_.LinesLeft = static_cast<std::int16_t>(static_cast<int>(lines->size()) - 1);
     shared_.LinesTotal = shared_.LinesLeft;
     frontEnd.sendingFile(shared_.FileKind);
@@ -125,7 +129,7 @@ BootloaderLink::Step BootloaderLink::sendLines(const std::string& path, const st
         bool eventsRan = false;
         if (!HexLine.empty()) {
             LineProgress progress;
-            if (Step stop = sendLine(HexLine, progress, eventsRan))
+            if (Step stop = sendLine(HexLine, &HexLine == &*lastLine, progress, eventsRan))
                 return *stop;
             --shared_.LinesLeft;
             progress.linesLeft = shared_.LinesLeft;
@@ -138,47 +142,114 @@ BootloaderLink::Step BootloaderLink::sendLines(const std::string& path, const st
     seams_.TmrShowLine.setEnabled(false);
     seams_.events.yieldOnce();
     waitForEndOfFile();
-    return std::nullopt;
+    return settleAnswers(run_.linesSent + 1);
 }
 
 // Sends the line (again while a bootloader that resends reports a checksum
-// error or says nothing) and asks the user when it was not accepted.
-BootloaderLink::Step BootloaderLink::sendLine(const std::string& hexLine, LineProgress& progress, bool& eventsRan)
+// error or says nothing) and asks the user when it was not accepted. The
+// line is judged by the answers credited to it in each wait; answers that
+// came meanwhile for earlier lines are judged before it.
+BootloaderLink::Step BootloaderLink::sendLine(const std::string& hexLine, bool lastOfFile, LineProgress& progress,
+                                              bool& eventsRan)
 {
     const bool resends = !(run_.BootVer < protocol::kResendVersion);
     progress.lineNumber = shared_.LinesTotal - shared_.LinesLeft + 1;
     progress.bytes = hexLine.size();
+    const LineRef line{run_.linesSent + 1, shared_.FileKind, progress.lineNumber};
+    // What came while no line awaited an answer: late answers, or the target
+    // running ahead of the lines.
+    receive();
+    if (Step stop = settleAnswers(line.serial))
+        return stop;
+    run_.linesSent = line.serial;
+    std::string answers;
     int SendTries = 0;
     while (SendTries < protocol::kMostSends) {
-        // What is waiting now answers an earlier send, late (the program was
-        // stopped or starved past that send's wait); it must not count for this one.
-        seams_.port.discardInput();
         seams_.port.write(hexLine);
+        run_.answers.sent(line, lastOfFile);
         ++progress.sends;
-        run_.RxBuf = seams_.port.readAll();
-        eventsRan = waitForAnswer() || eventsRan;
-        if (contains(run_.RxBuf, protocol::kWriteError) || containsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
-            !resends) {
+        run_.RxBuf.clear();
+        receive();
+        eventsRan = waitForAnswer(line) || eventsRan;
+        answers = run_.answers.takeAnswers(line.serial);
+        if (Step stop = settleAnswers(line.serial))
+            return stop;
+        if (contains(answers, protocol::kWriteError) || containsAny(answers, protocol::kAcceptedAnswers) || !resends) {
             SendTries = protocol::kMostSends;
         } else {
             ++SendTries;
         }
     }
-    const std::string lineNumber = std::to_string(progress.lineNumber);
+    if (resends && !containsAny(answers, protocol::kAnswers))
+        answers = std::string(1, '\0');  // no answer after the last send: asked about as such
+    if (Step stop = askAboutLine(answers, line, false))
+        return stop;
+    progress.skipped = run_.skippedLines.count({line.file, line.number}) > 0;
+    return std::nullopt;
+}
+
+// Asks whether to go on when the answers refuse the line ("\0": none came
+// after its last send). Yes skips the line, No ends the download. A late
+// answer says so on the question's second line.
+BootloaderLink::Step BootloaderLink::askAboutLine(const std::string& answers, const LineRef& line, bool late)
+{
+    const std::string lineNumber = std::to_string(line.number);
     std::string question;
-    if (contains(run_.RxBuf, protocol::kChecksumError)) {
+    if (contains(answers, protocol::kChecksumError)) {
         question = "Checksum error at line " + lineNumber;
-    } else if (contains(run_.RxBuf, protocol::kWriteError)) {
+    } else if (contains(answers, protocol::kWriteError)) {
         question = "Error writing to flash at line " + lineNumber;
-    } else if (resends && !containsAny(run_.RxBuf, protocol::kAcceptedAnswers)) {
+    } else if (contains(answers, '\0')) {
         question = "Did not receive a response after sending line " + lineNumber;
     } else {
         return std::nullopt;
     }
-    if (!seams_.frontEnd.ask({MessageKind::Question, question + ". Continue with download?"}))
+    std::string detail;
+    if (late) {
+        detail = std::string("The target's answer \"") + answers + "\" to line " + lineNumber + " of the " +
+                 (line.file == FileKind::Eeprom ? "EEPROM" : "FLASH") +
+                 " file came after its wait had ended; the line counts as not written.";
+    }
+    if (!seams_.frontEnd.ask({MessageKind::Question, question + ". Continue with download?", detail}))
         return closeDown(DownloadResult::Declined);
-    progress.skipped = true;
+    // A line left unanswered by all its sends: what came while the question
+    // was open still counts for it, later answers no longer do.
+    if (contains(answers, '\0')) {
+        receive();
+        run_.answers.writeOff(line.serial);
+    }
+    const bool firstSkip = run_.skippedLines.insert({line.file, line.number}).second;
+    if (late && firstSkip)
+        seams_.frontEnd.lineSkippedLate(line.file, line.number);
     run_.RxBuf.clear();
+    return std::nullopt;
+}
+
+// Reads what has arrived into RxBuf and, once a line has gone out, credits
+// its answers to their lines.
+void BootloaderLink::receive()
+{
+    const std::string received = seams_.port.readAll();
+    run_.RxBuf += received;
+    if (run_.linesSent > 0)
+        run_.answers.take(received);
+}
+
+// Judges the answers credited to lines sent before the line `nextSerial`,
+// and stops a download whose target answered more often than it was asked.
+BootloaderLink::Step BootloaderLink::settleAnswers(int nextSerial)
+{
+    const AnswerLedger& ledger = run_.answers;
+    if (ledger.outOfStep()) {
+        return failDownload("The target answered out of step: " + std::to_string(ledger.answers()) +
+                            " answers came to " + std::to_string(ledger.sends()) +
+                            " lines sent, so its answers no longer tell which line they belong to. Check that no "
+                            "other program writes to the port and that the bootloader answers each line once.");
+    }
+    for (const CreditedAnswer& late : run_.answers.takeEarlier(nextSerial)) {
+        if (Step stop = askAboutLine(std::string(1, late.answer), late.line, true))
+            return stop;
+    }
     return std::nullopt;
 }
 
@@ -186,7 +257,7 @@ BootloaderLink::Step BootloaderLink::sendLine(const std::string& hexLine, LinePr
 // from it on, until the whole-second clock has moved on by a few seconds.
 // What has arrived is judged before yielding, so an answer ends the wait as
 // soon as it is read.
-bool BootloaderLink::waitForAnswer()
+bool BootloaderLink::waitForAnswer(const LineRef& line)
 {
     bool eventsRan = false;
     const bool ticks = run_.BootVer < protocol::kResendVersion;
@@ -194,7 +265,7 @@ bool BootloaderLink::waitForAnswer()
     if (ticks)
         shared_.AnswTicks = 0;
     const auto waiting = [&] {
-        if (containsAny(run_.RxBuf, protocol::kAnswers) || seams_.frontEnd.cancelRequested())
+        if (run_.answers.answered(line.serial) || run_.answers.outOfStep() || seams_.frontEnd.cancelRequested())
             return false;
         return ticks ? shared_.AnswTicks < protocol::kAnswerTicks
                      : seams_.clock.wholeSeconds() - start < protocol::kAnswerSeconds;
@@ -205,8 +276,13 @@ bool BootloaderLink::waitForAnswer()
         seams_.events.yieldWaiting();
         eventsRan = true;
         if (waiting())
-            run_.RxBuf += seams_.port.readAll();
+            receive();
     }
+    // Answers came in the whole wait, all owed by earlier sends: this send
+    // was not answered, and a later answer is not its own.
+    if (!run_.answers.answered(line.serial) && run_.answers.answeredEarlier(line.serial) &&
+        !seams_.frontEnd.cancelRequested())
+        run_.answers.writeOffNewest();
     return eventsRan;
 }
 
@@ -218,7 +294,7 @@ void BootloaderLink::waitForEndOfFile()
                seams_.clock.wholeSeconds() - start < protocol::kEndOfFileSeconds;
     };
     while (waiting()) {
-        run_.RxBuf += seams_.port.readAll();
+        receive();
         if (!waiting())
             break;
         seams_.events.yieldWaiting();
@@ -231,6 +307,8 @@ DownloadResult BootloaderLink::judgeOutcome()
     // perhaps a moment apart.
     if (contains(run_.RxBuf, protocol::kFileEnded))
         takeRestOfAnswer(protocol::kDownloadDone);
+    if (Step stop = settleAnswers(run_.linesSent + 1))
+        return *stop;
     FrontEnd& frontEnd = seams_.frontEnd;
     if (contains(run_.RxBuf, protocol::kDownloadDone)) {
         frontEnd.message({MessageKind::Success, successMessage(run_.DownloadKind)});

@@ -1,18 +1,18 @@
 #pragma once
 
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
+#include "link/Failure.h"
 #include "link/LineSettings.h"
 
 namespace korvel::link {
 
 // A failed serial operation. The download reports it in its own words; the
 // event code is what the port says about its last error.
-class PortError : public std::runtime_error {
+class PortError : public Failure {
 public:
-    using std::runtime_error::runtime_error;
+    using Failure::Failure;
 };
 
 // The serial line as the download and the port probe see it. Ports are numbered

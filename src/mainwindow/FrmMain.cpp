@@ -15,6 +15,7 @@
 #include "mainwindow/MainWindowFrontEnd.h"
 #include "platform/PortMap.h"
 #include "platform/ProgramInfo.h"
+#include "platform/SystemText.h"
 #include "platform/WindowMeasures.h"
 
 namespace korvel::mainwindow {
@@ -31,7 +32,7 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
 {
     resources::ensureLoaded();
     setObjectName(QStringLiteral("FrmMain"));
-    setWindowTitle(QString::fromUtf8(platform::kApplicationTitle));
+    setWindowTitle(platform::qtText(platform::kApplicationTitle));
     setWindowIcon(QIcon(resources::kIcon));
     // Small enough that every caption fits its control with the usual Linux faces.
     setFont(platform::windowFont({QStringLiteral("DejaVu Sans"), QStringLiteral("Sans Serif")}, 7.5));
@@ -135,8 +136,8 @@ void FrmMain::DownloadFiles()
     link::DownloadChoice choice;
     choice.flash = FLASHCheck->checkState() != Qt::Unchecked;
     choice.eeprom = EEPCheck->checkState() != Qt::Unchecked;
-    choice.flashPath = TxtBoxFLASHFile->text().toStdString();
-    choice.eepromPath = TxtBoxEEPFile->text().toStdString();
+    choice.flashPath = platform::programText(TxtBoxFLASHFile->text());
+    choice.eepromPath = platform::programText(TxtBoxEEPFile->text());
     if (CmbBoxCom->currentIndex() >= 0)
         choice.port = CmbBoxCom->currentData().toInt();
 

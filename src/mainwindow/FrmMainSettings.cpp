@@ -8,6 +8,7 @@
 #include "mainwindow/SettingsWarning.h"
 #include "platform/Messages.h"
 #include "platform/ProgramInfo.h"
+#include "platform/SystemText.h"
 #include "settings/SettingsFile.h"
 
 namespace korvel::mainwindow {
@@ -37,7 +38,7 @@ void setCheckValue(QCheckBox& box, int value)
 
 void warn(QWidget* parent, const QString& text)
 {
-    platform::showBox(parent, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Warning, text);
+    platform::showBox(parent, platform::qtText(platform::kApplicationTitle), link::MessageKind::Warning, text);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <QLabel>
 
 #include "mainwindow/FrmMain.h"
+#include "platform/SystemText.h"
 
 namespace korvel::mainwindow {
 
@@ -46,12 +47,12 @@ void MainWindowFrontEnd::targetResponded()
 
 void MainWindowFrontEnd::versionRead(const std::string& version)
 {
-    showVersion(kVersionPrefix + QString::fromStdString(version));
+    showVersion(kVersionPrefix + platform::qtText(version));
 }
 
 void MainWindowFrontEnd::openingFile(link::FileKind, const std::string& path)
 {
-    showStatus(QStringLiteral("Opening the file ") + QString::fromStdString(path) + QLatin1Char('.'));
+    showStatus(QStringLiteral("Opening the file ") + platform::qtText(path) + QLatin1Char('.'));
 }
 
 void MainWindowFrontEnd::sendingFile(link::FileKind kind)
@@ -75,12 +76,12 @@ void MainWindowFrontEnd::downloadEnded(link::DownloadResult result)
 
 void MainWindowFrontEnd::message(const link::Message& message)
 {
-    window_.windowRun_.message(message.kind, QString::fromStdString(link::shownText(message)));
+    window_.windowRun_.message(message.kind, platform::qtText(link::shownText(message)));
 }
 
 bool MainWindowFrontEnd::ask(const link::Message& question)
 {
-    return window_.windowRun_.ask(QString::fromStdString(link::shownText(question)));
+    return window_.windowRun_.ask(platform::qtText(link::shownText(question)));
 }
 
 bool MainWindowFrontEnd::cancelRequested()

@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include "platform/PortTrouble.h"
+#include "platform/SystemText.h"
 #include "platform/TtyControl.h"
 
 namespace korvel::platform {
@@ -106,7 +107,7 @@ void DeviceSerialPort::open()
 
     if (!port_.open(QIODevice::ReadWrite)) {
         const auto error = lastEventCode_ == 0 ? QSerialPort::OpenError : QSerialPort::SerialPortError(lastEventCode_);
-        fail(error, portName() + ": " + openTrouble(*device, ports_, error, port_.errorString().toStdString()));
+        fail(error, portName() + ": " + openTrouble(*device, ports_, error, programText(port_.errorString())));
     }
     // Another program may hold the device with a lock of its own only: the
     // system then lets a second opener in, the lock does not.
@@ -219,7 +220,7 @@ void DeviceSerialPort::onError(QSerialPort::SerialPortError error)
         return;
     }
     lastEventCode_ = error;
-    lastErrorText_ = portName() + ": " + port_.errorString().toStdString();
+    lastErrorText_ = portName() + ": " + programText(port_.errorString());
 }
 
 void DeviceSerialPort::fail(QSerialPort::SerialPortError code, const std::string& what)

@@ -1,6 +1,7 @@
 #include "platform/PortMap.h"
 #include "link/Text.h"
 
+#include "platform/SystemText.h"
 #include "settings/SmallFile.h"
 
 #include <QFile>
@@ -84,7 +85,7 @@ PortsFile readPortsFile(const QString& path)
                 .arg(path, file.failure);
         break;
     }
-    result.ports.filePath_ = QFile::encodeName(path).toStdString();
+    result.ports.filePath_ = systemPath(path);
     return result;
 }
 

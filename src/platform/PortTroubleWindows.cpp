@@ -1,6 +1,7 @@
 // Why a serial port does not open on Windows: the system lists the ports it
 // has, and a port that another program holds refuses access.
 #include "platform/PortTrouble.h"
+#include "platform/SystemText.h"
 
 #include <QSerialPortInfo>
 
@@ -11,7 +12,7 @@ DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPor
 {
     bool listed = false;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        listed = listed || info.portName().toStdString() == device;
+        listed = listed || programText(info.portName()) == device;
     if (!listed || error == QSerialPort::DeviceNotFoundError)
         return {DeviceTrouble::Missing, "no such device"};
     if (error == QSerialPort::PermissionError)

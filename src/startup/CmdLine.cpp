@@ -1,4 +1,5 @@
 #include "startup/CmdLine.h"
+#include "platform/SystemText.h"
 
 #include "cmdline/HelpText.h"
 #include "infowindow/FrmInfo.h"
@@ -36,7 +37,7 @@ QString noWindowsMessage(const QString& problem)
 
 void writeError(const QString& text)
 {
-    std::cerr << text.toLocal8Bit().toStdString() << std::endl;
+    std::cerr << platform::programText(text) << std::endl;
 }
 
 QString versionLine()
@@ -47,10 +48,10 @@ QString versionLine()
 
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal)
 {
-    const QString shown = QString::fromLocal8Bit(text);
+    const QString shown = platform::qtText(text);
     terminal.message(shown, toStandardOutput);
     if (face == Face::Windows)
-        platform::showBox(nullptr, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Information,
+        platform::showBox(nullptr, platform::qtText(platform::kApplicationTitle), link::MessageKind::Information,
                           shown);
 }
 

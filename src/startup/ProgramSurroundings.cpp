@@ -1,4 +1,5 @@
 #include "startup/ProgramSurroundings.h"
+#include "platform/SystemText.h"
 
 #include "platform/PortDescription.h"
 #include "platform/PortMap.h"
@@ -16,7 +17,7 @@ platform::PortMap portsOf(const QString& path)
 {
     platform::PortsFile file = platform::readPortsFile(path);
     if (!file.note.isEmpty())
-        std::cerr << file.note.toLocal8Bit().constData() << std::endl;
+        std::cerr << platform::programText(file.note) << std::endl;
     return std::move(file.ports);
 }
 

@@ -157,6 +157,11 @@ TEST(ConsoleRun, EndsWithItsOutputAndExitStatus)
         {"--close-after 3", "/com3 /f flash.hex /console", "", offscreen, 1,
          kHandshake + kFlashSent + "[0-9]+\n" + summaryLine("transfer-error", ".*"),
          "Error while downloading the firmware file: 6\\.\n.*"},
+        // A target that answers every line twice runs ahead of the lines:
+        // the run stops instead of taking its answers for later lines.
+        {"--double-answer", "/com3 /f flash.hex /console", "", offscreen, 1,
+         kHandshake + kFlashSent + "[0-9]+\n" + summaryLine("transfer-error", ".*"),
+         "Error while downloading the firmware file: 0\\.\nThe target answered out of step: .*"},
         {nullptr, "/port /nonexistent/tty /f flash.hex /console", "", offscreen, 1,
          "Summary: outcome=port-error .* port=/nonexistent/tty\n", "Error while accessing the com port\\.\n.*"},
         {nullptr, "/com3 /f flash.hex", "", dead, 1,

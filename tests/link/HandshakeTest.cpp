@@ -43,16 +43,20 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
 // a little late, and none raises the queue above 512 bytes, so that no more
 // is queued at "$" or "?" either. A wait lasts until the next top-up is due.
 // Phase 2 calls for its own window, from the end of the one-tick settle pause.
+// The same after 1000 days of uptime, where microseconds since the machine's
+// start times the baud rate no longer fit in 64 bits.
 TEST(Handshake, LineBusyWithoutAFloodOrABusyLoop)
 {
+    const long long kThousandDaysUs = 1000LL * 86'400 * 1'000'000;
     // The target's answers to the sync bytes and to the calls, and the most
     // wake-ups a second of line time.
     const std::tuple<std::string, std::string, long long> rows[] = {{"", "", 100}, {"$", "", 400}, {"$", "?G1", 400}};
-    for (const bool pty : {false, true}) {
+    for (const auto& [pty, uptimeUs] : {std::pair{false, 0LL}, {true, 0LL}, {false, kThousandDaysUs}}) {
         for (const auto& [syncAnswer, helloAnswer, mostWakeUpsPerSecond] : rows) {
-            SCOPED_TRACE(std::to_string(pty) + syncAnswer + helloAnswer);
+            SCOPED_TRACE(std::to_string(pty) + syncAnswer + helloAnswer + std::to_string(uptimeUs));
             LinkBench bench;
             bench.port.pty = pty;
+            bench.world.clockStartUs = uptimeUs;
             bench.target.syncAnswer = syncAnswer;
             bench.target.helloAnswer = helloAnswer;
             bench.run(LinkBench::flash());

@@ -42,7 +42,6 @@ TEST(Transfer, ResendsAndQuestions)
         {"?G1.28", {"-", "-", "~"}, 3, "", true},
         {"?G1.28", {"-", "-", "-"}, 3, checksum, true},
         {"?G1.28", {"", "-", ""}, 3, "Did not receive a response after sending line 1", true},
-        {"?G1.28", {"-%"}, 1, checksum, false},
         {"?G1.28", {"%"}, 1, writing, true},
         {"?G1.1", {"-"}, 1, checksum, true},
     };
@@ -84,6 +83,114 @@ TEST(Transfer, LinesAreNumberedWithoutEmptyOnesAndJudgedByTheirOwnAnswers)
     EXPECT_TRUE(bench.journal.has("ask: Error writing to flash at line 2. Continue with download?"));
     ASSERT_FALSE(bench.frontEnd.linesShown.empty());
     EXPECT_EQ(bench.frontEnd.linesShown.front().second, 5);
+}
+
+// Answers that do not come one to a send within its wait: each late one is
+// credited to the line it belongs to, and a refusal among them asked about
+// with that line's number; more answers than sends stop the download. A
+// target that answers each line once, early or late within its wait, sees
+// the next line as soon as the answer is read.
+TEST(Answers, LateOnesCountForTheirLineAndSurplusStopsTheDownload)
+{
+    const std::string late = "\nThe target's answer \"", outOfStep = "message!: Error while downloading the firmware "
+                                                                     "file: 0.\nThe target answered out of step: ";
+    const std::string noResponse = "ask: Did not receive a response after sending line 1. Continue with download?";
+    struct Row {
+        const char* name;
+        std::string hello;
+        std::deque<std::string> answers;  // the target's answers to the sends, in order
+        std::deque<long long> delaysUs;   // and how long after each send they come
+        long long twiceAfterUs;           // each answer again this long after it; 0: once
+        std::string whileAsked;           // arrives while the first question is open
+        R result;
+        std::vector<std::string> journal;  // entries in this order
+        int line1Sends;
+        long long nextLineUs;  // the most from the first send to the next line; 0: unchecked
+    };
+    const Row rows[] = {
+        {"once, early", "?G1.28", {}, {}, 0, "", R::Success, {"success"}, 1, 3 * kMs},
+        {"once, late in its wait", "?G1.28", {}, {1'900 * kMs}, 0, "", R::Success, {"success"}, 1, 1'901 * kMs},
+        {"once, late in its ticks", "?G1.27", {}, {200 * kMs}, 0, "", R::Success, {"success"}, 1, 201 * kMs},
+        {"late -",
+         "?G1.27",
+         {"-"},
+         {350 * kMs, 200 * kMs},
+         0,
+         "",
+         R::Success,
+         {"ask: Checksum error at line 1. Continue with download?" + late +
+              "-\" to line 1 of the FLASH file came after",
+          "skipped late 2 1", "success"},
+         1,
+         0},
+        {"late %",
+         "?G1.27",
+         {"%"},
+         {350 * kMs, 200 * kMs},
+         0,
+         "",
+         R::Success,
+         {"ask: Error writing to flash at line 1. Continue with download?" + late + "%", "skipped late 2 1", "success"},
+         1,
+         0},
+        {"late % while a question is open",
+         "?G1.28",
+         {"", "", ""},
+         {},
+         0,
+         "%",
+         R::Success,
+         {noResponse, "ask: Error writing to flash at line 1. Continue with download?" + late + "%", "success"},
+         3,
+         0},
+        {"the resend's answer after the first send's late one",
+         "?G1.28",
+         {"~", "~"},
+         {3'050 * kMs, kSecond, kSecond},
+         0,
+         "",
+         R::Success,
+         {"success"},
+         2,
+         0},
+        {"the resend answered, the first send never", "?G1.28", {"", "~"}, {}, 0, "", R::Success, {"success"}, 2, 0},
+        {"twice, 1 ms apart", "?G1.28", {}, {}, kMs, "", R::TransferError, {outOfStep, "port closed"}, 1, 0},
+        {"two answers to one send", "?G1.28", {"-%"}, {}, 0, "", R::TransferError, {outOfStep}, 1, 0},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.name);
+        B bench;
+        auto& lines = bench.files.files["flash.hex"];
+        lines = {":A", ":B", ":C", ":D", ":E", ":00000001FF"};
+        bench.target.helloAnswer = row.hello;
+        bench.target.lineAnswers = row.answers;
+        bench.target.lineDelaysUs = row.delaysUs;
+        bench.target.twiceAfterUs = row.twiceAfterUs;
+        bench.frontEnd.answers = {true, true};
+        if (!row.whileAsked.empty())
+            bench.frontEnd.whileAsking = [&, once = true]() mutable {
+                if (std::exchange(once, false))
+                    bench.port.send(0, row.whileAsked), bench.world.yieldOnce();
+            };
+        EXPECT_EQ(bench.run(B::flash()), row.result);
+        EXPECT_TRUE(bench.inOrder(row.journal)) << bench.journal.text();
+        EXPECT_EQ(bench.writesOf(":A"), row.line1Sends);
+        const auto writes = bench.transferWrites();
+        ASSERT_GT(writes.size(), static_cast<std::size_t>(row.nextLineUs ? row.line1Sends : 0));
+        if (row.nextLineUs) {
+            EXPECT_LE(writes[row.line1Sends].us - writes[0].us, row.nextLineUs);
+        }
+        // The target ran ahead: the download stopped long before the file's end.
+        if (row.twiceAfterUs) {
+            EXPECT_LT(writes.size(), lines.size() - 1);
+        } else if (row.result == R::Success) {
+            EXPECT_EQ(bench.writesOf(":E"), 1);
+        }
+        EXPECT_EQ(static_cast<int>(std::count_if(bench.journal.entries.begin(), bench.journal.entries.end(),
+                                                 [](const auto& entry) { return entry.what.rfind("ask", 0) == 0; })),
+                  static_cast<int>(std::count_if(row.journal.begin(), row.journal.end(),
+                                                 [](const auto& entry) { return entry.rfind("ask", 0) == 0; })));
+    }
 }
 
 // Waits at all phases of the answer tick and the whole-second clock: below 1.28 five ticks for a line; from 1.28
@@ -172,6 +279,20 @@ TEST(Failures, MessageDetailAndClosingOrder)
         EXPECT_FALSE(bench.port.isOpen() || bench.TmrSyn.isEnabled() || bench.TmrShowLine.isEnabled());
         EXPECT_EQ(bench.journal.has("port open"), row.result != R::PortError);
     }
+}
+
+// A fault of the program itself is no port or file fault: it is not turned into
+// a message that would send the user to check the cable.
+TEST(Failures, AProgrammingErrorIsNotReportedAsADownloadError)
+{
+    B bench;
+    bench.port.failWrite = [](std::string_view bytes) -> bool {
+        if (bytes.rfind(":", 0) == 0)
+            throw std::logic_error("a fault of the program");
+        return false;
+    };
+    EXPECT_THROW(bench.run(B::flash()), std::logic_error);
+    EXPECT_FALSE(bench.journal.has("message!: Error while downloading the firmware file: 0."));
 }
 
 }  // namespace

@@ -15,6 +15,8 @@ constexpr char kXoff = 0x13;
 // A download in progress gives way to a new synchronisation only after a run of this
 // many sync bytes, so that a stray 'U' between records does not end it.
 constexpr std::uint64_t kResyncRun = 8;
+// With --double-answer, how long after a line's answer it comes again.
+constexpr std::uint64_t kAgainAfterMs = 1;
 const std::string kHandshake = protocol::kHello;
 // What comes after the selector's first character when FLASH follows EEPROM.
 constexpr char kFlashFollows = protocol::kEepromThenFlash[1];
@@ -194,7 +196,7 @@ void Bootloader::judgeLine(intelhex::ParseError error, const intelhex::Record& r
     } else {
         ++stats_.accepted;
         previousMayBeResent_ = false;
-        reply({answer(protocol::kLineAccepted)}, options_.answerDelayMs);
+        answerLine({answer(protocol::kLineAccepted)});
     }
 }
 
@@ -202,7 +204,7 @@ void Bootloader::refuse(char refusal, bool mayBeResent)
 {
     ++stats_.refused;
     previousMayBeResent_ = mayBeResent;
-    reply({answer(refusal)}, options_.answerDelayMs);
+    answerLine({answer(refusal)});
 }
 
 void Bootloader::acceptEndOfFile()
@@ -212,16 +214,24 @@ void Bootloader::acceptEndOfFile()
     if (fileIndex_ + 1 < files_.size()) {
         ++fileIndex_;
         startFile();
-        reply({answer(protocol::kFileEnded)}, options_.answerDelayMs);
+        answerLine({answer(protocol::kFileEnded)});
         return;
     }
     // The end of the last file, then the end of the download: in paced mode
     // the "@" follows the "#" a character time later, as on a real line.
-    reply({answer(protocol::kFileEnded), answer(protocol::kDownloadDone)}, options_.answerDelayMs);
+    answerLine({answer(protocol::kFileEnded), answer(protocol::kDownloadDone)});
     ++stats_.downloads;
     phase_ = Phase::Sync;
     syncBytes_ = 0;
     files_.clear();
+}
+
+// A line's answer, and with --double-answer the same again a moment later.
+void Bootloader::answerLine(std::vector<std::string> parts)
+{
+    reply(parts, options_.answerDelayMs);
+    if (options_.doubleAnswer)
+        reply(std::move(parts), options_.answerDelayMs + kAgainAfterMs);
 }
 
 void Bootloader::reply(std::vector<std::string> parts, std::uint64_t delayMs)

@@ -60,6 +60,7 @@ private:
     void judgeLine(intelhex::ParseError error, const intelhex::Record& record);
     void refuse(char refusal, bool mayBeResent);
     void acceptEndOfFile();
+    void answerLine(std::vector<std::string> parts);
     void reply(std::vector<std::string> parts, std::uint64_t delayMs);
     intelhex::HexImage& currentImage();
 

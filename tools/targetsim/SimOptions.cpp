@@ -25,6 +25,7 @@ const char kUsage[] = "usage: korvel-targetsim [options]\n"
                       "  --error-line K          ... of line K of each file only (N defaults to 1)\n"
                       "  --write-error-line K    answer \"%\" to line K of each file\n"
                       "  --silent-line K         drop line K of each file without an answer\n"
+                      "  --double-answer         answer every line twice, 1 ms apart, as a faulty target would\n"
                       "  --xoff-after N          send XOFF on receiving line N, ahead of its answer\n"
                       "  --xon-after MS          send XON that long after the XOFF (default never)\n"
                       "  --noise                 random non-protocol bytes before, between and inside answers\n"
@@ -104,6 +105,7 @@ ParseOutcome parseOptions(int argc, char** argv, SimOptions& options, std::strin
         {"--silent", &options.silent},
         {"--no-phase2", &options.noPhase2},
         {"--noise", &options.noise},
+        {"--double-answer", &options.doubleAnswer},
     };
     for (int i = 1; i < argc; ++i) {
         std::string_view arg = argv[i];

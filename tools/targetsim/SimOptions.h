@@ -17,6 +17,7 @@ struct SimOptions {
     bool noPhase2 = false;         // answer "$" but never "?"
     bool once = false;             // end after the first complete download
     bool noise = false;            // random non-protocol bytes around answers
+    bool doubleAnswer = false;     // answer every line twice, 1 ms apart
 
     std::uint64_t answerDelayMs = 0;
     std::uint64_t phase1DelayMs = 0;

@@ -59,7 +59,7 @@ public:
         }
     }
     long long wholeSeconds() override { return (now_ + clockPhaseUs) / 1'000'000 + 86'399; }
-    long long microseconds() override { return now_; }
+    long long microseconds() override { return clockStartUs + now_; }
 
     void add(std::string what) { entries.push_back({now_, std::move(what)}); }
     // The time of the first entry that starts with the text, -1 when none.
@@ -81,6 +81,7 @@ public:
 
     std::vector<Entry> entries;
     long long clockPhaseUs = 0;  // moves the second boundaries against virtual time
+    long long clockStartUs = 0;  // what the microsecond clock reads at the start: the machine's uptime
     long long wakeUps = 0;       // waiting yields
 
 private:
@@ -158,7 +159,9 @@ struct Target {
     std::string helloAnswer = "?G1.28";   // to the first calls "@&$"
     std::deque<std::string> lineAnswers;  // one per line received, in order
     std::string otherLines = "~";         // once lineAnswers is used up
-    // After a line that ends a file (record type 01), this long after its answer.
+    std::deque<long long> lineDelaysUs;   // of each line's answer, in order; then delayUs
+    long long twiceAfterUs = 0;           // each line's answer again this long after it; 0: once
+    // After a line that ends a file (record type 01), delayUs after its answer.
     std::deque<std::string> endOfFileAnswers;
     std::string otherEndsOfFile = "#@";
     long long delayUs = 2'000;
@@ -224,10 +227,19 @@ public:
         queueEndUs_ =
             std::max(queueEndUs_, world_.now()) + static_cast<long long>(bytes.size()) * 1'000'000 / kBytesPerSecond;
         const auto received = [this, sent = std::string(bytes)] {
-            if (auto answer = target_.answerTo(sent))
-                send(target_.delayUs, *answer);
+            const bool line = sent.rfind(":", 0) == 0;
+            long long delay = target_.delayUs;
+            if (line && !target_.lineDelaysUs.empty()) {
+                delay = target_.lineDelaysUs.front();
+                target_.lineDelaysUs.pop_front();
+            }
+            if (auto answer = target_.answerTo(sent)) {
+                send(delay, *answer);
+                if (line && target_.twiceAfterUs > 0)
+                    send(delay + target_.twiceAfterUs, *answer);
+            }
             if (sent.compare(0, 9, ":00000001") == 0)
-                send(2 * target_.delayUs, Target::next(target_.endOfFileAnswers, target_.otherEndsOfFile));
+                send(delay + target_.delayUs, Target::next(target_.endOfFileAnswers, target_.otherEndsOfFile));
         };
         inFlight_.push_back(world_.after(queueEndUs_ - world_.now(), received, false));
     }
@@ -336,12 +348,18 @@ public:
                             ", " + std::to_string(progress.bytes) + " bytes x" + std::to_string(progress.sends) +
                             (progress.skipped ? ", skipped" : ""));
     }
+    void lineSkippedLate(link::FileKind kind, int lineNumber) override
+    {
+        world_.add("skipped late " + std::to_string(static_cast<int>(kind)) + " " + std::to_string(lineNumber));
+    }
     void betweenFiles() override { world_.add("between files"); }
     void downloadEnded(link::DownloadResult) override { world_.add("ended"); }
     void message(const link::Message& message) override { world_.add(entryOf(message)); }
     bool ask(const link::Message& question) override
     {
         world_.add(entryOf(question));
+        if (whileAsking)
+            whileAsking();
         EXPECT_FALSE(answers.empty()) << "unexpected question: " << question.text;
         const bool yes = !answers.empty() && answers.front();
         if (!answers.empty())
@@ -352,6 +370,7 @@ public:
 
     std::deque<bool> answers;  // Yes / No for the questions, in order
     std::function<bool()> cancelWhen;
+    std::function<void()> whileAsking;                  // runs while a question is open, as the box runs events
     std::vector<std::pair<long long, int>> linesShown;  // time, count
     std::vector<std::string> linesDone;                 // the progress after each line
 

@@ -1,0 +1,45 @@
+#!/usr/bin/env bash
+# tools/check-layers.sh: fails when a file under src/ includes a header of a
+# folder that its own folder may not use, or when a Qt-free part includes Qt.
+# The table below is the layering that docs/DEVELOPING.md draws.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+declare -A may_use=(
+  [link]="link"
+  [settings]="link settings"
+  [platform]="link settings platform"
+  [infowindow]="platform infowindow"
+  [mainwindow]="link settings platform infowindow mainwindow"
+  [cmdline]="link settings platform mainwindow cmdline"
+  [startup]="link settings platform infowindow mainwindow cmdline startup"
+)
+# Parts that must build without Qt: the download and the argument parser.
+qt_free='^src/(link/|cmdline/CmdLineArgs\.)'
+
+status=0
+while IFS= read -r file; do
+  folder=$(cut -d/ -f2 <<<"$file")
+  allowed=${may_use[$folder]:-}
+  if [ -z "$allowed" ]; then
+    echo "check-layers: $file: the folder src/$folder has no place in the layer table" >&2
+    status=1
+    continue
+  fi
+  while IFS= read -r used; do
+    if ! grep -qw -- "$used" <<<"$allowed"; then
+      echo "check-layers: $file includes from src/$used, which src/$folder may not use" >&2
+      status=1
+    fi
+  done < <(sed -n 's|^#include "\([a-z]*\)/.*|\1|p' "$file" | sort -u)
+  if [[ $file =~ $qt_free ]] && grep -q '^#include <Q' "$file"; then
+    echo "check-layers: $file includes Qt, but its part builds without Qt" >&2
+    status=1
+  fi
+  if [ "$folder" != platform ] && grep -q '^#include <QSerialPort' "$file"; then
+    echo "check-layers: $file uses Qt SerialPort, which only src/platform may" >&2
+    status=1
+  fi
+done < <(git ls-files 'src/*.cpp' 'src/*.h' 'src/*.h.in')
+[ $status -eq 0 ] && echo "check-layers: every include follows the layers"
+exit $status
