@@ -15,7 +15,7 @@ declare -A may_use=(
   [startup]="link settings platform infowindow mainwindow cmdline startup"
 )
 # Parts that must build without Qt: the download and the argument parser.
-qt_free='^src/(link/|cmdline/CmdLineArgs\.)'
+qt_free='^src/(link/|cmdline/(CmdLineArgs|HelpText))'
 
 status=0
 while IFS= read -r file; do
