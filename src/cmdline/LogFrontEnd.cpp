@@ -2,6 +2,7 @@
 
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
+#include "link/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/StopSignals.h"
@@ -79,7 +80,8 @@ void LogFrontEnd::versionRead(const std::string& version)
 void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)
 {
     record_.fileOpened(kind, path);
-    appendLine(QStringLiteral("File ") + ShortenFileName(fromLocal(path)) + QStringLiteral(" correctly opened."));
+    appendLine(QStringLiteral("File ") + ShortenFileName(fromLocal(link::escapedForeign(path))) +
+               QStringLiteral(" correctly opened."));
 }
 
 void LogFrontEnd::sendingFile(link::FileKind kind)

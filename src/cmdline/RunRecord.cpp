@@ -1,6 +1,7 @@
 #include "cmdline/RunRecord.h"
 
 #include "cmdline/CmdLineDownload.h"
+#include "link/ForeignText.h"
 #include "platform/StopSignals.h"
 #include "platform/SystemText.h"
 
@@ -87,7 +88,7 @@ long long RunRecord::seconds() const
 QString RunRecord::stopPlace() const
 {
     return QStringLiteral("at line ") + QString::number(lastLineDone_ + 1) + QStringLiteral(" of ") +
-           fromLocal(currentPath_) + QLatin1Char('.');
+           fromLocal(link::escapedForeign(currentPath_)) + QLatin1Char('.');
 }
 
 // A stop signal ends the run where it stops at one of its stopping points

@@ -3,6 +3,7 @@
 #include <limits>
 
 #include "link/BootloaderLink.h"
+#include "link/ForeignText.h"
 #include "link/Protocol.h"
 #include "link/Text.h"
 
@@ -15,17 +16,18 @@ static_assert(protocol::kMostLines <= std::numeric_limits<std::int16_t>::max());
 // What kept the file at `path` from being read whole, and what to do.
 std::string unreadDetail(const std::string& path, const FileError& error)
 {
+    const std::string shown = escapedForeign(path);
     switch (error.cause()) {
     case FileError::Cause::TooLarge:
-        return path + " is larger than " + std::to_string(protocol::kMostHexFileBytes >> 20) +
+        return shown + " is larger than " + std::to_string(protocol::kMostHexFileBytes >> 20) +
                " MiB, far larger than a HEX file for the target. Check that it is the right file.";
     case FileError::Cause::TooSlow:
-        return path + " did not come to its end within " + std::to_string(protocol::kHexReadSeconds) +
+        return shown + " did not come to its end within " + std::to_string(protocol::kHexReadSeconds) +
                " s: no program wrote it to its end. Start the program that writes it before the download.";
     case FileError::Cause::ReadFailed:
         break;
     }
-    return path + " could not be read: " + error.what() + ".";
+    return shown + " could not be read: " + error.what() + ".";
 }
 
 const char* successMessage(DownloadKind kind)
@@ -92,8 +94,9 @@ BootloaderLink::Step BootloaderLink::openHexFile(const std::string& path, std::s
         seams_.TmrSyn.setEnabled(false);
         ClosePort();
         // A relative path is named as the system resolved it, too.
-        const std::string where = error.absolutePath() == path ? "" : error.absolutePath() + ": ";
-        frontEnd.message({MessageKind::Warning, "Error opening " + path + ".", where + error.what() + "."});
+        const std::string where = error.absolutePath() == path ? "" : escapedForeign(error.absolutePath()) + ": ";
+        frontEnd.message(
+            {MessageKind::Warning, "Error opening " + escapedForeign(path) + ".", where + error.what() + "."});
         frontEnd.downloadEnded(DownloadResult::OpenError);
         return DownloadResult::OpenError;
     } catch (const FileError& error) {
@@ -110,7 +113,7 @@ BootloaderLink::Step BootloaderLink::sendLines(const std::string& path, const st
     FrontEnd& frontEnd = seams_.frontEnd;
     const auto lines = splitHexLines(text, protocol::kMostLines);
     if (!lines) {
-        return failDownload(path + " has more than " + std::to_string(protocol::kMostLines) +
+        return failDownload(escapedForeign(path) + " has more than " + std::to_string(protocol::kMostLines) +
                             " lines, more than the line counter holds. Write it with longer records.");
     }
     // What came after the handshake's answer answers no line.

@@ -3,6 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 
+#include "link/ForeignText.h"
 #include "mainwindow/FileNameBox.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
@@ -36,6 +37,13 @@ void setCheckValue(QCheckBox& box, int value)
     box.setCheckState(value == kGreyed ? Qt::PartiallyChecked : value == kTicked ? Qt::Checked : Qt::Unchecked);
 }
 
+// A file name as the messages show it: the folder the program runs from is
+// named by whoever put it there.
+QString shownName(const QString& fileName)
+{
+    return platform::qtText(link::escapedForeign(platform::programText(fileName)));
+}
+
 void warn(QWidget* parent, const QString& text)
 {
     platform::showBox(parent, platform::qtText(platform::kApplicationTitle), link::MessageKind::Warning, text);
@@ -45,7 +53,7 @@ void warn(QWidget* parent, const QString& text)
 
 QString settingsLoadWarning(const QString& fileName)
 {
-    return QStringLiteral("An error occured while loading file ") + fileName +
+    return QStringLiteral("An error occured while loading file ") + shownName(fileName) +
            QStringLiteral(". The default settings will be loaded instead.");
 }
 
@@ -87,8 +95,8 @@ void FrmMain::SaveSettings(const QString& fileName)
     current.eepromFile = TxtBoxEEPFile->text().toUtf8();
     const auto saved = settings::writeSettingsFile(fileName, current);
     if (!saved)
-        warn(this,
-             QStringLiteral("An error occured while saving file ") + fileName + QLatin1Char('\n') + saved.failure);
+        warn(this, QStringLiteral("An error occured while saving file ") + shownName(fileName) + QLatin1Char('\n') +
+                       saved.failure);
 }
 
 }  // namespace korvel::mainwindow

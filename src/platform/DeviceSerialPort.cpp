@@ -8,6 +8,7 @@
 #include <climits>
 #include <cstring>
 
+#include "link/ForeignText.h"
 #include "platform/PortTrouble.h"
 #include "platform/SystemText.h"
 #include "platform/TtyControl.h"
@@ -50,7 +51,7 @@ std::string advice(QSerialPort::SerialPortError error)
 
 }  // namespace
 
-DeviceSerialPort::DeviceSerialPort(PortMap ports) : ports_(std::move(ports))
+DeviceSerialPort::DeviceSerialPort(PortMap ports, PortLocks locks) : ports_(std::move(ports)), locks_(std::move(locks))
 {
     QObject::connect(&port_, &QSerialPort::errorOccurred, &port_,
                      [this](QSerialPort::SerialPortError error) { onError(error); });
@@ -105,16 +106,20 @@ void DeviceSerialPort::open()
         fail(QSerialPort::DeviceNotFoundError, portName() + ": " + unmappedTrouble(ports_));
     port_.setPortName(QFile::decodeName(device->c_str()));
 
+    // The serial library would remove the lock of a running program that it
+    // does not know by name: such a port is refused before it gets there.
+    if (const auto lock = locks_.clearWay(*device))
+        fail(QSerialPort::PermissionError, portName() + ": " + lock->text);
     if (!port_.open(QIODevice::ReadWrite)) {
         const auto error = lastEventCode_ == 0 ? QSerialPort::OpenError : QSerialPort::SerialPortError(lastEventCode_);
-        fail(error, portName() + ": " + openTrouble(*device, ports_, error, programText(port_.errorString())));
+        fail(error, portName() + ": " + openTrouble(*device, ports_, error, programText(port_.errorString()), locks_));
     }
     // Another program may hold the device with a lock of its own only: the
     // system then lets a second opener in, the lock does not.
     if (!tty::lockExclusive(port_.handle())) {
         closeQuietly();
         fail(QSerialPort::PermissionError,
-             portName() + ": " + openTrouble(*device, ports_, QSerialPort::PermissionError, "in use"));
+             portName() + ": " + openTrouble(*device, ports_, QSerialPort::PermissionError, "in use", locks_));
     }
     if (!tty::resumeOnlyOnXon(port_.handle())) {
         closeQuietly();
@@ -325,10 +330,10 @@ std::optional<std::string> DeviceSerialPort::deviceToOpen() const
 std::string DeviceSerialPort::portName() const
 {
     if (!givenDevice_.empty())
-        return givenDevice_;
+        return link::escapedForeign(givenDevice_);
     const std::string number = "COM" + std::to_string(portNumber_);
     const auto device = ports_.device(portNumber_);
-    return !device || *device == number ? number : number + " = " + *device;
+    return !device || *device == number ? number : number + " = " + link::escapedForeign(*device);
 }
 
 }  // namespace korvel::platform

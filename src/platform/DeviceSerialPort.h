@@ -5,13 +5,16 @@
 #include <string>
 
 #include "link/SerialPort.h"
+#include "platform/PortLocks.h"
 #include "platform/PortMap.h"
 
 namespace korvel::platform {
 
 // The serial line on a real device through QSerialPort. Port numbers become
 // devices through a PortMap; line settings apply at the next open, or at once
-// to an open port. An open port is held exclusively. After a read, write or resource
+// to an open port. An open port is held exclusively; a port that another
+// running program has locked is never opened, and its lock is left alone,
+// while the lock of a program that has ended is taken over. After a read, write or resource
 // error (the other end closed, the adapter was unplugged) writing and reading
 // throw until the port is opened again. Every failure says which port, what
 // went wrong and what to do about it.
@@ -22,7 +25,8 @@ public:
     // Longest wait for room in the transmit queue before a write fails.
     static constexpr int kWriteWaitMs = 2000;
 
-    explicit DeviceSerialPort(PortMap ports);
+    // `locks`: where the lock files of the devices are looked for.
+    explicit DeviceSerialPort(PortMap ports, PortLocks locks = PortLocks());
     ~DeviceSerialPort() override;
     DeviceSerialPort(const DeviceSerialPort&) = delete;
     DeviceSerialPort& operator=(const DeviceSerialPort&) = delete;
@@ -65,6 +69,7 @@ private:
     std::string portName() const;
 
     PortMap ports_;
+    PortLocks locks_;
     std::string givenDevice_;  // empty unless the port was given by its path
     int portNumber_ = 1;
     int lastEventCode_ = 0;

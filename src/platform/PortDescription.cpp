@@ -5,21 +5,35 @@
 #include <QSerialPortInfo>
 #include <QStringList>
 
+#include "link/ForeignText.h"
+#include "platform/SystemText.h"
+
 namespace korvel::platform {
+
+namespace {
+
+// What the system or the device itself tells, with its control characters
+// written out.
+QString shown(const QString& foreign)
+{
+    return qtText(link::escapedForeign(programText(foreign)));
+}
+
+}  // namespace
 
 QString portDescription(const QString& device, const QString& realDevice, const DeviceFacts& facts)
 {
-    QString text = device;
+    QString text = shown(device);
     if (!realDevice.isEmpty() && realDevice != device)
-        text += QStringLiteral(" (") + realDevice + QLatin1Char(')');
+        text += QStringLiteral(" (") + shown(realDevice) + QLatin1Char(')');
 
     QStringList known;
     if (!facts.description.isEmpty())
-        known << facts.description;
+        known << shown(facts.description);
     if (!facts.manufacturer.isEmpty())
-        known << facts.manufacturer;
+        known << shown(facts.manufacturer);
     if (!facts.serialNumber.isEmpty())
-        known << QStringLiteral("serial number ") + facts.serialNumber;
+        known << QStringLiteral("serial number ") + shown(facts.serialNumber);
     if (!known.isEmpty())
         text += QStringLiteral(" - ") + known.join(QStringLiteral(", "));
     return text;

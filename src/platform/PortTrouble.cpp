@@ -5,9 +5,11 @@
 #include <QSerialPortInfo>
 #include <vector>
 
+#include "link/ForeignText.h"
 #include "link/SerialPort.h"
 #include "platform/DeviceSerialPort.h"
 #include "platform/PortDescription.h"
+#include "platform/SystemText.h"
 
 namespace korvel::platform {
 
@@ -55,7 +57,7 @@ Present listPresent(const PortMap& ports)
             portDescription(info.systemLocation(), {}, {info.description(), info.manufacturer(), info.serialNumber()})
                 .toStdString();
         if (numbers.empty() && unnumbered.empty())
-            unnumbered = info.systemLocation().toStdString();
+            unnumbered = link::escapedForeign(programText(info.systemLocation()));
         listed += (listed.empty() ? "" : "; ") +
                   (numbers.empty() ? described + " (no port number)" : numbers + " = " + described);
     }
@@ -68,15 +70,15 @@ Present listPresent(const PortMap& ports)
 
 std::string portLabel(int number, const std::string& device)
 {
-    return "COM" + std::to_string(number) + " = " + device;
+    return "COM" + std::to_string(number) + " = " + link::escapedForeign(device);
 }
 
 }  // namespace
 
 std::string openTrouble(const std::string& device, const PortMap& ports, QSerialPort::SerialPortError error,
-                        const std::string& serialReason)
+                        const std::string& serialReason, const PortLocks& locks)
 {
-    const DeviceDiagnosis diagnosis = diagnoseDevice(device, error, serialReason);
+    const DeviceDiagnosis diagnosis = diagnoseDevice(device, error, serialReason, locks);
     if (diagnosis.trouble == DeviceTrouble::Missing)
         return diagnosis.text + ". " + presentDevices(ports);
     if (diagnosis.text.empty())

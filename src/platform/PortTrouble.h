@@ -4,6 +4,7 @@
 #include <QString>
 #include <string>
 
+#include "platform/PortLocks.h"
 #include "platform/PortMap.h"
 
 // Why a serial port cannot be used, in words for its user: the cause the
@@ -25,16 +26,17 @@ struct DeviceDiagnosis {
 
 // Looks at a device that would not open: whether it exists, is a serial
 // device, may be opened by this user and is held by another program, which it
-// names where it can. `error` and `serialReason` are what the serial layer
-// reported; they stand when nothing more definite is found. The system's side
-// is in PortTroublePosix.cpp and PortTroubleWindows.cpp.
+// names where it can (never this run), or the lock file that stands in the
+// way. `error` and `serialReason` are what the serial layer reported; they
+// stand when nothing more definite is found. The system's side is in
+// PortTroublePosix.cpp and PortTroubleWindows.cpp.
 DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPortError error,
-                               const std::string& serialReason);
+                               const std::string& serialReason, const PortLocks& locks = PortLocks());
 
 // The cause and fix for a device that would not open; for a missing device
 // followed by the serial devices present now.
 std::string openTrouble(const std::string& device, const PortMap& ports, QSerialPort::SerialPortError error,
-                        const std::string& serialReason);
+                        const std::string& serialReason, const PortLocks& locks = PortLocks());
 
 // Why a port number has no device: the port numbers there are, the devices
 // present now and how the ports file gives a number a device.

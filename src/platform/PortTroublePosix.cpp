@@ -2,6 +2,8 @@
 // group, the lock files of the programs that hold it and their open files.
 #include "platform/PortTrouble.h"
 
+#include "platform/PortLocks.h"
+
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -76,56 +78,8 @@ std::string permissionText(const struct stat& node)
            quoted("sudo usermod -aG " + group + " $USER") + ", then log out and in again.";
 }
 
-// "minicom (process 4711)": the program's name from its command line.
-std::string processName(long pid)
-{
-    const QString dir = QStringLiteral("/proc/") + QString::number(pid);
-    QFile cmdline(dir + QStringLiteral("/cmdline"));
-    QString name;
-    if (cmdline.open(QIODevice::ReadOnly))
-        name = QFileInfo(QFile::decodeName(cmdline.readAll().split('\0').value(0))).fileName();
-    if (name.isEmpty()) {
-        QFile comm(dir + QStringLiteral("/comm"));
-        if (comm.open(QIODevice::ReadOnly))
-            name = QString::fromLocal8Bit(comm.readAll().trimmed());
-    }
-    if (name.isEmpty())
-        name = QStringLiteral("a program");
-    return name.toStdString() + " (process " + std::to_string(pid) + ")";
-}
-
-// The process that a lock file names: UUCP lock files and Qt's hold its
-// number on their first line. Only a process that still runs counts.
-long lockHolder(const std::string& device)
-{
-    const QString real = QFileInfo(QFile::decodeName(device.c_str())).canonicalFilePath();
-    QStringList names;
-    for (QString path : {QFile::decodeName(device.c_str()), real}) {
-        if (path.isEmpty())
-            continue;
-        names << QStringLiteral("LCK..") + QFileInfo(path).fileName();
-        if (path.startsWith(QStringLiteral("/dev/")))
-            path.remove(0, 5);
-        names << QStringLiteral("LCK..") + path.replace(QLatin1Char('/'), QLatin1Char('_'));
-    }
-    const QStringList dirs = {QStringLiteral("/var/lock"),        QStringLiteral("/run/lock"),
-                              QStringLiteral("/var/spool/locks"), QStringLiteral("/var/spool/uucp"),
-                              QStringLiteral("/etc/locks"),       QDir::tempPath()};
-    for (const QString& dir : dirs) {
-        for (const QString& name : names) {
-            QFile lock(dir + QLatin1Char('/') + name);
-            if (!lock.open(QIODevice::ReadOnly))
-                continue;
-            bool isNumber = false;
-            const long pid = lock.readLine(64).trimmed().toLong(&isNumber);
-            if (isNumber && pid > 0 && QFileInfo::exists(QStringLiteral("/proc/") + QString::number(pid)))
-                return pid;
-        }
-    }
-    return 0;
-}
-
-// The processes with the device open, as far as this user may see them.
+// The processes other than this one with the device open, as far as this
+// user may see them.
 std::vector<long> openers(const std::string& device)
 {
     const QString real = QFileInfo(QFile::decodeName(device.c_str())).canonicalFilePath();
@@ -136,7 +90,7 @@ std::vector<long> openers(const std::string& device)
     for (const QString& entry : proc.entryList(QDir::Dirs | QDir::NoDotAndDotDot)) {
         bool isNumber = false;
         const long pid = entry.toLong(&isNumber);
-        if (!isNumber)
+        if (!isNumber || pid == long(::getpid()))
             continue;
         const QDir fds(proc.filePath(entry + QStringLiteral("/fd")));
         for (const QFileInfo& fd : fds.entryInfoList(QDir::System | QDir::NoDotAndDotDot)) {
@@ -149,18 +103,19 @@ std::vector<long> openers(const std::string& device)
     return found;
 }
 
-std::string busyText(const std::string& device)
+// Who holds the device: the programs that have it open, else the lock file
+// that stands in the way.
+std::string busyText(const std::string& device, const PortLocks& locks)
 {
-    std::vector<long> holders;
-    if (const long pid = lockHolder(device))
-        holders.push_back(pid);
-    else
-        holders = openers(device);
-    if (holders.empty())
+    const std::vector<long> holders = openers(device);
+    if (holders.empty()) {
+        if (const auto lock = locks.look(device))
+            return lock->text;
         return "in use by another program. Close it, then try again.";
+    }
     std::string names;
     for (std::size_t i = 0; i < holders.size() && i < 3; ++i)
-        names += (i == 0 ? "" : ", ") + processName(holders[i]);
+        names += (i == 0 ? "" : ", ") + runningProgram(holders[i]);
     return "in use by another program: " + names + ". Close it, then try again.";
 }
 
@@ -177,7 +132,7 @@ std::string notSerialText(const struct stat& node)
 }  // namespace
 
 DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPortError error,
-                               const std::string& serialReason)
+                               const std::string& serialReason, const PortLocks& locks)
 {
     struct stat node {};
     if (::stat(device.c_str(), &node) != 0) {
@@ -189,8 +144,8 @@ DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPor
         return {DeviceTrouble::NotSerial, notSerialText(node)};
     if (::faccessat(AT_FDCWD, device.c_str(), R_OK | W_OK, AT_EACCESS) != 0 && errno == EACCES)
         return {DeviceTrouble::Permission, permissionText(node)};
-    if (lockHolder(device))
-        return {DeviceTrouble::Busy, busyText(device)};
+    if (const auto lock = locks.look(device); lock && lock->trouble != LockTrouble::Ours)
+        return {DeviceTrouble::Busy, lock->text};
 
     // Opening it once more tells the rest. A device held with TIOCEXCL refuses
     // a second open; one held with flock refuses a second lock.
@@ -199,7 +154,7 @@ DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPor
         const int reason = errno;
         switch (reason) {
         case EBUSY:
-            return {DeviceTrouble::Busy, busyText(device)};
+            return {DeviceTrouble::Busy, busyText(device, locks)};
         case EACCES:
         case EPERM:
             return {DeviceTrouble::Permission, permissionText(node)};
@@ -213,17 +168,18 @@ DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPor
             return {DeviceTrouble::Other, std::strerror(reason)};
         }
     }
-    DeviceDiagnosis diagnosis{DeviceTrouble::Other, serialReason};
-    if (!::isatty(handle))
-        diagnosis = {DeviceTrouble::NotSerial, notSerialText(node)};
-    else if (::flock(handle, LOCK_EX | LOCK_NB) != 0)
-        diagnosis = {DeviceTrouble::Busy, busyText(device)};
+    // Our own handle is closed before the holders are looked for, so that
+    // this run never finds itself among them.
+    const bool serial = ::isatty(handle);
+    const bool locked = serial && ::flock(handle, LOCK_EX | LOCK_NB) != 0;
+    ::close(handle);
+    if (!serial)
+        return {DeviceTrouble::NotSerial, notSerialText(node)};
     // The serial layer found it locked or held exclusively where these checks
     // do not see it (root passes a TIOCEXCL hold).
-    else if (error == QSerialPort::PermissionError)
-        diagnosis = {DeviceTrouble::Busy, busyText(device)};
-    ::close(handle);
-    return diagnosis;
+    if (locked || error == QSerialPort::PermissionError)
+        return {DeviceTrouble::Busy, busyText(device, locks)};
+    return {DeviceTrouble::Other, serialReason};
 }
 
 }  // namespace korvel::platform

@@ -8,7 +8,7 @@
 namespace korvel::platform {
 
 DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPortError error,
-                               const std::string& serialReason)
+                               const std::string& serialReason, const PortLocks&)
 {
     bool listed = false;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())

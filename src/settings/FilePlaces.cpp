@@ -8,12 +8,12 @@
 
 namespace korvel::settings {
 
-FilePlaces::FilePlaces(const QString& programDir) : programDir_(programDir), ownDir_(programDir)
+FilePlaces::FilePlaces(const QString& programDir)
+    : programDir_(programDir)
+    , kind_(programFolderKind(programDir))
+    , ownDir_(programDir)
 {
-    // QFileInfo asks the system whether this user may write there (access(2)
-    // on POSIX), which mode bits alone do not tell: root may write anywhere,
-    // nobody on a read-only file system.
-    if (!QFileInfo(programDir).isWritable())
+    if (kind_ != ProgramFolder::Own)
         ownDir_ = QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
                   QStringLiteral("/avrbootloaderkorvel");
 }
@@ -31,6 +31,8 @@ QString FilePlaces::portsPath() const
 QString FilePlaces::toRead(const char* name) const
 {
     const QString own = QDir(ownDir_).filePath(QLatin1String(name));
+    if (kind_ != ProgramFolder::Installed)
+        return own;
     const QString beside = QDir(programDir_).filePath(QLatin1String(name));
     return QFileInfo::exists(own) || !QFileInfo::exists(beside) ? own : beside;
 }

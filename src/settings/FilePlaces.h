@@ -14,24 +14,46 @@ struct SettingsPaths {
     QString save;
 };
 
-// Where the settings file and the ports file live. A program in a folder its
-// user may write to (a portable copy) keeps them beside the executable. An
-// installed one keeps them in the user's configuration folder,
-// $XDG_CONFIG_HOME/avrbootloaderkorvel (by default ~/.config/avrbootloaderkorvel),
-// and reads the copies beside the executable while the user has none there.
+// How far the folder that holds the executable is trusted with the files.
+enum class ProgramFolder {
+    // A copy that runs from its own folder (a build tree, an unpacked folder),
+    // which this user owns, may write to, and nobody else may write to: the
+    // files live beside the executable.
+    Own,
+    // An installed copy (below a system prefix such as /usr or /opt), or a
+    // folder of root's or this user's that this user may not write to: the
+    // files live in the user's own place; the copies beside the executable,
+    // which only their owner can have put there, are read while the user has
+    // none.
+    Installed,
+    // A folder that others may write to (/tmp), or another user's: anyone
+    // there could plant a file or a link, so nothing beside the executable is
+    // read or written; the files live in the user's own place.
+    Shared,
+};
+
+// What the folder is, judged by its owner and mode after links are resolved.
+// One implementation per system (FilePlacesPosix.cpp, FilePlacesWindows.cpp).
+ProgramFolder programFolderKind(const QString& programDir);
+
+// Where the settings file and the ports file live: beside the executable for
+// a copy in its own folder, otherwise in the user's configuration folder,
+// $XDG_CONFIG_HOME/avrbootloaderkorvel (by default ~/.config/avrbootloaderkorvel).
 class FilePlaces {
 public:
     explicit FilePlaces(const QString& programDir);
 
     SettingsPaths settingsPaths() const;
     QString portsPath() const;
+    ProgramFolder programFolder() const { return kind_; }
 
 private:
-    // The file of that name to read: the user's own unless only the copy
-    // beside the executable exists.
+    // The file of that name to read: the user's own, or for an installed
+    // program the copy beside the executable while the user has none.
     QString toRead(const char* name) const;
 
     QString programDir_;
+    ProgramFolder kind_;
     QString ownDir_;  // where the files are written
 };
 

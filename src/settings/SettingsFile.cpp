@@ -1,10 +1,10 @@
 #include "settings/SettingsFile.h"
 
+#include "settings/FileReplace.h"
 #include "settings/SmallFile.h"
 
 #include <QDir>
 #include <QFileInfo>
-#include <QSaveFile>
 
 namespace korvel::settings {
 
@@ -32,14 +32,8 @@ WriteResult writeSettingsFile(const QString& path, const Settings& settings)
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return {false, QStringLiteral("The folder %1 cannot be created.").arg(folder)};
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return {false, file.errorString()};
-    // A short write can go unnoticed by commit() when it happens while the
-    // buffer is flushed on closing, so flush here and check. Leaving without
-    // commit() discards the temporary file.
-    if (file.write(*content) != content->size() || !file.flush() || !file.commit())
-        return {false, file.errorString()};
+    if (const auto failure = replaceFile(path, *content))
+        return {false, *failure};
     return {true, QString()};
 }
 

@@ -22,10 +22,9 @@ struct WriteResult {
     explicit operator bool() const { return written; }
 };
 
-// Replaces the settings file as a whole: the content goes to a temporary file
-// in the same directory, which takes the old file's place only once it is
-// completely written. On failure the old file stays as it was. A missing
-// folder is created first.
+// Replaces the settings file as a whole (see replaceFile): on failure the old
+// file stays as it was and no new file is left. Another user's symbolic link
+// in its place is never written through. A missing folder is created first.
 WriteResult writeSettingsFile(const QString& path, const Settings& settings);
 
 }  // namespace korvel::settings

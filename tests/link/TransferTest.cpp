@@ -251,6 +251,8 @@ TEST(Failures, MessageDetailAndClosingOrder)
         {[](B&, C& c) { c.flash = false; }, R::NothingChosen, "cem", "message: Check box to download code."},
         {[](B&, C& c) { c.flashPath = "a.hex"; }, R::OpenError, "cme", opening + "a.hex.", "\n/bench/a.hex: No such"},
         {[](B&, C& c) { c.eeprom = true, c.eepromPath = "/x.hex"; }, R::OpenError, "cme", opening, "x.hex.\nNo such"},
+        {[](B&, C& c) { c.flashPath = "a\x1b[2J.hex"; }, R::OpenError, "cme", opening + "a\\x1b[2J.hex.",
+         "\n/bench/a\\x1b[2J.hex: No such"},  // a file name is shown with its control characters written out
         {[](B& b, C&) { b.port.failReads = true, b.port.eventCode = 9; }, R::TransferError, "mce", error + "9.",
          "read"},
         {failing(E::ReadFailed), R::TransferError, "mce", error + "0.", "\nflash.hex could not be read: EIO."},
