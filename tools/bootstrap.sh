@@ -44,18 +44,24 @@ korvel_configure() {
 # standard error, which keeps standard output for the program or the package.
 korvel_build() {
   korvel_configure "$@"
-  cmake --build "$1" -j"$(nproc)" 2>&1 | korvel_progress "$1" >&2
+  local started=$SECONDS statuses=()
+  { cmake --build "$1" -j"$(nproc)" 2>&1 | korvel_progress "$1" >&2; statuses=("${PIPESTATUS[@]}"); } || true
+  if [ "${statuses[0]}" -ne 0 ]; then
+    echo "The build of $1 failed (status ${statuses[0]}); the messages above say why." >&2
+    return "${statuses[0]}"
+  fi
+  [ "${statuses[1]}" -ne 10 ] || echo "Built $1 in $((SECONDS - started)) s" >&2
 }
 
 # korvel_progress DIR: the output of `cmake --build DIR` as one line per step
 # that does work ("[ 42%] compiling src/link/LineTransfer.cpp"), rewritten in
-# place on a terminal, then how long it took; the lines of a build that has
-# nothing to do are left out, and anything else (warnings, errors) is shown
-# whole. Silent when the build was up to date.
+# place on a terminal; the lines of a build that has nothing to do are left
+# out, and anything else (warnings, errors) is shown whole. Silent when the
+# build was up to date; exits with status 10 when it showed a step.
 korvel_progress() {
   local tty=0
   [ -t 2 ] && tty=1
-  awk -v dir="$1" -v tty="$tty" -v start="$(date +%s)" '
+  awk -v dir="$1" -v tty="$tty" '
     function show(text) {
       if (!started) {
         print "Building " dir " (the first build takes a few minutes; later ones rebuild only what changed)"
@@ -85,9 +91,7 @@ korvel_progress() {
     }
     { whole($0) }
     END {
-      if (started) {
-        "date +%s" | getline now
-        whole("Built " dir " in " (now - start) " s")
-      }
+      if (open) printf "\r\033[K"
+      exit started ? 10 : 0
     }'
 }
