@@ -126,11 +126,11 @@ std::string removeHint(const std::string& shownPath)
 LockFinding broken(const std::string& path, const std::string& why, uid_t owner)
 {
     const std::string shown = escapedForeign(path);
-    return {LockTrouble::Broken, path, 0,
-            "the lock file " + shown + " " + why +
-                ", so it cannot tell whether another program uses the port. If "
-                "none does, its owner " +
-                ownerName(owner) + " or the administrator may remove it: " + removeHint(shown) + ". Then try again."};
+    const std::string cause =
+        "the lock file " + shown + " " + why + ", so it cannot tell whether another program uses the port.";
+    const std::string fix = " If none does, its owner " + ownerName(owner) +
+                            " or the administrator may remove it: " + removeHint(shown) + ". Then try again.";
+    return {LockTrouble::Broken, path, 0, cause + fix};
 }
 
 std::optional<LockFinding> examineFile(const std::string& path, bool removeStale)
@@ -165,7 +165,9 @@ std::optional<LockFinding> examineFile(const std::string& path, bool removeStale
     const std::string ended =
         "the lock file " + shown + " was left by process " + std::to_string(content->pid) + ", which has ended";
     if (!removeStale)
-        return LockFinding{LockTrouble::Stale, path, content->pid, ended + "."};
+        return LockFinding{LockTrouble::Stale, path, content->pid,
+                           ended + ". If it stays in the way, its owner " + ownerName(seen.st_uid) +
+                               " or the administrator may remove it: " + removeHint(shown) + "."};
 
     // Taken over: removed, unless another program put a lock of its own in
     // its place meanwhile.
