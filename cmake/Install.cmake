@@ -24,6 +24,27 @@ endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
 
 install(TARGETS AVRBootloaderKorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# A stripped install (cpack strips) also drops the compiler's version notes,
+# which the program does not need, as Debian's own packages do.
+if(CMAKE_OBJCOPY AND NOT WIN32)
+  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:AVRBootloaderKorvel>\"
+      COMMAND_ERROR_IS_FATAL ANY)
+  endif()")
+endif()
+
+# The program and its manual page also under the lower-case name that users
+# type: relative links, made in the build folder and installed as links.
+if(TARGET korvel_manual)
+  set(korvel_links ${PROJECT_BINARY_DIR}/links)
+  file(MAKE_DIRECTORY ${korvel_links})
+  file(CREATE_LINK AVRBootloaderKorvel ${korvel_links}/avrbootloaderkorvel SYMBOLIC)
+  file(CREATE_LINK AVRBootloaderKorvel.1.gz ${korvel_links}/avrbootloaderkorvel.1.gz SYMBOLIC)
+  install(FILES ${korvel_links}/avrbootloaderkorvel DESTINATION ${CMAKE_INSTALL_BINDIR})
+  install(FILES ${PROJECT_BINARY_DIR}/man/AVRBootloaderKorvel.1.gz ${korvel_links}/avrbootloaderkorvel.1.gz
+    DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/avrbootloaderkorvel.desktop
   DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)

@@ -11,6 +11,26 @@ string(REGEX REPLACE "^www\\." "" korvel_mail_domain "${KORVEL_WEB}")
 set(KORVEL_PACKAGE_MAINTAINER "${KORVEL_MAKER} <support@${korvel_mail_domain}>"
   CACHE STRING "Maintainer field of the Debian package: name <address>")
 set(CPACK_PACKAGE_CONTACT "${KORVEL_PACKAGE_MAINTAINER}")
+
+# The package's changelog, in Debian's format. Its newest entry must be this
+# version, so that a new version cannot ship with the old entry on top. The
+# package is its own upstream (its version has no Debian revision), so the
+# file is changelog.gz, compressed with gzip -9n like the manual page.
+set(korvel_changelog_source ${CMAKE_CURRENT_LIST_DIR}/changelog.in)
+set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${korvel_changelog_source})
+file(STRINGS ${korvel_changelog_source} korvel_changelog_top LIMIT_COUNT 1)
+if(NOT korvel_changelog_top MATCHES "^avrbootloaderkorvel \\(${PROJECT_VERSION}\\) ")
+  message(FATAL_ERROR "${korvel_changelog_source}: the newest entry is '${korvel_changelog_top}', "
+    "not version ${PROJECT_VERSION}; add an entry for ${PROJECT_VERSION} on top")
+endif()
+if(NOT WIN32)
+  find_program(KORVEL_GZIP gzip REQUIRED)
+  configure_file(${korvel_changelog_source} ${PROJECT_BINARY_DIR}/changelog @ONLY)
+  execute_process(COMMAND ${KORVEL_GZIP} -9nc INPUT_FILE ${PROJECT_BINARY_DIR}/changelog
+    OUTPUT_FILE ${PROJECT_BINARY_DIR}/changelog.gz COMMAND_ERROR_IS_FATAL ANY)
+  install(FILES ${PROJECT_BINARY_DIR}/changelog.gz DESTINATION ${KORVEL_DOC_DIR})
+endif()
+
 set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
 # Packing installs the default component by name, so that its list of files
 # goes to install_manifest_Unspecified.txt and the install_manifest.txt of an

@@ -10,8 +10,8 @@ korvel_packages=(
   dpkg-dev
 )
 
-# Only for ./test: the layout check.
-korvel_test_packages=(clang-format)
+# Only for ./test: the layout check, and the package check's lintian and man.
+korvel_test_packages=(clang-format lintian man-db)
 
 # Only for ./test --windows: the mingw-w64 cross compiler, GoogleTest's
 # sources, wine to run the tests, and script(1), which gives a test a console.
@@ -39,12 +39,63 @@ korvel_configure() {
   local dir=$1 type=$2
   shift 2
   if [ ! -f "$dir/CMakeCache.txt" ]; then
+    echo "Configuring $dir ($type)" >&2
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
   fi
 }
 
-# korvel_build DIR BUILD_TYPE [cmake options...]
+# korvel_build DIR BUILD_TYPE [cmake options...]: the build's progress goes to
+# standard error, which keeps standard output for the program or the package.
 korvel_build() {
   korvel_configure "$@"
-  cmake --build "$1" -j"$(nproc)"
+  local started=$SECONDS statuses=()
+  { cmake --build "$1" -j"$(nproc)" 2>&1 | korvel_progress "$1" >&2; statuses=("${PIPESTATUS[@]}"); } || true
+  if [ "${statuses[0]}" -ne 0 ]; then
+    echo "The build of $1 failed (status ${statuses[0]}); the messages above say why." >&2
+    return "${statuses[0]}"
+  fi
+  [ "${statuses[1]}" -ne 10 ] || echo "Built $1 in $((SECONDS - started)) s" >&2
+}
+
+# korvel_progress DIR: the output of `cmake --build DIR` as one line per step
+# that does work ("[ 42%] compiling src/link/LineTransfer.cpp"), rewritten in
+# place on a terminal; the lines of a build that has nothing to do are left
+# out, and anything else (warnings, errors) is shown whole. Silent when the
+# build was up to date; exits with status 10 when it showed a step.
+korvel_progress() {
+  local tty=0
+  [ -t 2 ] && tty=1
+  awk -v dir="$1" -v tty="$tty" '
+    function show(text) {
+      if (!started) {
+        print "Building " dir " (the first build takes a few minutes; later ones rebuild only what changed)"
+        started = 1
+      }
+      if (tty) { printf "\r\033[K%s", substr(text, 1, 79); open = 1 }
+      else print text
+      fflush()
+    }
+    function whole(text) {
+      if (open) { printf "\r\033[K"; open = 0 }
+      print text
+      fflush()
+    }
+    /^\[ *[0-9]+%\] Built target / || /^Scanning dependencies of target / || /^Consolidate compiler generated/ ||
+    /^g?make(\[[0-9]+\])?: (Entering|Leaving) directory / { next }
+    match($0, /^\[ *[0-9]+(%|\/[0-9]+)\] /) {
+      step = substr($0, 1, RLENGTH); what = substr($0, RLENGTH + 1)
+      if (what ~ /^Building [A-Z]+ object /) {
+        sub(/^Building [A-Z]+ object /, "", what); sub(/CMakeFiles\/[^\/]+\.dir\//, "", what)
+        sub(/\.o(bj)?$/, "", what); what = "compiling " what
+      } else if (what ~ /^Linking [A-Z]+ /) {
+        sub(/^Linking [A-Z]+ [a-z ]+ /, "", what); sub(/^.*\//, "", what); what = "linking " what
+      }
+      show(step what)
+      next
+    }
+    { whole($0) }
+    END {
+      if (open) printf "\r\033[K"
+      exit started ? 10 : 0
+    }'
 }

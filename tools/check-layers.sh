@@ -15,9 +15,9 @@ declare -A may_use=(
   [cmdline]="system link settings platform mainwindow cmdline"
   [startup]="system link settings platform infowindow mainwindow cmdline startup"
 )
-# Parts that must build without Qt: the system layer, the download and the
-# argument parser.
-qt_free='^src/(system/|link/|cmdline/CmdLineArgs\.)'
+# Parts that must build without Qt: the system layer, the download, the
+# argument parser and the help text.
+qt_free='^src/(system/|link/|cmdline/(CmdLineArgs|HelpText))'
 
 status=0
 while IFS= read -r file; do

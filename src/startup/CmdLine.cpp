@@ -1,6 +1,7 @@
 #include "startup/CmdLine.h"
 #include "platform/SystemText.h"
 
+#include "cmdline/HelpText.h"
 #include "infowindow/FrmInfo.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/Messages.h"
@@ -10,7 +11,6 @@
 #include "startup/ProgramSurroundings.h"
 #include "startup/WindowSystem.h"
 #include "system/StopRequests.h"
-#include "system/SystemConventions.h"
 #include "system/Terminal.h"
 
 #include <QApplication>
@@ -53,33 +53,6 @@ void showStartupMessage(const std::string& text, bool toStandardOutput, Face fac
     if (face == Face::Windows)
         platform::showBox(nullptr, platform::qtText(platform::kApplicationTitle), link::MessageKind::Information,
                           shown);
-}
-
-// What --help adds to the usage: the options and exit statuses of this
-// program beyond the classic ones, with the system's devices and stops.
-std::string helpMore()
-{
-    return std::string("\n\n"
-                       "More options:\n"
-                       "  /console        stay on the terminal: no window, no message box\n"
-                       "  /port <device>  use the serial device <device> (for example ") +
-           system::kSerialDeviceExamples +
-           ") in place of /comN; /comN or /port may come anywhere, not only first\n"
-           "  --wait-port SECONDS  wait up to SECONDS (1 to 3600) for the port's device to appear and open, then "
-           "download\n"
-           "  --sync-seconds SECONDS  give the target SECONDS (1 to 600) to answer the first synchronisation; "
-           "5 by default\n"
-           "  --log FILE      append a record of each run to FILE: time stamps, the log, questions and answers, the "
-           "summary\n"
-           "  --ports         list the COM port numbers, the devices they stand for, and whether each can be opened "
-           "now\n"
-           "  --version       show the program's name and version\n"
-           "Exit status:\n"
-           "  0    downloaded (or the usage or the version shown)\n"
-           "  1    the download failed or was stopped\n"
-           "  2    the command line was refused\n"
-           "  3    downloaded, but lines that the target did not accept were skipped\n" +
-           system::kStopStatusesHelp;
 }
 
 // The information box first, then the main window until the user closes it.
@@ -157,7 +130,7 @@ int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
     case ArgsVerdict::Interactive:
         return runInteractive(programDir);
     case ArgsVerdict::UsageRequested:
-        showStartupMessage(parsed.message, true, face, terminal, helpMore());
+        showStartupMessage(parsed.message, true, face, terminal, cmdline::helpMore());
         return kExitInfoShown;
     case ArgsVerdict::VersionRequested:
         terminal.message(versionLine(), true);

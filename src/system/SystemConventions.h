@@ -10,9 +10,4 @@ namespace korvel::system {
 // every name elsewhere, stay as given.
 std::string serialDeviceName(const std::string& given);
 
-// For the help text: serial devices as this system names them, and the exit
-// statuses of a run stopped from outside with what stops it here.
-extern const char* const kSerialDeviceExamples;
-extern const char* const kStopStatusesHelp;
-
 }  // namespace korvel::system

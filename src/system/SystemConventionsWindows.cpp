@@ -21,9 +21,4 @@ std::string serialDeviceName(const std::string& given)
     return devicePrefix + "COM" + name.substr(3);
 }
 
-const char* const kSerialDeviceExamples = "COM12";
-const char* const kStopStatusesHelp = "  130  interrupted by Ctrl-C or Ctrl-Break\n"
-                                      "  129  interrupted: the console was closed\n"
-                                      "  143  interrupted: the session was ended (logoff, shutdown)";
-
 }  // namespace korvel::system

@@ -23,6 +23,17 @@ png_size() {
 
 program=$prefix/bin/AVRBootloaderKorvel
 [ -x "$program" ] || fail "no executable program at bin/AVRBootloaderKorvel"
+# The lower-case command and manual page, as users type them.
+[ "$(readlink "$prefix/bin/avrbootloaderkorvel")" = "AVRBootloaderKorvel" ] ||
+  fail "bin/avrbootloaderkorvel is no link to AVRBootloaderKorvel"
+if command -v man >/dev/null; then
+  for name in AVRBootloaderKorvel avrbootloaderkorvel; do
+    page=$(LC_ALL=C MANWIDTH=80 man -M "$prefix/share/man" "$name" 2>&1) || true
+    grep -q '^NAME' <<<"$page" || fail "man $name finds no manual page under share/man: $page"
+  done
+else
+  echo "man is not installed (Debian package man-db): the manual page was not opened" >&2
+fi
 
 desktop=$prefix/share/applications/avrbootloaderkorvel.desktop
 if [ -f "$desktop" ]; then

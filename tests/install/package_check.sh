@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # package_check.sh CPACK BUILD_DIR VERSION: packs the build as a Debian package
-# into a temporary folder and checks its dependencies and its files. Exits 77
-# (skipped) where the Debian packaging tools are missing.
+# into a temporary folder and checks its dependencies, its files, its manual
+# page, the hardening of its program, and what lintian says of it. Exits 77
+# (skipped) where the Debian packaging tools are missing, or lintian alone
+# after every other check passed.
 set -euo pipefail
 for tool in dpkg-deb dpkg-shlibdeps; do
   if ! command -v "$tool" >/dev/null; then
@@ -30,7 +32,7 @@ done
 
 # Mode, owner and path of each file, against the program, its menu entry, its
 # icons, and the README with its pictures and the copyright notice.
-contents=$(dpkg-deb --contents "$deb" | awk '{ print $1, $2, $6 }')
+contents=$(dpkg-deb --contents "$deb" | awk '{ $3 = $4 = $5 = ""; print }' | tr -s ' ')
 doc=./usr/share/doc/avrbootloaderkorvel
 pictures=$(grep -oE 'docs/[^]()<>"'"'"' [:space:]]+\.(png|jpg|jpeg|gif|svg)' "$(dirname "$0")/../../README.md" | sort -u)
 while read -r mode path; do
@@ -38,6 +40,10 @@ while read -r mode path; do
   echo "$contents" | grep -qxF -- "$mode root/root $path" || fail "no $path with $mode root/root"
 done <<EOF_FILES
 -rwxr-xr-x ./usr/bin/AVRBootloaderKorvel
+lrwxrwxrwx ./usr/bin/avrbootloaderkorvel -> AVRBootloaderKorvel
+-rw-r--r-- ./usr/share/man/man1/AVRBootloaderKorvel.1.gz
+lrwxrwxrwx ./usr/share/man/man1/avrbootloaderkorvel.1.gz -> AVRBootloaderKorvel.1.gz
+-rw-r--r-- $doc/changelog.gz
 -rw-r--r-- ./usr/share/applications/avrbootloaderkorvel.desktop
 -rw-r--r-- ./usr/share/icons/hicolor/32x32/apps/avrbootloaderkorvel.png
 -rw-r--r-- ./usr/share/icons/hicolor/128x128/apps/avrbootloaderkorvel.png
@@ -46,5 +52,48 @@ done <<EOF_FILES
 $(for p in $pictures; do echo "-rw-r--r-- $doc/$p"; done)
 EOF_FILES
 
-[ "$failures" -eq 0 ] && echo "$(basename "$deb") holds the program, its menu entry, icons and documentation"
+# The program and its manual page answer to both names, from the unpacked
+# files: the manual page is looked up by name as `man` does for users.
+root=$out/root
+dpkg-deb -x "$deb" "$root"
+for name in AVRBootloaderKorvel avrbootloaderkorvel; do
+  version=$("$root/usr/bin/$name" --version 2>&1) || true
+  [ "$version" = "AVRBootloaderKorvel $3" ] || fail "$name --version says '$version'"
+  page=$(LC_ALL=C MANWIDTH=100 man --warnings -M "$root/usr/share/man" "$name" 2>"$out/man.err") || fail "man $name failed"
+  [ ! -s "$out/man.err" ] || fail "man $name warns: $(cat "$out/man.err")"
+  grep -q "Usage: AVRBootloaderKorvel /comx" <<<"$page" || fail "man $name does not show the usage"
+done
+# Every option and status of --help is in the manual page.
+help=$("$root/usr/bin/AVRBootloaderKorvel" --help /console 2>&1) || true
+page=$(LC_ALL=C MANWIDTH=1000 man -l "$root/usr/share/man/man1/AVRBootloaderKorvel.1.gz" 2>/dev/null | tr -s ' ')
+terms=$(echo "$help" | sed -n 's/^  \([^ ].*[^ ]\)  \+.*/\1/p' | tr -d '<>')
+[ -n "$terms" ] || fail "--help lists no options: $help"
+while read -r term; do
+  grep -qF -- "$term" <<<"$page" || fail "the manual page lacks '$term' of --help"
+done <<<"$terms"
+
+# The hardening Debian asks for: a position-independent executable, its
+# relocations read-only after an immediate binding, stack protection, and
+# no symbol table.
+program=$root/usr/bin/AVRBootloaderKorvel
+elf=$(LC_ALL=C readelf -W -h -l -d -S "$program")
+grep -qE 'Type: +DYN' <<<"$elf" || fail "the program is not position-independent"
+grep -q 'GNU_RELRO' <<<"$elf" || fail "the program has no read-only relocations"
+grep -qE 'FLAGS.*BIND_NOW|FLAGS_1.*NOW' <<<"$elf" || fail "the program does not bind at start"
+grep -qE '\] \.symtab ' <<<"$elf" && fail "the program is not stripped"
+symbols=$(LC_ALL=C readelf -W --dyn-syms "$program")
+grep -q '__stack_chk_fail' <<<"$symbols" || fail "the program has no stack protector"
+
+if ! command -v lintian >/dev/null; then
+  [ "$failures" -eq 0 ] || exit 1
+  echo "SKIPPED: lintian is not installed (Debian package lintian); the rest of the package was checked"
+  exit 77
+fi
+# No error and no warning; the notes below them are shown for the record.
+if ! lintian --tag-display-limit 0 --display-info --pedantic --fail-on error,warning "$deb" >"$out/lintian.log" 2>&1; then
+  fail "lintian reports errors or warnings"
+fi
+grep -v 'root privileges' "$out/lintian.log" || true
+
+[ "$failures" -eq 0 ] && echo "$(basename "$deb") holds the program, its manual page, menu entry, icons and documentation, and satisfies lintian"
 exit $((failures > 0))

@@ -125,6 +125,39 @@ TEST(MainWindowLook, EepromNameAloneAndVersionClearOfTheFrame)
     EXPECT_TRUE(drawn != shorter) << "the last digit does not show";
 }
 
+// The pictures lie at their places in the window, some overlapping; wherever two
+// overlap, at most one of them draws, so that no board hides part of another.
+TEST(MainWindowLook, PicturesOverlapOnlyWhereOneIsTransparent)
+{
+    WindowRig rig({});
+    rig.window.Form_Load();
+    std::vector<QLabel*> pictures;
+    for (QLabel* label : rig.window.findChildren<QLabel*>())
+        if (label->objectName().startsWith(QLatin1String("Img")) && label->isVisibleTo(&rig.window))
+            pictures.push_back(label);
+    ASSERT_EQ(pictures.size(), 6u);
+    int overlaps = 0;
+    for (std::size_t i = 0; i < pictures.size(); ++i) {
+        for (std::size_t j = i + 1; j < pictures.size(); ++j) {
+            const QRect shared = pictures[i]->geometry() & pictures[j]->geometry();
+            if (shared.isEmpty())
+                continue;
+            ++overlaps;
+            const QImage first = pictures[i]->pixmap().toImage();
+            const QImage second = pictures[j]->pixmap().toImage();
+            int bothDrawn = 0;
+            for (int y = shared.top(); y <= shared.bottom(); ++y)
+                for (int x = shared.left(); x <= shared.right(); ++x)
+                    if (qAlpha(first.pixel(QPoint(x, y) - pictures[i]->pos())) != 0 &&
+                        qAlpha(second.pixel(QPoint(x, y) - pictures[j]->pos())) != 0)
+                        ++bothDrawn;
+            EXPECT_EQ(bothDrawn, 0) << pictures[i]->objectName().toStdString() << " and "
+                                    << pictures[j]->objectName().toStdString();
+        }
+    }
+    EXPECT_EQ(overlaps, 2);
+}
+
 // An entry of the port list: its text, its item data and its tooltip.
 using ListedPort = std::tuple<QString, int, QString>;
 

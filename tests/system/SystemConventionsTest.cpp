@@ -31,11 +31,6 @@ TEST(SystemConventions, SerialDeviceNames)
     };
     for (const auto& [given, windowsName] : windowsRows)
         EXPECT_EQ(serialDeviceName(given), windows ? windowsName : given) << given;
-    // The help text names only what this system has.
-    const std::string help = std::string(kSerialDeviceExamples) + kStopStatusesHelp;
-    EXPECT_EQ(help.find("/dev/") == std::string::npos, windows) << help;
-    EXPECT_EQ(help.find("SIGHUP") == std::string::npos, windows) << help;
-    EXPECT_NE(help.find("130"), std::string::npos) << help;
 }
 
 }  // namespace

@@ -15,13 +15,18 @@ const QColor kChipBody(34, 34, 38);
 const QColor kPinMetal(196, 198, 204);
 
 // A painter over one transparent board image, with the parts boards are made of.
+// The board's parts are placed for the whole picture; a board that covers only
+// some rows of it is drawn that much lower in height.
 class Board {
 public:
-    explicit Board(QSize size) : image_(size, QImage::Format_ARGB32_Premultiplied)
+    Board(QSize size, BoardRows rows) : image_(size, QImage::Format_ARGB32_Premultiplied)
     {
         image_.fill(Qt::transparent);
         painter_.begin(&image_);
         painter_.setRenderHint(QPainter::Antialiasing);
+        const int height = rows.height > 0 ? rows.height : size.height() - rows.top;
+        painter_.translate(0, rows.top);
+        painter_.scale(1, qreal(height) / size.height());
     }
 
     QImage finish()
@@ -220,9 +225,9 @@ private:
 }  // namespace
 
 // A small plug-in module: controller in the middle, pin rows along both long edges.
-QImage drawBoardE(QSize size)
+QImage drawBoardE(QSize size, BoardRows rows)
 {
-    Board b(size);
+    Board b(size, rows);
     const QRectF area(1, 1, size.width() - 2, size.height() - 2);
     b.pcb(area);
     b.header({14, 3}, 21, 1, false);
@@ -241,9 +246,9 @@ QImage drawBoardE(QSize size)
 }
 
 // A starter board: controller in a DIP socket, serial connector, one header.
-QImage drawBoardA(QSize size)
+QImage drawBoardA(QSize size, BoardRows rows)
 {
-    Board b(size);
+    Board b(size, rows);
     const QRectF area(1, 1, size.width() - 2, size.height() - 2);
     b.pcb(area);
     b.header({8, 12}, 10, 1, true);
@@ -263,9 +268,9 @@ QImage drawBoardA(QSize size)
 }
 
 // An evaluation board: controller, memory, power jack, serial line and expansion header.
-QImage drawBoardB(QSize size)
+QImage drawBoardB(QSize size, BoardRows rows)
 {
-    Board b(size);
+    Board b(size, rows);
     const QRectF area(1, 1, size.width() - 2, size.height() - 2);
     b.pcb(area);
     b.powerJack({4, 30, 14, 16});
@@ -286,9 +291,9 @@ QImage drawBoardB(QSize size)
 }
 
 // A long I/O board: controller, a row of status lights and a double header.
-QImage drawBoardC(QSize size)
+QImage drawBoardC(QSize size, BoardRows rows)
 {
-    Board b(size);
+    Board b(size, rows);
     const QRectF area(1, 1, size.width() - 2, size.height() - 2);
     b.pcb(area);
     b.header({10, 8}, 16, 2, false);
@@ -307,9 +312,9 @@ QImage drawBoardC(QSize size)
 }
 
 // A slim controller strip: serial connector at one end, headers along the board.
-QImage drawBoardD(QSize size)
+QImage drawBoardD(QSize size, BoardRows rows)
 {
-    Board b(size);
+    Board b(size, rows);
     const QRectF area(1, 1, size.width() - 2, size.height() - 2);
     b.pcb(area);
     b.serialConnector({4, 14, 28, 36});

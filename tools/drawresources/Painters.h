@@ -3,13 +3,20 @@
 #include <QImage>
 #include <QSize>
 
+// The rows of a picture that its board covers; the rows above and below stay
+// transparent, where the picture of a neighbouring board overlaps it.
+struct BoardRows {
+    int top = 0;
+    int height = 0;  // 0: down to the bottom of the picture
+};
+
 // Stylised pictures of the target modules the bootloader serves. Each board is
-// drawn into a transparent image of the given size.
-QImage drawBoardE(QSize size);
-QImage drawBoardA(QSize size);
-QImage drawBoardB(QSize size);
-QImage drawBoardC(QSize size);
-QImage drawBoardD(QSize size);
+// drawn into a transparent image of the given size, in the given rows of it.
+QImage drawBoardE(QSize size, BoardRows rows = {});
+QImage drawBoardA(QSize size, BoardRows rows = {});
+QImage drawBoardB(QSize size, BoardRows rows = {});
+QImage drawBoardC(QSize size, BoardRows rows = {});
+QImage drawBoardD(QSize size, BoardRows rows = {});
 
 // The maker's mark: a chip symbol beside the word "Korvel", laid out for any size.
 QImage drawLogo(QSize size);

@@ -40,9 +40,24 @@ int main(int argc, char** argv)
         {"icon_128.png", [] { return drawLargeIcon(128); }},
         {"logo.png", [] { return drawLogo(QSize(221, 90)); }},
         {"infologo.png", [] { return drawLogo(QSize(400, 196)); }},
-        {"board_e.png", [] { return drawBoardE(QSize(133, 80)); }},
-        {"board_a.png", [] { return drawBoardA(QSize(133, 80)); }},
-        {"board_b.png", [] { return drawBoardB(QSize(179, 80)); }},
+        // The window shows these three one below the other, at the tops of 8,
+        // 80 and 144 pixels: E's picture overlaps A's by 8 rows, A's overlaps
+        // B's by 16. Each board keeps to rows that no neighbour draws on,
+        // 70 rows tall with 3 rows between boards, so that none covers another
+        // whichever picture lies on top: E on 8 to 78, A on 81 to 151, B on
+        // 154 to 224 of the window.
+        {"board_e.png",
+         [] {
+             return drawBoardE(QSize(133, 80), {0, 70});
+         }},
+        {"board_a.png",
+         [] {
+             return drawBoardA(QSize(133, 80), {1, 70});
+         }},
+        {"board_b.png",
+         [] {
+             return drawBoardB(QSize(179, 80), {10, 70});
+         }},
         {"board_c.png", [] { return drawBoardC(QSize(184, 71)); }},
         {"board_d.png", [] { return drawBoardD(QSize(179, 66)); }},
     };

@@ -1,0 +1,105 @@
+#include "ManualPage.h"
+
+#include "cmdline/CmdLineArgs.h"
+#include "cmdline/HelpText.h"
+
+#include <cctype>
+#include <sstream>
+
+namespace korvel::manpage {
+
+namespace {
+
+// An option or status in bold, its <arguments> in italics.
+std::string roffTerm(const std::string& term)
+{
+    std::string result;
+    std::size_t at = 0;
+    while (at < term.size()) {
+        const auto open = term.find('<', at);
+        const auto close = open == std::string::npos ? std::string::npos : term.find('>', open);
+        if (close == std::string::npos) {
+            result += "\\fB" + roffText(term.substr(at), true) + "\\fR";
+            break;
+        }
+        if (open > at)
+            result += "\\fB" + roffText(term.substr(at, open - at), true) + "\\fR";
+        result += "\\fI" + roffText(term.substr(open + 1, close - open - 1), true) + "\\fR";
+        at = close + 1;
+    }
+    return result;
+}
+
+std::string upperCase(std::string text)
+{
+    for (char& c : text)
+        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return text;
+}
+
+// The help's texts as sentences: a capital first letter and a full stop.
+std::string sentence(std::string text)
+{
+    if (!text.empty())
+        text[0] = static_cast<char>(std::toupper(static_cast<unsigned char>(text[0])));
+    return text + ".";
+}
+
+}  // namespace
+
+std::string roffText(const std::string& text, bool minusSigns)
+{
+    std::string result;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        const bool lineStart = i == 0 || text[i - 1] == '\n';
+        if (lineStart && (c == '.' || c == '\''))
+            result += "\\&";
+        if (c == '\\')
+            result += "\\e";
+        else if (c == '-' && minusSigns)
+            result += "\\-";
+        else if (c != '\r')
+            result += c;
+    }
+    return result;
+}
+
+std::string manualPage(const std::string& version)
+{
+    std::ostringstream page;
+    page << ".TH AVRBOOTLOADERKORVEL 1 \"\" \"AVRBootloaderKorvel " << roffText(version, false)
+         << "\" \"User Commands\"\n"
+         << ".SH NAME\n"
+         << "AVRBootloaderKorvel, avrbootloaderkorvel \\- send Intel HEX files to the serial bootloader of an AVR "
+            "target module\n"
+         << ".SH SYNOPSIS\n"
+         << ".B AVRBootloaderKorvel\n"
+         << ".br\n"
+         << ".B AVRBootloaderKorvel\n"
+         << "\\fB/com\\fIx\\fR | \\fB/port\\fR \\fIdevice\\fR [\\fB/f\\fR \\fIFlashFileName\\fR] "
+            "[\\fB/e\\fR \\fIEEPROMFileName\\fR] [\\fB/console\\fR]\n"
+         << ".SH DESCRIPTION\n"
+         << "Without arguments the program opens its window, where the serial port and the FLASH and EEPROM "
+            "files are chosen and the download is started.\n"
+         << "With arguments it makes one unattended download and ends; its exit status tells the outcome.\n"
+         << ".PP\n"
+         << "The usage the program shows:\n"
+         << ".PP\n"
+         << ".RS\n"
+         << ".nf\n"
+         << roffText(cmdline::kUsageMessage, true) << "\n"
+         << ".fi\n"
+         << ".RE\n";
+    for (const auto& section : cmdline::helpSections()) {
+        page << ".SH \"" << upperCase(section.title) << "\"\n";
+        for (const auto& entry : section.entries)
+            page << ".TP\n" << roffTerm(entry.term) << "\n" << roffText(sentence(entry.text), false) << "\n";
+    }
+    page << ".SH \"SEE ALSO\"\n"
+         << "The README in /usr/share/doc/avrbootloaderkorvel tells more about the window and the command "
+            "line.\n";
+    return page.str();
+}
+
+}  // namespace korvel::manpage
