@@ -53,9 +53,8 @@ Present listPresent(const PortMap& ports)
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         usb = usb || info.hasVendorIdentifier();
         const std::string numbers = numbersOf(info, ports);
-        const std::string described =
-            portDescription(info.systemLocation(), {}, {info.description(), info.manufacturer(), info.serialNumber()})
-                .toStdString();
+        const std::string described = programText(
+            portDescription(info.systemLocation(), {}, {info.description(), info.manufacturer(), info.serialNumber()}));
         if (numbers.empty() && unnumbered.empty())
             unnumbered = link::escapedForeign(programText(info.systemLocation()));
         listed += (listed.empty() ? "" : "; ") +
@@ -116,12 +115,12 @@ QString whyNoPortOpens(const PortMap& ports)
                presentDevices(ports);
     }
     // A tooltip does not wrap its lines: one sentence each.
-    return QString::fromLocal8Bit(text).replace(QStringLiteral(". "), QStringLiteral(".\n"));
+    return qtText(text).replace(QStringLiteral(". "), QStringLiteral(".\n"));
 }
 
 QString portsReport(const PortMap& ports)
 {
-    QString report = QString::fromStdString(ports.source());
+    QString report = qtText(ports.source());
     for (int number = kFirstPort; number <= kLastPort; ++number) {
         const auto device = ports.device(number);
         if (!device)
@@ -139,13 +138,13 @@ QString portsReport(const PortMap& ports)
             if (diagnosis.trouble == DeviceTrouble::Missing)
                 report += QLatin1Char('\n') + described + QStringLiteral(": not present");
             else if (diagnosis.text.empty())
-                report += QLatin1Char('\n') + QString::fromLocal8Bit(error.what());
+                report += QLatin1Char('\n') + qtText(error.what());
             else
                 report += QLatin1Char('\n') + described + QStringLiteral(": present, cannot be opened: ") +
-                          QString::fromLocal8Bit(diagnosis.text);
+                          qtText(diagnosis.text);
         }
     }
-    return report + QLatin1Char('\n') + QString::fromLocal8Bit(presentDevices(ports));
+    return report + QLatin1Char('\n') + qtText(presentDevices(ports));
 }
 
 }  // namespace korvel::platform
