@@ -149,4 +149,20 @@ TEST(RunRecord, ClosingOfEachEnd)
     }
 }
 
+// A line refused by an answer that came after its wait was counted as done:
+// skipped at the question, it makes the board's memory incomplete all the same.
+TEST(RunRecord, ALateRefusalSkippedCountsAsASkippedLine)
+{
+    RunRecord record(true, false);
+    record.portOpened();
+    record.fileOpened(link::FileKind::Flash, "app.hex");
+    record.lineDone({8, 1, 15, 1, false});
+    record.lineDone({7, 2, 15, 1, false});
+    record.lineSkippedLate(link::FileKind::Flash);
+    const RunRecord::Closing closing = record.close(link::DownloadResult::Success, system::StopRequest::None, "COM1");
+    EXPECT_EQ(closing.exitStatus, 3);
+    EXPECT_TRUE(closing.summary.contains(QStringLiteral("outcome=downloaded-with-skipped-lines ")));
+    EXPECT_TRUE(closing.summary.contains(QStringLiteral("flash-skipped=1 "))) << closing.summary.toStdString();
+}
+
 }  // namespace
