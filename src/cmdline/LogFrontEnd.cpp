@@ -20,11 +20,6 @@ const int kLongestShownName = 60;
 const int kShownHead = 3;
 const int kShownTail = 44;
 
-QString fromLocal(const std::string& text)
-{
-    return platform::qtText(text);
-}
-
 }  // namespace
 
 QString ShortenFileName(const QString& shownFileName)
@@ -71,12 +66,12 @@ void LogFrontEnd::recordCount()
 
 void LogFrontEnd::waitingForPort(const std::string& portLabel, int seconds, const std::string& why)
 {
-    QString now = fromLocal(why);
+    QString now = platform::qtText(why);
     while (now.endsWith(QLatin1Char('.')))
         now.chop(1);
     const QString waiting = QStringLiteral("Waiting up to ") + QString::number(seconds) + QStringLiteral(" s for ");
-    const QString line =
-        waiting + fromLocal(portLabel) + QStringLiteral(" to appear and open (now: ") + now + QStringLiteral(").");
+    const QString line = waiting + platform::qtText(portLabel) + QStringLiteral(" to appear and open (now: ") + now +
+                         QStringLiteral(").");
     terminal_.logLine(line);
     runLog_.line(line);
     // The window's log has room for the gist; the first designed line replaces it.
@@ -102,7 +97,7 @@ void LogFrontEnd::portOpened()
 void LogFrontEnd::versionRead(const std::string& version)
 {
     record_.versionRead(version);
-    appendLine(QStringLiteral("Contacted target Bootloader Ver. ") + fromLocal(version));
+    appendLine(QStringLiteral("Contacted target Bootloader Ver. ") + platform::qtText(version));
 }
 
 void LogFrontEnd::readingFile(const std::string& path)
@@ -118,7 +113,7 @@ void LogFrontEnd::filesRead()
 void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)
 {
     record_.fileOpened(kind, path);
-    appendLine(QStringLiteral("File ") + ShortenFileName(fromLocal(link::escapedForeign(path))) +
+    appendLine(QStringLiteral("File ") + ShortenFileName(platform::qtText(link::escapedForeign(path))) +
                QStringLiteral(" correctly opened."));
 }
 
@@ -179,7 +174,7 @@ void LogFrontEnd::betweenFiles()
 
 void LogFrontEnd::message(const link::Message& message)
 {
-    const QString shown = fromLocal(link::shownText(message));
+    const QString shown = platform::qtText(link::shownText(message));
     terminal_.message(shown, message.kind == link::MessageKind::Success);
     // A message ends the run: the count line it ends comes first.
     recordCount();
@@ -205,7 +200,7 @@ bool LogFrontEnd::askAboutFile(const link::Message& question)
 // its answer.
 bool LogFrontEnd::put(const link::Message& question, bool personOnly)
 {
-    const QString shown = fromLocal(link::shownText(question));
+    const QString shown = platform::qtText(link::shownText(question));
     runLog_.line(shown);
     bool yes = false;
     if (stopAsked()) {

@@ -9,11 +9,6 @@ namespace korvel::cmdline {
 
 namespace {
 
-QString fromLocal(const std::string& text)
-{
-    return platform::qtText(text);
-}
-
 // The outcome as the summary line names it: one word, for scripts.
 const char* outcomeWord(link::DownloadResult result)
 {
@@ -107,7 +102,7 @@ QString RunRecord::stopPlace() const
     if (current_ == link::FileKind::None)
         return portOpened_ ? QStringLiteral("during synchronisation.") : QStringLiteral("before the port was opened.");
     return QStringLiteral("at line ") + QString::number(lastLineDone_ + 1) + QStringLiteral(" of ") +
-           fromLocal(link::escapedForeign(currentPath_)) + QLatin1Char('.');
+           platform::qtText(link::escapedForeign(currentPath_)) + QLatin1Char('.');
 }
 
 // A stop signal ends the run where it stops at one of its stopping points
@@ -127,7 +122,7 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, system::StopReq
         closing.exitStatus = system::exitStatusOf(stop);
         if (!reading_.empty())
             closing.note = QStringLiteral("Download interrupted while reading ") +
-                           fromLocal(link::escapedForeign(reading_)) + QLatin1Char('.');
+                           platform::qtText(link::escapedForeign(reading_)) + QLatin1Char('.');
         else
             closing.note = QStringLiteral("Download interrupted ") + stopPlace();
     } else if (result == link::DownloadResult::Declined) {
@@ -144,7 +139,7 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, system::StopReq
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
     closing.summary = QStringLiteral("Summary: outcome=") + outcome + QStringLiteral(" seconds=") +
                       QString::number(seconds, 'f', 1) + QStringLiteral(" bootloader=") +
-                      (version_.empty() ? QStringLiteral("none") : fromLocal(version_));
+                      (version_.empty() ? QStringLiteral("none") : platform::qtText(version_));
     const std::pair<const char*, const FileCounts*> files[] = {{eepromChosen_ ? "eeprom" : nullptr, &eeprom_},
                                                                {flashChosen_ ? "flash" : nullptr, &flash_}};
     for (const auto& [name, file] : files) {
@@ -156,7 +151,7 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, system::StopReq
                            QStringLiteral("-resends=") + QString::number(file->resends) + prefix +
                            QStringLiteral("-skipped=") + QString::number(file->skipped);
     }
-    closing.summary += QStringLiteral(" port=") + fromLocal(portLabel);
+    closing.summary += QStringLiteral(" port=") + platform::qtText(portLabel);
     return closing;
 }
 
