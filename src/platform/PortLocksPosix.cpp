@@ -16,6 +16,7 @@
 
 #include "link/ForeignText.h"
 #include "platform/SystemText.h"
+#include "system/Descriptor.h"
 
 namespace korvel::platform {
 
@@ -28,27 +29,11 @@ constexpr std::size_t kMostLockBytes = 128;
 // More than a command line's first word needs.
 constexpr std::size_t kMostNameBytes = 4096;
 
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
-
 // Up to `most` bytes of a file opened without waiting and without following
 // a link; nothing when it cannot be opened.
 std::optional<std::string> readSome(const std::string& path, std::size_t most)
 {
-    const Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
+    const system::Descriptor file(::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_NOCTTY | O_CLOEXEC));
     if (file.get() < 0)
         return std::nullopt;
     std::string bytes(most, '\0');

@@ -1,6 +1,7 @@
 // Reading a file whole on Linux and other POSIX systems.
 #include "system/WholeFile.h"
 
+#include "system/Descriptor.h"
 #include "system/StopRequests.h"
 
 #include <algorithm>
@@ -14,24 +15,6 @@
 namespace korvel::system {
 
 namespace {
-
-// Closes a file descriptor on every way out.
-class Descriptor {
-public:
-    explicit Descriptor(int fd) : fd_(fd) {}
-    ~Descriptor()
-    {
-        if (fd_ >= 0)
-            ::close(fd_);
-    }
-    Descriptor(const Descriptor&) = delete;
-    Descriptor& operator=(const Descriptor&) = delete;
-
-    int get() const { return fd_; }
-
-private:
-    int fd_;
-};
 
 WholeFile failed(WholeFile::Outcome outcome, int error = 0)
 {
