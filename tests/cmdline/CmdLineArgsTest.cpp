@@ -128,14 +128,11 @@ constexpr bool kWindows = true;
 constexpr bool kWindows = false;
 #endif
 
-// The help beyond the usage lists every option of this program, and names
-// only the devices and stops that the system it runs on has.
-TEST(Help, ListsTheOptionsInTheTermsOfThisSystem)
+// The help beyond the usage names only the devices and stops that the system
+// it runs on has.
+TEST(Help, NamesTheDevicesAndStopsOfThisSystem)
 {
     const std::string help = helpMore();
-    for (const char* option : {"/console", "/port <device>", "--wait-port SECONDS", "--sync-seconds SECONDS",
-                               "--log FILE", "--ports", "--version"})
-        EXPECT_NE(help.find(std::string("\n  ") + option), std::string::npos) << option;
     EXPECT_EQ(help.find("/dev/") == std::string::npos, kWindows) << help;
     EXPECT_EQ(help.find("SIGHUP") == std::string::npos, kWindows) << help;
     EXPECT_NE(help.find("\n  130"), std::string::npos) << help;

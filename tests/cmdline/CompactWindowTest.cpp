@@ -39,16 +39,24 @@ int textEndUnderCount(QLabel& log, QLabel& count)
     return end;
 }
 
+// A command-line run's log on the compact window, its download started.
+struct CompactRun {
+    CompactRun() { rig.window.Form_Load(), frontEnd.downloadStarting(); }
+
+    WindowRig rig{{}, true};
+    MemoryTerminal terminal;
+    TerminalReport report{terminal.streams(), false};
+    RunRecord record{true, true};
+    RunLog runLog{report};
+    LogFrontEnd frontEnd{report, &rig.window.compactLog(), record, runLog};
+};
+
 TEST(CompactWindow, TwoFilesKeepTheFirstCountAsZeroAndMoveTheCountToTheSeventhLine)
 {
-    WindowRig rig({}, true);
-    MemoryTerminal terminal;
-    TerminalReport report(terminal.streams(), false);
-    RunRecord record(true, true);
-    RunLog runLog(report);
-    LogFrontEnd frontEnd(report, &rig.window.compactLog(), record, runLog);
-    rig.window.Form_Load();
-    frontEnd.downloadStarting();
+    CompactRun run;
+    LogFrontEnd& frontEnd = run.frontEnd;
+    WindowRig& rig = run.rig;
+    MemoryTerminal& terminal = run.terminal;
     frontEnd.portOpened();
     frontEnd.versionRead("1.28");
     const std::tuple<link::FileKind, std::string, int> files[] = {{link::FileKind::Eeprom, kEepromName, 3},
@@ -92,14 +100,9 @@ TEST(CompactWindow, EveryLineFitsTheDesignedWidth)
 {
     for (const int length : {50, 60, 200}) {
         SCOPED_TRACE(length);
-        WindowRig rig({}, true);
-        MemoryTerminal terminal;
-        TerminalReport report(terminal.streams(), false);
-        RunRecord record(true, true);
-        RunLog runLog(report);
-        LogFrontEnd frontEnd(report, &rig.window.compactLog(), record, runLog);
-        rig.window.Form_Load();
-        frontEnd.downloadStarting();
+        CompactRun run;
+        LogFrontEnd& frontEnd = run.frontEnd;
+        WindowRig& rig = run.rig;
         frontEnd.waitingForPort("/dev/serial/by-id/usb-FTDI_FT232R_USB_UART_A50285BI-if00-port0", 3600,
                                 "no such device");
         frontEnd.portOpened();
