@@ -165,6 +165,10 @@ TEST(ConsoleRun, EndsWithItsOutputAndExitStatus)
         {"--double-answer", "/com3 /f flash.hex /console", "", offscreen, 1,
          kHandshake + kFlashSent + "[0-9]+\n" + summaryLine("transfer-error", ".*"),
          "Error while downloading the firmware file: 0\\.\nThe target answered out of step: .*"},
+        // A slow target: each answer comes while a later line is awaited. All
+        // of them accept their lines, so the download succeeds as designed.
+        {"--version 1.20 --answer-delay 600", "/com3 /e eeprom.hex /console", "", offscreen, 0,
+         ".*Ver\\. 1\\.2\n.*EEPROM file successfully downloaded\\.\nSummary: outcome=downloaded .*", ""},
         {nullptr, "/port /nonexistent/tty /f flash.hex /console", "", offscreen, 1,
          "Summary: outcome=port-error .* port=/nonexistent/tty\n", "Error while accessing the com port\\.\n.*"},
         {nullptr, "/com3 /f flash.hex", "", dead, 1,
