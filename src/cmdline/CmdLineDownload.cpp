@@ -6,7 +6,7 @@
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "link/BootloaderLink.h"
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
@@ -44,9 +44,9 @@ QString runDescription(const StartupState& state, const std::string& portLabel)
 {
     QStringList parts;
     if (!state.EEPROMFileName.empty())
-        parts << QStringLiteral("EEPROM ") + platform::qtText(link::escapedForeign(state.EEPROMFileName));
+        parts << QStringLiteral("EEPROM ") + platform::foreignText(state.EEPROMFileName);
     if (!state.FLASHFileName.empty())
-        parts << QStringLiteral("FLASH ") + platform::qtText(link::escapedForeign(state.FLASHFileName));
+        parts << QStringLiteral("FLASH ") + platform::foreignText(state.FLASHFileName);
     parts << QStringLiteral("port ") + platform::qtText(portLabel);
     return QStringLiteral("AVRBootloaderKorvel ") +
            platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor) + QStringLiteral("; ") +
@@ -134,7 +134,7 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
     RunLog runLog(terminal);
     if (!state.logPath.empty() && !runLog.open(state.logPath)) {
         const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") +
-                                platform::qtText(link::escapedForeign(state.logPath)) +
+                                platform::foreignText(state.logPath) +
                                 QStringLiteral(" cannot be written: ") + runLog.failure() +
                                 QStringLiteral(". Give --log a file of your own that you may write.");
         terminal.message(refusal, false);

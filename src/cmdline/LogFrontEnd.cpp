@@ -3,7 +3,7 @@
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/SystemText.h"
@@ -113,7 +113,7 @@ void LogFrontEnd::filesRead()
 void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)
 {
     record_.fileOpened(kind, path);
-    appendLine(QStringLiteral("File ") + ShortenFileName(platform::qtText(link::escapedForeign(path))) +
+    appendLine(QStringLiteral("File ") + ShortenFileName(platform::foreignText(path)) +
                QStringLiteral(" correctly opened."));
 }
 

@@ -1,7 +1,7 @@
 #include "cmdline/RunRecord.h"
 
 #include "cmdline/CmdLineDownload.h"
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "platform/SystemText.h"
 #include "system/StopRequests.h"
 
@@ -102,7 +102,7 @@ QString RunRecord::stopPlace() const
     if (current_ == link::FileKind::None)
         return portOpened_ ? QStringLiteral("during synchronisation.") : QStringLiteral("before the port was opened.");
     return QStringLiteral("at line ") + QString::number(lastLineDone_ + 1) + QStringLiteral(" of ") +
-           platform::qtText(link::escapedForeign(currentPath_)) + QLatin1Char('.');
+           platform::foreignText(currentPath_) + QLatin1Char('.');
 }
 
 // A stop signal ends the run where it stops at one of its stopping points
@@ -122,7 +122,7 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, system::StopReq
         closing.exitStatus = system::exitStatusOf(stop);
         if (!reading_.empty())
             closing.note = QStringLiteral("Download interrupted while reading ") +
-                           platform::qtText(link::escapedForeign(reading_)) + QLatin1Char('.');
+                           platform::foreignText(reading_) + QLatin1Char('.');
         else
             closing.note = QStringLiteral("Download interrupted ") + stopPlace();
     } else if (result == link::DownloadResult::Declined) {

@@ -6,7 +6,7 @@
 
 #include "link/LinePacer.h"
 #include "link/Protocol.h"
-#include "link/Text.h"
+#include "base/Text.h"
 
 namespace korvel::link {
 

@@ -3,10 +3,10 @@
 #include <limits>
 
 #include "link/BootloaderLink.h"
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "link/HexCheck.h"
 #include "link/Protocol.h"
-#include "link/Text.h"
+#include "base/Text.h"
 
 namespace korvel::link {
 

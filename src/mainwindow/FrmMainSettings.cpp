@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "mainwindow/FileNameBox.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
@@ -41,7 +41,7 @@ void setCheckValue(QCheckBox& box, int value)
 // named by whoever put it there.
 QString shownName(const QString& fileName)
 {
-    return platform::qtText(link::escapedForeign(platform::programText(fileName)));
+    return platform::foreignText(fileName);
 }
 
 void warn(QWidget* parent, const QString& text)

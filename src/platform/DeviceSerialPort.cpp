@@ -8,7 +8,7 @@
 #include <climits>
 #include <cstring>
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "platform/PortTrouble.h"
 #include "platform/SystemText.h"
 #include "platform/TtyControl.h"
@@ -330,10 +330,10 @@ std::optional<std::string> DeviceSerialPort::deviceToOpen() const
 std::string DeviceSerialPort::portName() const
 {
     if (!givenDevice_.empty())
-        return link::escapedForeign(givenDevice_);
+        return escapedForeign(givenDevice_);
     const std::string number = "COM" + std::to_string(portNumber_);
     const auto device = ports_.device(portNumber_);
-    return !device || *device == number ? number : number + " = " + link::escapedForeign(*device);
+    return !device || *device == number ? number : number + " = " + escapedForeign(*device);
 }
 
 }  // namespace korvel::platform

@@ -6,6 +6,8 @@
 #include <string>
 #include <string_view>
 
+#include "base/ForeignText.h"
+
 // The program keeps its texts in std::string as UTF-8: the link, the
 // arguments, the settings values and the messages. Qt keeps QString, and the
 // system names files in its own encoding. These are the only crossings, so
@@ -23,6 +25,18 @@ inline std::string programText(const QString& text)
 {
     const QByteArray bytes = text.toUtf8();
     return std::string(bytes.constData(), std::size_t(bytes.size()));
+}
+
+// Text that did not come from this program (a file name, a process name, a
+// device's description), for a window or another Qt call, with its control
+// characters written out.
+inline QString foreignText(std::string_view utf8)
+{
+    return qtText(escapedForeign(utf8));
+}
+inline QString foreignText(const QString& text)
+{
+    return foreignText(programText(text));
 }
 
 // A file name as the system layer's calls take it: UTF-8 on every system (on

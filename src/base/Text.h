@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvel::link {
+namespace korvel {
 
 // Whether the received text holds the character anywhere (exact, case-sensitive).
 inline bool contains(const std::string& text, char c)
@@ -35,4 +35,4 @@ inline std::string_view withoutByteOrderMark(std::string_view text)
     return text.substr(0, byteOrderMark.size()) == byteOrderMark ? text.substr(byteOrderMark.size()) : text;
 }
 
-}  // namespace korvel::link
+}  // namespace korvel
