@@ -2,11 +2,11 @@
 // and message boxes, or on the terminal alone.
 #include "cmdline/CmdLineDownload.h"
 
+#include "base/ForeignText.h"
 #include "cmdline/LogFrontEnd.h"
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "link/BootloaderLink.h"
-#include "base/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
@@ -133,8 +133,7 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
     surroundings.port.setPortNumber(state.CmdLineComPort);
     RunLog runLog(terminal);
     if (!state.logPath.empty() && !runLog.open(state.logPath)) {
-        const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") +
-                                platform::foreignText(state.logPath) +
+        const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") + platform::foreignText(state.logPath) +
                                 QStringLiteral(" cannot be written: ") + runLog.failure() +
                                 QStringLiteral(". Give --log a file of your own that you may write.");
         terminal.message(refusal, false);

@@ -1,9 +1,9 @@
 #include "cmdline/LogFrontEnd.h"
 
+#include "base/ForeignText.h"
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
-#include "base/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/SystemText.h"

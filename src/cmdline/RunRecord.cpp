@@ -1,7 +1,7 @@
 #include "cmdline/RunRecord.h"
 
-#include "cmdline/CmdLineDownload.h"
 #include "base/ForeignText.h"
+#include "cmdline/CmdLineDownload.h"
 #include "platform/SystemText.h"
 #include "system/StopRequests.h"
 
@@ -121,8 +121,8 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, system::StopReq
         outcome = QStringLiteral("interrupted");
         closing.exitStatus = system::exitStatusOf(stop);
         if (!reading_.empty())
-            closing.note = QStringLiteral("Download interrupted while reading ") +
-                           platform::foreignText(reading_) + QLatin1Char('.');
+            closing.note = QStringLiteral("Download interrupted while reading ") + platform::foreignText(reading_) +
+                           QLatin1Char('.');
         else
             closing.note = QStringLiteral("Download interrupted ") + stopPlace();
     } else if (result == link::DownloadResult::Declined) {

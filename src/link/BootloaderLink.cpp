@@ -4,9 +4,9 @@
 #include <exception>
 #include <sstream>
 
+#include "base/Text.h"
 #include "link/LinePacer.h"
 #include "link/Protocol.h"
-#include "base/Text.h"
 
 namespace korvel::link {
 

@@ -2,11 +2,11 @@
 #include <cstdint>
 #include <limits>
 
-#include "link/BootloaderLink.h"
 #include "base/ForeignText.h"
+#include "base/Text.h"
+#include "link/BootloaderLink.h"
 #include "link/HexCheck.h"
 #include "link/Protocol.h"
-#include "base/Text.h"
 
 namespace korvel::link {
 

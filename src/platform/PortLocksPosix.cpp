@@ -22,7 +22,6 @@ namespace korvel::platform {
 
 namespace {
 
-
 // More than any lock form holds: a file that grew beyond is read no further.
 constexpr std::size_t kMostLockBytes = 128;
 // More than a command line's first word needs.
