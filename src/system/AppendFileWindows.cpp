@@ -1,8 +1,8 @@
-#include "platform/AppendFile.h"
+#include "system/AppendFile.h"
 
 #include <windows.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 namespace {
 
@@ -77,4 +77,4 @@ bool AppendFile::append(std::string_view bytes)
     return true;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system
