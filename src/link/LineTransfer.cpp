@@ -174,7 +174,7 @@ BootloaderLink::Step BootloaderLink::sendLines(const std::vector<std::string>& l
     frontEnd.showLinesLeft(shared_.LinesLeft);
     seams_.TmrShowLine.setEnabled(true);
     for (const std::string& HexLine : lines) {
-        if (cancelSeen())
+        if (closedOnCancel())
             return DownloadResult::Cancelled;
         // Events run once a line: while its answer was awaited, or now.
         bool eventsRan = false;

@@ -39,8 +39,9 @@ std::string advice(QSerialPort::SerialPortError error)
         return ": it vanished (the adapter was unplugged, or the other end hung up). "
                "Plug it in again or check the cable, then start the download again.";
     case QSerialPort::TimeoutError:
-        return ": the target held the output with XOFF and sent no XON for 2 s. "
-               "Reset the target, then start the download again.";
+        return ": the target held the output with XOFF and sent no XON for " +
+               std::to_string(DeviceSerialPort::kWriteWaitMs / 1000) +
+               " s. Reset the target, then start the download again.";
     case QSerialPort::WriteError:
     case QSerialPort::ReadError:
         return ". Check the cable and the adapter, then start the download again.";

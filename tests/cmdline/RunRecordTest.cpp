@@ -55,8 +55,7 @@ TEST(RunRecord, ClosingOfEachEnd)
         EXPECT_EQ(closing.note, c.note);
         const std::string outcome = c.summary.substr(0, c.summary.find(' ') + 1);
         EXPECT_EQ(closing.summary.rfind("Summary: outcome=" + outcome, 0), 0u) << closing.summary;
-        EXPECT_NE((closing.summary + " ").find(c.summary.substr(outcome.size())), std::string::npos)
-            << closing.summary;
+        EXPECT_NE((closing.summary + " ").find(c.summary.substr(outcome.size())), std::string::npos) << closing.summary;
         EXPECT_EQ(closing.summary.find(" seconds=0."), outcome.size() + 16) << closing.summary;
     }
 }
