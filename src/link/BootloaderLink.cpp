@@ -314,7 +314,8 @@ void BootloaderLink::takeRestOfAnswer(char awaited)
     const long long endUs = seams_.clock.microseconds() + protocol::kAnswerRestMostMs * 1000LL;
     quiet.setInterval(protocol::kAnswerQuietMs);
     quiet.setEnabled(true);
-    while (quiet.isEnabled() && !(awaited && contains(run_.RxBuf, awaited)) && seams_.clock.microseconds() < endUs) {
+    while (quiet.isEnabled() && !(awaited && contains(run_.RxBuf, awaited)) && !run_.answers.outOfStep() &&
+           seams_.clock.microseconds() < endUs) {
         seams_.events.yieldWaiting();
         if (seams_.port.bytesWaiting() > 0) {
             receive();

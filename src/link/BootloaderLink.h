@@ -123,6 +123,7 @@ private:
     bool waitForAnswer();
     void waitForEndOfFile();
     void receive();
+    void receiveLate();
     Step settleLateAnswers(bool leavingLine);
     Step askAboutLine(const std::string& answers, const LineRef& line, bool late);
     DownloadResult outOfStep();

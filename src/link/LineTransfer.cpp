@@ -281,6 +281,13 @@ void BootloaderLink::receive()
     run_.answers.take(received);
 }
 
+// Reads what has arrived and credits its answers to the latest send, without
+// putting it into RxBuf: it comes after the wait that RxBuf is judged by.
+void BootloaderLink::receiveLate()
+{
+    run_.answers.take(seams_.port.readAll());
+}
+
 // Reads what came since the last read: it belongs to the latest send, whose
 // wait is over. When the download leaves that send's line (`leavingLine`), a
 // refusal among it is asked about, and what came while the question was open
@@ -288,7 +295,8 @@ void BootloaderLink::receive()
 BootloaderLink::Step BootloaderLink::settleLateAnswers(bool leavingLine)
 {
     for (;;) {
-        receive();
+        if (!run_.answers.outOfStep())
+            receiveLate();
         if (run_.answers.outOfStep())
             return outOfStep();
         const std::string late = run_.answers.takeLate();
@@ -363,7 +371,7 @@ void BootloaderLink::waitForEndOfFile()
 {
     const long long start = seams_.clock.wholeSeconds();
     const auto waiting = [&] {
-        return !contains(run_.RxBuf, protocol::kFileEnded) &&
+        return !contains(run_.RxBuf, protocol::kFileEnded) && !run_.answers.outOfStep() &&
                seams_.clock.wholeSeconds() - start < protocol::kEndOfFileSeconds;
     };
     while (waiting()) {
