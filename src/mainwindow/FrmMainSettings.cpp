@@ -105,7 +105,7 @@ void FrmMain::SaveSettings(const QString& fileName)
     const auto saved = settings::writeSettingsFile(fileName, current);
     if (!saved)
         warn(this, QStringLiteral("An error occured while saving file ") + shownName(fileName) + QLatin1Char('\n') +
-                       saved.failure);
+                       saved.reason);
 }
 
 }  // namespace korvel::mainwindow

@@ -77,9 +77,9 @@ PortsFile readPortsFile(const QString& path)
     case settings::SmallFile::Outcome::Missing:
         break;
     case settings::SmallFile::Outcome::Refused:
-        result.note =
+        result.reason =
             QStringLiteral("AVRBootloaderKorvel: the ports file %1 was ignored: %2. The usual devices are used.")
-                .arg(path, file.failure);
+                .arg(path, file.reason);
         break;
     }
     result.ports.filePath_ = systemPath(path);

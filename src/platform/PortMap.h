@@ -59,7 +59,7 @@ private:
 // What a ports file gave: its ports, and why it was ignored when it was.
 struct PortsFile {
     PortMap ports;
-    QString note;  // empty unless the file exists and was ignored
+    QString reason;  // why the file was ignored, with its name; empty unless it exists and was ignored
 };
 
 // Reads a ports file. A missing file gives the usual devices only; so does a

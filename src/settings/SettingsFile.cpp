@@ -34,8 +34,8 @@ WriteResult writeSettingsFile(const QString& path, const Settings& settings)
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder))
         return {false, QStringLiteral("The folder %1 cannot be created.").arg(folder)};
-    if (const auto failure = replaceFile(path, *content))
-        return {false, *failure};
+    if (const auto reason = replaceFile(path, *content))
+        return {false, *reason};
     return {true, QString()};
 }
 

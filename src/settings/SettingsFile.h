@@ -27,7 +27,7 @@ StoredSettings readSettingsFile(const QString& path, int portCount);
 // The outcome of writing the settings file; true when it was written.
 struct WriteResult {
     bool written = false;
-    QString failure;  // why it was not written, in the system's words where it gave them
+    QString reason;  // why it was not written, in the system's words where it gave them
     explicit operator bool() const { return written; }
 };
 

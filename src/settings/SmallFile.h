@@ -10,7 +10,7 @@ struct SmallFile {
     enum class Outcome { Read, Missing, Refused };
     Outcome outcome = Outcome::Missing;
     QByteArray content;  // what was read
-    QString failure;     // why it was refused, e.g. "it is not a regular file"
+    QString reason;      // why it was refused, e.g. "it is not a regular file"
 
     static SmallFile refused(const QString& why) { return {Outcome::Refused, {}, why}; }
     static SmallFile notRegular() { return refused(QStringLiteral("it is not a regular file")); }

@@ -18,8 +18,8 @@ namespace {
 platform::PortMap portsOf(const QString& path)
 {
     platform::PortsFile file = platform::readPortsFile(path);
-    if (!file.note.isEmpty())
-        system::standardError() << platform::programText(file.note) << std::endl;
+    if (!file.reason.isEmpty())
+        system::standardError() << platform::programText(file.reason) << std::endl;
     return std::move(file.ports);
 }
 

@@ -52,7 +52,7 @@ TEST(PortMap, AssignedDevicesOverrideTheUsualOnes)
         EXPECT_EQ(map.device(number), std::nullopt) << "COM" << number;
     const auto missing = readPortsFile("/nonexistent/AVRBootloaderKorvel.ports");
     EXPECT_EQ(missing.ports.device(10), "/dev/ttyUSB5");
-    EXPECT_TRUE(missing.note.isEmpty());
+    EXPECT_TRUE(missing.reason.isEmpty());
 }
 
 // Reading a FIFO without a writer, or a terminal that sends nothing, would
@@ -71,7 +71,7 @@ TEST(ConfigFiles, ThatAreNotRegularFilesAreRefusedWithoutWaiting)
         EXPECT_EQ(readSettingsFile(path, 16).outcome, korvel::settings::StoredSettings::Outcome::Unusable);
         const auto ports = readPortsFile(path);
         EXPECT_EQ(ports.ports.device(5), "/dev/ttyUSB0");
-        EXPECT_EQ(ports.note, "AVRBootloaderKorvel: the ports file " + path +
+        EXPECT_EQ(ports.reason, "AVRBootloaderKorvel: the ports file " + path +
                                   " was ignored: it is not a regular file. The usual devices are used.");
     }
 }

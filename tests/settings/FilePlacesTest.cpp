@@ -157,7 +157,7 @@ TEST_F(SettingsSave, WhatLiesInThePlaceOfTheFile)
         const QStringList before = entries();
         const WriteResult result = writeSettingsFile(path(), settings_);
         EXPECT_EQ(result.written, row.failure.isEmpty());
-        EXPECT_EQ(result.failure, row.failure);
+        EXPECT_EQ(result.reason, row.failure);
         EXPECT_EQ(fileContents(target), row.targetAfter);
         EXPECT_EQ(entries(), before);
         ::unlink(native(path()).constData());
