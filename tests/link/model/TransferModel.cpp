@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <functional>
 #include <map>
 #include <set>
 #include <tuple>
@@ -19,11 +20,18 @@ constexpr long long kTickUs = 60'000;          // the free-running answer tick
 constexpr long long kShowLineUs = kSecondUs;   // the refresh of the lines remaining, which the waits also see
 constexpr char kAnswers[] = "~#@-%", kAccepts[] = "~#@", kRefusals[] = "-%";
 
-bool holds(const std::string& text, const char* set) { return text.find_first_of(set) != std::string::npos; }
+bool holds(const std::string& text, const char* set)
+{
+    return text.find_first_of(set) != std::string::npos;
+}
 
-std::string fileName(FileKind kind) { return kind == FileKind::Eeprom ? "EEPROM" : "FLASH"; }
+std::string fileName(FileKind kind)
+{
+    return kind == FileKind::Eeprom ? "EEPROM" : "FLASH";
+}
 
-// Thrown by the model to itself when the download is over.
+// Thrown by the model to itself when the download is over. Questions take no
+// time, as in the bench, so nothing arrives while one is open.
 struct Ended {};
 
 class TransferModel {
@@ -44,7 +52,7 @@ public:
                 sendFile(index, index + 1 == in_.files.size());
             const FileKind first = in_.files.front().first;
             if (holds(rx_, "@"))
-                end(DownloadResult::Success, both                      ? "FLASH & EEPROM files successfully downloaded."
+                end(DownloadResult::Success, both ? "FLASH & EEPROM files successfully downloaded."
                                              : first == FileKind::Flash ? "FLASH file successfully downloaded."
                                                                         : "EEPROM file successfully downloaded.");
             end(DownloadResult::EndOfFileError,
@@ -243,7 +251,9 @@ private:
             end(DownloadResult::TransferError,
                 "Error while downloading the firmware file: 0.\nThe target answered out of step: " +
                     std::to_string(file.counted.size()) + " answers came to " + std::to_string(file.sends.size()) +
-                    " sends of the " + fileName(latest.key.file) + " file's lines");
+                    " sends of the " + fileName(latest.key.file) +
+                    " file's lines, so its answers no longer tell which line they belong to. Check that no other "
+                    "program writes to the port and that the bootloader answers each line once.");
         return text;
     }
 
@@ -260,9 +270,11 @@ private:
         for (int line = 1; line <= file.lines; ++line) {
             if (file.skipped.count(line) || (line == file.lines && file.endHash) || !refusable(file, line))
                 continue;
-            end(DownloadResult::TransferError, "Error while downloading the firmware file: 0.\nLine " +
-                                                   std::to_string(line) + " of the " + fileName(kind) +
-                                                   " file may not have been accepted: program the board again.");
+            end(DownloadResult::TransferError,
+                "Error while downloading the firmware file: 0.\nSome of the target's answers came late, so they may "
+                "belong to other lines than the ones they were counted for: line " +
+                    std::to_string(line) + " of the " + fileName(kind) +
+                    " file may have been refused. Program the board again.");
         }
     }
 
@@ -328,7 +340,8 @@ private:
     }
     long long showLineTickAfter(long long us) const
     {
-        return showLineFromUs_ < 0 ? LLONG_MAX : showLineFromUs_ + ((us - showLineFromUs_) / kShowLineUs + 1) * kShowLineUs;
+        return showLineFromUs_ < 0 ? LLONG_MAX
+                                   : showLineFromUs_ + ((us - showLineFromUs_) / kShowLineUs + 1) * kShowLineUs;
     }
     long long seconds(long long us) const { return (us + in_.clockPhaseUs) / kSecondUs; }
     bool resends() const { return in_.bootVer >= 1.28f; }
@@ -348,6 +361,9 @@ private:
 
 }  // namespace
 
-ModelResult runTransferModel(const ModelInput& input) { return TransferModel(input).run(); }
+ModelResult runTransferModel(const ModelInput& input)
+{
+    return TransferModel(input).run();
+}
 
 }  // namespace korvel::linktest

@@ -71,9 +71,9 @@ struct ModelInput {
     float bootVer = 0;
     std::vector<std::pair<link::FileKind, std::vector<std::string>>> files;  // non-empty lines, in the order sent
     std::function<std::vector<Reply>(const SendKey&)> replies;               // the target's, to each send
-    bool charByChar = false;  // a reply reaches the PC one character time per character
-    std::string userAnswers;  // "y" Yes, any other character No, in the order asked; none left: No
-    long long startUs = 0;    // the transfer's first write; nothing is queued toward the target then
+    bool charByChar = false;     // a reply reaches the PC one character time per character
+    std::string userAnswers;     // "y" Yes, any other character No, in the order asked; none left: No
+    long long startUs = 0;       // the transfer's first write; nothing is queued toward the target then
     long long firstTickUs = 0;   // the free-running answer tick's first tick, every 60 ms after
     long long clockPhaseUs = 0;  // the whole-second clock reads (time + phase) / 1 s
 };
