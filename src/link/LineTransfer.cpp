@@ -129,7 +129,7 @@ BootloaderLink::Step BootloaderLink::readHexFile(const std::string& path, std::v
 BootloaderLink::Step BootloaderLink::checkHexFile(const std::string& path, const std::vector<std::string>& lines)
 {
     const auto fault = checkIntelHex(lines);
-    if (!fault || seams_.frontEnd.askAboutFile({MessageKind::Question, hexFaultQuestion(escapedForeign(path), *fault)}))
+    if (!fault || seams_.frontEnd.ask({MessageKind::Question, hexFaultQuestion(escapedForeign(path), *fault)}))
         return std::nullopt;
     return closeDown(DownloadResult::Declined);
 }
