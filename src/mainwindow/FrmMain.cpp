@@ -29,6 +29,7 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
     , settingsPaths_(setup.settingsPaths)
     , describePort_(setup.describePort)
     , explainNoPorts_(setup.explainNoPorts)
+    , settingsWarning_(setup.settingsWarning)
 {
     resources::ensureLoaded();
     setObjectName(QStringLiteral("FrmMain"));

@@ -39,6 +39,9 @@ struct MainWindowSetup {
     std::function<QString(int)> describePort = {};
     // Says why no port could be opened, for the tooltip of an empty port list.
     std::function<QString()> explainNoPorts = {};
+    // Gives the warning that the settings file could not be loaded; without
+    // it the window shows it in a message box.
+    std::function<void(const QString&)> settingsWarning = {};
 };
 
 // The program's main window: port choice, file choice, download, progress,
@@ -119,6 +122,7 @@ private:
     const settings::SettingsPaths settingsPaths_;
     const std::function<QString(int)> describePort_;
     const std::function<QString()> explainNoPorts_;
+    const std::function<void(const QString&)> settingsWarning_;
 
     bool CancelRequested = false;
     bool centred_ = false;

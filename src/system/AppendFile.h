@@ -1,0 +1,36 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+namespace korvel::system {
+
+// A file that records are appended to, such as a log a production bench keeps
+// of its runs. Opening creates it when it is missing and refuses what a record
+// must not be written through: a symbolic link that another user owns (it
+// could send the record anywhere), and anything but a regular file (a FIFO
+// would make the run wait, a device would take the text as commands). Every
+// append goes to the end of the file, also where several programs append at
+// once. One implementation per system (AppendFilePosix.cpp, AppendFileWindows.cpp).
+class AppendFile {
+public:
+    AppendFile() = default;
+    ~AppendFile();
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+
+    // Opens `path` (UTF-8); false with failure() saying why in words.
+    bool open(const std::string& path);
+    bool isOpen() const { return handle_ != kNone; }
+    // Writes the bytes at the end of the file; false with failure() saying why.
+    bool append(std::string_view bytes);
+    const std::string& failure() const { return failure_; }
+
+private:
+    static constexpr std::intptr_t kNone = -1;
+    std::intptr_t handle_ = kNone;  // a descriptor or a handle, as the system gives it
+    std::string failure_;
+};
+
+}  // namespace korvel::system
