@@ -165,6 +165,8 @@ struct Target {
     std::deque<std::string> endOfFileAnswers;
     std::string otherEndsOfFile = "#@";
     long long delayUs = 2'000;
+    // When set, more for each line received: bytes and how long after its receipt they are sent.
+    std::function<std::vector<std::pair<long long, std::string>>(const std::string& line)> replies;
     bool charByChar = false;               // an answer reaches the PC a character at a time, as a line delivers it
     bool synced = false, greeted = false;  // false again after a target reset
 
@@ -241,6 +243,9 @@ public:
                 if (line && target_.twiceAfterUs > 0)
                     send(delay + target_.twiceAfterUs, *answer);
             }
+            if (line && target_.replies)
+                for (const auto& [afterUs, reply] : target_.replies(sent))
+                    send(afterUs, reply);
             if (sent.compare(0, 9, ":00000001") == 0)
                 send(delay + target_.delayUs, Target::next(target_.endOfFileAnswers, target_.otherEndsOfFile));
         };
