@@ -383,8 +383,7 @@ TEST(TransferModel, FixedCases)
 {
     struct Row {
         Case c;
-        std::string want;                 // the questions and the outcome
-        const char* departure = nullptr;  // where the program is known to depart from the designed transfer
+        std::string want;  // the questions and the outcome
     };
     const Row rows[] = {
         // 1.30: line 2's first answer lost, its resend accepted; line 3 refused once, accepted on its resend.
@@ -402,22 +401,17 @@ TEST(TransferModel, FixedCases)
         // The EEPROM file's end-of-file answer is not judged.
         {{"1.28", "E1F1", "E2.1=~:2", ""}, "-> success"},
         {{"1.30", "E1F1", "*=~:2,~:3", ""}, "-> out of step"},
-        {{"1.20", "F1", "F2.1=~:2,-:500,-:600,#@:1000", ""},
-         "-> out of step",
-         "the answers are not counted against the sends during the end-of-file wait and the gathering: the program "
-         "stops after them, with 4 answers to 2 sends instead of 3"},
-        {{"1.20", "F1", "F2.1=~:3.954,#@:1424.375", "", 545308, 14469},
-         "-> end of file",
-         "\"#@\" comes 48 ms after the end-of-file wait has ended (before the next tick) and still counts: success"},
+        // Out of step at the read that brings the surplus, in the end-of-file wait too.
+        {{"1.20", "F1", "F2.1=~:2,-:500,-:600,#@:1000", ""}, "-> out of step"},
+        // "#@" 48 ms after the end-of-file wait ended (before the next tick) no longer counts.
+        {{"1.20", "F1", "F2.1=~:3.954,#@:1424.375", "", 545308, 14469}, "-> end of file"},
     };
     for (const Row& r : rows) {
         SCOPED_TRACE(row(r.c));
         bool ambiguous = false;
         RunRecord model;
         const std::string found = difference(r.c, ambiguous, &model);
-        if (!found.empty())
-            ADD_FAILURE() << (r.departure ? std::string("known departure of the program: ") + r.departure + "\n" : "")
-                          << found;
+        EXPECT_EQ(found, "");
         EXPECT_FALSE(ambiguous);
         EXPECT_EQ(summary(model), r.want) << describe(model);
     }
