@@ -39,6 +39,9 @@ struct MainWindowSetup {
     std::function<QString(int)> describePort = {};
     // Says why no port could be opened, for the tooltip of an empty port list.
     std::function<QString()> explainNoPorts = {};
+    // Whether the port list's probe opens a port; the others are left out
+    // unopened. Without it every port is probed.
+    std::function<bool(int)> worthProbing = {};
 };
 
 // The program's main window: port choice, file choice, download, progress,
@@ -119,6 +122,7 @@ private:
     const settings::SettingsPaths settingsPaths_;
     const std::function<QString(int)> describePort_;
     const std::function<QString()> explainNoPorts_;
+    const std::function<bool(int)> worthProbing_;
 
     bool CancelRequested = false;
     bool centred_ = false;
