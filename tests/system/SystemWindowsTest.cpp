@@ -262,6 +262,47 @@ TEST(WindowsResources, VersionAndIcon)
     }
 }
 
+// File names as the system's functions get them: from the length at which a
+// folder's name fails the classic limit of 260 characters, absolute in the
+// "\\?\" form, which has no limit, with "/" and ".." resolved as it needs
+// them; shorter ones and those in a device form stay as given. A file under
+// such a name is read whole.
+TEST(WindowsText, LongPathsTakeTheFormWithoutALimit)
+{
+    const std::string folder = std::string(kLongPathFrom, 'f');
+    const struct {
+        std::string given;
+        std::string expected;
+    } rows[] = {
+        {"C:\\short\\name.hex", "C:\\short\\name.hex"},
+        {"C:\\" + folder + "\\a.hex", "\\\\?\\C:\\" + folder + "\\a.hex"},
+        {"C:/" + folder + "/x/../a.hex", "\\\\?\\C:\\" + folder + "\\a.hex"},
+        {"\\\\server\\share\\" + folder, "\\\\?\\UNC\\server\\share\\" + folder},
+        {"\\\\?\\C:\\" + folder, "\\\\?\\C:\\" + folder},
+        {"\\\\.\\COM3", "\\\\.\\COM3"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(utf8FromWide(systemPathOf(row.given)), row.expected) << row.given;
+
+    const fs::path deep = fs::temp_directory_path() / ("korvel-long-" + std::to_string(::GetCurrentProcessId()));
+    const std::wstring file = systemPathOf((deep / folder / "app.hex").u8string());
+    ASSERT_TRUE(::CreateDirectoryW(systemPathOf(deep.u8string()).c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(systemPathOf((deep / folder).u8string()).c_str(), nullptr));
+    std::ofstream(fs::path(file), std::ios::binary) << ":00000001FF\r\n";
+    EXPECT_EQ(readWholeFile((deep / folder / "app.hex").u8string(), {100}).content, ":00000001FF\r\n");
+    ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW(systemPathOf((deep / folder).u8string()).c_str());
+    ::RemoveDirectoryW(systemPathOf(deep.u8string()).c_str());
+}
+
+// The application manifest, compiled into this test as into the program,
+// gives the program UTF-8 as its ANSI code page.
+TEST(WindowsResources, ManifestMakesUtf8TheAnsiCodePage)
+{
+    EXPECT_NE(::FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr);
+    EXPECT_EQ(::GetACP(), UINT(CP_UTF8));
+}
+
 // Each of the console's control events, the stop it is, and whether the
 // handler holds the program until it has ended by itself: the system ends a
 // program once the handler of a close returns. Logoff and shutdown reach
