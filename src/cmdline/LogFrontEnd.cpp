@@ -184,29 +184,19 @@ void LogFrontEnd::message(const link::Message& message)
         window_->run().message(message.kind, shown);
 }
 
+// Every question, the file check's too, is answered the same way: in the
+// window by its box, on the console by a line of standard input, whether a
+// terminal, a pipe or a file. The record keeps the question and its answer.
 bool LogFrontEnd::ask(const link::Message& question)
 {
     showLinesLeft(linesLeft_);
-    return put(question, false);
-}
-
-bool LogFrontEnd::askAboutFile(const link::Message& question)
-{
-    return put(question, true);
-}
-
-// Only a person answers for a file: without a window, an input that is not a
-// terminal (a script, a pipe) answers No. The record keeps the question and
-// its answer.
-bool LogFrontEnd::put(const link::Message& question, bool personOnly)
-{
     const QString shown = platform::qtText(link::shownText(question));
     runLog_.line(shown);
     bool yes = false;
     if (stopAsked()) {
         yes = false;
     } else if (!window_) {
-        yes = personOnly ? terminal_.askPerson(shown) : terminal_.ask(shown);
+        yes = terminal_.ask(shown);
     } else {
         terminal_.question(shown);
         yes = window_->run().ask(shown);

@@ -47,7 +47,6 @@ public:
     void message(const link::Message& message) override;
     // Shows the lines remaining of the moment first, since the run may end with it.
     bool ask(const link::Message& question) override;
-    bool askAboutFile(const link::Message& question) override;
     bool cancelRequested() override;
 
     // The log as it stands: lines ended by CR LF, the last one being written.
@@ -55,7 +54,6 @@ public:
 
 private:
     bool stopAsked();
-    bool put(const link::Message& question, bool personOnly);
     void recordCount();
     void appendLine(const QString& text);
     void append(const QString& text);

@@ -12,7 +12,6 @@ TerminalReport::TerminalReport(const Streams& streams, bool liveCount)
     , err_(streams.err)
     , in_(streams.in)
     , liveCount_(liveCount && streams.outIsTerminal)
-    , inIsTerminal_(streams.inIsTerminal)
     , typedAnswersShown_(streams.inIsTerminal && streams.errIsTerminal)
 {
 }
@@ -129,15 +128,6 @@ bool TerminalReport::ask(const QString& text)
         return false;
     const QString word = platform::qtText(answer).trimmed().toLower();
     return word == QLatin1String("y") || word == QLatin1String("yes");
-}
-
-bool TerminalReport::askPerson(const QString& text)
-{
-    if (inIsTerminal_)
-        return ask(text);
-    breakLiveLine();
-    write(err_, text + QStringLiteral(" [y/N] N (the standard input is not a terminal)\n"));
-    return false;
 }
 
 }  // namespace korvel::cmdline

@@ -53,9 +53,6 @@ public:
     // is repeated after the question, so that the error output reads as a
     // dialogue.
     bool ask(const QString& text);
-    // As ask(), where `in` is a terminal; otherwise the question is answered
-    // No without reading, and says so.
-    bool askPerson(const QString& text);
 
 private:
     void write(std::ostream& stream, const QString& text);
@@ -66,7 +63,6 @@ private:
     std::ostream& err_;
     std::istream& in_;
     const bool liveCount_;
-    const bool inIsTerminal_;
     const bool typedAnswersShown_;
 
     bool counting_ = false;   // a count line is under way

@@ -1,7 +1,8 @@
 #pragma once
 
 #include <cstddef>
-#include <deque>
+#include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,71 +11,77 @@
 
 namespace korvel::link {
 
-// A line of the download as the answers are credited to it: `serial` counts
-// the lines sent in this download across its files (a resend keeps it);
-// `file` and `number` name the line as the questions do.
+// A line of a HEX file as the questions name it: its file and its number
+// among the file's non-empty lines.
 struct LineRef {
-    int serial = 0;
     FileKind file = FileKind::None;
     int number = 0;
 };
 
-// An answer character and the line it belongs to.
-struct CreditedAnswer {
-    LineRef line;
-    char answer = '\0';
-};
-
-// Which line each answer of the target belongs to. The target answers every
-// send once and in order, so each answer character is credited to the oldest
-// send that still awaits its answer, however late it comes. A send whose
-// answer never comes must not shift the answers of later lines for good, so
-// what is owed is bounded: once a new line goes out, only one send of the line
-// before it may still be answered late, a send that a later answer passed by
-// in its whole wait is written off, and so are the sends of a line that none
-// of its sends' waits brought an answer. After a file's last line one "#" (the
-// file ended) and one "@" (the download is done) may come without a send
-// owing them. Any other answer that no send owes means the target runs ahead
-// of the lines: the ledger is then out of step for good.
+// Which send each answer of the target belongs to, and what the answers of a
+// file still allow once they are all in.
+//
+// An answer belongs to the latest send written before it was read: a send
+// whose wait ended without an answer is written off by the next send, a
+// resend or the next line, so that a lost answer never shifts the answers of
+// later lines. An answer read after its send's wait ended is late.
+//
+// A file's answers are counted against its sends, except the file's end
+// answers: the first "#" and the first "@" after its last line went out. More
+// answers than sends at any moment means the target runs ahead of the lines:
+// the ledger is then out of step. More answers than sends answered within
+// their wait means a late answer happened, and the answers may belong one
+// send off; lineInDoubt then considers every way the answers can belong to
+// the sends.
 class AnswerLedger {
 public:
-    // One send of `line`; `lastOfFile`: the file's last line, which its end
-    // answers may follow.
+    // A send of `line` has been written; `lastOfFile`: the file's last line.
+    // The first send of another file starts that file's count.
     void sent(const LineRef& line, bool lastOfFile);
-    // Credits the answer characters among received bytes; others are ignored.
+    // The latest send's wait is over: its answers from now on are late.
+    void waitEnded();
+    // Credits the answer characters among received bytes to the latest send;
+    // before the download's first send they answer no line and are dropped.
     void take(std::string_view received);
-    // The newest send's answer is taken as lost: the answers of its wait went
-    // to older sends, so the target did not answer it, and its answer must not
-    // be looked for among the next line's.
-    void writeOffNewest();
-    // The line's sends are taken as never to be answered.
-    void writeOff(int serial);
+    // The latest send's late answers not taken yet, in order.
+    std::string takeLate();
 
-    // Whether answers credited to the line are waiting to be taken.
-    bool answered(int serial) const;
-    // The answer characters credited to the line, taken out, in order.
-    std::string takeAnswers(int serial);
-    // Whether answers credited to lines sent before it are waiting.
-    bool answeredEarlier(int serial) const;
-    // The answers credited to lines sent before it, taken out, in order.
-    std::vector<CreditedAnswer> takeEarlier(int serial);
+    // The latest send, and whether it is its file's last line.
+    const LineRef& latest() const { return latest_; }
+    bool outOfStep() const { return answers_.size() > sends_.size(); }
+    // The current file's answers (its end answers left out) and sends.
+    std::size_t fileAnswers() const { return answers_.size(); }
+    std::size_t fileSends() const { return sends_.size(); }
+    // Whether a "#" came after the current file's last line.
+    bool fileEnded() const { return endSeen_.fileEnded; }
 
-    bool outOfStep() const { return surplus_ > 0; }
-    // Answer characters received, and sends made, in this download.
-    long long answers() const { return answers_; }
-    long long sends() const { return sends_; }
+    // The first line of the current file, not among `skipped` (line numbers),
+    // that some order-keeping assignment of the file's answers to its sends
+    // leaves refused: a refusal and no acceptance among its sends' answers.
+    // None when no answer came late, so that the matching of answers to their
+    // latest sends stands.
+    std::optional<int> lineInDoubt(const std::set<int>& skipped) const;
 
 private:
-    // The credited answers whose line's serial matches, taken out in order.
-    template <typename Predicate> std::vector<CreditedAnswer> takeWhere(Predicate lineMatches);
+    struct Answer {
+        std::size_t latestSend;  // index of the latest send when it was read
+        char answer;
+    };
+    struct EndAnswers {
+        bool lastLineSent = false;
+        bool fileEnded = false;
+        bool downloadDone = false;
+    };
 
-    std::deque<LineRef> owed_;  // sends awaiting their answers, oldest first
-    std::vector<CreditedAnswer> credited_;
-    bool fileEndMayFollow_ = false;
-    bool downloadDoneMayFollow_ = false;
-    long long answers_ = 0;
-    long long sends_ = 0;
-    long long surplus_ = 0;
+    bool takenAsEndAnswer(char answer);
+
+    LineRef latest_;
+    bool waiting_ = false;              // the latest send's wait is on
+    std::vector<int> sends_;            // the current file's sends, by line number
+    std::vector<bool> answeredInWait_;  // per send
+    std::vector<Answer> answers_;       // the current file's counted answers
+    EndAnswers endSeen_;
+    std::string late_;
 };
 
 }  // namespace korvel::link

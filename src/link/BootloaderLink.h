@@ -85,10 +85,9 @@ private:
         link::DownloadKind DownloadKind = link::DownloadKind::None;
         std::string RxBuf;
         float BootVer = 0;
-        // Which line each of the target's answers belongs to, the lines sent
-        // so far (the ledger's serials), and the lines skipped with Yes.
+        // Which send each of the target's answers belongs to, and the lines
+        // skipped with Yes.
         AnswerLedger answers;
-        int linesSent = 0;
         std::set<std::pair<link::FileKind, int>> skippedLines;
         // The chosen files' lines, read before the port is opened.
         std::vector<std::string> eepromLines;
@@ -121,11 +120,13 @@ private:
     void openHexFile(const std::string& path);
     Step sendLines(const std::vector<std::string>& lines);
     Step sendLine(const std::string& hexLine, bool lastOfFile, LineProgress& progress, bool& eventsRan);
-    bool waitForAnswer(const LineRef& line);
+    bool waitForAnswer();
     void waitForEndOfFile();
     void receive();
-    Step settleAnswers(int nextSerial);
+    Step settleLateAnswers(bool leavingLine);
     Step askAboutLine(const std::string& answers, const LineRef& line, bool late);
+    DownloadResult outOfStep();
+    Step reconcileAnswers();
     DownloadResult judgeOutcome();
 
     // Tick handlers of the three timers.

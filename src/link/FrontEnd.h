@@ -99,9 +99,6 @@ public:
     virtual void message(const Message& /*message*/) {}
     // A question (MessageKind::Question) with Yes and No; true for Yes.
     virtual bool ask(const Message& question) = 0;
-    // A question about a chosen file, asked before the port is opened. A
-    // front end that answers unattended runs says No where nobody can answer.
-    virtual bool askAboutFile(const Message& question) { return ask(question); }
     // The user asked the running download to stop.
     virtual bool cancelRequested() { return false; }
 };

@@ -1,34 +1,34 @@
 #include "link/HexCheck.h"
 
 #include <cstddef>
-#include <cstdint>
+#include <string_view>
+
+#include "link/IntelHex.h"
 
 namespace korvel::link {
 
 namespace {
 
-// Record types of Intel HEX: data, end of file, and the four address records.
-constexpr int kDataRecord = 0x00;
-constexpr int kEndOfFileRecord = 0x01;
-constexpr int kLastKnownRecord = 0x05;
-// Length byte, two address bytes, type byte and checksum byte.
-constexpr std::size_t kRecordFrameBytes = 5;
+// avr-gcc places the sections of a program in one address space: FLASH from
+// 0, SRAM from 0x800000, EEPROM from 0x810000, then fuses, lock bits and
+// signatures. No target has memory that high; a file with such addresses was
+// written from the ELF file without moving its sections to 0.
+constexpr std::uint32_t kSectionOffsets = 0x800000;
+constexpr std::uint32_t kEepromSection = 0x810000;
+constexpr std::uint32_t kFuseSection = 0x820000;
 
-int hexDigitValue(char c)
-{
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    return -1;
-}
-
-std::string twoDigits(unsigned value)
+std::string hexByte(unsigned value)
 {
     const char digits[] = "0123456789ABCDEF";
     return {digits[(value >> 4) & 0xF], digits[value & 0xF]};
+}
+
+std::string hexAddress(std::uint32_t address)
+{
+    std::string text;
+    for (int shift = 16; shift >= 0; shift -= 8)
+        text += hexByte(address >> shift);
+    return "0x" + text;
 }
 
 // A character of a foreign line as a message may show it: printable ASCII in
@@ -40,88 +40,104 @@ std::string shownCharacter(char c)
         return "a blank";
     if (byte > ' ' && byte < 0x7F)
         return std::string("\"") + c + "\"";
-    return "byte 0x" + twoDigits(byte);
+    return "byte 0x" + hexByte(byte);
 }
 
-// What keeps `line` from being a record, or nothing; `type` receives the
-// record type of a record.
-std::optional<std::string> recordFault(const std::string& line, int& type)
+std::string faultText(const std::string& line, const intelhex::RecordFault& fault)
 {
-    if (line[0] != ':')
+    using Kind = intelhex::RecordFault::Kind;
+    const std::string found = std::to_string(fault.found), stated = std::to_string(fault.stated);
+    switch (fault.kind) {
+    case Kind::NoColon:
         return shownCharacter(line[0]) + " where a record begins with \":\"";
-    std::vector<std::uint8_t> bytes;
-    for (std::size_t i = 1; i < line.size(); ++i) {
-        const int value = hexDigitValue(line[i]);
-        if (value < 0)
-            return shownCharacter(line[i]) + " at column " + std::to_string(i + 1) + " is not a hex digit";
-        if (i % 2 == 1)
-            bytes.push_back(static_cast<std::uint8_t>(value << 4));
-        else
-            bytes.back() = static_cast<std::uint8_t>(bytes.back() | value);
+    case Kind::NotHexDigit:
+        return shownCharacter(line[fault.column - 1]) + " at column " + std::to_string(fault.column) +
+               " is not a hex digit";
+    case Kind::OddDigits:
+        return "an odd number of hex digits, " + found;
+    case Kind::TooShort:
+        return found + " hex digits, fewer than the " + stated + " of the shortest record";
+    case Kind::LengthMismatch:
+        return "its length byte says " + stated + " data bytes, it holds " + found;
+    case Kind::BadChecksum:
+        return "its checksum is " + hexByte(fault.found) + ", its bytes need " + hexByte(fault.stated);
+    case Kind::UnknownType:
+        return "record type " + hexByte(fault.type) + " is unknown";
+    case Kind::WrongLength:
+        break;
     }
-    const std::size_t digits = line.size() - 1;
-    if (digits % 2 != 0)
-        return "an odd number of hex digits, " + std::to_string(digits);
-    if (bytes.size() < kRecordFrameBytes)
-        return std::to_string(digits) + " hex digits, fewer than the " + std::to_string(2 * kRecordFrameBytes) +
-               " of the shortest record";
-    const std::size_t dataBytes = bytes.size() - kRecordFrameBytes;
-    if (bytes[0] != dataBytes)
-        return "its length byte says " + std::to_string(bytes[0]) + " data bytes, it holds " +
-               std::to_string(dataBytes);
-    std::uint8_t sum = 0;
-    for (std::size_t i = 0; i + 1 < bytes.size(); ++i)
-        sum = static_cast<std::uint8_t>(sum + bytes[i]);
-    const auto expected = static_cast<std::uint8_t>(-sum);
-    if (bytes.back() != expected)
-        return "its checksum is " + twoDigits(bytes.back()) + ", its bytes need " + twoDigits(expected);
-    type = bytes[3];
-    if (type > kLastKnownRecord)
-        return "record type " + twoDigits(bytes[3]) + " is unknown";
-    return std::nullopt;
+    return "record type " + hexByte(fault.type) + " carries " + found + " data bytes, it needs " + stated;
 }
 
 }  // namespace
 
 std::optional<HexFault> checkIntelHex(const std::vector<std::string>& lines)
 {
-    bool data = false;
-    int endOfFile = 0;  // the line of the end-of-file record, 0: none yet
+    bool ended = false;
+    std::uint32_t base = 0;  // from the last extended address record
+    int lineNumber = 0;
     for (std::size_t i = 0; i < lines.size(); ++i) {
         if (lines[i].empty())
             continue;
-        const int lineNumber = static_cast<int>(i + 1);
-        int type = -1;
-        if (auto what = recordFault(lines[i], type))
-            return HexFault{HexFault::Kind::BadRecord, lineNumber, std::move(*what)};
-        if (endOfFile != 0)
-            return HexFault{HexFault::Kind::AfterEndOfFile, lineNumber, {}};
-        data = data || type == kDataRecord;
-        if (type == kEndOfFileRecord)
-            endOfFile = lineNumber;
+        ++lineNumber;
+        const int fileLine = static_cast<int>(i + 1);
+        // Blanks and tabs after a record are no part of it; the line is sent as it is.
+        const std::string_view text = std::string_view(lines[i]).substr(0, lines[i].find_last_not_of(" \t") + 1);
+        intelhex::Record record;
+        if (const auto fault = intelhex::parseRecord(text, record))
+            return HexFault{HexFault::Kind::BadRecord, lineNumber, fileLine, faultText(lines[i], *fault)};
+        if (ended)
+            return HexFault{HexFault::Kind::AfterEndOfFile, lineNumber, fileLine, {}};
+        const std::uint32_t value = record.data.size() == 2 ? std::uint32_t(record.data[0] << 8 | record.data[1]) : 0;
+        switch (record.type) {
+        case intelhex::EndOfFile:
+            ended = true;
+            break;
+        case intelhex::ExtendedSegmentAddress:
+            base = value << 4;
+            break;
+        case intelhex::ExtendedLinearAddress:
+            base = value << 16;
+            break;
+        case intelhex::Data:
+            if (!record.data.empty() && base + record.address >= kSectionOffsets)
+                return HexFault{HexFault::Kind::SectionAddress, lineNumber, fileLine, {}, base + record.address};
+            break;
+        default:
+            break;
+        }
     }
-    if (!data)
-        return HexFault{HexFault::Kind::NoDataRecord, 0, {}};
-    if (endOfFile == 0)
-        return HexFault{HexFault::Kind::NoEndOfFile, 0, {}};
+    if (!ended)
+        return HexFault{HexFault::Kind::NoEndOfFile, 0, 0, {}};
     return std::nullopt;
 }
 
 std::string hexFaultQuestion(const std::string& path, const HexFault& fault)
 {
+    std::string line = path + ": line " + std::to_string(fault.lineNumber);
+    if (fault.fileLine != fault.lineNumber)
+        line += " (line " + std::to_string(fault.fileLine) + " counting empty lines)";
     std::string text;
     switch (fault.kind) {
     case HexFault::Kind::BadRecord:
-        text = path + ": line " + std::to_string(fault.lineNumber) + " is not an Intel HEX record (" + fault.what + ")";
+        text = line + " is not an Intel HEX record (" + fault.what + ")";
         break;
     case HexFault::Kind::AfterEndOfFile:
-        text = path + ": line " + std::to_string(fault.lineNumber) + " comes after the end-of-file record";
-        break;
-    case HexFault::Kind::NoDataRecord:
-        text = path + " holds no Intel HEX data record";
+        text = line + " comes after the end-of-file record";
         break;
     case HexFault::Kind::NoEndOfFile:
         text = path + " has no Intel HEX end-of-file record (:00000001FF): it may have been cut short";
+        break;
+    case HexFault::Kind::SectionAddress:
+        if (fault.address >= kEepromSection && fault.address < kFuseSection) {
+            text = line + " holds data for address " + hexAddress(fault.address) +
+                   ", where avr-gcc keeps the EEPROM section, not an address of the target (write the EEPROM file "
+                   "with avr-objcopy -j .eeprom --change-section-lma .eeprom=0 -O ihex)";
+        } else {
+            text = line + " holds data for address " + hexAddress(fault.address) +
+                   ", beyond the memory of any target, where avr-gcc keeps a section the bootloader does not "
+                   "write (write the FLASH file with avr-objcopy -j .text -j .data -O ihex)";
+        }
         break;
     }
     return text + ". Continue with download?";

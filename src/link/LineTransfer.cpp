@@ -32,6 +32,12 @@ std::string unreadDetail(const std::string& path, const FileError& error)
     return shown + " could not be read: " + error.what() + ".";
 }
 
+// The file as the download's messages name it.
+std::string fileName(FileKind kind)
+{
+    return kind == FileKind::Eeprom ? "EEPROM file" : "FLASH file";
+}
+
 const char* successMessage(DownloadKind kind)
 {
     switch (kind) {
@@ -123,7 +129,7 @@ BootloaderLink::Step BootloaderLink::readHexFile(const std::string& path, std::v
 BootloaderLink::Step BootloaderLink::checkHexFile(const std::string& path, const std::vector<std::string>& lines)
 {
     const auto fault = checkIntelHex(lines);
-    if (!fault || seams_.frontEnd.askAboutFile({MessageKind::Question, hexFaultQuestion(escapedForeign(path), *fault)}))
+    if (!fault || seams_.frontEnd.ask({MessageKind::Question, hexFaultQuestion(escapedForeign(path), *fault)}))
         return std::nullopt;
     return closeDown(DownloadResult::Declined);
 }
@@ -156,13 +162,11 @@ void BootloaderLink::openHexFile(const std::string& path)
 }
 
 // Counts the lines (LinesTotal is their number, empty ones included, minus
-// one), sends the non-empty ones and waits for the end-of-file answer.
+// one), sends the non-empty ones, waits for the end-of-file answer and judges
+// what the file's answers allow.
 BootloaderLink::Step BootloaderLink::sendLines(const std::vector<std::string>& lines)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
-    // What came after the handshake's answer answers no line.
-    if (run_.linesSent == 0)
-        seams_.port.discardInput();
     const auto lastLine = std::find_if(lines.rbegin(), lines.rend(), [](const auto& line) { return !line.empty(); });
     shared_.LinesLeft = static_cast<std::int16_t>(static_cast<int>(lines.size()) - 1);
     shared_.LinesTotal = shared_.LinesLeft;
@@ -189,55 +193,56 @@ BootloaderLink::Step BootloaderLink::sendLines(const std::vector<std::string>& l
     seams_.TmrShowLine.setEnabled(false);
     seams_.events.yieldOnce();
     waitForEndOfFile();
-    return settleAnswers(run_.linesSent + 1);
+    // The target ends a file with "#" and the download with "@", perhaps a
+    // moment apart.
+    if (contains(run_.RxBuf, protocol::kFileEnded))
+        takeRestOfAnswer(run_.FlashPending && shared_.FileKind == FileKind::Eeprom ? '\0' : protocol::kDownloadDone);
+    if (Step stop = settleLateAnswers(true))
+        return stop;
+    return reconcileAnswers();
 }
 
 // Sends the line (again while a bootloader that resends reports a checksum
-// error or says nothing) and asks the user when it was not accepted. The
-// line is judged by the answers credited to it in each wait; answers that
-// came meanwhile for earlier lines are judged before it.
+// error or says nothing) and asks the user when it was not accepted. Each
+// send is judged by what came after it within its wait; what came before it
+// belongs to an earlier send.
 BootloaderLink::Step BootloaderLink::sendLine(const std::string& hexLine, bool lastOfFile, LineProgress& progress,
                                               bool& eventsRan)
 {
     const bool resends = !(run_.BootVer < protocol::kResendVersion);
     progress.lineNumber = shared_.LinesTotal - shared_.LinesLeft + 1;
     progress.bytes = hexLine.size();
-    const LineRef line{run_.linesSent + 1, shared_.FileKind, progress.lineNumber};
-    // What came while no line awaited an answer: late answers, or the target
-    // running ahead of the lines.
-    receive();
-    if (Step stop = settleAnswers(line.serial))
-        return stop;
-    run_.linesSent = line.serial;
-    std::string answers;
+    const LineRef line{shared_.FileKind, progress.lineNumber};
     int SendTries = 0;
     while (SendTries < protocol::kMostSends) {
+        if (Step stop = settleLateAnswers(SendTries == 0))
+            return stop;
         seams_.port.write(hexLine);
         run_.answers.sent(line, lastOfFile);
         ++progress.sends;
         run_.RxBuf.clear();
         receive();
-        eventsRan = waitForAnswer(line) || eventsRan;
-        answers = run_.answers.takeAnswers(line.serial);
-        if (Step stop = settleAnswers(line.serial))
-            return stop;
-        if (contains(answers, protocol::kWriteError) || containsAny(answers, protocol::kAcceptedAnswers) || !resends) {
+        eventsRan = waitForAnswer() || eventsRan;
+        run_.answers.waitEnded();
+        if (run_.answers.outOfStep())
+            return outOfStep();
+        if (contains(run_.RxBuf, protocol::kWriteError) || containsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
+            !resends) {
             SendTries = protocol::kMostSends;
         } else {
             ++SendTries;
         }
     }
-    if (resends && !containsAny(answers, protocol::kAnswers))
-        answers = std::string(1, '\0');  // no answer after the last send: asked about as such
-    if (Step stop = askAboutLine(answers, line, false))
+    if (Step stop = askAboutLine(run_.RxBuf, line, false))
         return stop;
     progress.skipped = run_.skippedLines.count({line.file, line.number}) > 0;
     return std::nullopt;
 }
 
-// Asks whether to go on when the answers refuse the line ("\0": none came
-// after its last send). Yes skips the line, No ends the download. A late
-// answer says so on the question's second line.
+// Asks whether to go on when the answers refuse the line: a checksum error
+// first, then a write error, then, from the resend version on, no acceptance
+// at all. Yes skips the line, No ends the download. A late answer says so on
+// the question's second line.
 BootloaderLink::Step BootloaderLink::askAboutLine(const std::string& answers, const LineRef& line, bool late)
 {
     const std::string lineNumber = std::to_string(line.number);
@@ -246,25 +251,21 @@ BootloaderLink::Step BootloaderLink::askAboutLine(const std::string& answers, co
         question = "Checksum error at line " + lineNumber;
     } else if (contains(answers, protocol::kWriteError)) {
         question = "Error writing to flash at line " + lineNumber;
-    } else if (contains(answers, '\0')) {
+    } else if (!late && !(run_.BootVer < protocol::kResendVersion) &&
+               !containsAny(answers, protocol::kAcceptedAnswers)) {
         question = "Did not receive a response after sending line " + lineNumber;
     } else {
         return std::nullopt;
     }
     std::string detail;
     if (late) {
-        detail = std::string("The target's answer \"") + answers + "\" to line " + lineNumber + " of the " +
-                 (line.file == FileKind::Eeprom ? "EEPROM" : "FLASH") +
-                 " file came after its wait had ended; the line counts as not written.";
+        const char refusal =
+            contains(answers, protocol::kChecksumError) ? protocol::kChecksumError : protocol::kWriteError;
+        detail = std::string("The target's answer \"") + refusal + "\" to line " + lineNumber + " of the " +
+                 fileName(line.file) + " came after its wait had ended; the line counts as not written.";
     }
     if (!seams_.frontEnd.ask({MessageKind::Question, question + ". Continue with download?", detail}))
         return closeDown(DownloadResult::Declined);
-    // A line left unanswered by all its sends: what came while the question
-    // was open still counts for it, later answers no longer do.
-    if (contains(answers, '\0')) {
-        receive();
-        run_.answers.writeOff(line.serial);
-    }
     const bool firstSkip = run_.skippedLines.insert({line.file, line.number}).second;
     if (late && firstSkip)
         seams_.frontEnd.lineSkippedLate(line.file, line.number);
@@ -272,39 +273,68 @@ BootloaderLink::Step BootloaderLink::askAboutLine(const std::string& answers, co
     return std::nullopt;
 }
 
-// Reads what has arrived into RxBuf and, once a line has gone out, credits
-// its answers to their lines.
+// Reads what has arrived into RxBuf and credits its answers to the latest send.
 void BootloaderLink::receive()
 {
     const std::string received = seams_.port.readAll();
     run_.RxBuf += received;
-    if (run_.linesSent > 0)
-        run_.answers.take(received);
+    run_.answers.take(received);
 }
 
-// Judges the answers credited to lines sent before the line `nextSerial`,
-// and stops a download whose target answered more often than it was asked.
-BootloaderLink::Step BootloaderLink::settleAnswers(int nextSerial)
+// Reads what came since the last read: it belongs to the latest send, whose
+// wait is over. When the download leaves that send's line (`leavingLine`), a
+// refusal among it is asked about, and what came while the question was open
+// is read next; otherwise the line is sent again and judged by that send.
+BootloaderLink::Step BootloaderLink::settleLateAnswers(bool leavingLine)
+{
+    for (;;) {
+        receive();
+        if (run_.answers.outOfStep())
+            return outOfStep();
+        const std::string late = run_.answers.takeLate();
+        if (!leavingLine || !containsAny(late, protocol::kRefusals))
+            return std::nullopt;
+        const std::string rxBuf = std::exchange(run_.RxBuf, {});
+        if (Step stop = askAboutLine(late, run_.answers.latest(), true))
+            return stop;
+        run_.RxBuf = rxBuf;
+    }
+}
+
+// Stops a download whose target answered more often than it was asked.
+DownloadResult BootloaderLink::outOfStep()
 {
     const AnswerLedger& ledger = run_.answers;
-    if (ledger.outOfStep()) {
-        return failDownload("The target answered out of step: " + std::to_string(ledger.answers()) +
-                            " answers came to " + std::to_string(ledger.sends()) +
-                            " lines sent, so its answers no longer tell which line they belong to. Check that no "
-                            "other program writes to the port and that the bootloader answers each line once.");
-    }
-    for (const CreditedAnswer& late : run_.answers.takeEarlier(nextSerial)) {
-        if (Step stop = askAboutLine(std::string(1, late.answer), late.line, true))
-            return stop;
-    }
-    return std::nullopt;
+    return failDownload("The target answered out of step: " + std::to_string(ledger.fileAnswers()) +
+                        " answers came to " + std::to_string(ledger.fileSends()) + " sends of the " +
+                        fileName(ledger.latest().file) +
+                        "'s lines, so its answers no longer tell which line they belong to. Check that no other "
+                        "program writes to the port and that the bootloader answers each line once.");
+}
+
+// After a late answer, the answers may belong one send off: the download
+// goes on only when no way of matching them to the sends leaves a line
+// refused that was taken as written.
+BootloaderLink::Step BootloaderLink::reconcileAnswers()
+{
+    std::set<int> skipped;
+    for (const auto& [file, number] : run_.skippedLines)
+        if (file == shared_.FileKind)
+            skipped.insert(number);
+    const auto line = run_.answers.lineInDoubt(skipped);
+    if (!line)
+        return std::nullopt;
+    return failDownload("Some of the target's answers came late, so they may belong to other lines than the ones "
+                        "they were counted for: line " +
+                        std::to_string(*line) + " of the " + fileName(shared_.FileKind) +
+                        " may have been refused. Program the board again.");
 }
 
 // Below the resend version the wait lasts a few ticks of TmrWaitAnsw at most;
 // from it on, until the whole-second clock has moved on by a few seconds.
 // What has arrived is judged before yielding, so an answer ends the wait as
 // soon as it is read.
-bool BootloaderLink::waitForAnswer(const LineRef& line)
+bool BootloaderLink::waitForAnswer()
 {
     bool eventsRan = false;
     const bool ticks = run_.BootVer < protocol::kResendVersion;
@@ -312,7 +342,8 @@ bool BootloaderLink::waitForAnswer(const LineRef& line)
     if (ticks)
         shared_.AnswTicks = 0;
     const auto waiting = [&] {
-        if (run_.answers.answered(line.serial) || run_.answers.outOfStep() || seams_.frontEnd.cancelRequested())
+        if (containsAny(run_.RxBuf, protocol::kAnswers) || run_.answers.outOfStep() ||
+            seams_.frontEnd.cancelRequested())
             return false;
         return ticks ? shared_.AnswTicks < protocol::kAnswerTicks
                      : seams_.clock.wholeSeconds() - start < protocol::kAnswerSeconds;
@@ -325,11 +356,6 @@ bool BootloaderLink::waitForAnswer(const LineRef& line)
         if (waiting())
             receive();
     }
-    // Answers came in the whole wait, all owed by earlier sends: this send
-    // was not answered, and a later answer is not its own.
-    if (!run_.answers.answered(line.serial) && run_.answers.answeredEarlier(line.serial) &&
-        !seams_.frontEnd.cancelRequested())
-        run_.answers.writeOffNewest();
     return eventsRan;
 }
 
@@ -350,12 +376,6 @@ void BootloaderLink::waitForEndOfFile()
 
 DownloadResult BootloaderLink::judgeOutcome()
 {
-    // The target ends the last file with "#" and the download with "@",
-    // perhaps a moment apart.
-    if (contains(run_.RxBuf, protocol::kFileEnded))
-        takeRestOfAnswer(protocol::kDownloadDone);
-    if (Step stop = settleAnswers(run_.linesSent + 1))
-        return *stop;
     FrontEnd& frontEnd = seams_.frontEnd;
     if (contains(run_.RxBuf, protocol::kDownloadDone)) {
         frontEnd.message({MessageKind::Success, successMessage(run_.DownloadKind)});

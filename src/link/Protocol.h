@@ -44,6 +44,7 @@ inline constexpr char kDownloadDone = '@';  // accepts a line; after the last fi
 inline constexpr char kChecksumError = '-';
 inline constexpr char kWriteError = '%';
 inline constexpr char kAcceptedAnswers[] = {kLineAccepted, kFileEnded, kDownloadDone, '\0'};
+inline constexpr char kRefusals[] = {kChecksumError, kWriteError, '\0'};
 // Any of these ends the wait for a line's answer.
 inline constexpr char kAnswers[] = {kWriteError, kLineAccepted, kFileEnded, kDownloadDone, kChecksumError, '\0'};
 

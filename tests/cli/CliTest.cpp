@@ -165,6 +165,10 @@ TEST(ConsoleRun, EndsWithItsOutputAndExitStatus)
         {"--double-answer", "/com3 /f flash.hex /console", "", offscreen, 1,
          kHandshake + kFlashSent + "[0-9]+\n" + summaryLine("transfer-error", ".*"),
          "Error while downloading the firmware file: 0\\.\nThe target answered out of step: .*"},
+        // A slow target: each answer comes while a later line is awaited. All
+        // of them accept their lines, so the download succeeds as designed.
+        {"--version 1.20 --answer-delay 600", "/com3 /e eeprom.hex /console", "", offscreen, 0,
+         ".*Ver\\. 1\\.2\n.*EEPROM file successfully downloaded\\.\nSummary: outcome=downloaded .*", ""},
         {nullptr, "/port /nonexistent/tty /f flash.hex /console", "", offscreen, 1,
          "Summary: outcome=port-error .* port=/nonexistent/tty\n", "Error while accessing the com port\\.\n.*"},
         {nullptr, "/com3 /f flash.hex", "", dead, 1,
@@ -325,29 +329,33 @@ TEST(ConsoleRun, HexFileIsReadWholeWhenOpened)
 }  // namespace
 
 // The everyday mistakes of a production line cost no board: a misspelt file
-// name, a binary file given as HEX (answered No: the input is no terminal), a
+// name, a binary file given as HEX (answered No by the end of the input), a
 // log that cannot be written and a refused option all end the run before the
-// port is opened, so the board receives not one byte. A short synchronisation
-// window is the one asked for.
+// port is opened, so the board receives not one byte. A "y" on the input
+// answers the file's question as it answers the target's. A short
+// synchronisation window is the one asked for.
 TEST(ProductionLine, MistakesEndTheRunBeforeTheBoardIsTouched)
 {
     const struct {
         QString arguments;  // separated by blanks; BOARD: the board's device
+        const char* input;  // the standard input, a pipe
         int exitCode;
         QString err;  // pattern for the whole error output
         bool touched;
     } cases[] = {
-        {"/port BOARD /e eeprom.hex /f flahs.hex /console", 1,
+        {"/port BOARD /e eeprom.hex /f flahs.hex /console", "", 1,
          "Error opening flahs\\.hex\\.\n.*flahs\\.hex: No such file or directory\\.\n", false},
-        {"/port BOARD /f flash.bin /console", 1,
-         "flash\\.bin: line 1 is not an Intel HEX record \\([^)]*\\)\\. Continue with download\\? \\[y/N\\] N \\(the "
-         "standard input is not a terminal\\)\nDownload stopped before the port was opened\\.\n",
+        {"/port BOARD /f flash.bin /console", "", 1,
+         "flash\\.bin: line 1 is not an Intel HEX record \\([^)]*\\)\\. Continue with download\\? \\[y/N\\] \n"
+         "Download stopped before the port was opened\\.\n",
          false},
-        {"/port BOARD /f flash.hex --log . /console", 2,
+        {"/port BOARD /f flash.bin --sync-seconds 1 /console", "y\n", 1,
+         "flash\\.bin: line 1 .*\\? \\[y/N\\] y\nNo response from target Bootloader\\.\n.*", true},
+        {"/port BOARD /f flash.hex --log . /console", "", 2,
          "AVRBootloaderKorvel: the log \\. cannot be written: .*\\. Give --log .*\n", false},
-        {"/port BOARD /f flash.hex --sync-secs 9 /console", 2,
+        {"/port BOARD /f flash.hex --sync-secs 9 /console", "", 2,
          "Usage: .*\n\"--sync-secs\" is not an option of AVRBootloaderKorvel; --help lists them\\.\n", false},
-        {"/port BOARD /f flash.hex --sync-seconds 1 /console", 1,
+        {"/port BOARD /f flash.hex --sync-seconds 1 /console", "", 1,
          "No response from target Bootloader\\.\nThe bootloader did not answer on .* within 1 s\\. .*\n", true},
     };
     for (const auto& c : cases) {
@@ -358,6 +366,7 @@ TEST(ProductionLine, MistakesEndTheRunBeforeTheBoardIsTouched)
         QStringList arguments = c.arguments.split(' ', Qt::SkipEmptyParts);
         arguments.replaceInStrings(QStringLiteral("BOARD"), QString::fromStdString(board.slavePath()));
         const auto program = bench.start(arguments);
+        program->write(c.input);
         program->closeWriteChannel();
         const ProgramRun run = Bench::finish(*program);
         EXPECT_EQ(run.exitCode, c.exitCode);

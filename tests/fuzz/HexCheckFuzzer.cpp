@@ -1,6 +1,7 @@
 // The Intel HEX check on any file content: it names a line that is there and
-// not empty, tells what is wrong in printable words only, and passes a file
-// only when every non-empty line is a record with the right checksum.
+// not empty, numbered as the download numbers it, tells what is wrong in
+// printable words only, and passes a file only when every non-empty line is a
+// record with the right checksum, blanks and tabs after it aside.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -32,15 +33,22 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const auto fault = korvel::link::checkIntelHex(*lines);
     if (!fault) {
         FUZZ_CHECK(!lines->empty());
-        for (const std::string& line : *lines)
-            FUZZ_CHECK(line.empty() ||
-                       (line.find_first_not_of(":0123456789ABCDEFabcdef") == std::string::npos && sumsToZero(line)));
+        for (const std::string& line : *lines) {
+            const std::string record = line.substr(0, line.find_last_not_of(" \t") + 1);
+            FUZZ_CHECK(line.empty() || (record.find_first_not_of(":0123456789ABCDEFabcdef") == std::string::npos &&
+                                        sumsToZero(record)));
+        }
         return 0;
     }
     using Kind = korvel::link::HexFault::Kind;
-    if (fault->kind == Kind::BadRecord || fault->kind == Kind::AfterEndOfFile) {
-        FUZZ_CHECK(fault->lineNumber >= 1 && static_cast<std::size_t>(fault->lineNumber) <= lines->size());
-        FUZZ_CHECK(!(*lines)[fault->lineNumber - 1].empty());
+    if (fault->kind != Kind::NoEndOfFile) {
+        FUZZ_CHECK(fault->fileLine >= 1 && static_cast<std::size_t>(fault->fileLine) <= lines->size());
+        FUZZ_CHECK(!(*lines)[fault->fileLine - 1].empty());
+        // The line as the download's questions number it: among the non-empty ones.
+        int nonEmpty = 0;
+        for (int i = 0; i < fault->fileLine; ++i)
+            nonEmpty += (*lines)[i].empty() ? 0 : 1;
+        FUZZ_CHECK(fault->lineNumber == nonEmpty);
     }
     for (char c : fault->what)
         FUZZ_CHECK(c >= ' ' && c < 0x7F);

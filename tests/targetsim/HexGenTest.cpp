@@ -1,5 +1,5 @@
 #include "HexImage.h"
-#include "IntelHex.h"
+#include "link/IntelHex.h"
 
 #include <QTemporaryDir>
 #include <algorithm>
@@ -23,17 +23,17 @@ TEST(HexGen, WritesValidRecordsThatRebuildTheData)
     ASSERT_EQ(runTool(QStringLiteral(KORVEL_HEXGEN_PATH), arguments), 0);
 
     std::istringstream text(fileContents(dir.filePath("out.hex")).toStdString());
-    intelhex::HexImage image(address + size + 1);
-    intelhex::Record record;
+    korvel::intelhex::HexImage image(address + size + 1);
+    korvel::intelhex::Record record;
     for (std::string line; std::getline(text, line);) {
         ASSERT_EQ(line.back(), '\r');
         line.pop_back();
-        ASSERT_EQ(intelhex::parseRecord(line, record), intelhex::ParseError::None) << line;
+        ASSERT_FALSE(korvel::intelhex::parseRecord(line, record)) << line;
         EXPECT_TRUE(image.apply(record));
-        const bool inWindow = record.type != intelhex::Data || record.address + record.data.size() <= 0x10000u;
+        const bool inWindow = record.type != korvel::intelhex::Data || record.address + record.data.size() <= 0x10000u;
         EXPECT_TRUE(record.data.size() <= 255u && inWindow) << line;
     }
-    EXPECT_EQ(intelhex::encodeRecord(record), ":00000001FF");
+    EXPECT_EQ(korvel::intelhex::encodeRecord(record), ":00000001FF");
     const QByteArray data = fileContents(dir.filePath("out.bin"));
     ASSERT_EQ(std::size_t(data.size()), size);
     std::vector<std::uint8_t> expected(address + size, 0xFF);

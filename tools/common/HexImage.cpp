@@ -2,7 +2,7 @@
 
 #include <fstream>
 
-namespace intelhex {
+namespace korvel::intelhex {
 
 namespace {
 
@@ -51,4 +51,4 @@ bool HexImage::writeTo(const std::string& path) const
     return static_cast<bool>(out);
 }
 
-}  // namespace intelhex
+}  // namespace korvel::intelhex

@@ -1,13 +1,13 @@
 #pragma once
 
-#include "IntelHex.h"
+#include "link/IntelHex.h"
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
 
-namespace intelhex {
+namespace korvel::intelhex {
 
 // A memory filled from HEX records: data records land at the base address set by the
 // last extended segment (02) or extended linear (04) record plus their 16-bit offset,
@@ -36,4 +36,4 @@ private:
     std::vector<std::uint8_t> bytes_;
 };
 
-}  // namespace intelhex
+}  // namespace korvel::intelhex

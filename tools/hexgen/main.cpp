@@ -1,8 +1,8 @@
 // korvel-hexgen: writes an Intel HEX file of seeded pseudo-random data, and optionally
 // the same bytes as a raw binary file.
 
-#include "IntelHex.h"
 #include "NumberArg.h"
+#include "link/IntelHex.h"
 
 #include <algorithm>
 #include <cstdint>
@@ -99,20 +99,20 @@ std::vector<std::uint8_t> makeData(std::uint64_t size, std::uint64_t seed)
     return data;
 }
 
-intelhex::Record linearAddressRecord(std::uint64_t address)
+korvel::intelhex::Record linearAddressRecord(std::uint64_t address)
 {
     const auto upper = static_cast<std::uint16_t>(address >> 16);
-    return {intelhex::ExtendedLinearAddress,
+    return {korvel::intelhex::ExtendedLinearAddress,
             0,
             {static_cast<std::uint8_t>(upper >> 8), static_cast<std::uint8_t>(upper & 0xFF)}};
 }
 
 // Records for `data` loaded at `start`: an extended linear address record first and at
 // every 64 KiB boundary, data records that never cross one, the end-of-file record last.
-std::vector<intelhex::Record> makeRecords(const std::vector<std::uint8_t>& data, std::uint64_t start,
-                                          std::uint64_t recordBytes)
+std::vector<korvel::intelhex::Record> makeRecords(const std::vector<std::uint8_t>& data, std::uint64_t start,
+                                                  std::uint64_t recordBytes)
 {
-    std::vector<intelhex::Record> records{linearAddressRecord(start)};
+    std::vector<korvel::intelhex::Record> records{linearAddressRecord(start)};
     std::uint64_t address = start;
     std::size_t position = 0;
     while (position < data.size()) {
@@ -121,23 +121,23 @@ std::vector<intelhex::Record> makeRecords(const std::vector<std::uint8_t>& data,
         const std::uint64_t roomInWindow = 0x10000 - (address & 0xFFFF);
         const std::size_t count =
             static_cast<std::size_t>(std::min<std::uint64_t>({recordBytes, data.size() - position, roomInWindow}));
-        intelhex::Record record{intelhex::Data, static_cast<std::uint16_t>(address & 0xFFFF), {}};
+        korvel::intelhex::Record record{korvel::intelhex::Data, static_cast<std::uint16_t>(address & 0xFFFF), {}};
         record.data.assign(data.begin() + static_cast<std::ptrdiff_t>(position),
                            data.begin() + static_cast<std::ptrdiff_t>(position + count));
         records.push_back(std::move(record));
         position += count;
         address += count;
     }
-    records.push_back({intelhex::EndOfFile, 0, {}});
+    records.push_back({korvel::intelhex::EndOfFile, 0, {}});
     return records;
 }
 
-bool writeHex(const GenOptions& options, const std::vector<intelhex::Record>& records)
+bool writeHex(const GenOptions& options, const std::vector<korvel::intelhex::Record>& records)
 {
     std::ofstream out(options.hexPath, std::ios::binary | std::ios::trunc);
     const char* lineEnd = options.lineFeedOnly ? "\n" : "\r\n";
     for (const auto& record : records)
-        out << intelhex::encodeRecord(record) << lineEnd;
+        out << korvel::intelhex::encodeRecord(record) << lineEnd;
     out.close();
     return static_cast<bool>(out);
 }

@@ -148,27 +148,26 @@ void Bootloader::collect(char byte)
         return;
     }
     record_ += byte;
-    if (intelhex::hexDigitValue(byte) < 0) {
+    if (korvel::intelhex::hexDigitValue(byte) < 0) {
         judgeRecord(false);
         return;
     }
     if (record_.size() < 3)
         return;
-    const auto dataLength =
-        static_cast<std::size_t>(intelhex::hexDigitValue(record_[1]) * 16 + intelhex::hexDigitValue(record_[2]));
-    if (record_.size() == intelhex::recordTextLength(dataLength))
+    const auto dataLength = static_cast<std::size_t>(korvel::intelhex::hexDigitValue(record_[1]) * 16 +
+                                                     korvel::intelhex::hexDigitValue(record_[2]));
+    if (record_.size() == korvel::intelhex::recordTextLength(dataLength))
         judgeRecord(true);
 }
 
 void Bootloader::judgeRecord(bool complete)
 {
     inRecord_ = false;
-    intelhex::Record record;
-    const auto error = complete ? intelhex::parseRecord(record_, record) : intelhex::ParseError::Malformed;
-    judgeLine(error, record);
+    korvel::intelhex::Record record;
+    judgeLine(complete && !korvel::intelhex::parseRecord(record_, record), record);
 }
 
-void Bootloader::judgeLine(intelhex::ParseError error, const intelhex::Record& record)
+void Bootloader::judgeLine(bool isRecord, const korvel::intelhex::Record& record)
 {
     ++linesReceived_;
     if (previousMayBeResent_ && record_ == previousRecord_) {
@@ -185,11 +184,11 @@ void Bootloader::judgeLine(intelhex::ParseError error, const intelhex::Record& r
     if (options_.silentLine == lineNumber_) {
         ++stats_.dropped;
         previousMayBeResent_ = true;
-    } else if (error != intelhex::ParseError::None || injectedChecksumError) {
+    } else if (!isRecord || injectedChecksumError) {
         refuse(protocol::kChecksumError, true);
     } else if (options_.writeErrorLine == lineNumber_) {
         refuse(protocol::kWriteError, false);
-    } else if (record.type == intelhex::EndOfFile) {
+    } else if (record.type == korvel::intelhex::EndOfFile) {
         acceptEndOfFile();
     } else if (!currentImage().apply(record)) {
         refuse(protocol::kWriteError, false);  // the data lies beyond the target's memory
@@ -240,7 +239,7 @@ void Bootloader::reply(std::vector<std::string> parts, std::uint64_t delayMs)
         replies_.push_back({std::move(parts), delayMs});
 }
 
-intelhex::HexImage& Bootloader::currentImage()
+korvel::intelhex::HexImage& Bootloader::currentImage()
 {
     return files_.at(fileIndex_) == Memory::Flash ? flash_ : eeprom_;
 }

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "HexImage.h"
-#include "IntelHex.h"
 #include "SimOptions.h"
+#include "link/IntelHex.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -43,8 +43,8 @@ public:
     // Records received so far (every send, answered or not).
     std::uint64_t linesReceived() const { return linesReceived_; }
     const Statistics& statistics() const { return stats_; }
-    const intelhex::HexImage& flash() const { return flash_; }
-    const intelhex::HexImage& eeprom() const { return eeprom_; }
+    const korvel::intelhex::HexImage& flash() const { return flash_; }
+    const korvel::intelhex::HexImage& eeprom() const { return eeprom_; }
 
 private:
     enum class Phase { Sync, Selector, SelectorStar, Records };
@@ -57,12 +57,12 @@ private:
     void beginRecord();
     void collect(char byte);
     void judgeRecord(bool complete);
-    void judgeLine(intelhex::ParseError error, const intelhex::Record& record);
+    void judgeLine(bool isRecord, const korvel::intelhex::Record& record);
     void refuse(char refusal, bool mayBeResent);
     void acceptEndOfFile();
     void answerLine(std::vector<std::string> parts);
     void reply(std::vector<std::string> parts, std::uint64_t delayMs);
-    intelhex::HexImage& currentImage();
+    korvel::intelhex::HexImage& currentImage();
 
     const SimOptions& options_;
     Phase phase_ = Phase::Sync;
@@ -84,8 +84,8 @@ private:
     std::uint64_t linesReceived_ = 0;
     Statistics stats_;
     std::vector<Reply> replies_;
-    intelhex::HexImage flash_;
-    intelhex::HexImage eeprom_;
+    korvel::intelhex::HexImage flash_;
+    korvel::intelhex::HexImage eeprom_;
 };
 
 }  // namespace targetsim

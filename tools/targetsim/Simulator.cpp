@@ -201,7 +201,7 @@ std::size_t Simulator::waitingInput() const
 bool Simulator::writeImages(std::string& error) const
 {
     bool ok = true;
-    auto write = [&](const std::string& path, const intelhex::HexImage& image) {
+    auto write = [&](const std::string& path, const korvel::intelhex::HexImage& image) {
         if (path.empty() || image.writeTo(path))
             return;
         error += (error.empty() ? "cannot write " : ", ") + path;
