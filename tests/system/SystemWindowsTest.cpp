@@ -188,8 +188,8 @@ public:
         DWORD size = sizeof old_;
         saved_ = ::RegQueryValueExW(key_, name, nullptr, &type_, reinterpret_cast<BYTE*>(old_), &size) == 0;
         oldSize_ = size;
-        set_ = ::RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                DWORD((value.size() + 1) * sizeof(wchar_t))) == 0;
+        set_ = saved_ && ::RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                          DWORD((value.size() + 1) * sizeof(wchar_t))) == 0;
     }
     ~ShellFolderSetting()
     {
@@ -197,7 +197,7 @@ public:
             ::RegSetValueExW(key_, name_, 0, type_, reinterpret_cast<const BYTE*>(old_), oldSize_);
         ::RegCloseKey(key_);
     }
-    bool set() const { return set_ && saved_; }
+    bool set() const { return set_; }
 
 private:
     const wchar_t* name_;
