@@ -34,13 +34,17 @@ korvel_install_missing() {
   DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}" >&2
 }
 
-# korvel_configure DIR BUILD_TYPE [cmake options...]: only the first time.
+# korvel_configure DIR BUILD_TYPE [cmake options...]: the first time, and
+# again whenever the options differ from those the folder was configured with
+# (a script that gains an option must not build with the folder's old ones).
 korvel_configure() {
   local dir=$1 type=$2
   shift 2
-  if [ ! -f "$dir/CMakeCache.txt" ]; then
+  local wanted="$type $*" stamp="$dir/korvel-configured-with"
+  if [ ! -f "$dir/CMakeCache.txt" ] || [ "$(cat "$stamp" 2>/dev/null)" != "$wanted" ]; then
     echo "Configuring $dir ($type)" >&2
     cmake -S . -B "$dir" -DCMAKE_BUILD_TYPE="$type" "$@" >/dev/null
+    printf '%s' "$wanted" >"$stamp"
   fi
 }
 

@@ -6,18 +6,19 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 declare -A may_use=(
-  [system]="system"
-  [link]="system link"
-  [settings]="system link settings"
-  [platform]="system link settings platform"
-  [infowindow]="system platform infowindow"
-  [mainwindow]="system link settings platform infowindow mainwindow"
-  [cmdline]="system link settings platform mainwindow cmdline"
-  [startup]="system link settings platform infowindow mainwindow cmdline startup"
+  [base]="base"
+  [system]="base system"
+  [link]="base system link"
+  [settings]="base system link settings"
+  [platform]="base system link settings platform"
+  [infowindow]="base system platform infowindow"
+  [mainwindow]="base system link settings platform infowindow mainwindow"
+  [cmdline]="base system link settings platform mainwindow cmdline"
+  [startup]="base system link settings platform infowindow mainwindow cmdline startup"
 )
-# Parts that must build without Qt: the system layer, the download, the
-# argument parser and the help text.
-qt_free='^src/(system/|link/|cmdline/(CmdLineArgs|HelpText))'
+# Parts that must build without Qt: the base, the system layer, the download,
+# the argument parser and the help text.
+qt_free='^src/(base/|system/|link/|cmdline/(CmdLineArgs|HelpText))'
 
 status=0
 while IFS= read -r file; do
@@ -27,6 +28,12 @@ while IFS= read -r file; do
     echo "check-layers: $file: the folder src/$folder has no place in the layer table" >&2
     status=1
     continue
+  fi
+  # Every include of the program's own names its folder from src/, so that
+  # the folder it reaches is the one written.
+  if grep -qE '^#include "(\.\./|\./)' "$file"; then
+    echo "check-layers: $file includes by a relative path; name the folder from src/ instead" >&2
+    status=1
   fi
   while IFS= read -r used; do
     if ! grep -qw -- "$used" <<<"$allowed"; then

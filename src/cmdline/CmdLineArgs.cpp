@@ -1,7 +1,7 @@
 #include "cmdline/CmdLineArgs.h"
 
-#include "link/ForeignText.h"
-#include "link/Text.h"
+#include "base/ForeignText.h"
+#include "base/Text.h"
 
 #include <algorithm>
 #include <optional>
@@ -116,7 +116,7 @@ bool looksLikeDevice(const std::string& arg)
 // A word of the command line as a message shows it, control characters written out.
 std::string quoted(const std::string& arg)
 {
-    return "\"" + link::escapedForeign(arg) + "\"";
+    return "\"" + escapedForeign(arg) + "\"";
 }
 
 std::string fileNameFrom(const std::vector<std::string>& words)
@@ -124,7 +124,7 @@ std::string fileNameFrom(const std::vector<std::string>& words)
     std::string joined;
     for (std::size_t i = 0; i < words.size(); ++i)
         joined += (i == 0 ? "" : " ") + words[i];
-    std::string name(link::trimmed(joined, " "));
+    std::string name(trimmed(joined, " "));
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
         name = name.substr(1, name.size() - 2);
     return name;
@@ -316,14 +316,14 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         return ended(ArgsVerdict::Refused, kUsageMessage, state.console,
                      deviceWord.empty() ? "No file is named: /f <FlashFileName> or /e <EEPROMFileName> is missing."
                                         : quoted(deviceWord) + " looks like a serial device: name it with /port " +
-                                              link::escapedForeign(deviceWord) + ".");
+                                              escapedForeign(deviceWord) + ".");
     }
     if (!comSeen) {
         return ended(ArgsVerdict::Refused, kNoComPortMessage, state.console,
                      deviceWord.empty() ? "Name the port with /comN (--ports lists them) or the device with /port "
                                           "<device>; either may come anywhere."
                                         : quoted(deviceWord) + " looks like a serial device: name it with /port " +
-                                              link::escapedForeign(deviceWord) + ".");
+                                              escapedForeign(deviceWord) + ".");
     }
 
     ParsedArgs result;

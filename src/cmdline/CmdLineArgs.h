@@ -42,9 +42,6 @@ inline constexpr int kMostSyncSeconds = 600;
 extern const char* const kUsageMessage;
 extern const char* const kNoComPortMessage;
 
-inline constexpr int kExitInfoShown = 0;  // the usage or the version was asked for
-inline constexpr int kExitRefused = 2;
-
 // Reads the arguments that follow the program's name. Options are whole
 // arguments: "/f" and "/e" each followed by a file name (the arguments up to
 // the next option, joined by single blanks), "/comN" with N in decimal or

@@ -2,11 +2,11 @@
 // and message boxes, or on the terminal alone.
 #include "cmdline/CmdLineDownload.h"
 
+#include "base/ForeignText.h"
 #include "cmdline/LogFrontEnd.h"
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "link/BootloaderLink.h"
-#include "link/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
@@ -18,9 +18,6 @@
 #include "platform/WindowMeasures.h"
 #include "settings/SettingsFile.h"
 #include "system/StopRequests.h"
-
-#include <QCoreApplication>
-#include <QMessageBox>
 
 namespace korvel::cmdline {
 
@@ -40,46 +37,27 @@ link::DownloadChoice choiceOf(const StartupState& state)
 }
 
 // What the run is asked to do, for the first line of its record.
-QString runDescription(const StartupState& state, const std::string& portLabel)
+std::string runDescription(const StartupState& state, const std::string& portLabel)
 {
-    QStringList parts;
+    std::string description =
+        "AVRBootloaderKorvel " +
+        platform::programText(platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor));
     if (!state.EEPROMFileName.empty())
-        parts << QStringLiteral("EEPROM ") + platform::qtText(link::escapedForeign(state.EEPROMFileName));
+        description += "; EEPROM " + escapedForeign(state.EEPROMFileName);
     if (!state.FLASHFileName.empty())
-        parts << QStringLiteral("FLASH ") + platform::qtText(link::escapedForeign(state.FLASHFileName));
-    parts << QStringLiteral("port ") + platform::qtText(portLabel);
-    return QStringLiteral("AVRBootloaderKorvel ") +
-           platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor) + QStringLiteral("; ") +
-           parts.join(QStringLiteral("; "));
+        description += "; FLASH " + escapedForeign(state.FLASHFileName);
+    return description + "; port " + portLabel;
 }
-
-// Writes the text of every message box shown while it lives to the error
-// output: the main window's own warnings while it loads.
-class MessageBoxEcho : public QObject {
-public:
-    explicit MessageBoxEcho(TerminalReport& terminal) : terminal_(terminal) { qApp->installEventFilter(this); }
-    ~MessageBoxEcho() override { qApp->removeEventFilter(this); }
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override
-    {
-        if (auto* box = qobject_cast<QMessageBox*>(watched); box && event->type() == QEvent::Show)
-            terminal_.message(box->text(), false);
-        return false;
-    }
-
-private:
-    TerminalReport& terminal_;
-};
 
 // The download itself, on the port and files of the program's surroundings,
 // with the one synchronisation window of a command-line run.
 link::DownloadResult download(const StartupState& state, RunSurroundings& surroundings, LogFrontEnd& frontEnd,
                               platform::DownloadTimers& timers)
 {
+    link::Flavour flavour;
+    flavour.sharedSyncWindow = true;
     // The operator may need longer than the designed window to power or
     // reset the board; the second phase then gets as long again.
-    link::Flavour flavour{true};
     if (state.syncSeconds > 0) {
         timers.TmrSyn.setInterval(state.syncSeconds * 1000);
         flavour.phase2WindowMs = state.syncSeconds * 1000;
@@ -89,33 +67,33 @@ link::DownloadResult download(const StartupState& state, RunSurroundings& surrou
     return link.DownloadFiles(choiceOf(state));
 }
 
+// The window's settings warning is a box, and a line on the terminal.
 link::DownloadResult downloadWithWindow(const StartupState& state, RunSurroundings& surroundings,
                                         TerminalReport& terminal, RunRecord& record, RunLog& runLog)
 {
-    mainwindow::FrmMain window(surroundings.windowSetup);
-    {
-        const MessageBoxEcho echo(terminal);
-        window.Form_Load();
-    }
+    mainwindow::MainWindowSetup setup = surroundings.windowSetup;
+    setup.settingsWarning = [&terminal](const QString& warning) {
+        terminal.message(platform::programText(warning), false);
+        platform::showBox(nullptr, platform::qtText(platform::kApplicationTitle), link::MessageKind::Warning, warning);
+    };
+    mainwindow::FrmMain window(setup);
+    window.Form_Load();
     LogFrontEnd frontEnd(terminal, &window.compactLog(), record, runLog);
     return window.windowRun().run([&] { return download(state, surroundings, frontEnd, window.timers()); });
 }
 
 // Without a window the settings file serves no purpose: a production station
-// has none, which goes unmentioned. One that is there is still checked, so
-// that a damaged file is reported. The port list it refers to is taken as
-// every port the program offers: probing them all would open every device.
-void checkSettingsFile(const QString& path, TerminalReport& terminal)
-{
-    const auto file = settings::readSettingsFile(path, platform::kLastPort - platform::kFirstPort + 1);
-    if (file.outcome == settings::StoredSettings::Outcome::Unusable)
-        terminal.message(mainwindow::settingsLoadWarning(path), false);
-}
-
+// has none, which goes unmentioned. One that is there is still judged as the
+// window judges it, so that a damaged file is reported. The port list it
+// refers to is taken as every port the program offers: probing them all would
+// open every device.
 link::DownloadResult downloadInConsole(const StartupState& state, RunSurroundings& surroundings,
                                        TerminalReport& terminal, RunRecord& record, RunLog& runLog)
 {
-    checkSettingsFile(surroundings.settingsPath, terminal);
+    const QString& settingsPath = surroundings.settingsPath;
+    const auto file = settings::readSettingsFile(settingsPath, platform::kLastPort - platform::kFirstPort + 1);
+    if (const auto warning = mainwindow::settingsLoadWarning(file, settingsPath, true))
+        terminal.message(platform::programText(*warning), false);
     platform::DownloadTimers timers;
     LogFrontEnd frontEnd(terminal, nullptr, record, runLog);
     return download(state, surroundings, frontEnd, timers);
@@ -133,24 +111,23 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
     surroundings.port.setPortNumber(state.CmdLineComPort);
     RunLog runLog(terminal);
     if (!state.logPath.empty() && !runLog.open(state.logPath)) {
-        const QString refusal = QStringLiteral("AVRBootloaderKorvel: the log ") +
-                                platform::qtText(link::escapedForeign(state.logPath)) +
-                                QStringLiteral(" cannot be written: ") + runLog.failure() +
-                                QStringLiteral(". Give --log a file of your own that you may write.");
+        const std::string refusal = "AVRBootloaderKorvel: the log " + escapedForeign(state.logPath) +
+                                    " cannot be written: " + runLog.failure() +
+                                    ". Give --log a file of your own that you may write.";
         terminal.message(refusal, false);
-        if (face == Face::Windows)
-            platform::showBox(nullptr, QString::fromUtf8(platform::kApplicationTitle), link::MessageKind::Warning,
-                              refusal);
+        if (face == Face::Windowed)
+            platform::showBox(nullptr, platform::qtText(platform::kApplicationTitle), link::MessageKind::Warning,
+                              platform::qtText(refusal));
         return kExitRefused;
     }
-    runLog.line(QStringLiteral("Run started: ") + runDescription(state, surroundings.port.portLabel()));
-    const link::DownloadResult result = face == Face::Windows
+    runLog.line("Run started: " + runDescription(state, surroundings.port.portLabel()));
+    const link::DownloadResult result = face == Face::Windowed
                                             ? downloadWithWindow(state, surroundings, terminal, record, runLog)
                                             : downloadInConsole(state, surroundings, terminal, record, runLog);
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
     const RunRecord::Closing closing = record.close(result, system::stopRequested(), surroundings.port.portLabel());
-    if (!closing.note.isEmpty()) {
+    if (!closing.note.empty()) {
         terminal.message(closing.note, false);
         runLog.line(closing.note);
     }

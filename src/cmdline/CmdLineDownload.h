@@ -1,6 +1,7 @@
 #pragma once
 
 #include "cmdline/CmdLineArgs.h"
+#include "cmdline/ExitStatus.h"
 #include "cmdline/TerminalReport.h"
 #include "link/HexFile.h"
 #include "mainwindow/FrmMain.h"
@@ -10,13 +11,9 @@
 
 namespace korvel::cmdline {
 
-// How the program meets its user: with windows and message boxes, or on the
+// How a run meets its user: with windows and message boxes, or on the
 // terminal alone.
-enum class Face { Windows, Console };
-
-inline constexpr int kExitDownloaded = 0;    // the download succeeded
-inline constexpr int kExitRunFailed = 1;     // the run failed, or was stopped by its user
-inline constexpr int kExitLinesSkipped = 3;  // the download ended well, but lines were skipped
+enum class Face { Windowed, Console };
 
 // What a command-line run works with, composed by the start-up: the port and
 // HEX files of the program, the main window's compact arrangement, and the

@@ -1,9 +1,10 @@
 #include "cmdline/LogFrontEnd.h"
 
+#include "base/ForeignText.h"
+#include "base/Text.h"
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
-#include "link/ForeignText.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/WindowRun.h"
 #include "platform/SystemText.h"
@@ -15,18 +16,27 @@ namespace korvel::cmdline {
 
 namespace {
 
-const QString kLineEnd = QStringLiteral("\r\n");
-const int kLongestShownName = 60;
-const int kShownHead = 3;
-const int kShownTail = 44;
+const std::string kLineEnd = "\r\n";
+const std::size_t kLongestShownName = 60;
+const std::size_t kShownHead = 3;
+const std::size_t kShownTail = 44;
+
+// The lines the log has completed.
+int lineEnds(const std::string& log)
+{
+    int count = 0;
+    for (std::size_t at = log.find(kLineEnd); at != std::string::npos; at = log.find(kLineEnd, at + 1))
+        ++count;
+    return count;
+}
 
 }  // namespace
 
-QString ShortenFileName(const QString& shownFileName)
+std::string ShortenFileName(const std::string& shownFileName)
 {
-    if (shownFileName.size() <= kLongestShownName)
+    if (utf8Length(shownFileName) <= kLongestShownName)
         return shownFileName;
-    return shownFileName.left(kShownHead) + QStringLiteral("...") + shownFileName.right(kShownTail);
+    return std::string(utf8Head(shownFileName, kShownHead)) + "..." + std::string(utf8Tail(shownFileName, kShownTail));
 }
 
 LogFrontEnd::LogFrontEnd(TerminalReport& terminal, mainwindow::CompactLog* window, RunRecord& record, RunLog& runLog)
@@ -42,14 +52,20 @@ bool LogFrontEnd::stopAsked()
     return system::stopRequested() != system::StopRequest::None || (window_ && window_->run().closeRequested());
 }
 
-void LogFrontEnd::append(const QString& text)
+// The window is the one place where the log becomes Qt's text.
+void LogFrontEnd::showLog()
 {
-    log_ += text;
     if (window_)
-        window_->setLog(log_);
+        window_->setLog(platform::qtText(log_));
 }
 
-void LogFrontEnd::appendLine(const QString& text)
+void LogFrontEnd::append(const std::string& text)
+{
+    log_ += text;
+    showLog();
+}
+
+void LogFrontEnd::appendLine(const std::string& text)
 {
     append(text + kLineEnd);
     terminal_.logLine(text);
@@ -60,28 +76,27 @@ void LogFrontEnd::appendLine(const QString& text)
 // with the lines left when the file ended.
 void LogFrontEnd::recordCount()
 {
-    if (!countPrefix_.isEmpty())
-        runLog_.line(countPrefix_ + QString::number(linesLeft_));
+    if (!countPrefix_.empty())
+        runLog_.line(countPrefix_ + std::to_string(linesLeft_));
 }
 
 void LogFrontEnd::waitingForPort(const std::string& portLabel, int seconds, const std::string& why)
 {
-    QString now = platform::qtText(why);
-    while (now.endsWith(QLatin1Char('.')))
-        now.chop(1);
-    const QString waiting = QStringLiteral("Waiting up to ") + QString::number(seconds) + QStringLiteral(" s for ");
-    const QString line = waiting + platform::qtText(portLabel) + QStringLiteral(" to appear and open (now: ") + now +
-                         QStringLiteral(").");
+    std::string now = why;
+    while (!now.empty() && now.back() == '.')
+        now.pop_back();
+    const std::string waiting = "Waiting up to " + std::to_string(seconds) + " s for ";
+    const std::string line = waiting + portLabel + " to appear and open (now: " + now + ").";
     terminal_.logLine(line);
     runLog_.line(line);
     // The window's log has room for the gist; the first designed line replaces it.
-    append(waiting + QStringLiteral("the port to appear.") + kLineEnd);
+    append(waiting + "the port to appear." + kLineEnd);
 }
 
 void LogFrontEnd::downloadStarting()
 {
     if (window_) {
-        window_->setLog(log_);
+        showLog();
         window_->show();
     }
 }
@@ -90,14 +105,14 @@ void LogFrontEnd::portOpened()
 {
     record_.portOpened();
     log_.clear();
-    appendLine(QStringLiteral("Serial line correctly opened."));
-    appendLine(QStringLiteral("Please synchronize systems: power on or reset target!"));
+    appendLine("Serial line correctly opened.");
+    appendLine("Please synchronize systems: power on or reset target!");
 }
 
 void LogFrontEnd::versionRead(const std::string& version)
 {
     record_.versionRead(version);
-    appendLine(QStringLiteral("Contacted target Bootloader Ver. ") + platform::qtText(version));
+    appendLine("Contacted target Bootloader Ver. " + escapedForeign(version));
 }
 
 void LogFrontEnd::readingFile(const std::string& path)
@@ -113,20 +128,19 @@ void LogFrontEnd::filesRead()
 void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)
 {
     record_.fileOpened(kind, path);
-    appendLine(QStringLiteral("File ") + ShortenFileName(platform::qtText(link::escapedForeign(path))) +
-               QStringLiteral(" correctly opened."));
+    appendLine("File " + ShortenFileName(escapedForeign(path)) + " correctly opened.");
 }
 
 void LogFrontEnd::sendingFile(link::FileKind kind)
 {
-    const QString prefix = kind == link::FileKind::Eeprom ? QStringLiteral("Sending EEPROM file: lines remaining ")
-                                                          : QStringLiteral("Sending FLASH file: lines remaining ");
+    const std::string prefix = kind == link::FileKind::Eeprom ? "Sending EEPROM file: lines remaining "
+                                                              : "Sending FLASH file: lines remaining ";
     append(prefix);
     terminal_.startCount(prefix);
     countPrefix_ = prefix;
     countRecorded_ = false;
     if (window_)
-        window_->placeCount(int(log_.count(kLineEnd)), prefix);
+        window_->placeCount(lineEnds(log_), platform::qtText(prefix));
 }
 
 void LogFrontEnd::showLinesLeft(int linesLeft)
@@ -165,23 +179,22 @@ void LogFrontEnd::betweenFiles()
     terminal_.endCount();
     recordCount();
     countPrefix_.clear();
-    log_ += QStringLiteral("             0 ") + kLineEnd;
-    if (window_) {
-        window_->setLog(log_);
+    log_ += "             0 " + kLineEnd;
+    showLog();
+    if (window_)
         window_->hideCount();
-    }
 }
 
 void LogFrontEnd::message(const link::Message& message)
 {
-    const QString shown = platform::qtText(link::shownText(message));
+    const std::string shown = link::shownText(message);
     terminal_.message(shown, message.kind == link::MessageKind::Success);
     // A message ends the run: the count line it ends comes first.
     recordCount();
     countPrefix_.clear();
     runLog_.line(shown);
     if (window_)
-        window_->run().message(message.kind, shown);
+        window_->run().message(message.kind, platform::qtText(shown));
 }
 
 // Every question, the file check's too, is answered the same way: in the
@@ -190,7 +203,7 @@ void LogFrontEnd::message(const link::Message& message)
 bool LogFrontEnd::ask(const link::Message& question)
 {
     showLinesLeft(linesLeft_);
-    const QString shown = platform::qtText(link::shownText(question));
+    const std::string shown = link::shownText(question);
     runLog_.line(shown);
     bool yes = false;
     if (stopAsked()) {
@@ -199,9 +212,9 @@ bool LogFrontEnd::ask(const link::Message& question)
         yes = terminal_.ask(shown);
     } else {
         terminal_.question(shown);
-        yes = window_->run().ask(shown);
+        yes = window_->run().ask(platform::qtText(shown));
     }
-    runLog_.line(yes ? QStringLiteral("Answer: Yes") : QStringLiteral("Answer: No"));
+    runLog_.line(yes ? "Answer: Yes" : "Answer: No");
     return yes;
 }
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QString>
+#include <string>
 
 #include "link/FrontEnd.h"
 
@@ -14,9 +14,9 @@ class RunLog;
 class RunRecord;
 class TerminalReport;
 
-// A name as the log shows it: one of more than 60 characters becomes its first
-// 3 characters, "..." and its last 44; a shorter one stays as it is.
-QString ShortenFileName(const QString& shownFileName);
+// A name as the log shows it (UTF-8): one of more than 60 characters becomes
+// its first 3 characters, "..." and its last 44; a shorter one stays as it is.
+std::string ShortenFileName(const std::string& shownFileName);
 
 // Shows a command-line download as a growing log: on the compact main window
 // when there is one, and line by line on the terminal. Its messages and
@@ -50,21 +50,22 @@ public:
     bool cancelRequested() override;
 
     // The log as it stands: lines ended by CR LF, the last one being written.
-    const QString& log() const { return log_; }
+    const std::string& log() const { return log_; }
 
 private:
     bool stopAsked();
     void recordCount();
-    void appendLine(const QString& text);
-    void append(const QString& text);
+    void appendLine(const std::string& text);
+    void append(const std::string& text);
+    void showLog();
 
     TerminalReport& terminal_;
     mainwindow::CompactLog* window_;
     RunRecord& record_;
     RunLog& runLog_;
-    QString log_;
+    std::string log_;
     int linesLeft_ = 0;
-    QString countPrefix_;  // of the file being sent; empty: none
+    std::string countPrefix_;  // of the file being sent; empty: none
     bool countRecorded_ = false;
 };
 

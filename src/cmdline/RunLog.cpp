@@ -1,39 +1,37 @@
 #include "cmdline/RunLog.h"
 
+#include "base/ForeignText.h"
 #include "cmdline/TerminalReport.h"
-#include "platform/SystemText.h"
-
-#include <QDateTime>
-#include <QStringList>
+#include "system/LocalTime.h"
 
 namespace korvel::cmdline {
 
 bool RunLog::open(const std::string& path)
 {
-    path_ = platform::qtText(path);
+    path_ = path;
     return file_.open(path);
-}
-
-QString RunLog::failure() const
-{
-    return platform::qtText(file_.failure());
 }
 
 // Each line is one write, so that a record shared by several benches keeps
 // its lines whole.
-void RunLog::line(const QString& text)
+void RunLog::line(const std::string& text)
 {
     if (!file_.isOpen() || failed_)
         return;
-    const QString stamp = QDateTime::currentDateTime().toString(QStringLiteral("yyyy-MM-dd HH:mm:ss "));
-    QString lines;
-    for (const QString& part : QString(text).replace(QStringLiteral("\r\n"), QStringLiteral("\n")).split('\n'))
-        lines += stamp + part + QLatin1Char('\n');
-    if (!file_.append(platform::programText(lines))) {
+    const std::string stamp = system::localTimeText() + " ";
+    std::string lines;
+    for (std::size_t start = 0; start <= text.size();) {
+        std::size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        const std::size_t cut = end > start && text[end - 1] == '\r' ? end - 1 : end;
+        lines += stamp + text.substr(start, cut - start) + '\n';
+        start = end + 1;
+    }
+    if (!file_.append(lines)) {
         failed_ = true;
-        terminal_.message(QStringLiteral("AVRBootloaderKorvel: the log ") + path_ +
-                              QStringLiteral(" could not be written: ") + failure() +
-                              QStringLiteral(". The run goes on without it."),
+        terminal_.message("AVRBootloaderKorvel: the log " + escapedForeign(path_) +
+                              " could not be written: " + failure() + ". The run goes on without it.",
                           false);
     }
 }

@@ -1,8 +1,6 @@
 #pragma once
 
-#include "platform/AppendFile.h"
-
-#include <QString>
+#include "system/AppendFile.h"
 
 #include <string>
 
@@ -21,15 +19,15 @@ public:
     // Opens `path` (as the command line gave it) for appending; false with
     // the reason in failure().
     bool open(const std::string& path);
-    QString failure() const;
+    const std::string& failure() const { return file_.failure(); }
 
     // A line of the record; a text of several lines gives one line each.
-    void line(const QString& text);
+    void line(const std::string& text);
 
 private:
     TerminalReport& terminal_;
-    QString path_;
-    platform::AppendFile file_;
+    std::string path_;
+    system::AppendFile file_;
     bool failed_ = false;  // a write failed and was reported
 };
 

@@ -1,9 +1,12 @@
 #include "cmdline/RunRecord.h"
 
-#include "cmdline/CmdLineDownload.h"
-#include "link/ForeignText.h"
-#include "platform/SystemText.h"
+#include "base/ForeignText.h"
+#include "cmdline/ExitStatus.h"
 #include "system/StopRequests.h"
+
+#include <iomanip>
+#include <locale>
+#include <sstream>
 
 namespace korvel::cmdline {
 
@@ -97,12 +100,11 @@ long long RunRecord::seconds() const
 // A run stops before the line after the last one dealt with.
 // Before the version the run stopped at a question about a file, asked
 // before the port was opened, or during synchronisation.
-QString RunRecord::stopPlace() const
+std::string RunRecord::stopPlace() const
 {
     if (current_ == link::FileKind::None)
-        return portOpened_ ? QStringLiteral("during synchronisation.") : QStringLiteral("before the port was opened.");
-    return QStringLiteral("at line ") + QString::number(lastLineDone_ + 1) + QStringLiteral(" of ") +
-           platform::qtText(link::escapedForeign(currentPath_)) + QLatin1Char('.');
+        return portOpened_ ? "during synchronisation." : "before the port was opened.";
+    return "at line " + std::to_string(lastLineDone_ + 1) + " of " + escapedForeign(currentPath_) + ".";
 }
 
 // A stop signal ends the run where it stops at one of its stopping points
@@ -115,43 +117,41 @@ RunRecord::Closing RunRecord::close(link::DownloadResult result, system::StopReq
     const bool stopped = result == link::DownloadResult::Declined || result == link::DownloadResult::Cancelled;
     const int skipped = flash_.skipped + eeprom_.skipped;
     Closing closing;
-    QString outcome = QString::fromLatin1(outcomeWord(result));
+    std::string outcome = outcomeWord(result);
     closing.exitStatus = kExitRunFailed;
     if (stop != system::StopRequest::None && stopped) {
-        outcome = QStringLiteral("interrupted");
+        outcome = "interrupted";
         closing.exitStatus = system::exitStatusOf(stop);
         if (!reading_.empty())
-            closing.note = QStringLiteral("Download interrupted while reading ") +
-                           platform::qtText(link::escapedForeign(reading_)) + QLatin1Char('.');
+            closing.note = "Download interrupted while reading " + escapedForeign(reading_) + ".";
         else
-            closing.note = QStringLiteral("Download interrupted ") + stopPlace();
+            closing.note = "Download interrupted " + stopPlace();
     } else if (result == link::DownloadResult::Declined) {
-        closing.note = QStringLiteral("Download stopped ") + stopPlace();
+        closing.note = "Download stopped " + stopPlace();
     } else if (result == link::DownloadResult::Success) {
         closing.exitStatus = skipped > 0 ? kExitLinesSkipped : kExitDownloaded;
         if (skipped > 0) {
-            outcome = QStringLiteral("downloaded-with-skipped-lines");
-            closing.note = QStringLiteral("Skipped lines: ") + QString::number(skipped) +
-                           QStringLiteral(". The target did not accept them: its memory is incomplete.");
+            outcome = "downloaded-with-skipped-lines";
+            closing.note = "Skipped lines: " + std::to_string(skipped) +
+                           ". The target did not accept them: its memory is incomplete.";
         }
     }
 
+    std::ostringstream summary;
+    summary.imbue(std::locale::classic());
     const double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start_).count();
-    closing.summary = QStringLiteral("Summary: outcome=") + outcome + QStringLiteral(" seconds=") +
-                      QString::number(seconds, 'f', 1) + QStringLiteral(" bootloader=") +
-                      (version_.empty() ? QStringLiteral("none") : platform::qtText(version_));
+    summary << "Summary: outcome=" << outcome << " seconds=" << std::fixed << std::setprecision(1) << seconds
+            << " bootloader=" << (version_.empty() ? std::string("none") : escapedForeign(version_));
     const std::pair<const char*, const FileCounts*> files[] = {{eepromChosen_ ? "eeprom" : nullptr, &eeprom_},
                                                                {flashChosen_ ? "flash" : nullptr, &flash_}};
     for (const auto& [name, file] : files) {
         if (!name)
             continue;
-        const QString prefix = QLatin1Char(' ') + QLatin1String(name);
-        closing.summary += prefix + QStringLiteral("-lines=") + QString::number(file->lines) + prefix +
-                           QStringLiteral("-bytes=") + QString::number(file->bytes) + prefix +
-                           QStringLiteral("-resends=") + QString::number(file->resends) + prefix +
-                           QStringLiteral("-skipped=") + QString::number(file->skipped);
+        summary << ' ' << name << "-lines=" << file->lines << ' ' << name << "-bytes=" << file->bytes << ' ' << name
+                << "-resends=" << file->resends << ' ' << name << "-skipped=" << file->skipped;
     }
-    closing.summary += QStringLiteral(" port=") + platform::qtText(portLabel);
+    summary << " port=" << portLabel;
+    closing.summary = summary.str();
     return closing;
 }
 

@@ -3,8 +3,6 @@
 #include "link/FrontEnd.h"
 #include "system/StopRequests.h"
 
-#include <QString>
-
 #include <chrono>
 #include <cstddef>
 #include <string>
@@ -33,8 +31,8 @@ public:
     long long seconds() const;
 
     struct Closing {
-        QString note;  // where a stopped run stopped, or how many lines were skipped; empty: nothing to add
-        QString summary;
+        std::string note;  // where a stopped run stopped, or how many lines were skipped; empty: nothing to add
+        std::string summary;
         int exitStatus = 0;
     };
     // How the run closes, given its result, the stop request that came during
@@ -49,7 +47,7 @@ private:
         int skipped = 0;
     };
     FileCounts& counts(link::FileKind kind) { return kind == link::FileKind::Eeprom ? eeprom_ : flash_; }
-    QString stopPlace() const;
+    std::string stopPlace() const;
 
     const std::chrono::steady_clock::time_point start_;
     const bool flashChosen_;

@@ -1,9 +1,12 @@
 #include "cmdline/TerminalReport.h"
-#include "platform/SystemText.h"
 
+#include <algorithm>
+#include <cctype>
 #include <istream>
 #include <ostream>
 #include <string>
+
+#include "base/Text.h"
 
 namespace korvel::cmdline {
 
@@ -16,25 +19,25 @@ TerminalReport::TerminalReport(const Streams& streams, bool liveCount)
 {
 }
 
-void TerminalReport::write(std::ostream& stream, const QString& text)
+void TerminalReport::write(std::ostream& stream, std::string text)
 {
-    QString lines = text;
-    lines.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-    stream << platform::programText(lines) << std::flush;
+    for (std::size_t at = text.find("\r\n"); at != std::string::npos; at = text.find("\r\n", at))
+        text.erase(at, 1);
+    stream << text << std::flush;
 }
 
-void TerminalReport::logLine(const QString& text)
+void TerminalReport::logLine(const std::string& text)
 {
     breakLiveLine();
-    write(out_, text + QLatin1Char('\n'));
+    write(out_, text + '\n');
 }
 
-QString TerminalReport::countLine() const
+std::string TerminalReport::countLine() const
 {
-    return prefix_ + QString::number(linesLeft_);
+    return prefix_ + std::to_string(linesLeft_);
 }
 
-void TerminalReport::startCount(const QString& prefix)
+void TerminalReport::startCount(const std::string& prefix)
 {
     endCount();
     counting_ = true;
@@ -61,17 +64,16 @@ void TerminalReport::showCount(int linesLeft, long long seconds)
     const long long done = linesTotal_ - linesLeft;
     const int percent = linesTotal_ > 0 ? int(done * 100 / linesTotal_) : 100;
     const int filled = percent * kBarWidth / 100;
-    QString line = countLine() + QStringLiteral(" [") + QString(filled, QLatin1Char('#')) +
-                   QString(kBarWidth - filled, QLatin1Char('.')) + QStringLiteral("] ") + QString::number(percent) +
-                   QStringLiteral("%, ") + QString::number(seconds) + QStringLiteral(" s");
+    std::string line = countLine() + " [" + std::string(std::size_t(filled), '#') +
+                       std::string(std::size_t(kBarWidth - filled), '.') + "] " + std::to_string(percent) + "%, " +
+                       std::to_string(seconds) + " s";
     // The time left at the pace of the file so far, once it has one.
     const long long elapsed = seconds - startSeconds_;
     if (linesLeft > 0 && done > 0 && elapsed > 0)
-        line += QStringLiteral(", about ") + QString::number((linesLeft * elapsed + done - 1) / done) +
-                QStringLiteral(" s left");
-    const QString padding(qMax(0, liveWidth_ - int(line.size())), QLatin1Char(' '));
-    liveWidth_ = qMax(liveWidth_, int(line.size()));
-    write(out_, QLatin1Char('\r') + line + padding);
+        line += ", about " + std::to_string((linesLeft * elapsed + done - 1) / done) + " s left";
+    const std::string padding(std::size_t(std::max(0, liveWidth_ - int(line.size()))), ' ');
+    liveWidth_ = std::max(liveWidth_, int(line.size()));
+    write(out_, '\r' + line + padding);
     liveShown_ = true;
 }
 
@@ -82,9 +84,9 @@ void TerminalReport::endCount()
     counting_ = false;
     if (liveShown_) {
         liveShown_ = false;
-        write(out_, QStringLiteral("\n"));
+        write(out_, "\n");
     } else {
-        write(out_, countLine() + QLatin1Char('\n'));
+        write(out_, countLine() + '\n');
     }
 }
 
@@ -96,38 +98,39 @@ void TerminalReport::breakLiveLine()
         return;
     liveShown_ = false;
     liveWidth_ = 0;
-    write(out_, QStringLiteral("\n"));
+    write(out_, "\n");
 }
 
-void TerminalReport::message(const QString& text, bool toStandardOutput)
+void TerminalReport::message(const std::string& text, bool toStandardOutput)
 {
     endCount();
-    write(toStandardOutput ? out_ : err_, text + QLatin1Char('\n'));
+    write(toStandardOutput ? out_ : err_, text + '\n');
 }
 
-void TerminalReport::question(const QString& text)
+void TerminalReport::question(const std::string& text)
 {
     breakLiveLine();
-    write(err_, text + QLatin1Char('\n'));
+    write(err_, text + '\n');
 }
 
-bool TerminalReport::ask(const QString& text)
+bool TerminalReport::ask(const std::string& text)
 {
     breakLiveLine();
-    write(err_, text + QStringLiteral(" [y/N] "));
+    write(err_, text + " [y/N] ");
     std::string answer;
     const bool answered = static_cast<bool>(std::getline(in_, answer));
     const bool lineEndTyped = answered && !in_.eof();
     if (!answer.empty() && answer.back() == '\r')
         answer.pop_back();
     if (!typedAnswersShown_)
-        write(err_, platform::qtText(answer) + QLatin1Char('\n'));
+        write(err_, answer + '\n');
     else if (!lineEndTyped)
-        write(err_, QStringLiteral("\n"));
+        write(err_, "\n");
     if (!answered)
         return false;
-    const QString word = platform::qtText(answer).trimmed().toLower();
-    return word == QLatin1String("y") || word == QLatin1String("yes");
+    std::string word(trimmed(answer, " \t"));
+    std::transform(word.begin(), word.end(), word.begin(), [](unsigned char c) { return char(std::tolower(c)); });
+    return word == "y" || word == "yes";
 }
 
 }  // namespace korvel::cmdline

@@ -1,13 +1,12 @@
 #pragma once
 
-#include <QString>
-
 #include <iosfwd>
+#include <string>
 
 namespace korvel::cmdline {
 
 // What a command-line run writes to the terminal, beside or instead of its
-// window: the completed log lines and the texts of its messages, one per line,
+// window, as UTF-8 text: the completed log lines and the texts of its messages, one per line,
 // and, without a window, its questions. Every write is flushed at once, so
 // that a script reading a pipe sees each line as it happens.
 class TerminalReport {
@@ -30,11 +29,11 @@ public:
     TerminalReport(const Streams& streams, bool liveCount);
 
     // A completed log line, to `out`.
-    void logLine(const QString& text);
+    void logLine(const std::string& text);
 
     // A "lines remaining" line begins with `prefix`; the count follows it.
     // The first count shown after it is the file's number of lines.
-    void startCount(const QString& prefix);
+    void startCount(const std::string& prefix);
     void showCount(int linesLeft, long long seconds);
     // The file is done: its count line is completed with the last count.
     void endCount();
@@ -42,9 +41,9 @@ public:
     // The text of a message on a line of its own, to `out` or `err`. A message
     // ends the run, so a count line still open is completed first. CR LF
     // inside the text becomes a line end of the terminal.
-    void message(const QString& text, bool toStandardOutput);
+    void message(const std::string& text, bool toStandardOutput);
     // The text of a question shown in a box, to `err`.
-    void question(const QString& text);
+    void question(const std::string& text);
     // Writes the question to `err` followed by " [y/N] " and reads one line of
     // `in`: "y" or "yes" in any case is Yes; anything else, or the end of the
     // input, is No. The answer ends the question's line: the terminal shows
@@ -52,12 +51,12 @@ public:
     // that ends without a line end leaves the line open; otherwise the answer
     // is repeated after the question, so that the error output reads as a
     // dialogue.
-    bool ask(const QString& text);
+    bool ask(const std::string& text);
 
 private:
-    void write(std::ostream& stream, const QString& text);
+    void write(std::ostream& stream, std::string text);
     void breakLiveLine();
-    QString countLine() const;
+    std::string countLine() const;
 
     std::ostream& out_;
     std::ostream& err_;
@@ -67,7 +66,7 @@ private:
 
     bool counting_ = false;   // a count line is under way
     bool liveShown_ = false;  // its live form stands unfinished on `out`
-    QString prefix_;
+    std::string prefix_;
     int linesTotal_ = -1;  // none shown yet
     int linesLeft_ = 0;
     int liveWidth_ = 0;           // characters of the longest live form written

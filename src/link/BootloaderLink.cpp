@@ -4,9 +4,9 @@
 #include <exception>
 #include <sstream>
 
+#include "base/Text.h"
 #include "link/LinePacer.h"
 #include "link/Protocol.h"
-#include "link/Text.h"
 
 namespace korvel::link {
 
@@ -141,12 +141,12 @@ BootloaderLink::Step BootloaderLink::openPort(const DownloadChoice& choice)
             throw PortError("No COM port is selected: none could be opened when the program started. Connect the "
                             "serial adapter, then start the program again to have its port listed.");
         port.setLineSettings(protocol::kLineSettings);
-        if (cancelSeen())
+        if (closedOnCancel())
             return DownloadResult::Cancelled;
         port.setPortNumber(*choice.port);
         if (choice.portWaitSeconds > 0)
             awaitPort(choice.portWaitSeconds);
-        if (cancelSeen())
+        if (closedOnCancel())
             return DownloadResult::Cancelled;
         if (!port.isOpen())
             port.open();
@@ -155,7 +155,7 @@ BootloaderLink::Step BootloaderLink::openPort(const DownloadChoice& choice)
         seams_.frontEnd.downloadEnded(DownloadResult::PortError);
         return DownloadResult::PortError;
     }
-    if (cancelSeen())
+    if (closedOnCancel())
         return DownloadResult::Cancelled;
     return std::nullopt;
 }
@@ -219,7 +219,7 @@ BootloaderLink::Step BootloaderLink::synchronisePhase1(LinePacer& pacer)
     while (!contains(run_.RxBuf, protocol::kSyncAnswer) && shared_.SynActive) {
         pacer.keepBusy(SynBlock, 1, protocol::kSyncLowWater);
         seams_.events.yieldWaiting();
-        if (cancelSeen())
+        if (closedOnCancel())
             return DownloadResult::Cancelled;
         if (port.bytesWaiting() > 0)
             run_.RxBuf += port.readAll();
@@ -259,7 +259,7 @@ BootloaderLink::Step BootloaderLink::settlePause()
     // download must not get the pause's as its phase 1.
     seams_.TmrSyn.setEnabled(false);
     seams_.TmrSyn.setInterval(protocol::kPhase2WindowMs);
-    if (cancelSeen())
+    if (closedOnCancel())
         return DownloadResult::Cancelled;
     shared_.SynActive = true;
     seams_.TmrSyn.setEnabled(true);
@@ -283,7 +283,7 @@ BootloaderLink::Step BootloaderLink::synchronisePhase2(LinePacer& pacer)
         written +=
             pacer.keepBusy(std::string_view(calls).substr(0, ceiling), protocol::kHelloSize, protocol::kHelloLowWater);
         seams_.events.yieldWaiting();
-        if (cancelSeen())
+        if (closedOnCancel())
             return DownloadResult::Cancelled;
         if (port.bytesWaiting() > 0)
             run_.RxBuf += port.readAll();
@@ -325,8 +325,9 @@ void BootloaderLink::takeRestOfAnswer(char awaited)
     quiet.setEnabled(false);
 }
 
-// A cancellation point: when the user asked to stop, the download ends here.
-bool BootloaderLink::cancelSeen()
+// A cancellation point: when the user asked to stop, the download runs its
+// closing sequence here and says so; the caller then returns Cancelled.
+bool BootloaderLink::closedOnCancel()
 {
     if (!seams_.frontEnd.cancelRequested())
         return false;

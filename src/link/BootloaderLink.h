@@ -107,7 +107,7 @@ private:
     Step synchronisePhase2(LinePacer& pacer);
     void readVersion();
     void takeRestOfAnswer(char awaited);
-    bool cancelSeen();
+    bool closedOnCancel();
     void ClosePort();
     DownloadResult closeDown(DownloadResult result);
     DownloadResult failDownload(const std::string& detail);

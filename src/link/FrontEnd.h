@@ -17,8 +17,8 @@ enum class DownloadResult {
     PortError,       // the port could not be set up or opened
     NoResponse,      // no "$" or no "?" in time
     NothingChosen,   // handshake done, no file chosen
-    OpenError,       // a HEX file could not be opened
-    TransferError,   // port error, file read error or too many lines
+    OpenError,       // a HEX file could not be read whole (missing, unreadable, too large or too long)
+    TransferError,   // a port error, answers out of step, or late answers that leave a line in doubt
     Declined,        // a question answered No
     Cancelled,       // stopped at a cancellation point
     EndOfFileError,  // no "@" after the last file

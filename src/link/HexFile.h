@@ -8,7 +8,7 @@
 #include <utility>
 #include <vector>
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 
 namespace korvel::link {
 

@@ -2,11 +2,11 @@
 #include <cstdint>
 #include <limits>
 
+#include "base/ForeignText.h"
+#include "base/Text.h"
 #include "link/BootloaderLink.h"
-#include "link/ForeignText.h"
 #include "link/HexCheck.h"
 #include "link/Protocol.h"
-#include "link/Text.h"
 
 namespace korvel::link {
 
@@ -174,7 +174,7 @@ BootloaderLink::Step BootloaderLink::sendLines(const std::vector<std::string>& l
     frontEnd.showLinesLeft(shared_.LinesLeft);
     seams_.TmrShowLine.setEnabled(true);
     for (const std::string& HexLine : lines) {
-        if (cancelSeen())
+        if (closedOnCancel())
             return DownloadResult::Cancelled;
         // Events run once a line: while its answer was awaited, or now.
         bool eventsRan = false;

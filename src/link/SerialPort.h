@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/Failure.h"
+#include "base/Failure.h"
 #include "link/LineSettings.h"
 
 namespace korvel::link {

@@ -30,6 +30,7 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
     , describePort_(setup.describePort)
     , explainNoPorts_(setup.explainNoPorts)
     , worthProbing_(setup.worthProbing)
+    , settingsWarning_(setup.settingsWarning)
 {
     resources::ensureLoaded();
     setObjectName(QStringLiteral("FrmMain"));

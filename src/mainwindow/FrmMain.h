@@ -42,6 +42,9 @@ struct MainWindowSetup {
     // Whether the port list's probe opens a port; the others are left out
     // unopened. Without it every port is probed.
     std::function<bool(int)> worthProbing = {};
+    // Gives the warning that the settings file could not be loaded; without
+    // it the window shows it in a message box.
+    std::function<void(const QString&)> settingsWarning = {};
 };
 
 // The program's main window: port choice, file choice, download, progress,
@@ -123,6 +126,7 @@ private:
     const std::function<QString(int)> describePort_;
     const std::function<QString()> explainNoPorts_;
     const std::function<bool(int)> worthProbing_;
+    const std::function<void(const QString&)> settingsWarning_;
 
     bool CancelRequested = false;
     bool centred_ = false;

@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "mainwindow/FileNameBox.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
@@ -41,7 +41,7 @@ void setCheckValue(QCheckBox& box, int value)
 // named by whoever put it there.
 QString shownName(const QString& fileName)
 {
-    return platform::qtText(link::escapedForeign(platform::programText(fileName)));
+    return platform::foreignText(fileName);
 }
 
 void warn(QWidget* parent, const QString& text)
@@ -51,8 +51,11 @@ void warn(QWidget* parent, const QString& text)
 
 }  // namespace
 
-QString settingsLoadWarning(const QString& fileName)
+std::optional<QString> settingsLoadWarning(const settings::StoredSettings& file, const QString& fileName,
+                                           bool cmdLineMode)
 {
+    if (file.values || (cmdLineMode && file.outcome == settings::StoredSettings::Outcome::Missing))
+        return std::nullopt;
     return QStringLiteral("An error occured while loading file ") + shownName(fileName) +
            QStringLiteral(". The default settings will be loaded instead.");
 }
@@ -60,12 +63,14 @@ QString settingsLoadWarning(const QString& fileName)
 void FrmMain::LoadSettings(const QString& fileName)
 {
     const settings::StoredSettings file = settings::readSettingsFile(fileName, CmbBoxCom->count());
+    if (const auto warning = settingsLoadWarning(file, fileName, CmdLineMode)) {
+        if (settingsWarning_)
+            settingsWarning_(*warning);
+        else
+            warn(this, *warning);
+    }
     const auto& stored = file.values;
     if (!stored) {
-        // A command-line run uses none of the values: a file it never had is
-        // no cause to stop an unattended run for a click.
-        if (!(CmdLineMode && file.outcome == settings::StoredSettings::Outcome::Missing))
-            warn(this, settingsLoadWarning(fileName));
         SetDefaultSettings();
         return;
     }

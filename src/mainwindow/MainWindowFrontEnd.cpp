@@ -2,7 +2,7 @@
 
 #include <QLabel>
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "mainwindow/FrmMain.h"
 #include "platform/SystemText.h"
 
@@ -53,7 +53,7 @@ void MainWindowFrontEnd::versionRead(const std::string& version)
 
 void MainWindowFrontEnd::openingFile(link::FileKind, const std::string& path)
 {
-    showStatus(QStringLiteral("Opening the file ") + platform::qtText(link::escapedForeign(path)) + QLatin1Char('.'));
+    showStatus(QStringLiteral("Opening the file ") + platform::foreignText(path) + QLatin1Char('.'));
 }
 
 void MainWindowFrontEnd::sendingFile(link::FileKind kind)

@@ -8,7 +8,7 @@
 #include <climits>
 #include <cstring>
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "platform/PortTrouble.h"
 #include "platform/SystemText.h"
 #include "platform/TtyControl.h"
@@ -39,8 +39,9 @@ std::string advice(QSerialPort::SerialPortError error)
         return ": it vanished (the adapter was unplugged, or the other end hung up). "
                "Plug it in again or check the cable, then start the download again.";
     case QSerialPort::TimeoutError:
-        return ": the target held the output with XOFF and sent no XON for 2 s. "
-               "Reset the target, then start the download again.";
+        return ": the target held the output with XOFF and sent no XON for " +
+               std::to_string(DeviceSerialPort::kWriteWaitMs / 1000) +
+               " s. Reset the target, then start the download again.";
     case QSerialPort::WriteError:
     case QSerialPort::ReadError:
         return ". Check the cable and the adapter, then start the download again.";
@@ -330,10 +331,10 @@ std::optional<std::string> DeviceSerialPort::deviceToOpen() const
 std::string DeviceSerialPort::portName() const
 {
     if (!givenDevice_.empty())
-        return link::escapedForeign(givenDevice_);
+        return escapedForeign(givenDevice_);
     const std::string number = "COM" + std::to_string(portNumber_);
     const auto device = ports_.device(portNumber_);
-    return !device || *device == number ? number : number + " = " + link::escapedForeign(*device);
+    return !device || *device == number ? number : number + " = " + escapedForeign(*device);
 }
 
 }  // namespace korvel::platform

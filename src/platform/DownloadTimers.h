@@ -2,9 +2,9 @@
 
 #include "link/BootloaderLink.h"
 #include "link/Protocol.h"
+#include "link/SteadyClock.h"
 #include "platform/QtEventPump.h"
 #include "platform/QtTimer.h"
-#include "platform/SteadyClock.h"
 
 namespace korvel::platform {
 
@@ -32,7 +32,7 @@ inline link::LinkSeams downloadSeams(DownloadTimers& timers, link::SerialPort& p
                                      link::HexFiles& files)
 {
     // Both hold no state: one of each serves every download.
-    static SteadyClock clock;
+    static link::SteadyClock clock;
     static QtEventPump events;
     return {port,  frontEnd, timers.TmrSyn, timers.TmrWaitAnsw, timers.TmrShowLine, timers.paceTimer,
             clock, events,   files};

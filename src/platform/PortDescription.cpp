@@ -5,7 +5,7 @@
 #include <QSerialPortInfo>
 #include <QStringList>
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "platform/SystemText.h"
 
 namespace korvel::platform {
@@ -16,7 +16,7 @@ namespace {
 // written out.
 QString shown(const QString& foreign)
 {
-    return qtText(link::escapedForeign(programText(foreign)));
+    return foreignText(foreign);
 }
 
 }  // namespace

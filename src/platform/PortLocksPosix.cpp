@@ -14,15 +14,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "platform/SystemText.h"
 #include "system/Descriptor.h"
 
 namespace korvel::platform {
 
 namespace {
-
-using link::escapedForeign;
 
 // More than any lock form holds: a file that grew beyond is read no further.
 constexpr std::size_t kMostLockBytes = 128;

@@ -1,5 +1,5 @@
 #include "platform/PortMap.h"
-#include "link/Text.h"
+#include "base/Text.h"
 
 #include "platform/SystemText.h"
 #include "settings/SmallFile.h"
@@ -43,12 +43,12 @@ std::optional<int> portOf(std::string_view name)
 
 PortMap PortMap::fromText(std::string_view text)
 {
-    text = link::withoutByteOrderMark(text);
+    text = withoutByteOrderMark(text);
     PortMap map;
     while (!text.empty()) {
         // A line ends in CR LF, LF or a lone CR.
         const auto end = text.find_first_of("\r\n");
-        auto line = link::trimmed(text.substr(0, end));
+        auto line = trimmed(text.substr(0, end));
         std::size_t next = end == std::string_view::npos ? text.size() : end + 1;
         if (end != std::string_view::npos && text[end] == '\r' && next < text.size() && text[next] == '\n')
             ++next;
@@ -56,8 +56,8 @@ PortMap PortMap::fromText(std::string_view text)
         const auto equals = line.find('=');
         if (line.empty() || line[0] == '#' || equals == std::string_view::npos)
             continue;
-        const auto port = portOf(link::trimmed(line.substr(0, equals)));
-        const auto device = link::trimmed(line.substr(equals + 1));
+        const auto port = portOf(trimmed(line.substr(0, equals)));
+        const auto device = trimmed(line.substr(equals + 1));
         if (!port || device.empty() || device.find('\0') != std::string_view::npos)
             continue;
         map.assigned_[*port] = std::string(device);

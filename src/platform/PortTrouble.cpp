@@ -5,7 +5,7 @@
 #include <QSerialPortInfo>
 #include <vector>
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 #include "link/SerialPort.h"
 #include "platform/DeviceSerialPort.h"
 #include "platform/PortDescription.h"
@@ -56,7 +56,7 @@ Present listPresent(const PortMap& ports)
         const std::string described = programText(
             portDescription(info.systemLocation(), {}, {info.description(), info.manufacturer(), info.serialNumber()}));
         if (numbers.empty() && unnumbered.empty())
-            unnumbered = link::escapedForeign(programText(info.systemLocation()));
+            unnumbered = escapedForeign(programText(info.systemLocation()));
         listed += (listed.empty() ? "" : "; ") +
                   (numbers.empty() ? described + " (no port number)" : numbers + " = " + described);
     }
@@ -69,7 +69,7 @@ Present listPresent(const PortMap& ports)
 
 std::string portLabel(int number, const std::string& device)
 {
-    return "COM" + std::to_string(number) + " = " + link::escapedForeign(device);
+    return "COM" + std::to_string(number) + " = " + escapedForeign(device);
 }
 
 }  // namespace

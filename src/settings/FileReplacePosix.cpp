@@ -2,7 +2,7 @@
 // without following links, written, synced and renamed over the old one.
 #include "settings/FileReplace.h"
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 
 #include <QFile>
 
@@ -28,7 +28,7 @@ QString systemReason(int error)
 QString ownerName(uid_t uid)
 {
     if (const passwd* found = ::getpwuid(uid))
-        return QString::fromStdString(link::escapedForeign(found->pw_name));
+        return QString::fromStdString(escapedForeign(found->pw_name));
     return QStringLiteral("user %1").arg(uid);
 }
 

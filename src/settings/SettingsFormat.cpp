@@ -1,6 +1,6 @@
 #include "settings/SettingsFormat.h"
 
-#include "link/Text.h"
+#include "base/Text.h"
 
 #include <cstdint>
 #include <string_view>
@@ -111,7 +111,7 @@ std::optional<int> checkValue(const std::optional<QByteArray>& field)
 std::optional<Settings> parseSettings(const QByteArray& content, int portCount)
 {
     const std::string_view whole(content.constData(), std::size_t(content.size()));
-    const QByteArray values = content.mid(qsizetype(whole.size() - link::withoutByteOrderMark(whole).size()));
+    const QByteArray values = content.mid(qsizetype(whole.size() - withoutByteOrderMark(whole).size()));
     FieldReader fields(values);
     Settings settings;
 

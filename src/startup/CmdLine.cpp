@@ -48,11 +48,10 @@ QString versionLine()
 void showStartupMessage(const std::string& text, bool toStandardOutput, Face face, TerminalReport& terminal,
                         const std::string& more = {})
 {
-    const QString shown = platform::qtText(text);
-    terminal.message(shown + platform::qtText(more), toStandardOutput);
-    if (face == Face::Windows)
+    terminal.message(text + more, toStandardOutput);
+    if (face == Face::Windowed)
         platform::showBox(nullptr, platform::qtText(platform::kApplicationTitle), link::MessageKind::Information,
-                          shown);
+                          platform::qtText(text));
 }
 
 // The information box first, then the main window until the user closes it.
@@ -104,7 +103,7 @@ int Main(int argc, char** argv)
         if (windows.opened()) {
             // A stop acts as the user closing every window.
             platform::watchStopRequests([] { QApplication::closeAllWindows(); });
-            return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windows, streams);
+            return runStartup(parsed, QCoreApplication::applicationDirPath(), Face::Windowed, streams);
         }
         if (parsed.verdict == ArgsVerdict::Interactive) {
             writeError(noWindowsMessage(windows.problem()));
@@ -133,10 +132,10 @@ int runStartup(const ParsedArgs& parsed, const QString& programDir, Face face, c
         showStartupMessage(parsed.message, true, face, terminal, cmdline::helpMore());
         return kExitInfoShown;
     case ArgsVerdict::VersionRequested:
-        terminal.message(versionLine(), true);
+        terminal.message(platform::programText(versionLine()), true);
         return kExitInfoShown;
     case ArgsVerdict::PortsListed:
-        terminal.message(ProgramSurroundings(programDir).portsReport(), true);
+        terminal.message(platform::programText(ProgramSurroundings(programDir).portsReport()), true);
         return kExitInfoShown;
     case ArgsVerdict::Refused:
         showStartupMessage(parsed.message, false, face, terminal);

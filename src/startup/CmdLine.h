@@ -11,7 +11,7 @@ namespace korvel::startup {
 int Main(int argc, char** argv);
 
 // Runs the mode the arguments ask for inside the running application; an
-// interactive start needs Face::Windows.
+// interactive start needs Face::Windowed.
 // `programDir` is the executable's directory, which holds the settings and
 // ports files. Gives the exit status.
 int runStartup(const cmdline::ParsedArgs& parsed, const QString& programDir, cmdline::Face face,

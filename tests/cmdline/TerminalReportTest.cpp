@@ -1,6 +1,6 @@
 #include "cmdline/TerminalReport.h"
 
-#include "StartupRig.h"
+#include "MemoryTerminal.h"
 
 #include <gtest/gtest.h>
 
@@ -19,14 +19,14 @@ TEST(TerminalReport, CountLine)
     for (const bool onTerminal : {false, true}) {
         MemoryTerminal terminal;
         TerminalReport report(terminal.streams(onTerminal), true);
-        report.logLine(QStringLiteral("File a.hex correctly opened."));
-        report.startCount(QStringLiteral("Sending FLASH file: lines remaining "));
+        report.logLine("File a.hex correctly opened.");
+        report.startCount("Sending FLASH file: lines remaining ");
         report.showCount(120, 2);
         report.showCount(7, 3);
-        report.question(QStringLiteral("Checksum error at line 114. Continue with download?"));
+        report.question("Checksum error at line 114. Continue with download?");
         report.showCount(3, 15);
         report.showCount(0, 15);
-        report.message(QStringLiteral("FLASH file successfully downloaded."), true);
+        report.message("FLASH file successfully downloaded.", true);
         EXPECT_EQ(terminal.out.str(),
                   onTerminal
                       ? "File a.hex correctly opened.\n"
@@ -68,7 +68,7 @@ TEST(TerminalReport, QuestionIsAnsweredByOneLineOfInput)
         MemoryTerminal terminal;
         terminal.in.str(c.input);
         TerminalReport report(terminal.streams(false, c.inIsTerminal, c.errIsTerminal), true);
-        EXPECT_EQ(report.ask(QStringLiteral("Go on?")), c.yes);
+        EXPECT_EQ(report.ask("Go on?"), c.yes);
         EXPECT_EQ(terminal.err.str(), std::string("Go on? [y/N] ") + c.after);
         EXPECT_EQ(terminal.out.str(), "");
     }

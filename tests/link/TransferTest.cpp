@@ -133,7 +133,7 @@ TEST(Answers, EachBelongsToTheLatestSendAndLateOnesAreJudgedAtTheFilesEnd)
         R result;
         std::vector<std::string> journal;  // entries in this order
         std::vector<int> sends;            // of the lines :A to :E
-        std::string skipped;               // the lines counted skipped
+        std::string skipped = {};          // the lines counted skipped
     };
     const Row rows[] = {
         {"once, late in its wait",

@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "BoxAnswerer.h"
+#include "MemoryTerminal.h"
 #include "Tools.h"
 #include "cmdline/TerminalReport.h"
 #include "infowindow/FrmInfo.h"
@@ -76,19 +77,6 @@ private:
     bool close_;
 };
 
-// The standard streams of one run, in memory, and which of them are terminals.
-struct MemoryTerminal {
-    korvel::cmdline::TerminalReport::Streams streams(bool outIsTerminal = false, bool inIsTerminal = false,
-                                                     bool errIsTerminal = false)
-    {
-        return {out, err, in, outIsTerminal, inIsTerminal, errIsTerminal};
-    }
-
-    std::ostringstream out;
-    std::ostringstream err;
-    std::istringstream in;
-};
-
 // A start without arguments: the information box, then the main window, which
 // is closed as Exit closes it. The texts of the message boxes shown, one a line.
 inline std::string startAndExit(const QString& programDir)
@@ -103,7 +91,7 @@ inline std::string startAndExit(const QString& programDir)
             info->accept();
     });
     MemoryTerminal terminal;
-    EXPECT_EQ(korvel::startup::runStartup({}, programDir, korvel::cmdline::Face::Windows, terminal.streams()), 0);
+    EXPECT_EQ(korvel::startup::runStartup({}, programDir, korvel::cmdline::Face::Windowed, terminal.streams()), 0);
     EXPECT_TRUE(infoFirst);
     EXPECT_EQ(closer.shown, 1);
     EXPECT_FALSE(closer.compactLayout);

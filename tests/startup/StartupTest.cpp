@@ -1,4 +1,3 @@
-#include "cmdline/RunRecord.h"
 #include "startup/CmdLine.h"
 
 #include "BoxAnswerer.h"
@@ -41,7 +40,7 @@ TEST(StartupMessage, IsShownWithTheProgramTitleWrittenToTheTerminalAndGivesTheEx
         MemoryTerminal terminal;
         BoxAnswerer answerer;
 
-        EXPECT_EQ(runStartup(parsed, dir.path(), Face::Windows, terminal.streams()), exitStatus);
+        EXPECT_EQ(runStartup(parsed, dir.path(), Face::Windowed, terminal.streams()), exitStatus);
         ASSERT_EQ(answerer.seen().size(), 1u);
         EXPECT_EQ(answerer.seen()[0].title, "AVR Bootloader Korvel(r)");
         EXPECT_EQ(answerer.seen()[0].text, QString::fromStdString(message));
@@ -70,7 +69,7 @@ TEST(CommandLineStart, SettingsWarningAndFileCheckComeBeforeTheWindowIsShown)
         MemoryTerminal terminal;
         MainWindowWatcher watcher;
         BoxAnswerer answerer;
-        EXPECT_EQ(runStartup(commandLine("x"), dir.path(), Face::Windows, terminal.streams()), 1);
+        EXPECT_EQ(runStartup(commandLine("x"), dir.path(), Face::Windowed, terminal.streams()), 1);
         QStringList expected{QStringLiteral("Select FLASH file to download.")};
         if (damaged)
             expected.prepend(QStringLiteral("An error occured while loading file ") + dir.settingsPath() +
@@ -95,7 +94,7 @@ TEST(CommandLineStart, ClosingTheWindowEndsTheRunWithStatusOne)
 
     const QString hexFile = dir.path() + QStringLiteral("/other.hex");
     ASSERT_TRUE(writeFile(hexFile, ":0100000000FF\r\n:00000001FF\r\n"));
-    EXPECT_EQ(runStartup(commandLine(hexFile.toStdString()), dir.path(), Face::Windows, terminal.streams()), 1);
+    EXPECT_EQ(runStartup(commandLine(hexFile.toStdString()), dir.path(), Face::Windowed, terminal.streams()), 1);
     EXPECT_EQ(closer.shown, 1);
     EXPECT_TRUE(closer.compactLayout);
     EXPECT_TRUE(closer.stayedOpen);
@@ -107,62 +106,6 @@ TEST(CommandLineStart, ClosingTheWindowEndsTheRunWithStatusOne)
               0u);
     EXPECT_EQ(terminal.err.str(), "");
     EXPECT_EQ(dir.settingsContent(), ProgramDir::kSettings);
-}
-
-// How a run closes, after line 1 of its FLASH file or during the handshake:
-// its note, status and outcome. A stop signal ends it only where it stopped;
-// the window closing stops it silently.
-TEST(RunRecord, ClosingOfEachEnd)
-{
-    using link::DownloadResult;
-    const struct {
-        DownloadResult result;
-        system::StopRequest stop;
-        int stage;  // 0: before the port, 1: synchronising, 2: after line 1 of the file
-        int status;
-        QString note;
-        QString outcome;
-    } cases[] = {
-        {DownloadResult::Success, system::StopRequest::None, 2, 0, "", "downloaded"},
-        {DownloadResult::Success, system::StopRequest::Interrupt, 2, 0, "", "downloaded"},
-        {DownloadResult::Declined, system::StopRequest::None, 2, 1, "Download stopped at line 2 of my flash.hex.",
-         "stopped"},
-        {DownloadResult::Declined, system::StopRequest::None, 0, 1, "Download stopped before the port was opened.",
-         "stopped"},
-        {DownloadResult::Cancelled, system::StopRequest::Hangup, 1, 129, "Download interrupted during synchronisation.",
-         "interrupted"},
-        {DownloadResult::Cancelled, system::StopRequest::None, 2, 1, "", "cancelled"},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.outcome.toStdString() + " " + std::to_string(static_cast<int>(c.stop)));
-        RunRecord record(true, false);
-        if (c.stage >= 1)
-            record.portOpened();
-        if (c.stage == 2) {
-            record.fileOpened(link::FileKind::Flash, "my flash.hex");
-            record.lineDone({9, 1, 15, 1, false});
-        }
-        const RunRecord::Closing closing = record.close(c.result, c.stop, "COM1");
-        EXPECT_EQ(closing.exitStatus, c.status);
-        EXPECT_EQ(closing.note, c.note);
-        EXPECT_TRUE(closing.summary.startsWith("Summary: outcome=" + c.outcome + " ")) << closing.summary.toStdString();
-    }
-}
-
-// A line refused by an answer that came after its wait was counted as done:
-// skipped at the question, it makes the board's memory incomplete all the same.
-TEST(RunRecord, ALateRefusalSkippedCountsAsASkippedLine)
-{
-    RunRecord record(true, false);
-    record.portOpened();
-    record.fileOpened(link::FileKind::Flash, "app.hex");
-    record.lineDone({8, 1, 15, 1, false});
-    record.lineDone({7, 2, 15, 1, false});
-    record.lineSkippedLate(link::FileKind::Flash);
-    const RunRecord::Closing closing = record.close(link::DownloadResult::Success, system::StopRequest::None, "COM1");
-    EXPECT_EQ(closing.exitStatus, 3);
-    EXPECT_TRUE(closing.summary.contains(QStringLiteral("outcome=downloaded-with-skipped-lines ")));
-    EXPECT_TRUE(closing.summary.contains(QStringLiteral("flash-skipped=1 "))) << closing.summary.toStdString();
 }
 
 }  // namespace

@@ -2,14 +2,14 @@
 
 #include "link/Clock.h"
 
-namespace korvel::platform {
+namespace korvel::link {
 
 // Whole seconds and microseconds of the monotonic clock: unaffected by changes of the time of
 // day and by midnight.
-class SteadyClock final : public link::Clock {
+class SteadyClock final : public Clock {
 public:
     long long wholeSeconds() override;
     long long microseconds() override;
 };
 
-}  // namespace korvel::platform
+}  // namespace korvel::link

@@ -1,4 +1,4 @@
-#include "platform/AppendFile.h"
+#include "system/AppendFile.h"
 
 #include <cerrno>
 #include <cstring>
@@ -6,7 +6,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 AppendFile::~AppendFile()
 {
@@ -65,4 +65,4 @@ bool AppendFile::append(std::string_view bytes)
     return true;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

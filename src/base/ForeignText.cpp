@@ -1,8 +1,8 @@
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 
 #include <cstdint>
 
-namespace korvel::link {
+namespace korvel {
 
 namespace {
 
@@ -81,4 +81,4 @@ std::string escapedForeign(std::string_view text)
     return out;
 }
 
-}  // namespace korvel::link
+}  // namespace korvel

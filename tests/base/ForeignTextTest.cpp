@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "link/ForeignText.h"
+#include "base/ForeignText.h"
 
 namespace korvel::link {
 namespace {

@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvel::link {
+namespace korvel {
 
 // Text that did not come from this program (file names, process names, device
 // descriptions, the bootloader's version text) made safe to print or show:
@@ -18,4 +18,4 @@ namespace korvel::link {
 // - everything else, backslashes included, stays as it is.
 std::string escapedForeign(std::string_view text);
 
-}  // namespace korvel::link
+}  // namespace korvel

@@ -1,11 +1,11 @@
 // Appending to a file on Windows.
-#include "platform/AppendFile.h"
+#include "system/AppendFile.h"
 
 #include "system/WindowsText.h"
 
 #include <windows.h>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 namespace {
 
@@ -34,11 +34,11 @@ AppendFile::~AppendFile()
 // mount point is refused: it could send the record anywhere.
 bool AppendFile::open(const std::string& path)
 {
-    const HANDLE file = ::CreateFileW(system::systemPathOf(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+    const HANDLE file = ::CreateFileW(systemPathOf(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        failure_ = system::systemErrorText(::GetLastError());
+        failure_ = systemErrorText(::GetLastError());
         return false;
     }
     BY_HANDLE_FILE_INFORMATION information{};
@@ -65,7 +65,7 @@ bool AppendFile::append(std::string_view bytes)
         if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                          nullptr) ||
             written == 0) {
-            failure_ = system::systemErrorText(::GetLastError());
+            failure_ = systemErrorText(::GetLastError());
             return false;
         }
         bytes.remove_prefix(written);
@@ -73,4 +73,4 @@ bool AppendFile::append(std::string_view bytes)
     return true;
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::system

@@ -1,8 +1,8 @@
-#include "platform/SteadyClock.h"
+#include "link/SteadyClock.h"
 
 #include <chrono>
 
-namespace korvel::platform {
+namespace korvel::link {
 
 long long SteadyClock::wholeSeconds()
 {
@@ -16,4 +16,4 @@ long long SteadyClock::microseconds()
     return std::chrono::duration_cast<std::chrono::microseconds>(sinceStart).count();
 }
 
-}  // namespace korvel::platform
+}  // namespace korvel::link

@@ -4,7 +4,7 @@
 #include <string>
 #include <string_view>
 
-namespace korvel::platform {
+namespace korvel::system {
 
 // A file that records are appended to, such as a log a production bench keeps
 // of its runs. Opening creates it when it is missing and refuses what a record
@@ -33,4 +33,4 @@ private:
     std::string failure_;
 };
 
-}  // namespace korvel::platform
+}  // namespace korvel::system
