@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "system/AppendFile.h"
 #include "system/ControlEvents.h"
 #include "system/StopRequests.h"
 #include "system/Terminal.h"
@@ -293,6 +294,44 @@ TEST(WindowsText, LongPathsTakeTheFormWithoutALimit)
     ::DeleteFileW(file.c_str());
     ::RemoveDirectoryW(systemPathOf((deep / folder).u8string()).c_str());
     ::RemoveDirectoryW(systemPathOf(deep.u8string()).c_str());
+}
+
+// A record file: a new one is made and appended to, also under a name longer
+// than 260 characters; a folder is refused, and so is a file whose folder is
+// missing, with the system's words for it.
+TEST(AppendFileWindows, AppendsToFilesOnly)
+{
+    const fs::path folder = fs::temp_directory_path() / ("korvel-log-" + std::to_string(::GetCurrentProcessId()));
+    const std::string longName = std::string(kLongPathFrom, 'l');
+    fs::create_directories(fs::path(systemPathOf(folder.u8string())) / longName);
+    const struct {
+        fs::path path;
+        bool opens;
+    } rows[] = {
+        {folder / "run.log", true},
+        {folder / longName / "run.log", true},
+        {folder, false},
+        {folder / "missing" / "run.log", false},
+    };
+    for (const auto& row : rows) {
+        const std::string path = row.path.u8string();
+        {
+            AppendFile file;
+            ASSERT_EQ(file.open(path), row.opens) << path << ": " << file.failure();
+            if (!row.opens) {
+                EXPECT_FALSE(file.failure().empty()) << path;
+                continue;
+            }
+            EXPECT_TRUE(file.append("one\r\n")) << path;
+        }
+        AppendFile again;
+        ASSERT_TRUE(again.open(path));
+        EXPECT_TRUE(again.append("two\r\n"));
+        EXPECT_EQ(readWholeFile(path, {100}).content, "one\r\ntwo\r\n") << path;
+    }
+    ::DeleteFileW(systemPathOf((folder / longName / "run.log").u8string()).c_str());
+    ::RemoveDirectoryW(systemPathOf((folder / longName).u8string()).c_str());
+    fs::remove_all(folder);
 }
 
 // The application manifest, compiled into this test as into the program,
