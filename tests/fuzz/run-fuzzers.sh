@@ -8,7 +8,7 @@ build=$1
 seconds=${2:-30}
 here=$(cd "$(dirname "$0")" && pwd)
 work=$build/fuzz-work
-targets=(settings hexlines hexcheck answers lockfile)
+targets=(settings hexlines hexcheck answers lockfile version cmdline portsfile)
 
 failed=()
 for target in "${targets[@]}"; do
