@@ -24,6 +24,10 @@ endif()
 configure_file(${CMAKE_CURRENT_LIST_DIR}/copyright.in ${PROJECT_BINARY_DIR}/copyright @ONLY)
 
 install(TARGETS AVRBootloaderKorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+# On Windows the console twin goes beside the window program.
+if(TARGET AVRBootloaderKorvelConsole)
+  install(TARGETS AVRBootloaderKorvelConsole RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+endif()
 # A stripped install (cpack strips) also drops the compiler's version notes,
 # which the program does not need, as Debian's own packages do.
 if(CMAKE_OBJCOPY AND NOT WIN32)

@@ -13,7 +13,6 @@ std::vector<HelpEntry> signalExitStatuses()
     return {
         {"129", "interrupted: the console was closed"},
         {"130", "interrupted by Ctrl-C or Ctrl-Break"},
-        {"143", "interrupted: the session was ended (logoff, shutdown)"},
     };
 }
 

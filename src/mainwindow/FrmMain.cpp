@@ -29,6 +29,7 @@ FrmMain::FrmMain(const MainWindowSetup& setup)
     , settingsPaths_(setup.settingsPaths)
     , describePort_(setup.describePort)
     , explainNoPorts_(setup.explainNoPorts)
+    , worthProbing_(setup.worthProbing)
     , settingsWarning_(setup.settingsWarning)
 {
     resources::ensureLoaded();
@@ -71,7 +72,7 @@ void FrmMain::arrangeForMode()
 void FrmMain::fillPortList()
 {
     for (int number = platform::kFirstPort; number <= platform::kLastPort; ++number) {
-        if (!CheckCom(number))
+        if ((worthProbing_ && !worthProbing_(number)) || !CheckCom(number))
             continue;
         CmbBoxCom->addItem(QStringLiteral("Com") + QString::number(number), number);
         if (describePort_)

@@ -39,6 +39,9 @@ struct MainWindowSetup {
     std::function<QString(int)> describePort = {};
     // Says why no port could be opened, for the tooltip of an empty port list.
     std::function<QString()> explainNoPorts = {};
+    // Whether the port list's probe opens a port; the others are left out
+    // unopened. Without it every port is probed.
+    std::function<bool(int)> worthProbing = {};
     // Gives the warning that the settings file could not be loaded; without
     // it the window shows it in a message box.
     std::function<void(const QString&)> settingsWarning = {};
@@ -122,6 +125,7 @@ private:
     const settings::SettingsPaths settingsPaths_;
     const std::function<QString(int)> describePort_;
     const std::function<QString()> explainNoPorts_;
+    const std::function<bool(int)> worthProbing_;
     const std::function<void(const QString&)> settingsWarning_;
 
     bool CancelRequested = false;

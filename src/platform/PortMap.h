@@ -34,6 +34,13 @@ public:
     // The device of port `number`, none when the number names no port.
     std::optional<std::string> device(int number) const;
 
+    // Whether the port list's probe opens port `number`. On Windows only the
+    // ports the system lists: opening a number it does not list can block for
+    // seconds (Bluetooth serial ports). Elsewhere every port that has a
+    // device, which the ports file may name outside the system's list (a
+    // pseudo-terminal).
+    bool worthProbing(int number) const;
+
     // How a device, such as `example`, gets a port number: "A line such as
     // COM1=/dev/ttyUSB0 in the ports file <path> gives a port its device."
     std::string howToAssign(const std::string& example = "/dev/ttyUSB0") const;

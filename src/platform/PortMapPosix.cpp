@@ -28,6 +28,11 @@ std::optional<std::string> PortMap::device(int number) const
     return usualDevice(number);
 }
 
+bool PortMap::worthProbing(int number) const
+{
+    return device(number).has_value();
+}
+
 std::string PortMap::source() const
 {
     if (fromFile_)

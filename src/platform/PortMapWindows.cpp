@@ -1,5 +1,9 @@
 // Port devices on Windows: the system names its serial ports itself.
 #include "platform/PortMap.h"
+#include "platform/SystemText.h"
+#include "system/SystemConventions.h"
+
+#include <QSerialPortInfo>
 
 namespace korvel::platform {
 
@@ -8,6 +12,17 @@ std::optional<std::string> PortMap::device(int number) const
     if (number < kFirstPort)
         return std::nullopt;
     return "COM" + std::to_string(number);
+}
+
+bool PortMap::worthProbing(int number) const
+{
+    const auto name = device(number);
+    if (!name)
+        return false;
+    for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
+        if (system::sameSerialDevice(programText(info.portName()), *name))
+            return true;
+    return false;
 }
 
 std::string PortMap::source() const

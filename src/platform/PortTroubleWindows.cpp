@@ -2,6 +2,7 @@
 // has, and a port that another program holds refuses access.
 #include "platform/PortTrouble.h"
 #include "platform/SystemText.h"
+#include "system/SystemConventions.h"
 
 #include <QSerialPortInfo>
 
@@ -10,9 +11,10 @@ namespace korvel::platform {
 DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPortError error,
                                const std::string& serialReason, const PortLocks&)
 {
+    // The system lists "COM3"; the port may have been named "\\.\COM3" or "com3".
     bool listed = false;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts())
-        listed = listed || programText(info.portName()) == device;
+        listed = listed || system::sameSerialDevice(programText(info.portName()), device);
     if (!listed || error == QSerialPort::DeviceNotFoundError)
         return {DeviceTrouble::Missing, "no such device"};
     if (error == QSerialPort::PermissionError)

@@ -80,12 +80,12 @@ int Main(int argc, char** argv)
     // Before anything is opened: no file or port may take the place of a
     // standard stream the program was started without.
     system::prepareStandardStreams();
-    system::StopRequests stops;
     const ParsedArgs parsed = parseArguments(system::programArguments(argc, argv));
     // A program built for the windows that was started from a console for a
-    // command-line run writes its text there.
-    if (parsed.verdict != ArgsVerdict::Interactive)
-        system::joinParentConsole();
+    // command-line run writes its text there; the stop requests are received
+    // from then on.
+    system::StopRequests stops(parsed.verdict != ArgsVerdict::Interactive ? system::ParentConsole::Join
+                                                                          : system::ParentConsole::Keep);
     using system::StandardStream;
     const TerminalReport::Streams streams{system::standardOutput(),
                                           system::standardError(),

@@ -46,7 +46,8 @@ mainwindow::MainWindowSetup ProgramSurroundings::mainWindowSetup(bool CmdLineMod
                                        files_,
                                        settingsPaths_,
                                        [this](int number) { return platform::describePort(port_.portMap(), number); },
-                                       [this] { return platform::whyNoPortOpens(port_.portMap()); }};
+                                       [this] { return platform::whyNoPortOpens(port_.portMap()); },
+                                       [this](int number) { return port_.portMap().worthProbing(number); }};
 }
 
 cmdline::RunSurroundings ProgramSurroundings::runSurroundings()

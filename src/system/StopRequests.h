@@ -10,9 +10,13 @@ namespace korvel::system {
 enum class StopRequest {
     None,
     Interrupt,  // Ctrl-C (SIGINT); on Windows Ctrl-Break too
-    Terminate,  // SIGTERM; on Windows the session's logoff or shutdown
+    Terminate,  // SIGTERM (POSIX systems only)
     Hangup,     // SIGHUP: the terminal went away; on Windows its console was closed
 };
+
+// Whether the program joins the console of the program that started it before
+// it receives the stop requests (see joinParentConsole in system/Terminal.h).
+enum class ParentConsole { Keep, Join };
 
 // The exit status of a program ended by `request`: as a shell reports one
 // ended by the matching signal, 128 plus its number (130, 143, 129).
@@ -24,10 +28,13 @@ int exitStatusOf(StopRequest request);
 // SIGINT, SIGTERM and SIGHUP, and SIGPIPE is ignored, so that an output
 // nobody reads any more only loses what is written to it; on Windows they are
 // the console's control events. One object lives for the whole program.
-// One implementation per system (StopRequestsPosix.cpp, StopRequestsWindows.cpp).
+// With ParentConsole::Join it first joins the parent's console: on Windows
+// joining a console empties the table of control handlers, so the handler is
+// registered only after that. One implementation per system
+// (StopRequestsPosix.cpp, StopRequestsWindows.cpp).
 class StopRequests {
 public:
-    StopRequests();
+    explicit StopRequests(ParentConsole parent = ParentConsole::Keep);
     ~StopRequests();
     StopRequests(const StopRequests&) = delete;
     StopRequests& operator=(const StopRequests&) = delete;

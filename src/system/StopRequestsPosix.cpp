@@ -6,6 +6,8 @@
 // read of an answer and the read of a pipe wait on it beside their own events.
 #include "system/StopRequests.h"
 
+#include "system/Terminal.h"
+
 #include <cerrno>
 #include <csignal>
 #include <fcntl.h>
@@ -82,10 +84,12 @@ private:
 
 }  // namespace
 
-StopRequests::StopRequests()
+StopRequests::StopRequests(ParentConsole parent)
     : inputBuffer_(std::make_unique<StopAwareInput>())
     , input_(std::make_unique<std::istream>(inputBuffer_.get()))
 {
+    if (parent == ParentConsole::Join)
+        joinParentConsole();
     std::signal(SIGPIPE, SIG_IGN);
     if (stopPipe[0] < 0 && ::pipe2(stopPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;  // without the pipe the stop signals keep their default: they end the program

@@ -1,11 +1,14 @@
 // Stop requests on Windows: the console's control events. Ctrl-C and
-// Ctrl-Break interrupt, closing the console hangs up, the session's logoff or
-// shutdown terminates, with the exit statuses a POSIX shell gives the matching
-// signals. The handler runs on a thread of its own: it notes the request and
-// signals an event that the program's waits wait on beside their own. The
-// system ends the program once the handler of a close, logoff or shutdown
-// returns, so that handler waits until the program has ended by itself.
+// Ctrl-Break interrupt and closing the console hangs up, with the exit
+// statuses a POSIX shell gives the matching signals. The handler runs on a
+// thread of its own: it notes the request and signals an event that the
+// program's waits wait on beside their own. The system ends the program once
+// the handler of a close returns, so that handler waits until the program has
+// ended by itself.
 #include "system/StopRequests.h"
+
+#include "system/ControlEvents.h"
+#include "system/Terminal.h"
 
 #include <atomic>
 #include <windows.h>
@@ -17,33 +20,21 @@ namespace {
 std::atomic<StopRequest> firstRequest{StopRequest::None};
 HANDLE stopEvent = nullptr;
 
-StopRequest requestOfEvent(DWORD event)
-{
-    switch (event) {
-    case CTRL_C_EVENT:
-    case CTRL_BREAK_EVENT:
-        return StopRequest::Interrupt;
-    case CTRL_CLOSE_EVENT:
-        return StopRequest::Hangup;
-    default:
-        return StopRequest::Terminate;
-    }
-}
-
 BOOL WINAPI onControlEvent(DWORD event)
 {
-    const StopRequest request = requestOfEvent(event);
+    const ControlEventAnswer answer = answerToControlEvent(event);
+    if (answer.request == StopRequest::None)
+        return FALSE;
     StopRequest none = StopRequest::None;
-    if (!firstRequest.compare_exchange_strong(none, request)) {
+    if (!firstRequest.compare_exchange_strong(none, answer.request)) {
         // A second request ends the program at once.
-        ::ExitProcess(static_cast<UINT>(exitStatusOf(request)));
+        ::ExitProcess(static_cast<UINT>(exitStatusOf(answer.request)));
     }
     ::SetEvent(stopEvent);
-    if (event == CTRL_C_EVENT || event == CTRL_BREAK_EVENT)
-        return TRUE;
     // The program ends on its own once the run has stopped; returning would
     // end it at once, with its port still open.
-    ::Sleep(INFINITE);
+    if (answer.heldUntilExit)
+        ::Sleep(INFINITE);
     return TRUE;
 }
 
@@ -102,10 +93,27 @@ private:
 
 }  // namespace
 
-StopRequests::StopRequests()
+ControlEventAnswer answerToControlEvent(unsigned long event)
+{
+    switch (event) {
+    case CTRL_C_EVENT:
+    case CTRL_BREAK_EVENT:
+        return {StopRequest::Interrupt, false};
+    case CTRL_CLOSE_EVENT:
+        return {StopRequest::Hangup, true};
+    default:
+        return {};
+    }
+}
+
+StopRequests::StopRequests(ParentConsole parent)
     : inputBuffer_(std::make_unique<StopAwareInput>())
     , input_(std::make_unique<std::istream>(inputBuffer_.get()))
 {
+    // Joining a console empties the table of control handlers: the handler
+    // comes after it.
+    if (parent == ParentConsole::Join)
+        joinParentConsole();
     if (stopEvent == nullptr)
         stopEvent = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
     if (stopEvent == nullptr)

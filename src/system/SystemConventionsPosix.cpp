@@ -8,4 +8,9 @@ std::string serialDeviceName(const std::string& given)
     return given;
 }
 
+bool sameSerialDevice(const std::string& one, const std::string& other)
+{
+    return one == other;
+}
+
 }  // namespace korvel::system

@@ -33,6 +33,9 @@ std::vector<std::string> programArguments(int argc, char** argv);
 // started from a console (cmd.exe, PowerShell), this joins that console so
 // that the text of a command-line run appears there; true when it did. A
 // no-op that gives false on POSIX systems, where the terminal is inherited.
+// Joining a console empties the program's table of control handlers: the
+// program joins through StopRequests (ParentConsole::Join), which registers
+// its handler after the join.
 bool joinParentConsole();
 
 }  // namespace korvel::system

@@ -25,7 +25,7 @@ std::string userFilesFolder()
 bool folderTakesNewFiles(const std::string& folder)
 {
     // A name of this process's own, removed by the system when it is closed.
-    const std::wstring probe = wideFromUtf8(folder) + L"\\.korvel-probe-" + std::to_wstring(::GetCurrentProcessId());
+    const std::wstring probe = systemPathOf(folder + "\\.korvel-probe-" + std::to_string(::GetCurrentProcessId()));
     const HANDLE file =
         ::CreateFileW(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
                       FILE_ATTRIBUTE_TEMPORARY | FILE_ATTRIBUTE_HIDDEN | FILE_FLAG_DELETE_ON_CLOSE, nullptr);

@@ -47,7 +47,7 @@ WholeFile readWholeFile(const std::string& path, const WholeFileRules& rules)
 {
     // Backup semantics open a folder too, so that it is told apart from a file
     // the user may not read.
-    const Handle file(::CreateFileW(wideFromUtf8(path).c_str(), GENERIC_READ,
+    const Handle file(::CreateFileW(systemPathOf(path).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_OVERLAPPED | FILE_FLAG_BACKUP_SEMANTICS, nullptr));
     if (!file.valid()) {

@@ -27,6 +27,24 @@ std::string utf8FromWide(std::wstring_view text)
     return narrow;
 }
 
+std::wstring systemPathOf(std::string_view path)
+{
+    const std::wstring given = wideFromUtf8(path);
+    if (given.size() < kLongPathFrom || given.rfind(L"\\\\?\\", 0) == 0 || given.rfind(L"\\\\.\\", 0) == 0)
+        return given;
+    // Made absolute, with "." and ".." resolved and "/" turned into "\", as
+    // the prefixed form needs it.
+    const DWORD size = ::GetFullPathNameW(given.c_str(), 0, nullptr, nullptr);
+    std::wstring full(size, L'\0');
+    const DWORD length = ::GetFullPathNameW(given.c_str(), size, full.data(), nullptr);
+    if (length == 0 || length >= size)
+        return given;
+    full.resize(length);
+    if (full.rfind(L"\\\\", 0) == 0)
+        return L"\\\\?\\UNC\\" + full.substr(2);
+    return L"\\\\?\\" + full;
+}
+
 std::string systemErrorText(unsigned long error)
 {
     wchar_t* text = nullptr;

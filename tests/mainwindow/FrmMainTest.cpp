@@ -171,7 +171,8 @@ std::vector<ListedPort> listedPorts(WindowRig& rig)
 }
 
 // Ports 3, 5 and 7 open; 5 is held by another program and left out. Each entry
-// names its device, a link with its target.
+// names its device, a link with its target. Only the ports the system lists
+// are tried.
 TEST(PortProbe, ListsExactlyThePortsThatOpenAndSelectsTheFirst)
 {
     PtyPair com3;
@@ -192,6 +193,11 @@ TEST(PortProbe, ListsExactlyThePortsThatOpenAndSelectsTheFirst)
     const QString comTip = QStringLiteral("Select RS 232 serial line connected to target.");
     EXPECT_EQ(rig.control<QComboBox>("CmbBoxCom").toolTip(), comTip);
     EXPECT_FALSE(rig.port.isOpen());
+
+    // A port the system does not list is not tried, although it would open.
+    WindowRig unlisted({{3, com3.slavePath()}, {7, link}}, false, [](int number) { return number != 3; });
+    unlisted.window.Form_Load();
+    EXPECT_EQ(listedPorts(unlisted), (std::vector<ListedPort>{{"Com7", 7, com7Tip}}));
 
     // An empty list selects nothing, and its tooltip says why below its own line.
     WindowRig none({});

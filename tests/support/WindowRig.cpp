@@ -1,5 +1,7 @@
 #include "WindowRig.h"
 
+#include <utility>
+
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -25,14 +27,15 @@ std::string portsText(const std::map<int, std::string>& devices)
 
 }  // namespace
 
-WindowRig::WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode)
+WindowRig::WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode, std::function<bool(int)> worthProbing)
     : port(korvel::platform::PortMap::fromText(portsText(devices)))
     , window({cmdLineMode,
               port,
               files,
               {settingsPath(), settingsPath()},
               [this](int number) { return korvel::platform::describePort(port.portMap(), number); },
-              [this] { return korvel::platform::whyNoPortOpens(port.portMap()); }})
+              [this] { return korvel::platform::whyNoPortOpens(port.portMap()); },
+              std::move(worthProbing)})
 {
     if (!writeFile(settingsPath(),
                    devices.empty() ? "-1\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n" : "0\r\n1\r\n\"\"\r\n0\r\n\"\"\r\n"))

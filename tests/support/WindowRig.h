@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QTemporaryDir>
+#include <functional>
 #include <map>
 #include <stdexcept>
 #include <string>
@@ -15,7 +16,10 @@
 // device that does not exist; the window has a program folder of its own
 // whose settings file holds the default choices.
 struct WindowRig {
-    explicit WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode = false);
+    // `worthProbing` decides which ports the port list's probe opens, as the
+    // system's list does on Windows; empty: all.
+    explicit WindowRig(const std::map<int, std::string>& devices, bool cmdLineMode = false,
+                       std::function<bool(int)> worthProbing = {});
 
     QString settingsPath() const { return programDir.filePath(QStringLiteral("AVRBootloaderKorvel.cfg")); }
     QByteArray settingsContent() const { return fileContents(settingsPath()); }

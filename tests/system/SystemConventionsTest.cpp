@@ -33,5 +33,30 @@ TEST(SystemConventions, SerialDeviceNames)
         EXPECT_EQ(serialDeviceName(given), windows ? windowsName : given) << given;
 }
 
+// The names of one port in the forms the user and the system give them: on
+// Windows one port whatever the prefix and the case, elsewhere only the same
+// name.
+TEST(SystemConventions, SameSerialDevice)
+{
+    const struct {
+        const char* one;
+        const char* other;
+        bool sameOnWindows;
+    } rows[] = {
+        {"COM3", "COM3", true},
+        {"\\\\.\\COM3", "COM3", true},
+        {"com3", "COM3", true},
+        {"\\\\.\\com12", "COM12", true},
+        {"COM3", "COM30", false},
+        {"COM3", "COM4", false},
+        {"/dev/ttyUSB0", "/dev/ttyUSB0", true},
+    };
+    for (const auto& row : rows) {
+        const bool equal = std::string(row.one) == row.other;
+        EXPECT_EQ(sameSerialDevice(row.one, row.other), kWindows ? row.sameOnWindows : equal)
+            << row.one << " " << row.other;
+    }
+}
+
 }  // namespace
 }  // namespace korvel::system

@@ -1,9 +1,11 @@
 // The system layer on Windows, run under wine by ./test --windows: named
-// pipes, the console's control events, the wide command line and the console.
+// pipes, the console's control events, the wide command line, the console,
+// the user's folder and long file names.
 #include <gtest/gtest.h>
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <cstring>
@@ -12,24 +14,77 @@
 #include <string>
 #include <vector>
 
+#include "system/AppendFile.h"
+#include "system/ControlEvents.h"
 #include "system/StopRequests.h"
 #include "system/Terminal.h"
 #include "system/UserFolders.h"
 #include "system/WholeFile.h"
+#include "system/WindowsText.h"
 
 namespace korvel::system {
 namespace {
 
 namespace fs = std::filesystem;
 
+// The arguments that make this test a child of one of its cases.
 const char kEchoArgs[] = "--korvel-echo-args";
+const char kUserFolder[] = "--korvel-user-folder";
+const char kJoinConsole[] = "--korvel-join-console";
 
 std::wstring widen(const std::string& utf8)
 {
-    const int size = ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), nullptr, 0);
-    std::wstring wide(std::size_t(size), L'\0');
-    ::MultiByteToWideChar(CP_UTF8, 0, utf8.data(), int(utf8.size()), wide.data(), size);
-    return wide;
+    return wideFromUtf8(utf8);
+}
+
+// This test as a child process with `arguments`: its exit status and what it
+// wrote to its standard output. `environment` is the child's whole
+// environment (empty: this one's); `detached` starts it without a console
+// and without standard streams.
+struct ChildRun {
+    DWORD status = 1;
+    std::string output;
+};
+ChildRun runSelf(const std::wstring& arguments, const std::wstring& environment = {}, bool detached = false)
+{
+    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
+    HANDLE readEnd = nullptr, writeEnd = nullptr;
+    if (!::CreatePipe(&readEnd, &writeEnd, &inherited, 0))
+        return {};
+    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
+    wchar_t self[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
+    std::wstring commandLine = L"\"" + std::wstring(self) + L"\" " + arguments;
+    STARTUPINFOW start{};
+    start.cb = sizeof start;
+    start.dwFlags = STARTF_USESTDHANDLES;
+    if (!detached) {
+        start.hStdOutput = writeEnd;
+        start.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
+        start.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
+    }
+    const DWORD flags = CREATE_UNICODE_ENVIRONMENT | (detached ? DETACHED_PROCESS : 0);
+    PROCESS_INFORMATION child{};
+    ChildRun run;
+    if (::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, flags,
+                         environment.empty() ? nullptr : const_cast<wchar_t*>(environment.data()), nullptr, &start,
+                         &child)) {
+        ::CloseHandle(writeEnd);
+        char piece[4096];
+        DWORD got = 0;
+        while (::ReadFile(readEnd, piece, sizeof piece, &got, nullptr) && got > 0)
+            run.output.append(piece, got);
+        // Bounded: a child that hangs fails the case instead of the run.
+        if (::WaitForSingleObject(child.hProcess, 60000) != WAIT_OBJECT_0)
+            ::TerminateProcess(child.hProcess, 1);
+        ::GetExitCodeProcess(child.hProcess, &run.status);
+        ::CloseHandle(child.hProcess);
+        ::CloseHandle(child.hThread);
+    } else {
+        ::CloseHandle(writeEnd);
+    }
+    ::CloseHandle(readEnd);
+    return run;
 }
 
 // A named pipe of this process, to be read by its name.
@@ -110,8 +165,8 @@ TEST(WholeFileWindows, PipeWriterIsAwaitedWithinItsLimit)
 
 // Whether a folder keeps the files is decided by trying: the read-only
 // attribute, which Windows ignores for folders, does not say no, and the
-// probe leaves nothing behind. The user's own place is below %APPDATA%.
-TEST(UserFoldersWindows, FolderIsTriedAndTheUsersPlaceIsAppData)
+// probe leaves nothing behind.
+TEST(UserFoldersWindows, FolderIsTried)
 {
     const fs::path folder = fs::temp_directory_path() / ("korvel-probe-" + std::to_string(::GetCurrentProcessId()));
     fs::create_directories(folder);
@@ -121,10 +176,68 @@ TEST(UserFoldersWindows, FolderIsTriedAndTheUsersPlaceIsAppData)
     EXPECT_TRUE(fs::is_empty(folder));
     EXPECT_FALSE(folderTakesNewFiles((folder / "missing").u8string()));
     fs::remove_all(folder);
+}
 
-    wchar_t appData[MAX_PATH] = {};
-    ASSERT_GT(::GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH), 0u);
-    EXPECT_EQ(fs::u8path(userFilesFolder()), fs::path(appData) / "AVRBootloaderKorvel");
+// Sets a value of the user's shell folders for as long as it lives.
+class ShellFolderSetting {
+public:
+    ShellFolderSetting(const wchar_t* name, const std::wstring& value) : name_(name)
+    {
+        ::RegOpenKeyExW(HKEY_CURRENT_USER,
+                        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", 0,
+                        KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
+        DWORD size = sizeof old_;
+        saved_ = ::RegQueryValueExW(key_, name, nullptr, &type_, reinterpret_cast<BYTE*>(old_), &size) == 0;
+        oldSize_ = size;
+        set_ = saved_ && ::RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
+                                          DWORD((value.size() + 1) * sizeof(wchar_t))) == 0;
+    }
+    ~ShellFolderSetting()
+    {
+        if (saved_)
+            ::RegSetValueExW(key_, name_, 0, type_, reinterpret_cast<const BYTE*>(old_), oldSize_);
+        ::RegCloseKey(key_);
+    }
+    bool set() const { return set_; }
+
+private:
+    const wchar_t* name_;
+    HKEY key_ = nullptr;
+    DWORD type_ = 0;
+    wchar_t old_[1024] = {};
+    DWORD oldSize_ = 0;
+    bool saved_ = false;
+    bool set_ = false;
+};
+
+// The user's place is below the folder the system keeps for the user's
+// roaming files, whole also where its name goes beyond ASCII, and whatever
+// the environment says: a child whose APPDATA names another folder still
+// finds the system's. (A child, since the system may keep the folder it found
+// for the rest of a process.)
+TEST(UserFoldersWindows, UsersPlaceIsTheSystemsRoamingFolder)
+{
+    const std::string name = "Pr\xc3\xbc"
+                             "fung \xce\xa9 " +
+                             std::to_string(::GetCurrentProcessId());
+    const fs::path profile = fs::temp_directory_path() / fs::u8path(name);
+    const fs::path roaming = profile / "AppData" / "Roaming";
+    fs::create_directories(roaming);
+    std::wstring environment;
+    for (const wchar_t* entry = ::GetEnvironmentStringsW(); *entry; entry += std::wcslen(entry) + 1)
+        if (_wcsnicmp(entry, L"APPDATA=", 8) != 0 && _wcsnicmp(entry, L"USERPROFILE=", 12) != 0)
+            environment += entry + std::wstring(1, L'\0');
+    environment += L"APPDATA=" + (profile / "elsewhere").wstring() + L'\0';
+    environment += L"USERPROFILE=" + profile.wstring() + L'\0';
+    ChildRun run;
+    {
+        const ShellFolderSetting setting(L"AppData", roaming.wstring());
+        ASSERT_TRUE(setting.set());
+        run = runSelf(widen(kUserFolder), environment);
+    }
+    fs::remove_all(profile);
+    EXPECT_EQ(run.status, 0u);
+    EXPECT_EQ(run.output, (roaming / "AVRBootloaderKorvel").u8string());
 }
 
 // The program's resources, compiled into this test as into the program: the
@@ -150,12 +263,108 @@ TEST(WindowsResources, VersionAndIcon)
     }
 }
 
-// The exit statuses of the stops, as the signals of a POSIX shell give them.
-TEST(StopRequestsWindows, ExitStatuses)
+// File names as the system's functions get them: from the length at which a
+// folder's name fails the classic limit of 260 characters, absolute in the
+// "\\?\" form, which has no limit, with "/" and ".." resolved as it needs
+// them; shorter ones and those in a device form stay as given. A file under
+// such a name is read whole.
+TEST(WindowsText, LongPathsTakeTheFormWithoutALimit)
 {
-    EXPECT_EQ(exitStatusOf(StopRequest::Interrupt), 130);
-    EXPECT_EQ(exitStatusOf(StopRequest::Terminate), 143);
-    EXPECT_EQ(exitStatusOf(StopRequest::Hangup), 129);
+    const std::string folder = std::string(kLongPathFrom, 'f');
+    const struct {
+        std::string given;
+        std::string expected;
+    } rows[] = {
+        {"C:\\short\\name.hex", "C:\\short\\name.hex"},
+        {"C:\\" + folder + "\\a.hex", "\\\\?\\C:\\" + folder + "\\a.hex"},
+        {"C:/" + folder + "/x/../a.hex", "\\\\?\\C:\\" + folder + "\\a.hex"},
+        {"\\\\server\\share\\" + folder, "\\\\?\\UNC\\server\\share\\" + folder},
+        {"\\\\?\\C:\\" + folder, "\\\\?\\C:\\" + folder},
+        {"\\\\.\\COM3", "\\\\.\\COM3"},
+    };
+    for (const auto& row : rows)
+        EXPECT_EQ(utf8FromWide(systemPathOf(row.given)), row.expected) << row.given;
+
+    const fs::path deep = fs::temp_directory_path() / ("korvel-long-" + std::to_string(::GetCurrentProcessId()));
+    const std::wstring file = systemPathOf((deep / folder / "app.hex").u8string());
+    ASSERT_TRUE(::CreateDirectoryW(systemPathOf(deep.u8string()).c_str(), nullptr));
+    ASSERT_TRUE(::CreateDirectoryW(systemPathOf((deep / folder).u8string()).c_str(), nullptr));
+    std::ofstream(fs::path(file), std::ios::binary) << ":00000001FF\r\n";
+    EXPECT_EQ(readWholeFile((deep / folder / "app.hex").u8string(), {100}).content, ":00000001FF\r\n");
+    ::DeleteFileW(file.c_str());
+    ::RemoveDirectoryW(systemPathOf((deep / folder).u8string()).c_str());
+    ::RemoveDirectoryW(systemPathOf(deep.u8string()).c_str());
+}
+
+// A record file: a new one is made and appended to, also under a name longer
+// than 260 characters; a folder is refused, and so is a file whose folder is
+// missing, with the system's words for it.
+TEST(AppendFileWindows, AppendsToFilesOnly)
+{
+    const fs::path folder = fs::temp_directory_path() / ("korvel-log-" + std::to_string(::GetCurrentProcessId()));
+    const std::string longName = std::string(kLongPathFrom, 'l');
+    fs::create_directories(fs::path(systemPathOf(folder.u8string())) / longName);
+    const struct {
+        fs::path path;
+        bool opens;
+    } rows[] = {
+        {folder / "run.log", true},
+        {folder / longName / "run.log", true},
+        {folder, false},
+        {folder / "missing" / "run.log", false},
+    };
+    for (const auto& row : rows) {
+        const std::string path = row.path.u8string();
+        {
+            AppendFile file;
+            ASSERT_EQ(file.open(path), row.opens) << path << ": " << file.failure();
+            if (!row.opens) {
+                EXPECT_FALSE(file.failure().empty()) << path;
+                continue;
+            }
+            EXPECT_TRUE(file.append("one\r\n")) << path;
+        }
+        AppendFile again;
+        ASSERT_TRUE(again.open(path));
+        EXPECT_TRUE(again.append("two\r\n"));
+        EXPECT_EQ(readWholeFile(path, {100}).content, "one\r\ntwo\r\n") << path;
+    }
+    ::DeleteFileW(systemPathOf((folder / longName / "run.log").u8string()).c_str());
+    ::RemoveDirectoryW(systemPathOf((folder / longName).u8string()).c_str());
+    fs::remove_all(folder);
+}
+
+// The application manifest, compiled into this test as into the program,
+// gives the program UTF-8 as its ANSI code page.
+TEST(WindowsResources, ManifestMakesUtf8TheAnsiCodePage)
+{
+    EXPECT_NE(::FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr);
+    EXPECT_EQ(::GetACP(), UINT(CP_UTF8));
+}
+
+// Each of the console's control events, the stop it is, and whether the
+// handler holds the program until it has ended by itself: the system ends a
+// program once the handler of a close returns. Logoff and shutdown reach
+// services only and are left to the system. The exit statuses are those a
+// POSIX shell gives the matching signals.
+TEST(StopRequestsWindows, ControlEventsAndTheirStops)
+{
+    const struct {
+        DWORD event;
+        StopRequest request;
+        bool held;
+        int status;
+    } rows[] = {
+        {CTRL_C_EVENT, StopRequest::Interrupt, false, 130}, {CTRL_BREAK_EVENT, StopRequest::Interrupt, false, 130},
+        {CTRL_CLOSE_EVENT, StopRequest::Hangup, true, 129}, {CTRL_LOGOFF_EVENT, StopRequest::None, false, 0},
+        {CTRL_SHUTDOWN_EVENT, StopRequest::None, false, 0},
+    };
+    for (const auto& row : rows) {
+        const ControlEventAnswer answer = answerToControlEvent(row.event);
+        EXPECT_EQ(answer.request, row.request) << row.event;
+        EXPECT_EQ(answer.heldUntilExit, row.held) << row.event;
+        EXPECT_EQ(exitStatusOf(answer.request), row.status) << row.event;
+    }
     EXPECT_EQ(stopRequested(), StopRequest::None);
 }
 
@@ -182,14 +391,124 @@ BOOL WINAPI swallowControlEvent(DWORD)
     return TRUE;
 }
 
+// A Ctrl-C reaches every process of the console, each on a thread of its own
+// and at a moment of its own, also after the case that gave it has ended:
+// this process lets every one pass, for the rest of its life.
+void letControlEventsPass()
+{
+    static const bool registered = ::SetConsoleCtrlHandler(swallowControlEvent, TRUE) != 0;
+    (void)registered;
+}
+
 TEST(ConsoleStop, CtrlCEndsAPipeRead)
 {
     if (!isTerminal(StandardStream::Output))
         GTEST_SKIP() << "no console: korvel_system_console_test runs this in one";
-    // The event reaches every process of the console: this one lets it pass.
-    ::SetConsoleCtrlHandler(swallowControlEvent, TRUE);
+    letControlEventsPass();
     EXPECT_EXIT(stopDuringPipeRead(CTRL_C_EVENT), testing::ExitedWithCode(130), "");
-    ::SetConsoleCtrlHandler(swallowControlEvent, FALSE);
+}
+
+// Windows empties a program's table of control handlers when the program
+// joins a console (AttachConsole, AllocConsole, FreeConsole); wine keeps it.
+// The child of ConsoleJoin gets Windows' way: its imports of AttachConsole and
+// SetConsoleCtrlHandler are replaced by ones that forget the handlers at a
+// join, so that a handler registered before the join is lost there too.
+namespace consolereset {
+
+using AttachFunction = BOOL(WINAPI*)(DWORD);
+using HandlerFunction = BOOL(WINAPI*)(PHANDLER_ROUTINE, BOOL);
+AttachFunction realAttach = nullptr;
+HandlerFunction realSetHandler = nullptr;
+std::vector<PHANDLER_ROUTINE> handlers;
+
+BOOL WINAPI setHandler(PHANDLER_ROUTINE handler, BOOL add)
+{
+    handlers.erase(std::remove(handlers.begin(), handlers.end(), handler), handlers.end());
+    if (add && handler)
+        handlers.push_back(handler);
+    return realSetHandler(handler, add);
+}
+
+BOOL WINAPI attach(DWORD process)
+{
+    for (const PHANDLER_ROUTINE handler : handlers)
+        realSetHandler(handler, FALSE);
+    handlers.clear();
+    return realAttach(process);
+}
+
+// Points this executable's import of `name` at `replacement`; gives what it
+// pointed at, null when the executable does not import it.
+void* replaceImport(const char* name, void* replacement)
+{
+    auto* const base = reinterpret_cast<BYTE*>(::GetModuleHandleW(nullptr));
+    const auto* const headers =
+        reinterpret_cast<const IMAGE_NT_HEADERS*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+    const DWORD imports = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (auto* module = reinterpret_cast<IMAGE_IMPORT_DESCRIPTOR*>(base + imports); module->Name != 0; ++module) {
+        auto* names = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->OriginalFirstThunk);
+        auto* slots = reinterpret_cast<IMAGE_THUNK_DATA*>(base + module->FirstThunk);
+        for (; names->u1.AddressOfData != 0; ++names, ++slots) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal) ||
+                std::strcmp(reinterpret_cast<const char*>(
+                                reinterpret_cast<IMAGE_IMPORT_BY_NAME*>(base + names->u1.AddressOfData)->Name),
+                            name) != 0)
+                continue;
+            DWORD protection = 0;
+            ::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, PAGE_READWRITE, &protection);
+            void* const original = reinterpret_cast<void*>(slots->u1.Function);
+            slots->u1.Function = reinterpret_cast<ULONG_PTR>(replacement);
+            ::VirtualProtect(&slots->u1.Function, sizeof slots->u1.Function, protection, &protection);
+            return original;
+        }
+    }
+    return nullptr;
+}
+
+}  // namespace consolereset
+
+const char kJoinedText[] = "korvel joined its parent's console";
+
+// The child of ConsoleJoin: started without a console and without standard
+// streams, it receives the stop requests with its parent's console, writes
+// there and takes the Ctrl-C given to that console. Its status is the stop's
+// (130), or the system's for a Ctrl-C that found no handler of ours.
+int joinConsoleAndStop()
+{
+    using namespace consolereset;
+    realAttach = reinterpret_cast<AttachFunction>(replaceImport("AttachConsole", reinterpret_cast<void*>(attach)));
+    realSetHandler =
+        reinterpret_cast<HandlerFunction>(replaceImport("SetConsoleCtrlHandler", reinterpret_cast<void*>(setHandler)));
+    if (!realAttach || !realSetHandler)
+        return 2;
+    StopRequests stops(ParentConsole::Join);
+    standardOutput() << kJoinedText << std::flush;
+    if (!::GenerateConsoleCtrlEvent(CTRL_C_EVENT, 0))
+        return 3;
+    // Bounded: without a handler of ours the system has ended this process.
+    ::WaitForSingleObject(stopWaitable(), 60000);
+    return exitStatusOf(stopRequested());
+}
+
+// A window program started from a console for a command-line run joins that
+// console: its text shows there, and Ctrl-C in the console stops it, since
+// its handler was registered after the join.
+TEST(ConsoleJoin, ChildJoinsItsParentsConsoleAndTakesItsCtrlC)
+{
+    const HANDLE console = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    CONSOLE_SCREEN_BUFFER_INFO before{};
+    if (!isTerminal(StandardStream::Output) || !::GetConsoleScreenBufferInfo(console, &before))
+        GTEST_SKIP() << "no console: korvel_system_console_test runs this in one";
+    letControlEventsPass();
+    const ChildRun run = runSelf(widen(kJoinConsole), {}, true);
+    // Without a handler of ours Windows ends the child with 0xC000013A, wine with 0.
+    EXPECT_EQ(run.status, 130u) << "the Ctrl-C found no handler of ours";
+    std::wstring shown(std::strlen(kJoinedText), L'\0');
+    DWORD read = 0;
+    ASSERT_TRUE(
+        ::ReadConsoleOutputCharacterW(console, shown.data(), DWORD(shown.size()), before.dwCursorPosition, &read));
+    standardOutput() << "\n" << std::flush;
+    EXPECT_EQ(shown, widen(kJoinedText));
 }
 
 // Text reaches the console as its characters, whatever its code page; what
@@ -222,36 +541,9 @@ TEST(ProgramArguments, WideCommandLineArrivesAsUtf8)
                              "fung \xce\xa9\xe2\x9c\x93.hex";
     const fs::path file = fs::temp_directory_path() / fs::u8path(name);
     std::ofstream(file, std::ios::binary) << ":00000001FF\r\n";
-
-    SECURITY_ATTRIBUTES inherited{sizeof inherited, nullptr, TRUE};
-    HANDLE readEnd = nullptr, writeEnd = nullptr;
-    ASSERT_TRUE(::CreatePipe(&readEnd, &writeEnd, &inherited, 0));
-    ::SetHandleInformation(readEnd, HANDLE_FLAG_INHERIT, 0);
-    wchar_t self[MAX_PATH] = {};
-    ::GetModuleFileNameW(nullptr, self, MAX_PATH);
-    std::wstring commandLine =
-        L"\"" + std::wstring(self) + L"\" " + widen(kEchoArgs) + L" \"" + file.wstring() + L"\" plain";
-    STARTUPINFOW start{};
-    start.cb = sizeof start;
-    start.dwFlags = STARTF_USESTDHANDLES;
-    start.hStdOutput = writeEnd;
-    start.hStdError = ::GetStdHandle(STD_ERROR_HANDLE);
-    start.hStdInput = ::GetStdHandle(STD_INPUT_HANDLE);
-    PROCESS_INFORMATION child{};
-    ASSERT_TRUE(
-        ::CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &start, &child));
-    ::CloseHandle(writeEnd);
-    std::string output;
-    char piece[4096];
-    DWORD got = 0;
-    while (::ReadFile(readEnd, piece, sizeof piece, &got, nullptr) && got > 0)
-        output.append(piece, got);
-    ::WaitForSingleObject(child.hProcess, INFINITE);
-    ::CloseHandle(child.hProcess);
-    ::CloseHandle(child.hThread);
-    ::CloseHandle(readEnd);
+    const ChildRun run = runSelf(widen(kEchoArgs) + L" \"" + file.wstring() + L"\" plain");
     fs::remove(file);
-    EXPECT_EQ(output, file.u8string() + "\n:00000001FF\r\n|plain\n");
+    EXPECT_EQ(run.output, file.u8string() + "\n:00000001FF\r\n|plain\n");
 }
 
 // The child of WideCommandLineArrivesAsUtf8: each argument on a line, the
@@ -273,8 +565,15 @@ int echoArguments(int argc, char** argv)
 
 int main(int argc, char** argv)
 {
-    if (argc > 1 && std::strcmp(argv[1], korvel::system::kEchoArgs) == 0)
-        return korvel::system::echoArguments(argc, argv);
+    using namespace korvel::system;
+    if (argc > 1 && std::strcmp(argv[1], kEchoArgs) == 0)
+        return echoArguments(argc, argv);
+    if (argc > 1 && std::strcmp(argv[1], kUserFolder) == 0) {
+        standardOutput() << userFilesFolder() << std::flush;
+        return 0;
+    }
+    if (argc > 1 && std::strcmp(argv[1], kJoinConsole) == 0)
+        return joinConsoleAndStop();
     testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();
 }
