@@ -72,7 +72,7 @@ TEST(ConfigFiles, ThatAreNotRegularFilesAreRefusedWithoutWaiting)
         const auto ports = readPortsFile(path);
         EXPECT_EQ(ports.ports.device(5), "/dev/ttyUSB0");
         EXPECT_EQ(ports.reason, "AVRBootloaderKorvel: the ports file " + path +
-                                  " was ignored: it is not a regular file. The usual devices are used.");
+                                    " was ignored: it is not a regular file. The usual devices are used.");
     }
 }
 
