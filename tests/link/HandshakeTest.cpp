@@ -33,7 +33,7 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
         if (complaint.empty())
             EXPECT_NE(result, DownloadResult::NotValid);
         else
-            EXPECT_EQ(bench.journal.text(), "0 message: " + complaint + "\n0 ended\n");
+            EXPECT_EQ(bench.world.text(), "0 message: " + complaint + "\n0 ended\n");
     }
 }
 
@@ -65,13 +65,13 @@ TEST(PortWait, OpensOnceTheDeviceAppearsWithinTheWait)
         EXPECT_EQ(bench.run(choice), row.result);
         EXPECT_EQ(bench.port.openTries, row.tries);
         const std::string waiting = "waiting " + std::to_string(row.waitSeconds) + " s for COM1: no such device";
-        EXPECT_EQ(bench.journal.has(waiting), row.appearsUs > 0) << bench.journal.text();
+        EXPECT_EQ(bench.world.has(waiting), row.appearsUs > 0) << bench.world.text();
         EXPECT_TRUE(bench.inOrder({"file read", "waiting", "ended"}) || row.appearsUs == 0);
         // A stop is noticed at the next event at the latest: here the answer tick's.
         const std::string end = row.result == DownloadResult::Success ? "port open" : "ended";
-        const long long endUs = bench.journal.timeOf(end);
+        const long long endUs = bench.world.timeOf(end);
         EXPECT_TRUE(row.openedUs <= endUs && endUs <= row.openedUs + kAnswerTickMs * kMs) << endUs;
-        EXPECT_EQ(bench.journal.has("message"), row.result == DownloadResult::PortError);
+        EXPECT_EQ(bench.world.has("message"), row.result == DownloadResult::PortError);
     }
 }
 
@@ -111,13 +111,13 @@ TEST(Handshake, LineBusyWithoutAFloodOrABusyLoop)
             if (syncAnswer.empty() || !helloAnswer.empty())
                 continue;
             ASSERT_FALSE(times[1].empty());
-            const long long settled = bench.journal.timeOf("target responded") + kSettleMs * kMs;
+            const long long settled = bench.world.timeOf("target responded") + kSettleMs * kMs;
             const long long lastCall = times[1].back();
-            EXPECT_LE(bench.journal.timeOf("output discarded"), settled - kSettleMs * kMs);
+            EXPECT_LE(bench.world.timeOf("output discarded"), settled - kSettleMs * kMs);
             EXPECT_TRUE(pty || times[1].front() == settled);
             EXPECT_TRUE(lastCall > settled + (kPhase2WindowMs - 100) * kMs &&
                         lastCall <= settled + kPhase2WindowMs * kMs);
-            EXPECT_GE(bench.journal.timeOf("message: No response"), settled + kPhase2WindowMs * kMs);
+            EXPECT_GE(bench.world.timeOf("message: No response"), settled + kPhase2WindowMs * kMs);
         }
     }
 }
@@ -136,7 +136,7 @@ TEST(Handshake, VersionFollowsTheFirstG)
         bench.target.helloAnswer = hello;
         bench.target.charByChar = true;
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
-        EXPECT_TRUE(bench.journal.has(std::string("version ") + shown)) << bench.journal.text();
+        EXPECT_TRUE(bench.world.has(std::string("version ") + shown)) << bench.world.text();
     }
 }
 
@@ -158,7 +158,7 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         {"before opening", [](LinkBench&) { return true; }, false, 0, false, kFirstSyncWindowMs},
         {"after opening", [](LinkBench& b) { return b.port.isOpen(); }, true, 0, false, kFirstSyncWindowMs},
         {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0, false, kFirstSyncWindowMs},
-        {"settle pause", [](LinkBench& b) { return b.journal.has("target responded"); }, true, 0, false,
+        {"settle pause", [](LinkBench& b) { return b.world.has("target responded"); }, true, 0, false,
          kPhase2WindowMs},
         {"phase 2", [](LinkBench& b) { return b.wroteCalls(); }, true, 0, true, kPhase2WindowMs},
         {"next line", [](LinkBench& b) { return !b.port.reads.empty() && b.port.reads.back().bytes == "~"; }, true, 1,
@@ -169,10 +169,10 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         LinkBench bench;
         bench.frontEnd.cancelWhen = [&] { return row.when(bench); };
         EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Cancelled);
-        EXPECT_EQ(bench.journal.has("port open"), row.portOpened);
+        EXPECT_EQ(bench.world.has("port open"), row.portOpened);
         EXPECT_FALSE(bench.port.isOpen());
-        EXPECT_EQ(bench.journal.entries.back().what, "ended");
-        EXPECT_FALSE(bench.journal.has("message"));
+        EXPECT_EQ(bench.world.entries.back().what, "ended");
+        EXPECT_FALSE(bench.world.has("message"));
         EXPECT_EQ(static_cast<int>(bench.transferWrites().size()), row.linesWritten);
         EXPECT_EQ(bench.wroteCalls(), row.callsWritten);
         EXPECT_FALSE(bench.TmrSyn.isEnabled());
@@ -217,12 +217,12 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
         const auto result = bench.run(LinkBench::flash());
         EXPECT_EQ(result, row.version.empty() ? DownloadResult::NoResponse : DownloadResult::Success);
         EXPECT_EQ(bench.wroteCalls(), row.callsWritten);
-        EXPECT_EQ(bench.journal.has("target responded"), !row.shared);
+        EXPECT_EQ(bench.world.has("target responded"), !row.shared);
         if (!row.version.empty()) {
-            EXPECT_TRUE(bench.journal.has("version " + row.version)) << bench.journal.text();
+            EXPECT_TRUE(bench.world.has("version " + row.version)) << bench.world.text();
             EXPECT_EQ(bench.TmrSyn.interval(), kFirstSyncWindowMs);
         } else if (row.shared) {
-            const long long shown = bench.journal.timeOf("message: No response");
+            const long long shown = bench.world.timeOf("message: No response");
             EXPECT_TRUE(shown >= kFirstSyncWindowMs * kMs && shown <= (kFirstSyncWindowMs + 100) * kMs) << shown;
             EXPECT_TRUE(bench.transferWrites().empty());
         }
@@ -252,7 +252,7 @@ TEST(CommandLineFlavour, LongerWindowForASlowTarget)
             bench.port.send(helloUs, "?G1.28");
         EXPECT_EQ(bench.run(LinkBench::flash()), done ? DownloadResult::Success : DownloadResult::NoResponse);
         if (!done) {
-            EXPECT_TRUE(bench.journal.has("message: No response from target Bootloader.\nThe bootloader did not "
+            EXPECT_TRUE(bench.world.has("message: No response from target Bootloader.\nThe bootloader did not "
                                           "answer on COM1 within 8 s."));
         }
     }

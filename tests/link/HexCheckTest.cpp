@@ -64,10 +64,10 @@ TEST(HexCheck, MalformedFilesAreAskedAboutBeforeThePortIsOpened)
             continue;
         }
         EXPECT_EQ(result, R::Declined);
-        EXPECT_TRUE(bench.journal.has("ask: " + question)) << bench.journal.text();
-        EXPECT_TRUE(bench.journal.text().find(". Continue with download?") != std::string::npos);
+        EXPECT_TRUE(bench.world.has("ask: " + question)) << bench.world.text();
+        EXPECT_TRUE(bench.world.text().find(". Continue with download?") != std::string::npos);
         EXPECT_TRUE(bench.port.writes.empty());
-        EXPECT_FALSE(bench.journal.has("port open") || bench.journal.has("message"));
+        EXPECT_FALSE(bench.world.has("port open") || bench.world.has("message"));
         EXPECT_TRUE(bench.inOrder({"starting", "file read", "ask", "ended"}));
     }
 }
@@ -87,7 +87,7 @@ TEST(HexCheck, YesSendsTheFileUnchangedAfterTheHandshake)
     EXPECT_TRUE(bench.inOrder({"file read eeprom.hex", "file read flash.hex", "ask: eeprom.hex: line 2",
                                "ask: flash.hex has no", "port open", "version", "opening 1 eeprom.hex", "sending 1",
                                "between files", "opening 2 flash.hex", "sending 2"}))
-        << bench.journal.text();
+        << bench.world.text();
     std::vector<std::string> sent;
     for (const auto& write : bench.transferWrites())
         sent.push_back(write.bytes);

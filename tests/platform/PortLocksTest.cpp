@@ -138,41 +138,30 @@ TEST(PortLocks, LockFilesDecideWhetherThePortOpens)
                               std::to_string(holder.pid()) + "), which holds the lock file ";
     const std::string ended = ascii(endedPid());
 
+    const auto file = [](const std::string& bytes) { return [bytes](auto& p) { writeFile(p, bytes); }; };
+    // The forms of the content are PortLocks.ContentForms'; here each outcome once, under both names.
     const struct {
         const char* what;
         std::string name;
         std::function<void(const std::string&)> make;
         bool opens;
-        std::string text;  // in the failure, followed by the lock's path for a refusal
+        std::string text, kind;  // in the failure before and after the lock's path
         bool stays;
     } rows[] = {
-        {"running, bare number", qtName, [&](auto& p) { writeFile(p, ascii(holder.pid())); }, false, named, true},
-        {"running, padded with a name", shortName,
-         [&](auto& p) { writeFile(p, "      " + ascii(holder.pid(), " minicom root\n")); }, false, named, true},
-        {"running, three lines", qtName, [&](auto& p) { writeFile(p, ascii(holder.pid(), "\nterm\nhost\n")); }, false,
-         named, true},
-        {"running, binary", qtName, [&](auto& p) { writeFile(p, binary(holder.pid())); }, false, named, true},
-        {"ended", qtName, [&](auto& p) { writeFile(p, ended); }, true, "", false},
-        {"ended, binary", shortName, [&](auto& p) { writeFile(p, binary(std::stoi(ended))); }, true, "", false},
-        {"this run's own", qtName, [&](auto& p) { writeFile(p, ascii(::getpid())); }, true, "", true},
-        {"FIFO", qtName, [](auto& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }, false, "the lock file ", true},
+        {"running", qtName, file(ascii(holder.pid())), false, named, "", true},
+        {"running, padded with a name", shortName, file("      " + ascii(holder.pid(), " minicom root\n")), false,
+         named, "", true},
+        {"ended", qtName, file(ended), true, "", "", false},
+        {"ended, binary", shortName, file(binary(std::stoi(ended))), true, "", "", false},
+        {"this run's own", qtName, file(ascii(::getpid())), true, "", "", true},
+        {"FIFO", qtName, [](auto& p) { ASSERT_EQ(::mkfifo(p.c_str(), 0644), 0); }, false, "the lock file ",
+         " is a FIFO, not a regular file", true},
         {"link to /dev/zero", qtName, [](auto& p) { ASSERT_EQ(::symlink("/dev/zero", p.c_str()), 0); }, false,
-         "the lock file ", true},
-        {"folder", qtName, [](auto& p) { ASSERT_EQ(::mkdir(p.c_str(), 0755), 0); }, false, "the lock file ", true},
-        {"empty", qtName, [](auto& p) { writeFile(p, ""); }, false, "the lock file ", true},
+         "the lock file ", " is a symbolic link, not a regular file", true},
+        {"folder", qtName, [](auto& p) { ASSERT_EQ(::mkdir(p.c_str(), 0755), 0); }, false, "the lock file ",
+         " is a folder, not a regular file", true},
+        {"empty", qtName, file(""), false, "the lock file ", " holds no process number", true},
     };
-    const std::string kinds[] = {"",
-                                 "",
-                                 "",
-                                 "",
-                                 "",
-                                 "",
-                                 "",
-                                 " is a FIFO, not a regular file",
-                                 " is a symbolic link, not a regular file",
-                                 " is a folder, not a regular file",
-                                 " holds no process number"};
-    int index = 0;
     for (const auto& row : rows) {
         SCOPED_TRACE(row.what);
         const std::string path = folder + "/" + row.name;
@@ -188,7 +177,7 @@ TEST(PortLocks, LockFilesDecideWhetherThePortOpens)
         }
         EXPECT_EQ(port.isOpen(), row.opens) << failure;
         if (!row.opens) {
-            EXPECT_NE(failure.find("COM3 = " + device + ": " + row.text + path + kinds[index]), std::string::npos)
+            EXPECT_NE(failure.find("COM3 = " + device + ": " + row.text + path + row.kind), std::string::npos)
                 << failure;
             EXPECT_EQ(failure.find('\x1b'), std::string::npos);
         }
@@ -196,7 +185,6 @@ TEST(PortLocks, LockFilesDecideWhetherThePortOpens)
         port.close();
         ::unlink(path.c_str());
         ::rmdir(path.c_str());
-        ++index;
     }
 }
 

@@ -10,7 +10,6 @@ struct SeenBox {
     QString title;
     QString text;
     QMessageBox::Icon icon;
-    QMessageBox::StandardButtons buttons;
     Qt::TextFormat format;
     bool otherWindowShown;  // another window was visible when the box opened
 };

@@ -159,12 +159,10 @@ struct Target {
     std::string helloAnswer = "?G1.28";   // to the first calls "@&$"
     std::deque<std::string> lineAnswers;  // one per line received, in order
     std::string otherLines = "~";         // once lineAnswers is used up
-    std::deque<long long> lineDelaysUs;   // of each line's answer, in order; then delayUs
-    long long twiceAfterUs = 0;           // each line's answer again this long after it; 0: once
     // After a line that ends a file (record type 01), delayUs after its answer.
     std::deque<std::string> endOfFileAnswers;
     std::string otherEndsOfFile = "#@";
-    long long delayUs = 2'000;
+    long long delayUs = 2'000;  // of every answer
     // When set, more for each line received: bytes and how long after its receipt they are sent.
     std::function<std::vector<std::pair<long long, std::string>>(const std::string& line)> replies;
     bool charByChar = false;               // an answer reaches the PC a character at a time, as a line delivers it
@@ -232,22 +230,14 @@ public:
         queueEndUs_ =
             std::max(queueEndUs_, world_.now()) + static_cast<long long>(bytes.size()) * 1'000'000 / kBytesPerSecond;
         const auto received = [this, sent = std::string(bytes)] {
-            const bool line = sent.rfind(":", 0) == 0;
-            long long delay = target_.delayUs;
-            if (line && !target_.lineDelaysUs.empty()) {
-                delay = target_.lineDelaysUs.front();
-                target_.lineDelaysUs.pop_front();
-            }
-            if (auto answer = target_.answerTo(sent)) {
+            const long long delay = target_.delayUs;
+            if (auto answer = target_.answerTo(sent))
                 send(delay, *answer);
-                if (line && target_.twiceAfterUs > 0)
-                    send(delay + target_.twiceAfterUs, *answer);
-            }
-            if (line && target_.replies)
+            if (sent.rfind(":", 0) == 0 && target_.replies)
                 for (const auto& [afterUs, reply] : target_.replies(sent))
                     send(afterUs, reply);
             if (sent.compare(0, 9, ":00000001") == 0)
-                send(delay + target_.delayUs, Target::next(target_.endOfFileAnswers, target_.otherEndsOfFile));
+                send(2 * delay, Target::next(target_.endOfFileAnswers, target_.otherEndsOfFile));
         };
         inFlight_.push_back(world_.after(queueEndUs_ - world_.now(), received, false));
     }
@@ -489,7 +479,6 @@ struct LinkBench {
     }
 
     World world;
-    World& journal = world;
     Target target;
     SimPort port{world, target};
     RecordingFrontEnd frontEnd{world};
