@@ -9,6 +9,7 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ScratchFolder.h"
 #include "link/DiskHexFiles.h"
 #include "system/StopRequests.h"
 
@@ -36,21 +37,10 @@ std::string notRead(FileError::Cause cause)
 }
 
 // A folder of its own with a FIFO in it.
-class FifoDir {
-public:
-    FifoDir() : dir_(fs::temp_directory_path() / ("korvel-hex-" + std::to_string(::getpid())))
-    {
-        fs::create_directories(dir_);
-        made_ = ::mkfifo(fifo().c_str(), 0600) == 0;
-    }
-    ~FifoDir() { fs::remove_all(dir_); }
-    bool made() const { return made_; }
-    const fs::path& dir() const { return dir_; }
-    std::string fifo() const { return (dir_ / "fifo").string(); }
-
-private:
-    fs::path dir_;
-    bool made_ = false;
+struct FifoDir : ScratchFolder {
+    FifoDir() : fifo(path("fifo")), made(::mkfifo(fifo.c_str(), 0600) == 0) {}
+    const std::string fifo;
+    const bool made;
 };
 
 // Why a file was not read; every wait for a FIFO's writer ends. (The console
@@ -58,24 +48,23 @@ private:
 TEST(DiskHexFiles, SaysWhyAFileWasNotRead)
 {
     const FifoDir dir;
-    ASSERT_TRUE(dir.made());
-    const std::string big = (dir.dir() / "big.hex").string();
-    ::close(::open(big.c_str(), O_CREAT | O_WRONLY, 0600));
+    ASSERT_TRUE(dir.made);
+    const std::string big = dir.write("big.hex", "");
     fs::resize_file(big, protocol::kMostHexFileBytes + 1);  // sparse: it takes no room on the disk
     const std::string relative = "korvel-missing-" + std::to_string(::getpid()) + ".hex";
     const std::pair<std::string, std::string> rows[] = {
         {relative, "not opened: No such file or directory at " + (fs::current_path() / relative).string()},
-        {dir.dir().string(), "not opened: Is a directory at " + dir.dir().string()},
+        {dir.path().string(), "not opened: Is a directory at " + dir.path().string()},
         {big, notRead(FileError::Cause::TooLarge)},
-        {dir.fifo(), notRead(FileError::Cause::TooSlow)},  // no writer: the open does not wait for one
+        {dir.fifo, notRead(FileError::Cause::TooSlow)},  // no writer: the open does not wait for one
     };
     DiskHexFiles files(std::chrono::milliseconds(50));
     for (const auto& [path, outcome] : rows)
         EXPECT_EQ(readOutcome(files, path), outcome) << path;
     // A writer that wrote but never closes.
-    const int writer = ::open(dir.fifo().c_str(), O_RDWR);
+    const int writer = ::open(dir.fifo.c_str(), O_RDWR);
     ASSERT_EQ(::write(writer, "x", 1), 1);
-    EXPECT_EQ(readOutcome(files, dir.fifo()), notRead(FileError::Cause::TooSlow));
+    EXPECT_EQ(readOutcome(files, dir.fifo), notRead(FileError::Cause::TooSlow));
     ::close(writer);
 }
 
@@ -85,18 +74,18 @@ TEST(DiskHexFiles, SaysWhyAFileWasNotRead)
 TEST(DiskHexFiles, WaitForAWriterEndsAtCancelAndAtAStop)
 {
     const FifoDir dir;
-    ASSERT_TRUE(dir.made());
-    const int writer = ::open(dir.fifo().c_str(), O_RDWR);
+    ASSERT_TRUE(dir.made);
+    const int writer = ::open(dir.fifo.c_str(), O_RDWR);
     ASSERT_EQ(::write(writer, "x", 1), 1);
     DiskHexFiles files(std::chrono::minutes(1));
     int calls = 0;
-    EXPECT_EQ(readOutcome(files, dir.fifo(), [&calls] { return ++calls < 3; }), notRead(FileError::Cause::Interrupted));
+    EXPECT_EQ(readOutcome(files, dir.fifo, [&calls] { return ++calls < 3; }), notRead(FileError::Cause::Interrupted));
     EXPECT_EQ(calls, 3);
     // The stop stays noted in the process: the child of a death test takes it.
     EXPECT_EXIT(
         {
             system::StopRequests stops;
-            const std::string outcome = readOutcome(files, dir.fifo(), [] {
+            const std::string outcome = readOutcome(files, dir.fifo, [] {
                 ::kill(::getpid(), SIGTERM);
                 return true;
             });

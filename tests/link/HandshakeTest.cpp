@@ -158,8 +158,7 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         {"before opening", [](LinkBench&) { return true; }, false, 0, false, kFirstSyncWindowMs},
         {"after opening", [](LinkBench& b) { return b.port.isOpen(); }, true, 0, false, kFirstSyncWindowMs},
         {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0, false, kFirstSyncWindowMs},
-        {"settle pause", [](LinkBench& b) { return b.world.has("target responded"); }, true, 0, false,
-         kPhase2WindowMs},
+        {"settle pause", [](LinkBench& b) { return b.world.has("target responded"); }, true, 0, false, kPhase2WindowMs},
         {"phase 2", [](LinkBench& b) { return b.wroteCalls(); }, true, 0, true, kPhase2WindowMs},
         {"next line", [](LinkBench& b) { return !b.port.reads.empty() && b.port.reads.back().bytes == "~"; }, true, 1,
          true, kPhase2WindowMs},
@@ -253,7 +252,7 @@ TEST(CommandLineFlavour, LongerWindowForASlowTarget)
         EXPECT_EQ(bench.run(LinkBench::flash()), done ? DownloadResult::Success : DownloadResult::NoResponse);
         if (!done) {
             EXPECT_TRUE(bench.world.has("message: No response from target Bootloader.\nThe bootloader did not "
-                                          "answer on COM1 within 8 s."));
+                                        "answer on COM1 within 8 s."));
         }
     }
 }

@@ -1,5 +1,5 @@
-#include "settings/FilePlaces.h"
 #include "settings/SettingsFile.h"
+#include "settings/FilePlaces.h"
 
 #include <QDir>
 #include <QFile>

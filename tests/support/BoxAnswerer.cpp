@@ -30,8 +30,7 @@ bool BoxAnswerer::eventFilter(QObject* watched, QEvent* event)
     bool otherWindowShown = false;
     for (QWidget* widget : QApplication::topLevelWidgets())
         otherWindowShown = otherWindowShown || (widget != box && widget->isVisible());
-    seen_.push_back(
-        {box->windowTitle(), box->text(), box->icon(), box->textFormat(), otherWindowShown});
+    seen_.push_back({box->windowTitle(), box->text(), box->icon(), box->textFormat(), otherWindowShown});
     // Pressed once the box's own event loop runs. A question the test did not
     // expect is answered No, so that it ends the run rather than the test.
     QTimer::singleShot(0, box, [box, answer = answer_] {

@@ -3,12 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <csignal>
-#include <filesystem>
 
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "ScratchFolder.h"
 #include "system/StopRequests.h"
 #include "system/Terminal.h"
 #include "system/WholeFile.h"
@@ -16,18 +16,15 @@
 namespace korvel::system {
 namespace {
 
-namespace fs = std::filesystem;
-
 // A settings or ports file that is a FIFO, also behind a link, is refused at
 // once, even with a writer that never ends; a HEX file that is one is read as
 // its writer writes.
 TEST(WholeFilePosix, FifoIsRefusedOrReadAsItsWriterWrites)
 {
-    const fs::path dir = fs::temp_directory_path() / ("korvel-fifo-" + std::to_string(::getpid()));
-    fs::create_directories(dir);
-    const std::string fifo = (dir / "fifo").string(), link = (dir / "link").string();
+    const ScratchFolder dir;
+    const std::string fifo = dir.path("fifo"), link = dir.path("link");
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    fs::create_symlink(fifo, link);
+    ASSERT_EQ(::symlink(fifo.c_str(), link.c_str()), 0);
     const int writer = ::open(fifo.c_str(), O_RDWR);
     ASSERT_EQ(::write(writer, "abc", 3), 3);
     for (const std::string& path : {fifo, link})
@@ -42,7 +39,6 @@ TEST(WholeFilePosix, FifoIsRefusedOrReadAsItsWriterWrites)
                                                 }});
     EXPECT_EQ(read.outcome, WholeFile::Outcome::Read);
     EXPECT_EQ(read.content, "abc");
-    fs::remove_all(dir);
 }
 
 // Each stop signal gives its exit status; a question's input ends at a stop.

@@ -11,9 +11,11 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "ScratchFolder.h"
 #include "system/AppendFile.h"
 #include "system/ControlEvents.h"
 #include "system/StopRequests.h"
@@ -31,11 +33,6 @@ namespace fs = std::filesystem;
 const char kEchoArgs[] = "--korvel-echo-args";
 const char kUserFolder[] = "--korvel-user-folder";
 const char kJoinConsole[] = "--korvel-join-console";
-
-std::wstring widen(const std::string& utf8)
-{
-    return wideFromUtf8(utf8);
-}
 
 // This test as a child process with `arguments`: its exit status and what it
 // wrote to its standard output. `environment` is the child's whole
@@ -92,8 +89,8 @@ class NamedPipe {
 public:
     NamedPipe()
         : name_("\\\\.\\pipe\\korvel-test-" + std::to_string(::GetCurrentProcessId()) + "-" + std::to_string(++made_))
-        , pipe_(::CreateNamedPipeW(widen(name_).c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1, 4096,
-                                   4096, 0, nullptr))
+        , pipe_(::CreateNamedPipeW(wideFromUtf8(name_).c_str(), PIPE_ACCESS_OUTBOUND, PIPE_TYPE_BYTE | PIPE_WAIT, 1,
+                                   4096, 4096, 0, nullptr))
     {
     }
     ~NamedPipe() { close(); }
@@ -168,14 +165,12 @@ TEST(WholeFileWindows, PipeWriterIsAwaitedWithinItsLimit)
 // probe leaves nothing behind.
 TEST(UserFoldersWindows, FolderIsTried)
 {
-    const fs::path folder = fs::temp_directory_path() / ("korvel-probe-" + std::to_string(::GetCurrentProcessId()));
-    fs::create_directories(folder);
-    ASSERT_TRUE(::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_READONLY));
-    EXPECT_TRUE(folderTakesNewFiles(folder.u8string()));
-    ::SetFileAttributesW(folder.c_str(), FILE_ATTRIBUTE_NORMAL);
-    EXPECT_TRUE(fs::is_empty(folder));
-    EXPECT_FALSE(folderTakesNewFiles((folder / "missing").u8string()));
-    fs::remove_all(folder);
+    const ScratchFolder folder;
+    ASSERT_TRUE(::SetFileAttributesW(folder.path().c_str(), FILE_ATTRIBUTE_READONLY));
+    EXPECT_TRUE(folderTakesNewFiles(folder.path().u8string()));
+    ::SetFileAttributesW(folder.path().c_str(), FILE_ATTRIBUTE_NORMAL);
+    EXPECT_TRUE(fs::is_empty(folder.path()));
+    EXPECT_FALSE(folderTakesNewFiles(folder.path("missing")));
 }
 
 // Sets a value of the user's shell folders for as long as it lives.
@@ -183,31 +178,29 @@ class ShellFolderSetting {
 public:
     ShellFolderSetting(const wchar_t* name, const std::wstring& value) : name_(name)
     {
-        ::RegOpenKeyExW(HKEY_CURRENT_USER,
-                        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders", 0,
-                        KEY_QUERY_VALUE | KEY_SET_VALUE, &key_);
-        DWORD size = sizeof old_;
-        saved_ = ::RegQueryValueExW(key_, name, nullptr, &type_, reinterpret_cast<BYTE*>(old_), &size) == 0;
-        oldSize_ = size;
-        set_ = saved_ && ::RegSetValueExW(key_, name, 0, REG_SZ, reinterpret_cast<const BYTE*>(value.c_str()),
-                                          DWORD((value.size() + 1) * sizeof(wchar_t))) == 0;
+        saved_ = ::RegGetValueW(HKEY_CURRENT_USER, kKey, name, RRF_RT_ANY | RRF_NOEXPAND, &type_, old_, &oldSize_) == 0;
+        set_ = saved_ && write(REG_SZ, value.c_str(), DWORD((value.size() + 1) * sizeof(wchar_t)));
     }
     ~ShellFolderSetting()
     {
         if (saved_)
-            ::RegSetValueExW(key_, name_, 0, type_, reinterpret_cast<const BYTE*>(old_), oldSize_);
-        ::RegCloseKey(key_);
+            write(type_, old_, oldSize_);
     }
     bool set() const { return set_; }
 
 private:
+    static constexpr const wchar_t* kKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    bool write(DWORD type, const void* data, DWORD size) const
+    {
+        return ::RegSetKeyValueW(HKEY_CURRENT_USER, kKey, name_, type, data, size) == 0;
+    }
+
     const wchar_t* name_;
-    HKEY key_ = nullptr;
     DWORD type_ = 0;
     wchar_t old_[1024] = {};
-    DWORD oldSize_ = 0;
-    bool saved_ = false;
-    bool set_ = false;
+    DWORD oldSize_ = sizeof old_;
+    bool saved_ = false, set_ = false;
 };
 
 // The user's place is below the folder the system keeps for the user's
@@ -217,10 +210,9 @@ private:
 // for the rest of a process.)
 TEST(UserFoldersWindows, UsersPlaceIsTheSystemsRoamingFolder)
 {
-    const std::string name = "Pr\xc3\xbc"
-                             "fung \xce\xa9 " +
-                             std::to_string(::GetCurrentProcessId());
-    const fs::path profile = fs::temp_directory_path() / fs::u8path(name);
+    const ScratchFolder scratch;
+    const fs::path profile = fs::u8path(scratch.path("Pr\xc3\xbc"
+                                                     "fung \xce\xa9"));
     const fs::path roaming = profile / "AppData" / "Roaming";
     fs::create_directories(roaming);
     std::wstring environment;
@@ -233,16 +225,16 @@ TEST(UserFoldersWindows, UsersPlaceIsTheSystemsRoamingFolder)
     {
         const ShellFolderSetting setting(L"AppData", roaming.wstring());
         ASSERT_TRUE(setting.set());
-        run = runSelf(widen(kUserFolder), environment);
+        run = runSelf(wideFromUtf8(kUserFolder), environment);
     }
-    fs::remove_all(profile);
     EXPECT_EQ(run.status, 0u);
     EXPECT_EQ(run.output, (roaming / "AVRBootloaderKorvel").u8string());
 }
 
 // The program's resources, compiled into this test as into the program: the
-// version of the project, and the icon in the sizes Windows asks for.
-TEST(WindowsResources, VersionAndIcon)
+// version of the project, the icon in the sizes Windows asks for, and the
+// manifest, which makes UTF-8 the program's ANSI code page.
+TEST(WindowsResources, VersionIconAndManifest)
 {
     wchar_t self[MAX_PATH] = {};
     ::GetModuleFileNameW(nullptr, self, MAX_PATH);
@@ -254,13 +246,15 @@ TEST(WindowsResources, VersionAndIcon)
     UINT length = 0;
     ASSERT_TRUE(::VerQueryValueW(info.data(), L"\\StringFileInfo\\040904B0\\ProductVersion",
                                  reinterpret_cast<void**>(&product), &length));
-    EXPECT_EQ(std::wstring(product), widen(KORVEL_VERSION_TEXT));
+    EXPECT_EQ(std::wstring(product), wideFromUtf8(KORVEL_VERSION_TEXT));
     for (const int size : {16, 32, 48, 128}) {
         const HANDLE icon = ::LoadImageW(::GetModuleHandleW(nullptr), MAKEINTRESOURCEW(1), IMAGE_ICON, size, size, 0);
         EXPECT_NE(icon, nullptr) << size;
         if (icon)
             ::DestroyIcon(static_cast<HICON>(icon));
     }
+    EXPECT_NE(::FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr);
+    EXPECT_EQ(::GetACP(), UINT(CP_UTF8));
 }
 
 // File names as the system's functions get them: from the length at which a
@@ -332,14 +326,6 @@ TEST(AppendFileWindows, AppendsToFilesOnly)
     ::DeleteFileW(systemPathOf((folder / longName / "run.log").u8string()).c_str());
     ::RemoveDirectoryW(systemPathOf((folder / longName).u8string()).c_str());
     fs::remove_all(folder);
-}
-
-// The application manifest, compiled into this test as into the program,
-// gives the program UTF-8 as its ANSI code page.
-TEST(WindowsResources, ManifestMakesUtf8TheAnsiCodePage)
-{
-    EXPECT_NE(::FindResourceW(nullptr, MAKEINTRESOURCEW(1), MAKEINTRESOURCEW(24)), nullptr);
-    EXPECT_EQ(::GetACP(), UINT(CP_UTF8));
 }
 
 // Each of the console's control events, the stop it is, and whether the
@@ -490,46 +476,53 @@ int joinConsoleAndStop()
     return exitStatusOf(stopRequested());
 }
 
+// The console's cursor; none without a console.
+std::optional<COORD> consoleCursor()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!isTerminal(StandardStream::Output) || !::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info))
+        return std::nullopt;
+    return info.dwCursorPosition;
+}
+
+// The `count` characters the console shows from `at` on; then ends the line.
+std::wstring shownFrom(COORD at, std::size_t count)
+{
+    std::wstring shown(count, L'\0');
+    DWORD read = 0;
+    ::ReadConsoleOutputCharacterW(::GetStdHandle(STD_OUTPUT_HANDLE), shown.data(), DWORD(count), at, &read);
+    standardOutput() << "\n" << std::flush;
+    return shown.substr(0, read);
+}
+
 // A window program started from a console for a command-line run joins that
 // console: its text shows there, and Ctrl-C in the console stops it, since
 // its handler was registered after the join.
 TEST(ConsoleJoin, ChildJoinsItsParentsConsoleAndTakesItsCtrlC)
 {
-    const HANDLE console = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    CONSOLE_SCREEN_BUFFER_INFO before{};
-    if (!isTerminal(StandardStream::Output) || !::GetConsoleScreenBufferInfo(console, &before))
+    const auto cursor = consoleCursor();
+    if (!cursor)
         GTEST_SKIP() << "no console: korvel_system_console_test runs this in one";
     letControlEventsPass();
-    const ChildRun run = runSelf(widen(kJoinConsole), {}, true);
+    const ChildRun run = runSelf(wideFromUtf8(kJoinConsole), {}, true);
     // Without a handler of ours Windows ends the child with 0xC000013A, wine with 0.
     EXPECT_EQ(run.status, 130u) << "the Ctrl-C found no handler of ours";
-    std::wstring shown(std::strlen(kJoinedText), L'\0');
-    DWORD read = 0;
-    ASSERT_TRUE(
-        ::ReadConsoleOutputCharacterW(console, shown.data(), DWORD(shown.size()), before.dwCursorPosition, &read));
-    standardOutput() << "\n" << std::flush;
-    EXPECT_EQ(shown, widen(kJoinedText));
+    EXPECT_EQ(shownFrom(*cursor, std::strlen(kJoinedText)), wideFromUtf8(kJoinedText));
 }
 
 // Text reaches the console as its characters, whatever its code page; what
 // the console shows is read back from its screen.
 TEST(ConsoleText, ShowsEveryCharacter)
 {
-    const HANDLE console = ::GetStdHandle(STD_OUTPUT_HANDLE);
-    CONSOLE_SCREEN_BUFFER_INFO before{};
-    if (!isTerminal(StandardStream::Output) || !::GetConsoleScreenBufferInfo(console, &before))
+    const auto cursor = consoleCursor();
+    if (!cursor)
         GTEST_SKIP() << "no console: korvel_system_console_test runs this in one";
     // "Prüfung ✓ Ω", written in two pieces that split the ü between them.
     const std::string text = "Pr\xc3\xbc"
                              "fung \xe2\x9c\x93 \xce\xa9";
     standardOutput() << text.substr(0, 3) << std::flush << text.substr(3) << std::flush;
     const std::wstring expected = L"Pr\u00fcfung \u2713 \u03a9";
-    std::wstring shown(expected.size(), L'\0');
-    DWORD read = 0;
-    ASSERT_TRUE(
-        ::ReadConsoleOutputCharacterW(console, shown.data(), DWORD(shown.size()), before.dwCursorPosition, &read));
-    standardOutput() << "\n" << std::flush;
-    EXPECT_EQ(shown, expected) << "console code page " << ::GetConsoleOutputCP();
+    EXPECT_EQ(shownFrom(*cursor, expected.size()), expected) << "console code page " << ::GetConsoleOutputCP();
 }
 
 // The arguments of a child started with a name outside the ANSI code page
@@ -539,10 +532,9 @@ TEST(ProgramArguments, WideCommandLineArrivesAsUtf8)
 {
     const std::string name = "Pr\xc3\xbc"
                              "fung \xce\xa9\xe2\x9c\x93.hex";
-    const fs::path file = fs::temp_directory_path() / fs::u8path(name);
-    std::ofstream(file, std::ios::binary) << ":00000001FF\r\n";
-    const ChildRun run = runSelf(widen(kEchoArgs) + L" \"" + file.wstring() + L"\" plain");
-    fs::remove(file);
+    const ScratchFolder folder;
+    const fs::path file = fs::u8path(folder.write(name, ":00000001FF\r\n"));
+    const ChildRun run = runSelf(wideFromUtf8(kEchoArgs) + L" \"" + file.wstring() + L"\" plain");
     EXPECT_EQ(run.output, file.u8string() + "\n:00000001FF\r\n|plain\n");
 }
 

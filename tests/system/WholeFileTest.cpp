@@ -1,44 +1,19 @@
 // Reading a file whole, the same on every system.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
+#include "ScratchFolder.h"
 #include "system/WholeFile.h"
 
 namespace korvel::system {
 namespace {
 
-namespace fs = std::filesystem;
-
 using Outcome = WholeFile::Outcome;
-
-// Files of a folder of its own, named in UTF-8 as the program names them.
-class Folder {
-public:
-    Folder() : path_(fs::temp_directory_path() / fs::u8path("korvel-whole-" + std::to_string(++made_)))
-    {
-        fs::remove_all(path_);
-        fs::create_directories(path_);
-    }
-    ~Folder() { fs::remove_all(path_); }
-    std::string write(const std::string& name, const std::string& content) const
-    {
-        std::ofstream(path_ / fs::u8path(name), std::ios::binary) << content;
-        return path(name);
-    }
-    std::string path(const std::string& name = {}) const { return (path_ / fs::u8path(name)).u8string(); }
-
-private:
-    static inline int made_ = 0;
-    fs::path path_;
-};
 
 // What each kind of path gives, with the largest size allowed 8 bytes: every
 // byte of a file as it is, also under a name outside ASCII.
 TEST(WholeFile, OutcomeOfEachKindOfPath)
 {
-    const Folder folder;
+    const ScratchFolder folder;
     const std::string bytes("a\r\nb\0\xff\n", 7);
     const struct {
         std::string path;
@@ -54,7 +29,7 @@ TEST(WholeFile, OutcomeOfEachKindOfPath)
         {folder.write("nine.hex", "123456789"), Outcome::TooLarge, ""},
         {folder.path("missing.hex"), Outcome::Missing, ""},
         {folder.path("no folder/missing.hex"), Outcome::Missing, ""},
-        {folder.path(), Outcome::IsDirectory, ""},
+        {folder.path().u8string(), Outcome::IsDirectory, ""},
     };
     for (const bool regularOnly : {true, false}) {
         for (const auto& row : rows) {
