@@ -160,8 +160,7 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0, false, kFirstSyncWindowMs},
         {"settle pause", [](LinkBench& b) { return b.world.has("target responded"); }, true, 0, false, kPhase2WindowMs},
         {"phase 2", [](LinkBench& b) { return b.wroteCalls(); }, true, 0, true, kPhase2WindowMs},
-        {"next line", [](LinkBench& b) { return !b.port.reads.empty() && b.port.reads.back().bytes == "~"; }, true, 1,
-         true, kPhase2WindowMs},
+        {"next line", [](LinkBench& b) { return !b.frontEnd.linesDone.empty(); }, true, 1, true, kPhase2WindowMs},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.point);

@@ -249,7 +249,7 @@ std::pair<RunRecord, long long> runProgram(const Case& c)
     for (std::size_t i = 0; i < bench.frontEnd.linesDone.size(); ++i) {
         auto& counts = record.counts[i < files[0].second.size() ? 0 : 1];
         ++counts.linesDone;
-        counts.skipped += bench.frontEnd.linesDone[i].find(", skipped") != std::string::npos;
+        counts.skipped += bench.frontEnd.linesDone[i].skipped;
     }
     FileKind sending = FileKind::None;
     for (const auto& entry : bench.world.entries) {

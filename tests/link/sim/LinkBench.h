@@ -243,13 +243,7 @@ public:
     }
     int bytesWaiting() override { return static_cast<int>(readable().size()); }
     int bytesQueued() override { return open_ && !pty ? static_cast<int>(queuedBytes()) : 0; }
-    std::string readAll() override
-    {
-        std::string all = std::exchange(readable(), {});
-        if (!all.empty())
-            reads.push_back({world_.now(), all, queuedBytes()});
-        return all;
-    }
+    std::string readAll() override { return std::exchange(readable(), {}); }
     void discardInput() override { readable().clear(); }
     void discardOutput() override
     {
@@ -279,8 +273,8 @@ public:
         std::string bytes;
         long long queued = 0;  // bytes queued toward the target just before
     };
-    std::vector<Write> writes, reads;  // reads: what readAll returned, when not empty
-    bool pty = false;                  // shows no queue, and what was written is beyond dropping
+    std::vector<Write> writes;
+    bool pty = false;  // shows no queue, and what was written is beyond dropping
     std::optional<link::LineSettings> lineSettings;
     int eventCode = 0;
     std::function<bool(std::string_view)> failWrite;  // true: this write fails
@@ -336,8 +330,6 @@ public:
     {
         world_.add("waiting " + std::to_string(seconds) + " s for " + label + ": " + why);
     }
-    void portOpened() override { world_.add("port opened"); }
-    void synchronising() override { world_.add("synchronising"); }
     void targetResponded() override { world_.add("target responded"); }
     void versionRead(const std::string& version) override { world_.add("version " + version); }
     void openingFile(link::FileKind kind, const std::string& path) override
@@ -346,12 +338,7 @@ public:
     }
     void sendingFile(link::FileKind kind) override { world_.add("sending " + std::to_string(static_cast<int>(kind))); }
     void showLinesLeft(int linesLeft) override { linesShown.emplace_back(world_.now(), linesLeft); }
-    void lineDone(const link::LineProgress& progress) override
-    {
-        linesDone.push_back(std::to_string(progress.linesLeft) + " left, line " + std::to_string(progress.lineNumber) +
-                            ", " + std::to_string(progress.bytes) + " bytes x" + std::to_string(progress.sends) +
-                            (progress.skipped ? ", skipped" : ""));
-    }
+    void lineDone(const link::LineProgress& progress) override { linesDone.push_back(progress); }
     void lineSkippedLate(link::FileKind kind, int lineNumber) override
     {
         world_.add("skipped late " + std::to_string(static_cast<int>(kind)) + " " + std::to_string(lineNumber));
@@ -376,7 +363,7 @@ public:
     std::function<bool()> cancelWhen;
     std::function<void()> whileAsking;                  // runs while a question is open, as the box runs events
     std::vector<std::pair<long long, int>> linesShown;  // time, count
-    std::vector<std::string> linesDone;                 // the progress after each line
+    std::vector<link::LineProgress> linesDone;
 
 private:
     static std::string entryOf(const link::Message& message)
