@@ -1,7 +1,8 @@
 // The ledger of the target's answers on any answer bytes, interleaved with any
 // order of sends, resends, ends of waits and files: its counts agree with the
 // answers given, and the line it finds in doubt is the first line that some
-// assignment of the answers to the sends, tried one by one, leaves refused.
+// assignment of the answers to the sends, tried one by one (as the model of
+// the line transfer tries them), leaves refused.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
@@ -12,6 +13,7 @@
 
 #include "FuzzCheck.h"
 #include "link/AnswerLedger.h"
+#include "model/TransferModel.h"
 
 using korvel::link::AnswerLedger;
 using korvel::link::FileKind;
@@ -19,7 +21,7 @@ using korvel::link::LineRef;
 
 namespace {
 
-// Small enough to try every assignment.
+// Few enough to try every assignment.
 constexpr std::size_t kMostSends = 10;
 
 struct History {
@@ -30,21 +32,6 @@ struct History {
     bool lastLineSent = false, fileEnded = false, downloadDone = false;
     int lastLine = 0;
 };
-
-// Whether some increasing assignment of answers `k`... to sends after `from`
-// leaves `line` with a refusal and no acceptance.
-bool refusedSomehow(const History& h, int line, std::size_t k, std::size_t from, bool refused, bool accepted)
-{
-    if (k == h.answers.size())
-        return refused && !accepted;
-    for (std::size_t send = from + 1; send <= h.latest[k]; ++send) {
-        const bool ours = h.sendLines[send - 1] == line;
-        const bool refusal = h.answers[k] == '-' || h.answers[k] == '%';
-        if (refusedSomehow(h, line, k + 1, send, refused || (ours && refusal), accepted || (ours && !refusal)))
-            return true;
-    }
-    return false;
-}
 
 bool isAnswer(char c)
 {
@@ -115,7 +102,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (h.answers.size() > answeredInWait) {
         for (int candidate = 1; candidate <= line && expected == 0; ++candidate) {
             const bool endedAfterIt = candidate == line && h.lastLineSent && h.fileEnded;
-            if (!skipped.count(candidate) && !endedAfterIt && refusedSomehow(h, candidate, 0, 0, false, false))
+            if (!skipped.count(candidate) && !endedAfterIt &&
+                korvel::linktest::someMatchingRefuses(h.answers, h.latest, h.sendLines, candidate))
                 expected = candidate;
         }
     }

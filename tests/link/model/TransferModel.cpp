@@ -71,15 +71,13 @@ private:
         bool answeredInWait = false;
         std::string lateRefusals;  // not yet asked about
     };
-    struct Answer {
-        char answer;
-        std::size_t sendsBefore;  // of the file's sends, those written before it was read
-    };
     struct File {
         int lines = 0;
         FileCounts counts;
         std::vector<std::size_t> sends;  // into sends_
-        std::vector<Answer> counted;
+        std::vector<int> sendLines;
+        std::string counted;                   // the answers M4 counts
+        std::vector<std::size_t> sendsBefore;  // of each: the file's sends written before it was read
         bool lastLineSent = false, endHash = false, endAt = false;
         std::set<int> skipped;
     };
@@ -206,6 +204,7 @@ private:
         write(line);
         File& file = files_[key.file];
         file.sends.push_back(sends_.size());
+        file.sendLines.push_back(key.line);
         file.lastLineSent = file.lastLineSent || key.line == file.lines;
         ++file.counts.sends;
         sends_.push_back({key, false, {}});
@@ -241,7 +240,7 @@ private:
             if (file.lastLineSent && (answer == '#' || answer == '@') && !endAnswer)
                 endAnswer = true;
             else
-                file.counted.push_back({answer, file.sends.size()});
+                file.counted += answer, file.sendsBefore.push_back(file.sends.size());
             if (when == When::InWait)
                 latest.answeredInWait = true;
             else if (holds(std::string(1, answer), kRefusals))
@@ -268,7 +267,8 @@ private:
         if (static_cast<long long>(file.counted.size()) <= inWait)
             return;
         for (int line = 1; line <= file.lines; ++line) {
-            if (file.skipped.count(line) || (line == file.lines && file.endHash) || !refusable(file, line))
+            if (file.skipped.count(line) || (line == file.lines && file.endHash) ||
+                !someMatchingRefuses(file.counted, file.sendsBefore, file.sendLines, line))
                 continue;
             end(DownloadResult::TransferError,
                 "Error while downloading the firmware file: 0.\nSome of the target's answers came late, so they may "
@@ -276,30 +276,6 @@ private:
                     std::to_string(line) + " of the " + fileName(kind) +
                     " file may have been refused. Program the board again.");
         }
-    }
-
-    // Whether some matching gives the line a refusal and no accept: answers in
-    // order, each to its own send, none to a send written after it was read.
-    bool refusable(const File& file, int line) const
-    {
-        const std::size_t answers = file.counted.size(), sends = file.sends.size();
-        std::map<std::tuple<std::size_t, std::size_t, bool>, bool> known;
-        std::function<bool(std::size_t, std::size_t, bool)> can = [&](std::size_t a, std::size_t s, bool refused) {
-            if (a == answers)
-                return refused;
-            const auto key = std::make_tuple(a, s, refused);
-            if (const auto found = known.find(key); found != known.end())
-                return found->second;
-            bool result = false;
-            const bool accept = holds(std::string(1, file.counted[a].answer), kAccepts);
-            for (std::size_t to = s; !result && to < file.counted[a].sendsBefore; ++to) {
-                const bool ours = sends_[file.sends[to]].key.line == line;
-                if (!(ours && accept))
-                    result = can(a + 1, to + 1, refused || ours);
-            }
-            return known[key] = result;
-        };
-        return answers <= sends && can(0, 0, false);
     }
 
     void ask(QuestionKind kind, const SendKey& about)
@@ -364,6 +340,28 @@ private:
 ModelResult runTransferModel(const ModelInput& input)
 {
     return TransferModel(input).run();
+}
+
+bool someMatchingRefuses(const std::string& answers, const std::vector<std::size_t>& sendsBefore,
+                         const std::vector<int>& sendLines, int line)
+{
+    std::map<std::tuple<std::size_t, std::size_t, bool>, bool> known;
+    std::function<bool(std::size_t, std::size_t, bool)> can = [&](std::size_t a, std::size_t s, bool refused) {
+        if (a == answers.size())
+            return refused;
+        const auto key = std::make_tuple(a, s, refused);
+        if (const auto found = known.find(key); found != known.end())
+            return found->second;
+        bool result = false;
+        const bool accept = holds(std::string(1, answers[a]), kAccepts);
+        for (std::size_t to = s; !result && to < sendsBefore[a]; ++to) {
+            const bool ours = sendLines[to] == line;
+            if (!(ours && accept))
+                result = can(a + 1, to + 1, refused || ours);
+        }
+        return known[key] = result;
+    };
+    return answers.size() <= sendLines.size() && can(0, 0, false);
 }
 
 }  // namespace korvel::linktest

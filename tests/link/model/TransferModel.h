@@ -87,4 +87,11 @@ struct ModelResult {
 
 ModelResult runTransferModel(const ModelInput& input);
 
+// Whether some matching of a file's answers to its sends leaves `line`
+// refused: a refusal matched to one of its sends and no accept. A matching
+// gives each answer a send of its own, in order, never one written after the
+// answer was read (answer k was read after sendsBefore[k] of the sendLines).
+bool someMatchingRefuses(const std::string& answers, const std::vector<std::size_t>& sendsBefore,
+                         const std::vector<int>& sendLines, int line);
+
 }  // namespace korvel::linktest
