@@ -11,6 +11,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -117,46 +118,38 @@ private:
 };
 
 // A pipe whose writer wrote and then never finishes is left when the limit is
-// over, or at once when the caller ends the wait; one that finishes is read.
+// over, or at once when the caller ends the wait; one that finishes is read;
+// a settings file that is a pipe is refused without a wait.
 TEST(WholeFileWindows, PipeWriterIsAwaitedWithinItsLimit)
 {
-    {
-        NamedPipe pipe;
-        ASSERT_TRUE(pipe.made());
-        bool wrote = false;
-        const WholeFile file = readWholeFile(pipe.name(), {100, false, std::chrono::milliseconds(200), [&] {
-                                                               wrote = wrote || pipe.write("x");
-                                                               return true;
-                                                           }});
-        EXPECT_TRUE(wrote);
-        EXPECT_EQ(file.outcome, WholeFile::Outcome::TooSlow);
-    }
-    {
+    using namespace std::chrono_literals;
+    using Outcome = WholeFile::Outcome;
+    const struct {
+        bool regularOnly;
+        std::chrono::milliseconds limit;
+        std::function<bool(NamedPipe&, int)> keepWaiting;  // at its nth call; the writer's doings meanwhile
+        Outcome outcome;
+        std::string content;
+    } rows[] = {
+        {false, 200ms, [](NamedPipe& pipe, int call) { return call > 1 || pipe.write("x"); }, Outcome::TooSlow, ""},
+        {false, 1min, [](NamedPipe&, int call) { return call < 3; }, Outcome::Interrupted, ""},
+        {false, 1min,
+         [](NamedPipe& pipe, int) {
+             if (pipe.write("line 1\r\n"))
+                 pipe.close();
+             return true;
+         },
+         Outcome::Read, "line 1\r\n"},
+        {true, 1min, {}, Outcome::NotRegular, ""},
+    };
+    for (const auto& row : rows) {
         NamedPipe pipe;
         ASSERT_TRUE(pipe.made());
         int calls = 0;
-        const WholeFile file =
-            readWholeFile(pipe.name(), {100, false, std::chrono::minutes(1), [&] { return ++calls < 3; }});
-        EXPECT_EQ(file.outcome, WholeFile::Outcome::Interrupted);
-        EXPECT_EQ(calls, 3);
-    }
-    {
-        NamedPipe pipe;
-        ASSERT_TRUE(pipe.made());
-        const WholeFile file = readWholeFile(pipe.name(), {100, false, std::chrono::minutes(1), [&] {
-                                                               if (pipe.write("line 1\r\n"))
-                                                                   pipe.close();
-                                                               return true;
-                                                           }});
-        EXPECT_EQ(file.outcome, WholeFile::Outcome::Read);
-        EXPECT_EQ(file.content, "line 1\r\n");
-    }
-    {
-        // A settings file that is a pipe is refused without a wait.
-        NamedPipe pipe;
-        ASSERT_TRUE(pipe.made());
-        EXPECT_EQ(readWholeFile(pipe.name(), {100, true, std::chrono::minutes(1)}).outcome,
-                  WholeFile::Outcome::NotRegular);
+        const WholeFile file = readWholeFile(
+            pipe.name(), {100, row.regularOnly, row.limit, [&] { return row.keepWaiting(pipe, ++calls); }});
+        EXPECT_EQ(file.outcome, row.outcome) << int(row.outcome);
+        EXPECT_EQ(file.content, row.content);
     }
 }
 
