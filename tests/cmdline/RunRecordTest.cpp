@@ -37,7 +37,7 @@ TEST(RunRecord, ClosingOfEachEnd)
         {DownloadResult::Declined, StopRequest::None, 2, 1, "Download stopped at line 2 of my\\x1bflash.hex.",
          "stopped flash-remaining=8 "},
         {DownloadResult::Cancelled, StopRequest::Interrupt, 2, 130,
-         "Download interrupted at line 2 of my\\x1bflash.hex (SIGINT).", "interrupted flash-sent=2 "},
+         "Download interrupted at line 2 of my\\x1bflash.hex (STOP).", "interrupted flash-sent=2 "},
         {DownloadResult::Declined, StopRequest::None, 0, 1, "Download stopped before the port was opened.",
          "stopped seconds=0.0 waited=0.0 bootloader=none flash-lines=0 "},
         {DownloadResult::Cancelled, StopRequest::Hangup, 1, 129,
@@ -50,7 +50,10 @@ TEST(RunRecord, ClosingOfEachEnd)
         RunRecord record(true, false);
         record.fileReading("my\x1b"
                            "flash.hex");
-        record.fileRead(FileKind::Flash, "my\x1bflash.hex", 400, 9, "ab");
+        record.fileRead(FileKind::Flash,
+                        "my\x1b"
+                        "flash.hex",
+                        400, 9, "ab");
         if (c.stage >= 1)
             record.portOpened();
         if (c.stage >= 2) {
