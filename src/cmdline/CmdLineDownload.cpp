@@ -110,9 +110,19 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
     // The port is named even where the run ends before it opens it.
     surroundings.port.setPortNumber(state.CmdLineComPort);
     RunLog runLog(terminal);
-    if (!state.logPath.empty() && !runLog.open(state.logPath)) {
+    std::string refused;
+    if (!state.logPath.empty() && !runLog.open(state.logPath))
+        refused = runLog.reason();
+    // A log appended to a HEX file would damage it for later runs: nothing
+    // is written to it.
+    for (const auto& [file, path] :
+         {std::pair{"the EEPROM file ", &state.EEPROMFileName}, std::pair{"the FLASH file ", &state.FLASHFileName}}) {
+        if (refused.empty() && !state.logPath.empty() && !path->empty() && runLog.isFile(*path))
+            refused = "it is " + std::string(file) + escapedForeign(*path);
+    }
+    if (!refused.empty()) {
         const std::string refusal = "AVRBootloaderKorvel: the log " + escapedForeign(state.logPath) +
-                                    " cannot be written: " + runLog.failure() +
+                                    " cannot be written: " + refused +
                                     ". Give --log a file of your own that you may write.";
         terminal.message(refusal, false);
         if (face == Face::Windowed)
@@ -126,7 +136,8 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
                                             : downloadInConsole(state, surroundings, terminal, record, runLog);
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
-    const RunRecord::Closing closing = record.close(result, system::stopRequested(), surroundings.port.portLabel());
+    const RunRecord::Facts facts = record.facts(result, system::stopRequested());
+    const RunRecord::Closing closing = record.close(facts, surroundings.port.portLabel());
     if (!closing.note.empty()) {
         terminal.message(closing.note, false);
         runLog.line(closing.note);

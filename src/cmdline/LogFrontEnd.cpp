@@ -10,6 +10,8 @@
 #include "platform/SystemText.h"
 #include "system/StopRequests.h"
 
+#include <QCryptographicHash>
+
 #include <utility>
 
 namespace korvel::cmdline {
@@ -82,6 +84,7 @@ void LogFrontEnd::recordCount()
 
 void LogFrontEnd::waitingForPort(const std::string& portLabel, int seconds, const std::string& why)
 {
+    record_.waitingForPort();
     std::string now = why;
     while (!now.empty() && now.back() == '.')
         now.pop_back();
@@ -115,14 +118,23 @@ void LogFrontEnd::versionRead(const std::string& version)
     appendLine("Contacted target Bootloader Ver. " + escapedForeign(version));
 }
 
-void LogFrontEnd::readingFile(const std::string& path)
+void LogFrontEnd::readingFile(link::FileKind /*kind*/, const std::string& path)
 {
     record_.fileReading(path);
 }
 
-void LogFrontEnd::filesRead()
+// The record proves what went into the board: the hash of the bytes read.
+void LogFrontEnd::fileRead(link::FileKind kind, const std::string& path, std::string_view content, int lines)
 {
-    record_.filesRead();
+    const QByteArray hash =
+        QCryptographicHash::hash(QByteArrayView(content.data(), qsizetype(content.size())), QCryptographicHash::Sha256)
+            .toHex();
+    record_.fileRead(kind, path, content.size(), lines, hash.toStdString());
+}
+
+void LogFrontEnd::lineSent(int lineNumber)
+{
+    record_.lineSent(lineNumber);
 }
 
 void LogFrontEnd::fileOpened(link::FileKind kind, const std::string& path)
@@ -164,21 +176,31 @@ void LogFrontEnd::lineSkippedLate(link::FileKind kind, int /*lineNumber*/)
     record_.lineSkippedLate(kind);
 }
 
-// A stopped file's count line ends with the lines that were really left.
-void LogFrontEnd::downloadEnded(link::DownloadResult)
+// A file's count line ends, on the terminal and in the log, with the count
+// the summary gives: the lines of the file not dealt with (0 after the whole
+// file; at a stop, the line in flight and those after it).
+void LogFrontEnd::finishCount()
 {
+    if (countPrefix_.empty())
+        return;
+    linesLeft_ = record_.remainingOfCurrentFile();
     terminal_.showCount(linesLeft_, record_.seconds());
+    terminal_.endCount();
     recordCount();
     countPrefix_.clear();
+}
+
+void LogFrontEnd::downloadEnded(link::DownloadResult)
+{
+    record_.ended();
+    finishCount();
 }
 
 // The finished line keeps a count of 0 in the log text; the live count moves
 // on with the next file.
 void LogFrontEnd::betweenFiles()
 {
-    terminal_.endCount();
-    recordCount();
-    countPrefix_.clear();
+    finishCount();
     log_ += "             0 " + kLineEnd;
     showLog();
     if (window_)
@@ -187,11 +209,11 @@ void LogFrontEnd::betweenFiles()
 
 void LogFrontEnd::message(const link::Message& message)
 {
+    // A message ends the download; the time its box stays open counts for nothing.
+    record_.ended();
+    finishCount();
     const std::string shown = link::shownText(message);
     terminal_.message(shown, message.kind == link::MessageKind::Success);
-    // A message ends the run: the count line it ends comes first.
-    recordCount();
-    countPrefix_.clear();
     runLog_.line(shown);
     if (window_)
         window_->run().message(message.kind, platform::qtText(shown));

@@ -35,11 +35,12 @@ public:
     void waitingForPort(const std::string& portLabel, int seconds, const std::string& why) override;
     void portOpened() override;
     void versionRead(const std::string& version) override;
-    void readingFile(const std::string& path) override;
-    void filesRead() override;
+    void readingFile(link::FileKind kind, const std::string& path) override;
+    void fileRead(link::FileKind kind, const std::string& path, std::string_view content, int lines) override;
     void fileOpened(link::FileKind kind, const std::string& path) override;
     void sendingFile(link::FileKind kind) override;
     void showLinesLeft(int linesLeft) override;
+    void lineSent(int lineNumber) override;
     void lineDone(const link::LineProgress& progress) override;
     void lineSkippedLate(link::FileKind kind, int lineNumber) override;
     void betweenFiles() override;
@@ -55,6 +56,7 @@ public:
 private:
     bool stopAsked();
     void recordCount();
+    void finishCount();
     void appendLine(const std::string& text);
     void append(const std::string& text);
     void showLog();

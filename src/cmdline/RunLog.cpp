@@ -31,7 +31,7 @@ void RunLog::line(const std::string& text)
     if (!file_.append(lines)) {
         failed_ = true;
         terminal_.message("AVRBootloaderKorvel: the log " + escapedForeign(path_) +
-                              " could not be written: " + failure() + ". The run goes on without it.",
+                              " could not be written: " + reason() + ". The run goes on without it.",
                           false);
     }
 }

@@ -17,9 +17,11 @@ public:
     explicit RunLog(TerminalReport& terminal) : terminal_(terminal) {}
 
     // Opens `path` (as the command line gave it) for appending; false with
-    // the reason in failure().
+    // the reason in reason().
     bool open(const std::string& path);
-    const std::string& failure() const { return file_.failure(); }
+    const std::string& reason() const { return file_.reason(); }
+    // Whether the log is the file at `path`, however either is named.
+    bool isFile(const std::string& path) const { return file_.isFile(path); }
 
     // A line of the record; a text of several lines gives one line each.
     void line(const std::string& text);

@@ -15,6 +15,7 @@ TerminalReport::TerminalReport(const Streams& streams, bool liveCount)
     , err_(streams.err)
     , in_(streams.in)
     , liveCount_(liveCount && streams.outIsTerminal)
+    , outColumns_(streams.outColumns)
     , typedAnswersShown_(streams.inIsTerminal && streams.errIsTerminal)
 {
 }
@@ -48,8 +49,37 @@ void TerminalReport::startCount(const std::string& prefix)
     started_ = false;
 }
 
+// The longest live form that fits `most` characters: the count, a bar, the
+// share done, the run's seconds and the time left, giving up the bar's width,
+// then the bar, then the estimate, then all but the count line, then all but
+// the count; empty when not even the count fits.
+std::string TerminalReport::liveLine(long long seconds, std::size_t most) const
+{
+    const long long done = linesTotal_ - linesLeft_;
+    const int percent = linesTotal_ > 0 ? int(done * 100 / linesTotal_) : 100;
+    const std::string share = std::to_string(percent) + "%, " + std::to_string(seconds) + " s";
+    // The time left at the pace of the file so far, once it has one.
+    const long long elapsed = seconds - startSeconds_;
+    const std::string estimate = linesLeft_ > 0 && done > 0 && elapsed > 0
+                                     ? ", about " + std::to_string((linesLeft_ * elapsed + done - 1) / done) + " s left"
+                                     : "";
+    for (int bar = kBarWidth; bar >= kNarrowestBar; --bar) {
+        const int filled = percent * bar / 100;
+        const std::string line = countLine() + " [" + std::string(std::size_t(filled), '#') +
+                                 std::string(std::size_t(bar - filled), '.') + "] " + share + estimate;
+        if (line.size() <= most)
+            return line;
+    }
+    for (const std::string& line :
+         {countLine() + ", " + share + estimate, countLine() + ", " + share, countLine(), std::to_string(linesLeft_)}) {
+        if (line.size() <= most)
+            return line;
+    }
+    return {};
+}
+
 // The live form is rewritten from the start of the line, padded with blanks
-// over whatever a longer earlier count left there.
+// over whatever a longer earlier count left there, within the terminal's width.
 void TerminalReport::showCount(int linesLeft, long long seconds)
 {
     linesLeft_ = linesLeft;
@@ -61,17 +91,13 @@ void TerminalReport::showCount(int linesLeft, long long seconds)
         started_ = true;
         startSeconds_ = seconds;
     }
-    const long long done = linesTotal_ - linesLeft;
-    const int percent = linesTotal_ > 0 ? int(done * 100 / linesTotal_) : 100;
-    const int filled = percent * kBarWidth / 100;
-    std::string line = countLine() + " [" + std::string(std::size_t(filled), '#') +
-                       std::string(std::size_t(kBarWidth - filled), '.') + "] " + std::to_string(percent) + "%, " +
-                       std::to_string(seconds) + " s";
-    // The time left at the pace of the file so far, once it has one.
-    const long long elapsed = seconds - startSeconds_;
-    if (linesLeft > 0 && done > 0 && elapsed > 0)
-        line += ", about " + std::to_string((linesLeft * elapsed + done - 1) / done) + " s left";
-    const std::string padding(std::size_t(std::max(0, liveWidth_ - int(line.size()))), ' ');
+    const int columns = outColumns_ ? outColumns_() : 0;
+    const std::size_t most = columns > 1 ? std::size_t(columns - 1) : kUnknownWidth;
+    const std::string line = liveLine(seconds, most);
+    if (line.empty())
+        return;
+    const std::size_t cover = std::min(std::size_t(liveWidth_), most);
+    const std::string padding(cover > line.size() ? cover - line.size() : 0, ' ');
     liveWidth_ = std::max(liveWidth_, int(line.size()));
     write(out_, '\r' + line + padding);
     liveShown_ = true;

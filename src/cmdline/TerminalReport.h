@@ -1,5 +1,6 @@
 #pragma once
 
+#include <functional>
 #include <iosfwd>
 #include <string>
 
@@ -19,13 +20,19 @@ public:
         bool outIsTerminal = false;
         bool inIsTerminal = false;
         bool errIsTerminal = false;
+        // The columns of the terminal `out` is, asked anew before each
+        // refresh of the count (the terminal may be resized); 0: unknown.
+        std::function<int()> outColumns = {};
     };
 
     // `liveCount`: the count of lines remaining is refreshed in place on `out`
     // when it is a terminal, with a bar and the share of the file's lines
     // done, the seconds of the run and, once the file has a pace, the seconds
     // it still needs at that pace; otherwise each file's count line is
-    // printed once, when the file is done.
+    // printed once, when the file is done. The line refreshed in place never
+    // takes more than the terminal's columns less one, so that it never
+    // wraps: a narrower terminal gets a shorter bar, then no bar, then no
+    // estimate, then the bare count line, then the count alone.
     TerminalReport(const Streams& streams, bool liveCount);
 
     // A completed log line, to `out`.
@@ -57,11 +64,13 @@ private:
     void write(std::ostream& stream, std::string text);
     void breakLiveLine();
     std::string countLine() const;
+    std::string liveLine(long long seconds, std::size_t most) const;
 
     std::ostream& out_;
     std::ostream& err_;
     std::istream& in_;
     const bool liveCount_;
+    const std::function<int()> outColumns_;
     const bool typedAnswersShown_;
 
     bool counting_ = false;   // a count line is under way
@@ -73,6 +82,9 @@ private:
     bool started_ = false;        // a count of the file was shown
     long long startSeconds_ = 0;  // the run's seconds at the file's first count
     static constexpr int kBarWidth = 20;
+    static constexpr int kNarrowestBar = 5;
+    // The width taken where the terminal does not tell its own.
+    static constexpr std::size_t kUnknownWidth = 79;
 };
 
 }  // namespace korvel::cmdline

@@ -114,7 +114,7 @@ private:
 
     // Line transfer (LineTransfer.cpp).
     Step readChosenFiles(const DownloadChoice& choice);
-    Step readHexFile(const std::string& path, std::vector<std::string>& lines);
+    Step readHexFile(FileKind kind, const std::string& path, std::vector<std::string>& lines);
     Step checkHexFile(const std::string& path, const std::vector<std::string>& lines);
     DownloadResult transferFiles(const DownloadChoice& choice);
     void openHexFile(const std::string& path);

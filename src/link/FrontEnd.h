@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace korvel::link {
 
@@ -71,9 +72,12 @@ public:
     // The handshake ended; the bootloader version in its display form ("1.28", "0").
     virtual void versionRead(const std::string& /*version*/) {}
     // A chosen file is being read whole, before the port is opened (a pipe's
-    // writer may keep it waiting); then every chosen file has been read.
-    virtual void readingFile(const std::string& /*path*/) {}
-    virtual void filesRead() {}
+    // writer may keep it waiting); then it has been read: its bytes, and its
+    // non-empty lines, which the download sends unless it stops first.
+    virtual void readingFile(FileKind /*kind*/, const std::string& /*path*/) {}
+    virtual void fileRead(FileKind /*kind*/, const std::string& /*path*/, std::string_view /*content*/, int /*lines*/)
+    {
+    }
     // A HEX file is about to be opened / has been opened: its transfer begins.
     // (Every chosen file was read and checked before the port was opened.)
     virtual void openingFile(FileKind /*kind*/, const std::string& /*path*/) {}
@@ -83,6 +87,8 @@ public:
     // Lines remaining of the file being sent, to be shown now: when its lines
     // are counted, once a second while they are sent, and 0 at its end.
     virtual void showLinesLeft(int /*linesLeft*/) {}
+    // A non-empty line has gone to the port for the first time.
+    virtual void lineSent(int /*lineNumber*/) {}
     // A non-empty line has been dealt with (accepted, or the user went on).
     virtual void lineDone(const LineProgress& /*progress*/) {}
     // A line dealt with before was refused by an answer that came late, and

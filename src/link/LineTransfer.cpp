@@ -73,19 +73,23 @@ std::optional<std::vector<std::string>> splitHexLines(std::string_view text, std
 // not want sent as it is, ends the download before a byte reaches the target.
 BootloaderLink::Step BootloaderLink::readChosenFiles(const DownloadChoice& choice)
 {
-    std::vector<std::pair<const std::string*, std::vector<std::string>*>> chosen;
+    struct Chosen {
+        FileKind kind;
+        const std::string& path;
+        std::vector<std::string>& lines;
+    };
+    std::vector<Chosen> chosen;
     if (shared_.FileKind == FileKind::Eeprom)
-        chosen.emplace_back(&choice.eepromPath, &run_.eepromLines);
+        chosen.push_back({FileKind::Eeprom, choice.eepromPath, run_.eepromLines});
     if (run_.FlashPending)
-        chosen.emplace_back(&choice.flashPath, &run_.flashLines);
-    for (const auto& [path, lines] : chosen) {
-        seams_.frontEnd.readingFile(*path);
-        if (Step stop = readHexFile(*path, *lines))
+        chosen.push_back({FileKind::Flash, choice.flashPath, run_.flashLines});
+    for (const Chosen& file : chosen) {
+        seams_.frontEnd.readingFile(file.kind, file.path);
+        if (Step stop = readHexFile(file.kind, file.path, file.lines))
             return stop;
     }
-    seams_.frontEnd.filesRead();
-    for (const auto& [path, lines] : chosen) {
-        if (Step stop = checkHexFile(*path, *lines))
+    for (const Chosen& file : chosen) {
+        if (Step stop = checkHexFile(file.path, file.lines))
             return stop;
     }
     return std::nullopt;
@@ -93,21 +97,22 @@ BootloaderLink::Step BootloaderLink::readChosenFiles(const DownloadChoice& choic
 
 // Reading the file whole makes the lines sent exactly the lines counted,
 // whatever happens to the file meanwhile, and lets a pipe be read at all.
-BootloaderLink::Step BootloaderLink::readHexFile(const std::string& path, std::vector<std::string>& lines)
+BootloaderLink::Step BootloaderLink::readHexFile(FileKind kind, const std::string& path,
+                                                 std::vector<std::string>& lines)
 {
     FrontEnd& frontEnd = seams_.frontEnd;
     std::string detail;
     try {
         // A pipe's writer is awaited with the events running, so that the
         // window stays alive and Cancel or a stop request ends the wait.
-        const auto split = splitHexLines(seams_.files.read(path,
-                                                           [this] {
-                                                               seams_.events.yieldOnce();
-                                                               return !seams_.frontEnd.cancelRequested();
-                                                           }),
-                                         protocol::kMostLines);
-        if (split) {
-            lines = *split;
+        const std::string content = seams_.files.read(path, [this] {
+            seams_.events.yieldOnce();
+            return !seams_.frontEnd.cancelRequested();
+        });
+        if (auto split = splitHexLines(content, protocol::kMostLines)) {
+            lines = std::move(*split);
+            const auto nonEmpty = std::count_if(lines.begin(), lines.end(), [](const auto& l) { return !l.empty(); });
+            frontEnd.fileRead(kind, path, content, static_cast<int>(nonEmpty));
             return std::nullopt;
         }
         detail = escapedForeign(path) + " has more than " + std::to_string(protocol::kMostLines) +
@@ -219,13 +224,17 @@ BootloaderLink::Step BootloaderLink::sendLine(const std::string& hexLine, bool l
             return stop;
         seams_.port.write(hexLine);
         run_.answers.sent(line, lastOfFile);
-        ++progress.sends;
+        if (++progress.sends == 1)
+            seams_.frontEnd.lineSent(line.number);
         run_.RxBuf.clear();
         receive();
         eventsRan = waitForAnswer() || eventsRan;
         run_.answers.waitEnded();
         if (run_.answers.outOfStep())
             return outOfStep();
+        // A stop is no missing answer: the line is neither sent again nor asked about.
+        if (closedOnCancel())
+            return DownloadResult::Cancelled;
         if (contains(run_.RxBuf, protocol::kWriteError) || containsAny(run_.RxBuf, protocol::kAcceptedAnswers) ||
             !resends) {
             SendTries = protocol::kMostSends;

@@ -92,7 +92,8 @@ int Main(int argc, char** argv)
                                           stops.input(),
                                           system::isTerminal(StandardStream::Output),
                                           system::isTerminal(StandardStream::Input),
-                                          system::isTerminal(StandardStream::Error)};
+                                          system::isTerminal(StandardStream::Error),
+                                          system::outputColumns};
 
     // The command line is the program's own: Qt sees only the program name.
     char programName[] = "AVRBootloaderKorvel";

@@ -38,7 +38,7 @@ bool AppendFile::open(const std::string& path)
                                       FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
     if (file == INVALID_HANDLE_VALUE) {
-        failure_ = systemErrorText(::GetLastError());
+        reason_ = systemErrorText(::GetLastError());
         return false;
     }
     BY_HANDLE_FILE_INFORMATION information{};
@@ -46,7 +46,7 @@ bool AppendFile::open(const std::string& path)
     if (!described || ::GetFileType(file) != FILE_TYPE_DISK ||
         (information.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
         leadsElsewhere(file, information.dwFileAttributes)) {
-        failure_ = "it is not a regular file";
+        reason_ = "it is not a regular file";
         ::CloseHandle(file);
         return false;
     }
@@ -54,10 +54,27 @@ bool AppendFile::open(const std::string& path)
     return true;
 }
 
+// The same file is the same volume and the same index on it.
+bool AppendFile::isFile(const std::string& path) const
+{
+    const HANDLE other = ::CreateFileW(systemPathOf(path).c_str(), FILE_READ_ATTRIBUTES,
+                                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                       FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (other == INVALID_HANDLE_VALUE)
+        return false;
+    BY_HANDLE_FILE_INFORMATION mine{}, theirs{};
+    const bool same = isOpen() && ::GetFileInformationByHandle(reinterpret_cast<HANDLE>(handle_), &mine) &&
+                      ::GetFileInformationByHandle(other, &theirs) &&
+                      mine.dwVolumeSerialNumber == theirs.dwVolumeSerialNumber &&
+                      mine.nFileIndexHigh == theirs.nFileIndexHigh && mine.nFileIndexLow == theirs.nFileIndexLow;
+    ::CloseHandle(other);
+    return same;
+}
+
 bool AppendFile::append(std::string_view bytes)
 {
     if (!isOpen()) {
-        failure_ = "it is not open";
+        reason_ = "it is not open";
         return false;
     }
     while (!bytes.empty()) {
@@ -65,7 +82,7 @@ bool AppendFile::append(std::string_view bytes)
         if (!::WriteFile(reinterpret_cast<HANDLE>(handle_), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
                          nullptr) ||
             written == 0) {
-            failure_ = systemErrorText(::GetLastError());
+            reason_ = systemErrorText(::GetLastError());
             return false;
         }
         bytes.remove_prefix(written);

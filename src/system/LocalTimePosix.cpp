@@ -9,8 +9,8 @@ std::string localTimeText()
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     ::localtime_r(&now, &local);
-    char text[32];
-    return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local));
+    char text[40];
+    return std::string(text, std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S %z", &local));
 }
 
 }  // namespace korvel::system

@@ -22,6 +22,10 @@ enum class ParentConsole { Keep, Join };
 // ended by the matching signal, 128 plus its number (130, 143, 129).
 int exitStatusOf(StopRequest request);
 
+// The request as its user knows it: "SIGINT" on POSIX systems, "Ctrl-C" on
+// Windows, and so on; empty for None.
+const char* stopRequestName(StopRequest request);
+
 // Receives the stop requests while it lives: the first one is noted, and a run
 // stops at its next chance with its port closed and unlocked; a second one
 // ends the program at once. On POSIX systems the requests are the signals

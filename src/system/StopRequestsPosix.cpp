@@ -122,4 +122,19 @@ StopWaitable stopWaitable()
     return stopPipe[0];
 }
 
+const char* stopRequestName(StopRequest request)
+{
+    switch (request) {
+    case StopRequest::None:
+        break;
+    case StopRequest::Interrupt:
+        return "SIGINT";
+    case StopRequest::Terminate:
+        return "SIGTERM";
+    case StopRequest::Hangup:
+        return "SIGHUP";
+    }
+    return "";
+}
+
 }  // namespace korvel::system

@@ -136,4 +136,21 @@ StopWaitable stopWaitable()
     return stopEvent;
 }
 
+// Windows delivers console events, not signals: Ctrl-C or Ctrl-Break, and
+// the console's closing.
+const char* stopRequestName(StopRequest request)
+{
+    switch (request) {
+    case StopRequest::None:
+        break;
+    case StopRequest::Interrupt:
+        return "Ctrl-C";
+    case StopRequest::Terminate:
+        return "stop request";
+    case StopRequest::Hangup:
+        return "console closed";
+    }
+    return "";
+}
+
 }  // namespace korvel::system

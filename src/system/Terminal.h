@@ -18,6 +18,11 @@ void prepareStandardStreams();
 // True when `stream` is a terminal (a console on Windows).
 bool isTerminal(StandardStream stream);
 
+// The columns of the terminal behind the standard output as it is now (it
+// may have been resized since the last call); 0 when it is none or does not
+// tell.
+int outputColumns();
+
 // The standard output and error for text in UTF-8: a Windows console is given
 // the text as characters, whatever its code page; anything else, and every
 // stream on POSIX systems, gets the UTF-8 bytes unchanged.

@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <iostream>
+#include <sys/ioctl.h>
 #include <unistd.h>
 
 namespace korvel::system {
@@ -32,6 +33,12 @@ bool isTerminal(StandardStream stream)
         return ::isatty(STDERR_FILENO) != 0;
     }
     return false;
+}
+
+int outputColumns()
+{
+    winsize size{};
+    return ::ioctl(STDOUT_FILENO, TIOCGWINSZ, &size) == 0 ? size.ws_col : 0;
 }
 
 std::ostream& standardOutput()

@@ -120,6 +120,14 @@ bool isTerminal(StandardStream stream)
     return false;
 }
 
+int outputColumns()
+{
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!::GetConsoleScreenBufferInfo(::GetStdHandle(STD_OUTPUT_HANDLE), &info))
+        return 0;
+    return info.srWindow.Right - info.srWindow.Left + 1;
+}
+
 std::ostream& standardOutput()
 {
     static StandardText text(STD_OUTPUT_HANDLE);

@@ -13,6 +13,7 @@
 #include <fcntl.h>
 #include <functional>
 #include <memory>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -44,7 +45,8 @@ bool matches(const QString& text, const QString& pattern)
 // The summary line of a run on COM3 with the counts of its files.
 QString summaryLine(const QString& outcome, const QString& counts)
 {
-    return "Summary: outcome=" + outcome + " seconds=[0-9]+\\.[0-9] bootloader=1\\.28 " + counts + " port=COM3 = .+\n";
+    return "Summary: outcome=" + outcome + " seconds=[0-9]+\\.[0-9] waited=[0-9]+\\.[0-9] bootloader=1\\.28 " + counts +
+           " port=COM3 = .+\n";
 }
 
 // Simulated boards on COM3, COM4 ... (none: COM3 names no device) and a
@@ -146,14 +148,16 @@ TEST(ConsoleRun, EndsWithItsOutputAndExitStatus)
         {"", "/com3 /e eeprom.hex /f flash.hex /console", "", offscreen, 0,
          kHandshake + "File eeprom\\.hex correctly opened\\.\nSending EEPROM file: lines remaining 0\n" + kFlashSent +
              "0\nFLASH & EEPROM files successfully downloaded\\.\n" +
-             summaryLine("downloaded", "eeprom-lines=10 eeprom-bytes=242 eeprom-resends=0 eeprom-skipped=0 "
-                                       "flash-lines=130 flash-bytes=5530 flash-resends=0 flash-skipped=0"),
+             summaryLine("downloaded",
+                         "eeprom-lines=10 eeprom-bytes=242 eeprom-resends=0 eeprom-skipped=0 eeprom-accepted=10 "
+                         "eeprom-sent=10 eeprom-remaining=0 flash-lines=130 flash-bytes=5530 flash-resends=0 "
+                         "flash-skipped=0 flash-accepted=130 flash-sent=130 flash-remaining=0"),
          ""},
         // A line skipped with Yes: the target says the download is done,
         // but the status tells a script that the image is incomplete.
         {"--checksum-errors 3 --error-line 2", "/com3 /f flash.hex /console", "yes\n", offscreen, 3,
          kHandshake + kFlashSent + "0\nFLASH file successfully downloaded\\.\n" +
-             summaryLine("downloaded-with-skipped-lines", "flash-lines=130 .* flash-resends=2 flash-skipped=1"),
+             summaryLine("downloaded-with-skipped-lines", "flash-lines=130 .* flash-resends=2 flash-skipped=1 .*"),
          "Checksum error at line 2\\. Continue with download\\? \\[y/N\\] yes\nSkipped lines: 1\\. .*\n"},
         // A hang-up is the device gone (code 6), as when a write notices it,
         // and ends the run at once.
@@ -245,13 +249,90 @@ TEST(StopSignal, EndsTheRunWithThePortFreeForAnotherUser)
         ProgramRun run = Bench::finish(*program);
         run.err.prepend(QString::fromLocal8Bit(err));
         EXPECT_EQ(run.exitCode, 128 + signal);
-        EXPECT_TRUE(run.err.endsWith("Download interrupted at line 3 of flash.hex.\n")) << run.err.toStdString();
-        EXPECT_TRUE(matches(run.out, kHandshake + kFlashSent + "127\n" + summaryLine("interrupted", ".*")))
+        const char* name = signal == SIGINT ? "SIGINT" : signal == SIGTERM ? "SIGTERM" : "SIGHUP";
+        EXPECT_TRUE(run.err.endsWith(QString("Download interrupted at line 3 of flash.hex (%1).\n").arg(name)))
+            << run.err.toStdString();
+        // The count stops where the summary does: line 3 in flight and the 127 after it.
+        EXPECT_TRUE(
+            matches(run.out, kHandshake + kFlashSent + "128\n" +
+                                 summaryLine("interrupted", "flash-lines=2 .* flash-sent=3 flash-remaining=128")))
             << run.out.toStdString();
         EXPECT_EQ(locksOf(pid), "");
         const QStringList open = openAsAnotherUser(bench.device(0));
         EXPECT_EQ(runTool(open[0], open.mid(1)), 0);
     }
+}
+
+// The live count on a terminal (a pseudo-terminal as the standard output)
+// of 5 columns, and of 80 that shrinks to 40 while a question holds the run:
+// no line drawn in place takes the terminal's last column, before the resize
+// or after it.
+TEST(ConsoleRun, LiveCountFitsTheTerminal)
+{
+    for (const auto& [columns, resized] : {std::pair{80, 40}, {5, 5}}) {
+        SCOPED_TRACE(columns);
+        const Bench bench(1, columns != resized ? "--write-error-line 3" : "");
+        ASSERT_TRUE(bench.ready());
+        PtyPair terminal(false);
+        const int out = ::open(terminal.slavePath().c_str(), O_RDWR | O_NOCTTY | O_CLOEXEC);
+        ASSERT_GE(out, 0);
+        winsize size{};
+        size.ws_row = 24;
+        size.ws_col = static_cast<unsigned short>(columns);
+        ::ioctl(out, TIOCSWINSZ, &size);
+        const auto program =
+            bench.start({"/com3", "/f", "flash.hex", "/console"}, QProcessEnvironment::systemEnvironment(),
+                        [out] { ::dup2(out, STDOUT_FILENO); });
+        std::size_t resizedAt = 0;
+        if (columns != resized) {
+            program->setReadChannel(QProcess::StandardError);
+            QByteArray err;
+            while (!err.contains("Continue with download?") && program->waitForReadyRead(30000))
+                err += program->readAllStandardError();
+            resizedAt = terminal.received().size();
+            size.ws_col = static_cast<unsigned short>(resized);
+            ::ioctl(out, TIOCSWINSZ, &size);
+            program->write("y\n");
+        }
+        program->closeWriteChannel();
+        const ProgramRun run = Bench::finish(*program);
+        ::close(out);
+        const std::string shown = terminal.received();
+        EXPECT_NE(shown.find("FLASH file successfully downloaded."), std::string::npos) << shown;
+        int drawn = 0;
+        for (std::size_t at = shown.find('\r'); at != std::string::npos; at = shown.find('\r', at + 1), ++drawn)
+            EXPECT_LT(shown.find_first_of("\r\n", at + 1) - at - 1, std::size_t(at < resizedAt ? columns : resized))
+                << shown.substr(at);
+        EXPECT_GE(drawn, 2);
+    }
+}
+
+// A stop signal while a line's answer is awaited (the target answers after
+// 2.5 s) is no missing answer: the line is not sent again and nothing is
+// asked; the terminal and the log say where the run stopped and why, and the
+// summary counts the line in flight as sent and remaining.
+TEST(StopSignal, DuringAnAnswerWaitIsNoMissingAnswer)
+{
+    const Bench bench(1, "--answer-delay 2500");
+    ASSERT_TRUE(bench.ready());
+    const auto program = bench.start({"/com3", "/f", "flash.hex", "--log", "run.log", "/console"});
+    program->closeWriteChannel();
+    QByteArray out;
+    while (!out.contains("File flash.hex correctly opened.") && program->waitForReadyRead(30000))
+        out += program->readAllStandardOutput();
+    ::kill(pid_t(program->processId()), SIGINT);
+    ProgramRun run = Bench::finish(*program);
+    run.out.prepend(QString::fromLocal8Bit(out));
+    const QString log = QString::fromUtf8(fileContents(bench.path("run.log")));
+    EXPECT_EQ(run.exitCode, 130);
+    EXPECT_EQ(run.err, "Download interrupted at line 1 of flash.hex (SIGINT).\n");
+    EXPECT_TRUE(matches(run.out, ".*lines remaining 130\n" +
+                                     summaryLine("interrupted", "flash-lines=0 flash-bytes=0 flash-resends=0 "
+                                                                "flash-skipped=0 flash-accepted=0 flash-sent=[01] "
+                                                                "flash-remaining=130")))
+        << run.out.toStdString();
+    EXPECT_FALSE(log.contains("Continue with download?") || log.contains("Answer:")) << log.toStdString();
+    EXPECT_TRUE(log.contains(" Download interrupted at line 1 of flash.hex (SIGINT).\n")) << log.toStdString();
 }
 
 // From its start on, the program for board 0 writes into a pipe that nobody
@@ -353,6 +434,14 @@ TEST(ProductionLine, MistakesEndTheRunBeforeTheBoardIsTouched)
          "flash\\.bin: line 1 .*\\? \\[y/N\\] y\nNo response from target Bootloader\\.\n.*", true},
         {"/port BOARD /f flash.hex --log . /console", "", 2,
          "AVRBootloaderKorvel: the log \\. cannot be written: .*\\. Give --log .*\n", false},
+        // The log may not be one of the files to send, however it is named.
+        {"/port BOARD /e eeprom.hex /f flash.hex --log ./eeprom.hex /console", "", 2,
+         "AVRBootloaderKorvel: the log \\./eeprom\\.hex cannot be written: it is the EEPROM file eeprom\\.hex\\. "
+         "Give --log .*\n",
+         false},
+        {"/port BOARD /f flash.hex --log nobody-reads /console", "", 2,
+         "AVRBootloaderKorvel: the log nobody-reads cannot be written: it is a pipe that no program reads\\. .*\n",
+         false},
         {"/port BOARD /f flash.hex --sync-secs 9 /console", "", 2,
          "Usage: .*\n\"--sync-secs\" is not an option of AVRBootloaderKorvel; --help lists them\\.\n", false},
         {"/port BOARD /f flash.hex --sync-seconds 1 /console", "", 1,
@@ -362,6 +451,8 @@ TEST(ProductionLine, MistakesEndTheRunBeforeTheBoardIsTouched)
         SCOPED_TRACE(c.arguments.toStdString());
         const Bench bench;
         ASSERT_TRUE(bench.ready());
+        ASSERT_EQ(::mkfifo(QFile::encodeName(bench.path("nobody-reads")).constData(), 0600), 0);
+        const QByteArray eeprom = fileContents(bench.path("eeprom.hex"));
         const PtyPair board(false);
         QStringList arguments = c.arguments.split(' ', Qt::SkipEmptyParts);
         arguments.replaceInStrings(QStringLiteral("BOARD"), QString::fromStdString(board.slavePath()));
@@ -372,7 +463,27 @@ TEST(ProductionLine, MistakesEndTheRunBeforeTheBoardIsTouched)
         EXPECT_EQ(run.exitCode, c.exitCode);
         EXPECT_TRUE(matches(run.err, c.err)) << run.err.toStdString();
         EXPECT_EQ(!const_cast<PtyPair&>(board).received().empty(), c.touched);
+        EXPECT_EQ(fileContents(bench.path("eeprom.hex")), eeprom);
     }
+}
+
+// A log given as a pipe that a program reads, as a shell's >(gzip > run.gz)
+// gives it: the run's record arrives at the reader.
+TEST(ProductionLine, LogIntoAPipe)
+{
+    const Bench bench(1);
+    ASSERT_TRUE(bench.ready());
+    const QByteArray fifo = QFile::encodeName(bench.path("to-reader"));
+    ASSERT_EQ(::mkfifo(fifo.constData(), 0600), 0);
+    const int reader = ::open(fifo.constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    ASSERT_GE(reader, 0);
+    const ProgramRun run = Bench::finish(*bench.start({"/com3", "/f", "flash.hex", "--log", "to-reader", "/console"}));
+    EXPECT_EQ(run.exitCode, 0) << run.err.toStdString();
+    char text[8192];
+    const ssize_t got = ::read(reader, text, sizeof text);
+    ::close(reader);
+    ASSERT_GT(got, 0);
+    EXPECT_TRUE(matches(QString::fromUtf8(text, int(got)), ".* Run started: .* Summary: outcome=downloaded .*\n"));
 }
 
 // One USB adapter per board, plugged in after the run has started: the run
@@ -398,7 +509,7 @@ TEST(ProductionLine, WaitsForThePortAndKeepsARecord)
     EXPECT_EQ(run.out.count(QStringLiteral("Waiting up to")), 1);
     EXPECT_TRUE(run.out.contains(QStringLiteral("FLASH file successfully downloaded.\nSummary: outcome=downloaded ")));
     const QString record = QString::fromUtf8(fileContents(bench.path("runs.log")));
-    const QString stamp = QStringLiteral("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} ");
+    const QString stamp = QStringLiteral("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} [+-][0-9]{4} ");
     EXPECT_TRUE(matches(
         record, stamp + "Run started: AVRBootloaderKorvel 1\\.21; FLASH flash\\.hex; port .*\n" + stamp +
                     "Waiting up to 30 s .*\n" + stamp + "Serial line correctly opened\\.\n.*" + stamp +
@@ -468,7 +579,9 @@ TEST(StopSignal, EndsTheReadOfAHexPipe)
         ProgramRun run = Bench::finish(*program);
         ::close(writer);
         EXPECT_EQ(run.exitCode, 128 + signal);
-        EXPECT_TRUE(run.err.endsWith("Download interrupted while reading slow.hex.\n")) << run.err.toStdString();
+        EXPECT_TRUE(run.err.endsWith(QString("Download interrupted while reading slow.hex (%1).\n")
+                                         .arg(signal == SIGINT ? "SIGINT" : "SIGTERM")))
+            << run.err.toStdString();
         EXPECT_TRUE(run.out.contains("Summary: outcome=interrupted ")) << run.out.toStdString();
     }
 }

@@ -4,21 +4,51 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <string>
+#include <utility>
+#include <vector>
+
 using korvel::cmdline::TerminalReport;
 
 namespace {
 
-// The counts of one file as the download shows them, a question in between.
-// Without a terminal the count line is printed once; on one it is refreshed in
-// place with a bar, the share done, the seconds and the seconds left at the
-// file's pace so far, a shorter line blanking out what
-// a longer one left, and a question ends the live line. Questions go to the
-// error stream.
-TEST(TerminalReport, CountLine)
+// The counts of one file as the download shows them, a question in between,
+// on terminals of several widths (0: no terminal). Without a terminal the
+// count line is printed once; on one it is refreshed in place with a bar,
+// the share done, the seconds and the seconds left at the file's pace so
+// far, a shorter line blanking out what a longer one left, and a question
+// ends the live line. A refreshed line never takes the terminal's last
+// column: the bar shrinks and goes first, then the estimate, down to the
+// count line and the bare count. The width is asked at every refresh, so a
+// resize (the 90 that becomes 40) takes effect at the next one.
+TEST(TerminalReport, CountLineFitsTheTerminal)
 {
-    for (const bool onTerminal : {false, true}) {
+    const std::string count = "\rSending FLASH file: lines remaining ";
+    const struct {
+        std::vector<int> columns;  // at each refresh, the last one repeated
+        std::string out;           // after "File a.hex correctly opened.\n"
+    } cases[] = {
+        {{0}, "Sending FLASH file: lines remaining 0\n"},
+        {{90},
+         count + "120 [....................] 0%, 2 s" + count + "7 [##################..] 94%, 3 s, about 1 s left\n" +
+             count + "3 [###################.] 97%, 15 s, about 1 s left" + count +
+             "0 [####################] 100%, 15 s" + std::string(15, ' ') + "\n"},
+        {{80},
+         count + "120 [....................] 0%, 2 s" + count + "7 [#############.] 94%, 3 s, about 1 s left\n" +
+             count + "3 [############.] 97%, 15 s, about 1 s left" + count + "0 [####################] 100%, 15 s" +
+             std::string(8, ' ') + "\n"},
+        {{90, 40}, count + "120 [....................] 0%, 2 s" + count + "7  \n" + count + "3" + count + "0\n"},
+        {{5}, "\r120\r7  \n\r3\r0\n"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.columns.front());
         MemoryTerminal terminal;
-        TerminalReport report(terminal.streams(onTerminal), true);
+        auto streams = terminal.streams(c.columns.front() > 0);
+        std::size_t refresh = 0;
+        int width = 0;
+        streams.outColumns = [&] { return width = c.columns[std::min(refresh++, c.columns.size() - 1)]; };
+        TerminalReport report(streams, true);
         report.logLine("File a.hex correctly opened.");
         report.startCount("Sending FLASH file: lines remaining ");
         report.showCount(120, 2);
@@ -28,18 +58,13 @@ TEST(TerminalReport, CountLine)
         report.showCount(0, 15);
         report.message("FLASH file successfully downloaded.", true);
         EXPECT_EQ(terminal.out.str(),
-                  onTerminal
-                      ? "File a.hex correctly opened.\n"
-                        "\rSending FLASH file: lines remaining 120 [....................] 0%, 2 s"
-                        "\rSending FLASH file: lines remaining 7 [##################..] 94%, 3 s, about 1 s left\n"
-                        "\rSending FLASH file: lines remaining 3 [###################.] 97%, 15 s, about 1 s left"
-                        "\rSending FLASH file: lines remaining 0 [####################] 100%, 15 s"
-                        "               \n"
-                        "FLASH file successfully downloaded.\n"
-                      : "File a.hex correctly opened.\n"
-                        "Sending FLASH file: lines remaining 0\n"
-                        "FLASH file successfully downloaded.\n");
+                  "File a.hex correctly opened.\n" + c.out + "FLASH file successfully downloaded.\n");
         EXPECT_EQ(terminal.err.str(), "Checksum error at line 114. Continue with download?\n");
+        // Every refreshed line within the width it was drawn for.
+        const std::string out = terminal.out.str();
+        for (std::size_t at = out.find('\r'); c.columns.size() == 1 && at != std::string::npos;
+             at = out.find('\r', at + 1))
+            EXPECT_LT(out.find_first_of("\r\n", at + 1) - at - 1, std::size_t(c.columns.back())) << out.substr(at);
     }
 }
 

@@ -304,9 +304,9 @@ TEST(AppendFileWindows, AppendsToFilesOnly)
         const std::string path = row.path.u8string();
         {
             AppendFile file;
-            ASSERT_EQ(file.open(path), row.opens) << path << ": " << file.failure();
+            ASSERT_EQ(file.open(path), row.opens) << path << ": " << file.reason();
             if (!row.opens) {
-                EXPECT_FALSE(file.failure().empty()) << path;
+                EXPECT_FALSE(file.reason().empty()) << path;
                 continue;
             }
             EXPECT_TRUE(file.append("one\r\n")) << path;
