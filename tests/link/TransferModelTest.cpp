@@ -383,25 +383,26 @@ TEST(TransferModel, FixedCases)
 {
     struct Row {
         Case c;
-        std::string want;  // the questions and the outcome
+        std::string want;        // the questions and the outcome
+        std::string sends = {};  // how often each line of the first file was sent; "": not checked
     };
     const Row rows[] = {
         // The answers to one line's sends: how often it is sent, and the question.
-        {{"1.28", "F1", "F1.1=zz@:2", ""}, "-> success"},
-        {{"1.28", "F1", "F1.1=-:2; F1.2=-:2", ""}, "-> success"},
-        {{"1.28", "F1", "F1.1=-:2; F1.2=-:2; F1.3=-:2", "y"}, "checksum F1 -> success"},
-        {{"1.28", "F1", "F1.1=; F1.2=-:2; F1.3=", "y"}, "no response F1 -> success"},
-        {{"1.28", "F1", "F1.1=%:2", "y"}, "write F1 -> success"},
-        {{"1.1", "F1", "F1.1=-:2", "y"}, "checksum F1 -> success"},
+        {{"1.28", "F1", "F1.1=zz@:2", ""}, "-> success", "1"},
+        {{"1.28", "F1", "F1.1=-:2; F1.2=-:2", ""}, "-> success", "3"},
+        {{"1.28", "F1", "F1.1=-:2; F1.2=-:2; F1.3=-:2", "y"}, "checksum F1 -> success", "3"},
+        {{"1.28", "F1", "F1.1=; F1.2=-:2; F1.3=", "y"}, "no response F1 -> success", "3"},
+        {{"1.28", "F1", "F1.1=%:2", "y"}, "write F1 -> success", "1"},
+        {{"1.1", "F1", "F1.1=-:2", "y"}, "checksum F1 -> success", "1"},
         // An answer late in its wait, or in its ticks below 1.28; the resend's answer after the first send's late one.
-        {{"1.28", "F5", "F1.1=~:1900", ""}, "-> success"},
-        {{"1.27", "F5", "F1.1=~:200", ""}, "-> success"},
-        {{"1.28", "F5", "F1.1=~:3050; F1.2=~:1000; F2.1=~:1000", ""}, "-> success"},
-        {{"1.28", "F5", "F1.1=-%:2", ""}, "-> out of step"},
+        {{"1.28", "F5", "F1.1=~:1900", ""}, "-> success", "11111"},
+        {{"1.27", "F5", "F1.1=~:200", ""}, "-> success", "11111"},
+        {{"1.28", "F5", "F1.1=~:3050; F1.2=~:1000; F2.1=~:1000", ""}, "-> success", "21111"},
+        {{"1.28", "F5", "F1.1=-%:2", ""}, "-> out of step", "10000"},
         // 1.30: line 2's first answer lost, its resend accepted; line 3 refused once, accepted on its resend.
-        {{"1.30", "F5", "F2.1=; F3.1=-:2", ""}, "-> success"},
+        {{"1.30", "F5", "F2.1=; F3.1=-:2", ""}, "-> success", "12211"},
         // 1.20: line 2 unanswered, line 3 refused: the question is about line 3.
-        {{"1.20", "F5", "F2.1=; F3.1=-:2", "y"}, "checksum F3 -> success"},
+        {{"1.20", "F5", "F2.1=; F3.1=-:2", "y"}, "checksum F3 -> success", "11111"},
         // A slow 1.20 target: every answer 600 ms after its line, all acceptances.
         {{"1.20", "F5", "*=~:600; F6.1=~:600,#@:602", ""}, "-> success"},
         // The last line's refusal after its wait, in the end-of-file wait.
@@ -409,7 +410,7 @@ TEST(TransferModel, FixedCases)
         {{"1.20", "F1", "F2.1=%:400,#@:1000", "n"}, "late write F2 -> declined"},
         // Line 1's late refusal is line 2's answer as designed; line 2's own comes in line 3's wait.
         {{"1.20", "F3", "F1.1=-:350; F2.1=~:110", "yy"}, "checksum F2 -> in doubt"},
-        {{"1.27", "F5", "F1.1=-:350; F2.1=~:200", "y"}, "checksum F2 -> success"},
+        {{"1.27", "F5", "F1.1=-:350; F2.1=~:200", "y"}, "checksum F2 -> success", "11111"},
         {{"1.28", "F2", "F1.1=; F1.2=; F1.3=", "y"}, "no response F1 -> success"},
         // The EEPROM file's end-of-file answer is not judged.
         {{"1.28", "E1F1", "E2.1=~:2", ""}, "-> success"},
@@ -427,6 +428,11 @@ TEST(TransferModel, FixedCases)
         EXPECT_EQ(found, "");
         EXPECT_FALSE(ambiguous);
         EXPECT_EQ(summary(model), r.want) << describe(model);
+        std::string sends(r.sends.size(), '0');
+        for (const SendKey& send : model.sends)
+            if (send.file == model.sends.front().file && send.line >= 1 && send.line <= int(sends.size()))
+                ++sends[send.line - 1];
+        EXPECT_EQ(sends, r.sends);
     }
 }
 
