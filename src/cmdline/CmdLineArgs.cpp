@@ -36,6 +36,8 @@ enum class Kind {
     WaitPort,
     SyncSeconds,
     Log,
+    Station,
+    Count,
     Unknown,  // looks like an option, but is none of ours
 };
 
@@ -80,6 +82,8 @@ Token classify(const std::string& arg)
         {"--wait-port", Kind::WaitPort},
         {"--sync-seconds", Kind::SyncSeconds},
         {"--log", Kind::Log},
+        {"--station", Kind::Station},
+        {"--count", Kind::Count},
     };
     for (const auto& [name, kind] : kNamed) {
         if (arg == name)
@@ -167,6 +171,7 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     bool waitSeen = false;
     bool syncSeen = false;
     bool logSeen = false;
+    bool countSeen = false;
     std::string refusal;                      // the first thing refused, and why
     std::string deviceWord;                   // an ignored word that names a device
     std::optional<ValueOption> valueFollows;  // the option whose value the next argument is
@@ -188,32 +193,43 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
             refuse(quoted(arg) + " is given twice: each option may be given once.");
         seen = true;
     };
-    const auto seconds = [&](const char* name, const std::string& value, int most) {
+    const auto number = [&](const char* name, const std::string& value, int most, const char* what) {
         const auto number = decimal(value, most);
         if (!number || *number < 1)
-            refuse(std::string(name) + " " + quoted(value) +
-                   " is refused: the seconds must be a whole number from 1 to " + std::to_string(most) + ".");
+            refuse(std::string(name) + " " + quoted(value) + " is refused: the " + what +
+                   " must be a whole number from 1 to " + std::to_string(most) + ".");
         return number.value_or(0);
     };
     // The value of the option before: a word that is no option.
     const auto takeValue = [&](const ValueOption& option, const std::string& arg, const Token& token) {
         if (token.kind != Kind::Word || isBlank(arg)) {
-            refuse(option.kind == Kind::Port  ? "/port needs the device after it, as in /port /dev/ttyUSB0."
-                   : option.kind == Kind::Log ? "--log needs the name of its file after it."
-                                              : std::string(option.name) + " needs a number of seconds after it.");
+            refuse(option.kind == Kind::Port    ? "/port needs the device after it, as in /port /dev/ttyUSB0."
+                   : option.kind == Kind::Log   ? "--log needs the name of its file after it."
+                   : option.kind == Kind::Count ? "--count needs a number of boards after it."
+                                                : std::string(option.name) + " needs a number of seconds after it.");
             return false;
         }
         switch (option.kind) {
         case Kind::Port:
+            // Each further device is a port of its own, programmed at the same time.
             if (!comSeen)
                 state.CmdLinePortDevice = arg;
+            else if (arg == state.CmdLinePortDevice || std::find(state.morePortDevices.begin(),
+                                                                 state.morePortDevices.end(),
+                                                                 arg) != state.morePortDevices.end())
+                refuse("/port " + quoted(arg) + " is given twice: each port may be named once.");
+            else
+                state.morePortDevices.push_back(arg);
             comSeen = true;
             break;
+        case Kind::Count:
+            state.boardCount = number(option.name, arg, kMostBoards, "boards");
+            break;
         case Kind::WaitPort:
-            state.portWaitSeconds = seconds(option.name, arg, kMostPortWaitSeconds);
+            state.portWaitSeconds = number(option.name, arg, kMostPortWaitSeconds, "seconds");
             break;
         case Kind::SyncSeconds:
-            state.syncSeconds = seconds(option.name, arg, kMostSyncSeconds);
+            state.syncSeconds = number(option.name, arg, kMostSyncSeconds, "seconds");
             break;
         default:
             state.logPath = arg;
@@ -278,6 +294,13 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         case Kind::Console:
             state.console = true;
             break;
+        case Kind::Station:
+            state.station = true;
+            break;
+        case Kind::Count:
+            seeOnce(countSeen, arg);
+            valueFollows = ValueOption{Kind::Count, "--count"};
+            break;
         case Kind::Help:
             helpAsked = true;
             break;
@@ -310,6 +333,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         return ended(ArgsVerdict::VersionRequested, "", state.console);
     if (portsAsked)
         return ended(ArgsVerdict::PortsListed, "", state.console);
+    if (refusal.empty() && countSeen && !state.station)
+        refuse("--count is refused without --station: it counts the boards of a station.");
     if (!refusal.empty())
         return ended(ArgsVerdict::Refused, kUsageMessage, state.console, refusal);
     if (!flashSeen && !eepromSeen) {

@@ -17,6 +17,11 @@ struct StartupState {
     int portWaitSeconds = 0;             // "--wait-port": how long to wait for the port to appear; 0: no wait
     int syncSeconds = 0;                 // "--sync-seconds": the window for the first "$"; 0: the usual one
     std::string logPath = {};            // "--log": the file that keeps a record of each run; empty: none
+    // "/port" given again: the devices of further ports, each of which runs
+    // its own download at the same time.
+    std::vector<std::string> morePortDevices = {};
+    bool station = false;  // "--station": each port programs board after board
+    int boardCount = 0;    // "--count": boards in all before a station ends; 0: until a stop
 };
 
 enum class ArgsVerdict {
@@ -38,6 +43,8 @@ struct ParsedArgs {
 // The ranges of the options that take seconds.
 inline constexpr int kMostPortWaitSeconds = 3600;
 inline constexpr int kMostSyncSeconds = 600;
+// The most boards a station may be asked to program with --count.
+inline constexpr int kMostBoards = 1000000;
 
 extern const char* const kUsageMessage;
 extern const char* const kNoComPortMessage;

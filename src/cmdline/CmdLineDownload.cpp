@@ -6,6 +6,7 @@
 #include "cmdline/LogFrontEnd.h"
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
+#include "cmdline/StationRun.h"
 #include "link/BootloaderLink.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/FrmMain.h"
@@ -105,11 +106,14 @@ link::DownloadResult downloadInConsole(const StartupState& state, RunSurrounding
 // lines say so on the terminal first. The window keeps silent about them.
 int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Face face, TerminalReport& terminal)
 {
+    // Several ports, or a station: on the terminal, whatever the face.
+    if (!state.morePortDevices.empty() || state.station)
+        return StationRun(state, surroundings, terminal);
     const link::DownloadChoice choice = choiceOf(state);
     RunRecord record(choice.flash, choice.eeprom);
     // The port is named even where the run ends before it opens it.
     surroundings.port.setPortNumber(state.CmdLineComPort);
-    RunLog runLog(terminal);
+    RunLog runLog([&terminal](const std::string& complaint) { terminal.message(complaint, false); });
     std::string refused;
     if (!state.logPath.empty() && !runLog.open(state.logPath))
         refused = runLog.reason();

@@ -21,6 +21,7 @@ enum class Face { Windowed, Console };
 struct RunSurroundings {
     platform::DeviceSerialPort& port;
     link::HexFiles& files;
+    platform::PortMap portMap;  // the devices of the ports, for a run of several
     mainwindow::MainWindowSetup windowSetup;
     QString settingsPath;
 };

@@ -129,6 +129,11 @@ int RunRecord::remainingOfCurrentFile() const
     return current_ == link::FileKind::None ? 0 : file(current_).remaining();
 }
 
+int RunRecord::linesOfCurrentFile() const
+{
+    return current_ == link::FileKind::None ? 0 : file(current_).lines;
+}
+
 long long RunRecord::seconds() const
 {
     return std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start_).count();
@@ -211,6 +216,8 @@ RunRecord::Closing RunRecord::close(const Facts& facts, const std::string& portL
                 << "-accepted=" << file.accepted << name << "-sent=" << file.sent << name
                 << "-remaining=" << file.remaining();
     }
+    if (board_ > 0)
+        summary << " board=" << board_;
     summary << " port=" << portLabel;
     return {facts.note, summary.str(), facts.exitStatus};
 }

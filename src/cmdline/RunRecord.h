@@ -41,8 +41,11 @@ public:
 
     // Whole seconds since the run began.
     long long seconds() const;
-    // Lines of the file opened last not dealt with yet; 0 before any.
+    // Lines of the file opened last not dealt with yet, and all its lines; 0 before any.
     int remainingOfCurrentFile() const;
+    int linesOfCurrentFile() const;
+    // The board's number in a station's run, which the summary then names; 0: none.
+    void setBoard(int board) { board_ = board; }
 
     struct FileFacts {
         link::FileKind kind = link::FileKind::None;
@@ -103,6 +106,7 @@ private:
     std::string reading_;                            // the file being read; empty: none
     int lineInFlight_ = 0;  // of the file opened last: the line sent last and not yet dealt with; 0: none
     int lastLineDone_ = 0;  // of the file opened last
+    int board_ = 0;
 };
 
 }  // namespace korvel::cmdline
