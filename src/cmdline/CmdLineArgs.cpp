@@ -214,9 +214,9 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
             // Each further device is a port of its own, programmed at the same time.
             if (!comSeen)
                 state.CmdLinePortDevice = arg;
-            else if (arg == state.CmdLinePortDevice || std::find(state.morePortDevices.begin(),
-                                                                 state.morePortDevices.end(),
-                                                                 arg) != state.morePortDevices.end())
+            else if (arg == state.CmdLinePortDevice ||
+                     std::find(state.morePortDevices.begin(), state.morePortDevices.end(), arg) !=
+                         state.morePortDevices.end())
                 refuse("/port " + quoted(arg) + " is given twice: each port may be named once.");
             else
                 state.morePortDevices.push_back(arg);

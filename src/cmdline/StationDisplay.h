@@ -52,8 +52,8 @@ private:
     const std::vector<std::string> names_;
     std::vector<std::string> states_;
     std::string tally_;
-    int drawn_ = 0;          // lines of the block on the terminal now
-    bool asking_ = false;    // a question stands: the block and the other ports' lines wait
+    int drawn_ = 0;                                   // lines of the block on the terminal now
+    bool asking_ = false;                             // a question stands: the block and the other ports' lines wait
     std::vector<std::pair<std::string, bool>> held_;  // lines said meanwhile, and whether to the standard output
 };
 

@@ -125,6 +125,7 @@ public:
     // A board answered: its number, none when --count boards have begun.
     std::optional<int> takeBoard();
     bool allBoardsBegun() const;
+    bool isStation() const { return station_; }
     const std::string& label(std::size_t port) const { return ports_[port].label; }
     // A file was read (again): its facts for the records of the boards to come.
     void fileRead(link::FileKind kind, const std::string& path, std::size_t size, int lines, std::string sha256);
@@ -183,7 +184,7 @@ void PortFrontEnd::versionRead(const std::string& version)
 {
     board_ = station_.takeBoard();
     refused_ = !board_;
-    record_.setBoard(board_.value_or(0));
+    record_.setBoard(station_.isStation() ? board_.value_or(0) : 0);
     record_.versionRead(version);
     station_.display().setState(port_, "bootloader " + escapedForeign(version));
     log_.line("Contacted target Bootloader Ver. " + escapedForeign(version));
@@ -221,8 +222,9 @@ void PortFrontEnd::progress()
     if (percent == percent_)
         return;
     percent_ = percent;
-    station_.display().setState(port_, std::string(kind_ == link::FileKind::Eeprom ? "sending EEPROM " : "sending FLASH ") +
-                                           std::to_string(percent) + "%");
+    station_.display().setState(port_,
+                                std::string(kind_ == link::FileKind::Eeprom ? "sending EEPROM " : "sending FLASH ") +
+                                    std::to_string(percent) + "%");
 }
 
 void PortFrontEnd::message(const link::Message& message)
@@ -428,7 +430,9 @@ void Station::portLoop(std::size_t port)
     flavour.syncWithoutEnd = station_;
     if (state_.syncSeconds > 0)
         timers.TmrSyn.setInterval(state_.syncSeconds * 1000);
-    flavour.phase2WindowMs = state_.syncSeconds > 0 ? state_.syncSeconds * 1000 : station_ ? protocol::kPhase2WindowMs : 0;
+    flavour.phase2WindowMs = state_.syncSeconds > 0 ? state_.syncSeconds * 1000
+                             : station_             ? protocol::kPhase2WindowMs
+                                                    : 0;
     RunLog log([this, port](const std::string& complaint) { display_->say(port, complaint, false); },
                plan.label + ": ");
     if (!state_.logPath.empty())
@@ -486,8 +490,8 @@ int Station::run()
         RunLog log([this](const std::string& complaint) { terminal_.message(complaint, false); });
         PortFrontEnd frontEnd(*this, 0, record, log);
         platform::DownloadTimers timers;
-        link::BootloaderLink link(
-            platform::downloadSeams(timers, surroundings_.port, frontEnd, surroundings_.files), link::Flavour{});
+        link::BootloaderLink link(platform::downloadSeams(timers, surroundings_.port, frontEnd, surroundings_.files),
+                                  link::Flavour{});
         const link::DownloadResult read = link.readFiles(choice(), files_);
         if (read != link::DownloadResult::Success)
             return read == link::DownloadResult::Cancelled ? system::exitStatusOf(system::stopRequested())
