@@ -194,7 +194,9 @@ TEST(ConsoleRun, EndsWithItsOutputAndExitStatus)
          "AVRBootloaderKorvel: cannot open display :7919; going on without windows\\.\n"
          "Error while accessing the com port\\.\nCOM3 = /nonexistent/korvel-tty[^\n]*\n.*"},
         {nullptr, "--help /console", "", offscreen, 0,
-         usage + "\n  --ports .*\n  3 +downloaded, but lines [^\n]* skipped\n.*\n  143 +interrupted by SIGTERM\n", ""},
+         usage + "\n  --ports .*\n  3 +downloaded, but lines [^\n]* skipped\n.*\n  143 +interrupted by SIGTERM\n"
+                 "Files:\n  AVRBootloaderKorvel\\.ports .*\n  AVRBootloaderKorvel\\.cfg .*\n",
+         ""},
         {nullptr, "--version", "", dead, 0, "AVRBootloaderKorvel 1\\.21\n", ""},
         {nullptr, "--ports", "", none, 0, "Ports file: .*", ""},
         {nullptr, "", "", none, 2, "", noWindows + "no display is set.*"},

@@ -45,6 +45,38 @@ std::string sentence(std::string text)
     return text + ".";
 }
 
+// The forms of the command: the windows; a download with its port, files and
+// options; then each option that stands alone, its spellings as choices.
+std::string synopsis()
+{
+    std::string port = "\\fB/com\\fIx\\fR";
+    std::string options;
+    std::string alone;
+    for (const auto& section : cmdline::helpSections()) {
+        for (const auto& entry : section.entries) {
+            switch (entry.use) {
+            case cmdline::HelpUse::Port:
+                port += " | " + roffTerm(entry.term);
+                break;
+            case cmdline::HelpUse::Download:
+                options += " [" + roffTerm(entry.term) + "]";
+                break;
+            case cmdline::HelpUse::Alone: {
+                std::string choices = entry.term;
+                for (auto at = choices.find(", "); at != std::string::npos; at = choices.find(", "))
+                    choices.replace(at, 2, " | ");
+                alone += ".br\n.B AVRBootloaderKorvel\n" + roffTerm(choices) + "\n";
+                break;
+            }
+            case cmdline::HelpUse::NoOption:
+                break;
+            }
+        }
+    }
+    return ".B AVRBootloaderKorvel\n.br\n.B AVRBootloaderKorvel\n" + port +
+           " [\\fB/f\\fR \\fIFlashFileName\\fR] [\\fB/e\\fR \\fIEEPROMFileName\\fR]" + options + "\n" + alone;
+}
+
 }  // namespace
 
 std::string roffText(const std::string& text, bool minusSigns)
@@ -74,12 +106,7 @@ std::string manualPage(const std::string& version)
          << "AVRBootloaderKorvel, avrbootloaderkorvel \\- send Intel HEX files to the serial bootloader of an AVR "
             "target module\n"
          << ".SH SYNOPSIS\n"
-         << ".B AVRBootloaderKorvel\n"
-         << ".br\n"
-         << ".B AVRBootloaderKorvel\n"
-         << "\\fB/com\\fIx\\fR | \\fB/port\\fR \\fIdevice\\fR [\\fB/f\\fR \\fIFlashFileName\\fR] "
-            "[\\fB/e\\fR \\fIEEPROMFileName\\fR] [\\fB/console\\fR]\n"
-         << ".SH DESCRIPTION\n"
+         << synopsis() << ".SH DESCRIPTION\n"
          << "Without arguments the program opens its window, where the serial port and the FLASH and EEPROM "
             "files are chosen and the download is started.\n"
          << "With arguments it makes one unattended download and ends; its exit status tells the outcome.\n"
@@ -97,6 +124,8 @@ std::string manualPage(const std::string& version)
             page << ".TP\n" << roffTerm(entry.term) << "\n" << roffText(sentence(entry.text), false) << "\n";
     }
     page << ".SH \"SEE ALSO\"\n"
+         << ".BR korvel-targetsim (1),\n"
+         << "a simulated bootloader for trying a script without a board.\n"
          << "The README in /usr/share/doc/avrbootloaderkorvel tells more about the window and the command "
             "line.\n";
     return page.str();
