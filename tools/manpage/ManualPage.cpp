@@ -131,4 +131,55 @@ std::string manualPage(const std::string& version)
     return page.str();
 }
 
+std::string simulatorManualPage(const std::string& version, const std::string& usage)
+{
+    std::istringstream lines(usage);
+    std::string line;
+    std::getline(lines, line);  // the usage, which the synopsis shows
+    std::string description;
+    std::getline(lines, description);
+    std::string options;
+    std::string notes;
+    while (std::getline(lines, line)) {
+        const auto text = line.find("  ", 2);
+        if (line.rfind("  -", 0) == 0 && text != std::string::npos) {
+            // Each spelling of the option in bold, its arguments in italics.
+            std::istringstream words(line.substr(2, text - 2));
+            std::string term;
+            for (std::string word; words >> word;) {
+                term += (term.empty() ? "" : " ") +
+                        (word[0] == '-' ? "\\fB" + roffText(word, true) : "\\fI" + roffText(word, false)) + "\\fR";
+            }
+            options += ".TP\n" + term + "\n" + roffText(line.substr(line.find_first_not_of(' ', text)), false) + "\n";
+        } else if (line.rfind("    ", 0) == 0 && !options.empty()) {
+            options.back() = ' ';
+            options += roffText(line.substr(line.find_first_not_of(' ')), false) + "\n";
+        } else {
+            notes += roffText(line, false) + "\n";
+        }
+    }
+    std::ostringstream page;
+    page << ".TH KORVEL-TARGETSIM 1 \"\" \"AVRBootloaderKorvel " << roffText(version, false) << "\" \"User Commands\"\n"
+         << ".SH NAME\n"
+         << "korvel-targetsim \\- a simulated AVR serial bootloader, for trying AVRBootloaderKorvel without a board\n"
+         << ".SH SYNOPSIS\n"
+         << ".B korvel-targetsim\n"
+         << "[\\fIoptions\\fR]\n"
+         << ".SH DESCRIPTION\n"
+         << roffText(description, false) << "\n"
+         << notes << ".PP\n"
+         << "A dry run of a script or a production line, with a board that fails at line 3:\n"
+         << ".PP\n"
+         << ".RS\n"
+         << ".nf\n"
+         << "korvel\\-targetsim \\-\\-link /tmp/korvel\\-target \\-\\-write\\-error\\-line 3 &\n"
+         << "AVRBootloaderKorvel /port /tmp/korvel\\-target /f app.hex /console\n"
+         << ".fi\n"
+         << ".RE\n"
+         << ".SH OPTIONS\n"
+         << options << ".SH \"SEE ALSO\"\n"
+         << ".BR AVRBootloaderKorvel (1)\n";
+    return page.str();
+}
+
 }  // namespace korvel::manpage
