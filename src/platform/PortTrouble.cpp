@@ -43,7 +43,7 @@ std::string numbersOf(const QSerialPortInfo& info, const PortMap& ports)
 struct Present {
     std::vector<std::string> devices;  // "COM5 = /dev/ttyUSB0 - ..." or "/dev/ttyS0 - ... (no port number)"
     bool usb = false;
-    std::string unnumbered;  // one of them that has no port number
+    std::string unnumbered;  // one of them that has no port number, by its stable name where it has one
 
     // As one sentence, for a message: empty when there is none.
     std::string listed() const
@@ -67,9 +67,12 @@ Present listPresent(const PortMap& ports)
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
         present.usb = present.usb || info.hasVendorIdentifier();
         const std::string numbers = numbersOf(info, ports);
-        const std::string described = programText(portDescription(info.systemLocation(), {}, deviceFacts(info)));
+        const DeviceFacts facts = deviceFacts(info);
+        const std::string described = programText(portDescription(info.systemLocation(), {}, facts));
+        // A port is best given the name that stays with the adapter.
         if (numbers.empty() && present.unnumbered.empty())
-            present.unnumbered = escapedForeign(programText(info.systemLocation()));
+            present.unnumbered =
+                escapedForeign(programText(facts.stableName.isEmpty() ? info.systemLocation() : facts.stableName));
         present.devices.push_back(numbers.empty() ? described + " (no port number)" : numbers + " = " + described);
     }
     return present;
