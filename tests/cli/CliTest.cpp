@@ -753,6 +753,84 @@ TEST(ProductionLine, RecordHoldsEachRunAsAJsonLine)
 
 namespace {
 
+// The production script of the README, between its markers, without the
+// fence of its code block; empty when the markers are not found.
+QByteArray readmeScript()
+{
+    const QByteArray readme = fileContents(QStringLiteral(KORVEL_README_PATH));
+    const QByteArray begin = "<!-- production-script -->\n```sh\n";
+    const QByteArray end = "```\n<!-- /production-script -->\n";
+    const auto from = readme.indexOf(begin);
+    const auto to = readme.indexOf(end);
+    return from < 0 || to < from ? QByteArray() : readme.mid(from + begin.size(), to - from - begin.size());
+}
+
+// The README's production script as an operator runs it, against three
+// simulated boards plugged in one after the other, the second failing at
+// line 3: the operator is shown the cue to reset each board and each
+// board's result, the line goes on after the failed board, the counts close
+// the shift, and the log and the record hold every board.
+TEST(ProductionLine, ReadmeScriptKeepsTheLineGoing)
+{
+    const Bench bench;
+    ASSERT_TRUE(bench.ready());
+    const QByteArray script = readmeScript();
+    ASSERT_TRUE(script.startsWith("#!/bin/sh\n")) << script.toStdString();
+    ASSERT_TRUE(writeFile(bench.path("program-boards.sh"), script));
+    QProcess shift;
+    shift.setWorkingDirectory(bench.path(QString()));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", bench.path(QString()) + ":" + environment.value("PATH"));
+    shift.setProcessEnvironment(environment);
+    const QString device = bench.path("board");
+    shift.start("sh", {"program-boards.sh", device, "flash.hex"});
+    QByteArray out;
+    const auto awaitPrompt = [&](int prompts) {
+        while (out.count("(Ctrl+D ends): ") < prompts && shift.waitForReadyRead(30000))
+            out += shift.readAllStandardOutput();
+        return out.count("(Ctrl+D ends): ") == prompts;
+    };
+    std::unique_ptr<TargetSim> board;
+    const char* serials[] = {"SN-1", "SN-2", "SN-3"};
+    for (int n = 0; n < 3; ++n) {
+        ASSERT_TRUE(awaitPrompt(n + 1)) << out.toStdString();
+        // The board before is unplugged and its link gone before the next is plugged in.
+        if (board) {
+            board->terminate();
+            ASSERT_GE(board->waitForExit(5000), 0);
+        }
+        const QString image = bench.path(QString("%1.flash").arg(n));
+        board = std::make_unique<TargetSim>(QStringList{"--link", device, "--flash-out", image} +
+                                            (n == 1 ? QStringList{"--write-error-line", "3"} : QStringList{}));
+        ASSERT_FALSE(board->devicePath().isEmpty());
+        shift.write(QByteArray(serials[n]) + "\n");
+    }
+    ASSERT_TRUE(awaitPrompt(4)) << out.toStdString();
+    shift.closeWriteChannel();
+    ASSERT_TRUE(shift.waitForFinished(30000));
+    out += shift.readAllStandardOutput();
+    const QString err = QString::fromLocal8Bit(shift.readAllStandardError());
+    EXPECT_EQ(shift.exitCode(), 0) << err.toStdString();
+    const QString cue = QRegularExpression::escape("Please synchronize systems: power on or reset target!\n");
+    EXPECT_TRUE(
+        matches(QString::fromLocal8Bit(out), "(.*" + cue + ".*GOOD: SN-1\n.*" + cue +
+                                                 ".*FAILED: SN-2 \\(exit status 1, see production\\.log\\)\n.*" + cue +
+                                                 ".*GOOD: SN-3\n.*)\n2 good, 1 failed\n"))
+        << out.toStdString();
+    EXPECT_TRUE(err.contains("Download stopped at line 3 of flash.hex.")) << err.toStdString();
+    for (int n : {0, 2})
+        EXPECT_EQ(fileContents(bench.path(QString("%1.flash").arg(n))), fileContents(bench.path("flash.bin")));
+    const QList<QByteArray> records = fileContents(bench.path("production.jsonl")).trimmed().split('\n');
+    ASSERT_EQ(records.size(), 3);
+    const char* outcomes[] = {"downloaded", "stopped", "downloaded"};
+    for (int n = 0; n < 3; ++n) {
+        const QJsonObject record = QJsonDocument::fromJson(records[n]).object();
+        EXPECT_EQ(record["tag"], serials[n]);
+        EXPECT_EQ(record["outcome"], outcomes[n]);
+    }
+    EXPECT_EQ(fileContents(bench.path("production.log")).count(" Run started: "), 3);
+}
+
 // Whether the program, once started in the process, comes to hold the file
 // at `path` open, looked for in its descriptors until it ends or 30 s have
 // passed. (Before its start, the process is still a copy of the test.)
