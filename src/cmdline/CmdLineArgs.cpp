@@ -36,6 +36,8 @@ enum class Kind {
     WaitPort,
     SyncSeconds,
     Log,
+    Record,
+    Tag,
     Station,
     Count,
     Unknown,  // looks like an option, but is none of ours
@@ -82,6 +84,8 @@ Token classify(const std::string& arg)
         {"--wait-port", Kind::WaitPort},
         {"--sync-seconds", Kind::SyncSeconds},
         {"--log", Kind::Log},
+        {"--record", Kind::Record},
+        {"--tag", Kind::Tag},
         {"--station", Kind::Station},
         {"--count", Kind::Count},
     };
@@ -171,6 +175,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     bool waitSeen = false;
     bool syncSeen = false;
     bool logSeen = false;
+    bool recordSeen = false;
+    bool tagSeen = false;
     bool countSeen = false;
     std::string refusal;                      // the first thing refused, and why
     std::string deviceWord;                   // an ignored word that names a device
@@ -203,8 +209,10 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     // The value of the option before: a word that is no option.
     const auto takeValue = [&](const ValueOption& option, const std::string& arg, const Token& token) {
         if (token.kind != Kind::Word || isBlank(arg)) {
-            refuse(option.kind == Kind::Port    ? "/port needs the device after it, as in /port /dev/ttyUSB0."
-                   : option.kind == Kind::Log   ? "--log needs the name of its file after it."
+            refuse(option.kind == Kind::Port ? "/port needs the device after it, as in /port /dev/ttyUSB0."
+                   : option.kind == Kind::Log || option.kind == Kind::Record
+                       ? std::string(option.name) + " needs the name of its file after it."
+                   : option.kind == Kind::Tag   ? "--tag needs its text after it, as in --tag A17 or --tag \"bench 3\"."
                    : option.kind == Kind::Count ? "--count needs a number of boards after it."
                                                 : std::string(option.name) + " needs a number of seconds after it.");
             return false;
@@ -230,6 +238,12 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
             break;
         case Kind::SyncSeconds:
             state.syncSeconds = number(option.name, arg, kMostSyncSeconds, "seconds");
+            break;
+        case Kind::Record:
+            state.recordPath = arg;
+            break;
+        case Kind::Tag:
+            state.tag = arg;
             break;
         default:
             state.logPath = arg;
@@ -290,6 +304,14 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         case Kind::Log:
             seeOnce(logSeen, arg);
             valueFollows = ValueOption{Kind::Log, "--log"};
+            break;
+        case Kind::Record:
+            seeOnce(recordSeen, arg);
+            valueFollows = ValueOption{Kind::Record, "--record"};
+            break;
+        case Kind::Tag:
+            seeOnce(tagSeen, arg);
+            valueFollows = ValueOption{Kind::Tag, "--tag"};
             break;
         case Kind::Console:
             state.console = true;

@@ -117,9 +117,9 @@ void LogFrontEnd::versionRead(const std::string& version)
     appendLine("Contacted target Bootloader Ver. " + escapedForeign(version));
 }
 
-void LogFrontEnd::readingFile(link::FileKind /*kind*/, const std::string& path)
+void LogFrontEnd::readingFile(link::FileKind kind, const std::string& path)
 {
-    record_.fileReading(path);
+    record_.fileReading(kind, path);
 }
 
 // The record proves what went into the board: the hash of the bytes read.

@@ -18,8 +18,9 @@ namespace korvel::cmdline {
 // One count serves the terminal, the log and the summary alike.
 class RunRecord {
 public:
-    // The files the run was asked to send. The clocks start now.
-    RunRecord(bool flash, bool eeprom);
+    // The files the run was asked to send, and its tag (a board serial, a
+    // station, an operator; empty: none). The clocks start now.
+    RunRecord(bool flash, bool eeprom, std::string tag = {});
 
     // The download waits for its port to appear; then the port is open.
     void waitingForPort();
@@ -29,7 +30,7 @@ public:
     // Each chosen file is read whole before the port opens (a pipe may keep
     // one waiting): its size, non-empty lines and SHA-256 (hex); later each
     // is opened for its transfer.
-    void fileReading(const std::string& path);
+    void fileReading(link::FileKind kind, const std::string& path);
     void fileRead(link::FileKind kind, const std::string& path, std::size_t size, int lines, std::string sha256);
     void fileOpened(link::FileKind kind, const std::string& path);
     void lineSent(int lineNumber);
@@ -49,7 +50,7 @@ public:
 
     struct FileFacts {
         link::FileKind kind = link::FileKind::None;
-        std::string path;       // as given; empty while the file was not read
+        std::string path;       // as given; empty before the file was read
         std::size_t size = 0;   // its bytes
         std::string sha256;     // of its bytes, in lower-case hex; empty while it was not read
         int lines = 0;          // its non-empty lines
@@ -70,6 +71,8 @@ public:
         std::string outcome;     // one word, as the summary names it
         int exitStatus = 0;
         std::string note;  // where a stopped run stopped, or how many lines were skipped; empty: nothing to add
+        std::string tag;   // as given; empty: none
+        int board = 0;     // its number in a station's run; 0: none
         std::vector<FileFacts> files;  // the chosen files, in the order they are sent
     };
     // The facts of the run, given its result and the stop request that came during it.
@@ -94,6 +97,7 @@ private:
     const std::chrono::system_clock::time_point started_;
     const bool flashChosen_;
     const bool eepromChosen_;
+    const std::string tag_;
     std::optional<Clock::time_point> waitingSince_;
     std::optional<Clock::time_point> portOpened_;
     std::optional<Clock::time_point> contact_;

@@ -3,6 +3,7 @@
 #include "cmdline/StationRun.h"
 
 #include "base/ForeignText.h"
+#include "cmdline/BoardRecord.h"
 #include "cmdline/FileHash.h"
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
@@ -437,11 +438,14 @@ void Station::portLoop(std::size_t port)
                plan.label + ": ");
     if (!state_.logPath.empty())
         log.open(state_.logPath);
+    BoardRecord boardRecord;
+    if (!state_.recordPath.empty())
+        boardRecord.open(state_.recordPath);
 
     for (bool first = true; !stopped() && !allBoardsBegun(); first = false) {
         if (station_ && !awaitDevice(port, device))
             break;
-        RunRecord record(!state_.FLASHFileName.empty(), !state_.EEPROMFileName.empty());
+        RunRecord record(!state_.FLASHFileName.empty(), !state_.EEPROMFileName.empty(), state_.tag);
         PortFrontEnd frontEnd(*this, port, record, log);
         link::BootloaderLink link(platform::downloadSeams(timers, device, frontEnd, surroundings_.files), flavour);
         if (!first && !refreshFiles(port, link))
@@ -464,6 +468,13 @@ void Station::portLoop(std::size_t port)
         const auto board = frontEnd.board();
         if (station_ && (!board || (result == link::DownloadResult::Cancelled && !stopped())))
             break;
+        if (boardRecord.isOpen() && !boardRecord.append(facts, runPlace(plan.number, device))) {
+            const std::string failure = "the record " + escapedForeign(state_.recordPath) +
+                                        " could not be written: " + boardRecord.reason() +
+                                        ". This board has no record.";
+            display_->say(port, failure, false);
+            log.line(failure);
+        }
         const RunRecord::Closing closing = record.close(facts, device.portLabel());
         if (!closing.note.empty()) {
             display_->say(port, closing.note, false);

@@ -135,7 +135,7 @@ void BootloaderLink::awaitPort(int seconds)
             return;
         } catch (const PortError& error) {
             if (first)
-                seams_.frontEnd.waitingForPort(port.portLabel(), seconds, error.what());
+                seams_.frontEnd.waitingForPort(port.portLabel(), seconds, error.cause());
         }
         const long long leftMs = (endUs - seams_.clock.microseconds() + 999) / 1000;
         if (leftMs <= 0 || seams_.frontEnd.cancelRequested())

@@ -8,9 +8,9 @@
 
 #include <chrono>
 #include <csignal>
-#include <thread>
 #include <map>
 #include <memory>
+#include <thread>
 
 #include "PtyPair.h"
 #include "Tools.h"
@@ -46,9 +46,9 @@ public:
         for (int board = 1; board <= boards; ++board) {
             if (between.count(board))
                 script += between.at(board) + "\n";
-            script += "'" + QStringLiteral(KORVEL_TARGETSIM_PATH) + "' --once --link '" + path(link) + "' --flash-out '" +
-                      path(link + "-" + QString::number(board) + ".flash") + "' " + options.value(board - 1) +
-                      " >/dev/null 2>&1\nsleep 0.2\n";
+            script += "'" + QStringLiteral(KORVEL_TARGETSIM_PATH) + "' --once --link '" + path(link) +
+                      "' --flash-out '" + path(link + "-" + QString::number(board) + ".flash") + "' " +
+                      options.value(board - 1) + " >/dev/null 2>&1\nsleep 0.2\n";
         }
         auto shell = std::make_unique<QProcess>();
         shell->setWorkingDirectory(dir_.path());
@@ -107,11 +107,12 @@ TEST(SeveralPorts, EachPortHasItsOwnDownload)
     EXPECT_EQ(run.exitCode, 1);
     EXPECT_TRUE(run.err.contains("refusing: Error writing to flash at line 3. Continue with download? [y/N] n\n"))
         << run.err.toStdString();
-    for (const char* summary : {"Summary: outcome=downloaded .* port=\\S*/good\n",
-                                "Summary: outcome=stopped .* port=\\S*/refusing\n",
-                                "Summary: outcome=transfer-error .* port=\\S*/pulled\n"})
+    for (const char* summary :
+         {"Summary: outcome=downloaded .* port=\\S*/good\n", "Summary: outcome=stopped .* port=\\S*/refusing\n",
+          "Summary: outcome=transfer-error .* port=\\S*/pulled\n"})
         EXPECT_EQ(count(run.out, summary), 1) << summary << "\n" << run.out.toStdString();
-    EXPECT_TRUE(QString(run.out).remove(folder + "/").contains("Tally: good=1 failed=2 (good 1/0, refusing 0/1, pulled 0/1)"))
+    EXPECT_TRUE(
+        QString(run.out).remove(folder + "/").contains("Tally: good=1 failed=2 (good 1/0, refusing 0/1, pulled 0/1)"))
         << run.out.toStdString();
     EXPECT_EQ(fileContents(station.path("good.flash")), fileContents(station.path("flash.bin")));
 }
@@ -128,8 +129,9 @@ TEST(Station, ProgramsBoardAfterBoard)
     ASSERT_TRUE(station.ready());
     const auto first = station.supply("one", 5, {}, {{3, "cp other.hex flash.hex"}});
     const auto second = station.supply("two", 5, {"", "--write-error-line 2 & sleep 2; kill $!; wait"});
-    const auto program = station.start({"/port", station.path("one"), "/port", station.path("two"), "/f", "flash.hex",
-                                        "--station", "--count", "10", "--log", "station.log"});
+    const auto program =
+        station.start({"/port", station.path("one"), "/port", station.path("two"), "/f", "flash.hex", "--station",
+                       "--count", "10", "--log", "station.log", "--record", "boards.jsonl", "--tag", "line 2"});
     program->closeWriteChannel();
     const ProgramRun run = Station::finish(*program);
     EXPECT_EQ(run.exitCode, 1) << run.err.toStdString();
@@ -140,6 +142,11 @@ TEST(Station, ProgramsBoardAfterBoard)
         << run.out.toStdString();
     EXPECT_TRUE(run.out.contains(QRegularExpression("flash\\.hex read again: SHA-256 [0-9a-f]{64}\n")));
     EXPECT_EQ(count(QString::fromUtf8(fileContents(station.path("station.log"))), " Summary: outcome="), 10);
+    // A record per board, with its port, its number and the station's tag.
+    const QString records = QString::fromUtf8(fileContents(station.path("boards.jsonl")));
+    EXPECT_EQ(count(records, "\\{[^\n]*\"board\":([1-9]|10)[,}][^\n]*\n"), 10) << records.toStdString();
+    EXPECT_EQ(count(records, "\"tag\":\"line 2\""), 10);
+    EXPECT_EQ(count(records, "\"device\":\"[^\"]*/two\""), 5);
     EXPECT_EQ(fileContents(station.path("one-5.flash")), fileContents(station.path("other.bin")));
     EXPECT_EQ(fileContents(station.path("one-1.flash")), fileContents(station.path("flash.bin")));
     first->waitForFinished(10000);
@@ -169,8 +176,9 @@ TEST(Station, StopSignalRecordsTheBoardInProgress)
         QRegularExpression("/one: Download interrupted at line [0-9]+ of flash\\.hex \\(SIGINT\\)\\.\n")))
         << run.err.toStdString();
     EXPECT_EQ(count(run.out, "Summary: outcome=interrupted .* board=1 port=\\S*/one\n"), 1) << run.out.toStdString();
-    EXPECT_TRUE(QString(run.out).remove(station.path("") + "/").endsWith(
-        "Tally: good=0 failed=1 (one 0/1, two 0/0); last: one board 1 interrupted\n"))
+    EXPECT_TRUE(QString(run.out)
+                    .remove(station.path("") + "/")
+                    .endsWith("Tally: good=0 failed=1 (one 0/1, two 0/0); last: one board 1 interrupted\n"))
         << run.out.toStdString();
 }
 
