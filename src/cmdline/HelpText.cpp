@@ -29,6 +29,15 @@ std::vector<HelpSection> helpSections()
               download},
              {"--tag TEXT", "name the board, station or operator in the log, the record and the summary line",
               download},
+             {"/port <device> /port <device> ...",
+              "program a board on each port at the same time, each with its own download, questions and summary "
+              "line, then a tally line",
+              download},
+             {"--station",
+              "on each port, program board after board: wait for the next board's answer, program it, record it, "
+              "and wait until it is removed; until a stop signal",
+              download},
+             {"--count N", "with --station: stop after N boards (1 to 1000000) in all", download},
              {"--ports",
               "list the COM port numbers, the devices they stand for and whether each can be opened now, then the "
               "serial devices present with their USB ids, serial numbers and stable names",
@@ -38,14 +47,14 @@ std::vector<HelpSection> helpSections()
          }},
         {"Exit status",
          {
-             {"0", "downloaded, or the usage, the version or the ports were shown"},
+             {"0", "downloaded (every board, with several ports), or the usage, the version or the ports were shown"},
              {"1",
               "the download failed or was stopped, also for a port that cannot be opened or a port number that names "
               "no device (/com0, /com17)"},
              {"2",
               "the command line was refused, the log or the record cannot be written, or the windows were asked for "
               "and no display could be opened"},
-             {"3", "downloaded, but lines that the target did not accept were skipped"},
+             {"3", "downloaded, but lines that the target did not accept were skipped (on no board did one fail)"},
          }},
         {"Files", programFiles()},
     };
