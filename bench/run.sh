@@ -10,5 +10,9 @@ cd "$(dirname "$0")/.."
 build=build/bench
 cmake -S bench -B "$build" -DCMAKE_BUILD_TYPE=Release >/dev/null
 cmake --build "$build" -j2 --target korvel-bench-suite korvel-bench-link korvel-bench-baseline korvel-bench-window \
-  korvel-targetsim korvel-hexgen >/dev/null
-exec "$build/korvel-bench-suite" "$build" "${BENCH_PAIRS:-9}"
+  korvel-bench-station korvel-targetsim korvel-hexgen >/dev/null
+status=0
+"$build/korvel-bench-suite" "$build" "${BENCH_PAIRS:-9}" || status=1
+echo
+QT_QPA_PLATFORM=${QT_QPA_PLATFORM:-offscreen} "$build/korvel-bench-station" 2>/dev/null || status=1
+exit $status

@@ -1,5 +1,6 @@
-# What `cmake --install` puts under the prefix: the program, its menu entry and
-# icons, and the README with the pictures it shows as documentation. The
+# What `cmake --install` puts under the prefix: the program and the target
+# simulator, their manual pages, the menu entry and icons, and the README with
+# the pictures it shows as documentation. The
 # settings and ports files are not installed: the program keeps them beside
 # its executable and starts without them.
 include(GNUInstallDirs)
@@ -28,18 +29,28 @@ install(TARGETS AVRBootloaderKorvel RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 if(TARGET AVRBootloaderKorvelConsole)
   install(TARGETS AVRBootloaderKorvelConsole RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 endif()
+# The target simulator goes beside the program, so that a station with only
+# the package can try its scripts without a board.
+set(korvel_programs AVRBootloaderKorvel)
+if(TARGET korvel-targetsim)
+  install(TARGETS korvel-targetsim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  list(APPEND korvel_programs korvel-targetsim)
+endif()
 # A stripped install (cpack strips) also drops the compiler's version notes,
-# which the program does not need, as Debian's own packages do.
+# which the programs do not need, as Debian's own packages do.
 if(CMAKE_OBJCOPY AND NOT WIN32)
-  install(CODE "if(CMAKE_INSTALL_DO_STRIP)
-    execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
-      \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:AVRBootloaderKorvel>\"
-      COMMAND_ERROR_IS_FATAL ANY)
-  endif()")
+  foreach(program IN LISTS korvel_programs)
+    install(CODE "if(CMAKE_INSTALL_DO_STRIP)
+      execute_process(COMMAND \"${CMAKE_OBJCOPY}\" --remove-section=.comment --remove-section=.note
+        \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_BINDIR}/$<TARGET_FILE_NAME:${program}>\"
+        COMMAND_ERROR_IS_FATAL ANY)
+    endif()")
+  endforeach()
 endif()
 
 # The program and its manual page also under the lower-case name that users
-# type: relative links, made in the build folder and installed as links.
+# type: relative links, made in the build folder and installed as links. The
+# simulator's page beside them.
 if(TARGET korvel_manual)
   set(korvel_links ${PROJECT_BINARY_DIR}/links)
   file(MAKE_DIRECTORY ${korvel_links})
@@ -48,6 +59,9 @@ if(TARGET korvel_manual)
   install(FILES ${korvel_links}/avrbootloaderkorvel DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES ${PROJECT_BINARY_DIR}/man/AVRBootloaderKorvel.1.gz ${korvel_links}/avrbootloaderkorvel.1.gz
     DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  if(TARGET korvel-targetsim)
+    install(FILES ${PROJECT_BINARY_DIR}/man/korvel-targetsim.1.gz DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+  endif()
 endif()
 
 install(FILES ${PROJECT_SOURCE_DIR}/resources/avrbootloaderkorvel.desktop
@@ -58,11 +72,16 @@ install(FILES ${PROJECT_SOURCE_DIR}/resources/images/icon_128.png
   DESTINATION ${KORVEL_ICON_DIR}/128x128/apps RENAME avrbootloaderkorvel.png)
 
 # The README goes with every picture under docs/ that it links or shows, in
-# the same place relative to it, so that its links still work.
-install(FILES ${PROJECT_SOURCE_DIR}/README.md DESTINATION ${KORVEL_DOC_DIR})
-install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${KORVEL_DOC_DIR})
+# the same place relative to it, so that its links still work. Its links to
+# the documents of the sources (docs/*.md), which are not installed, become
+# plain text that names them.
 set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/README.md)
 file(READ ${PROJECT_SOURCE_DIR}/README.md korvel_readme)
+string(REGEX REPLACE "\\[([^]\n]+)\\]\\((docs/[^)\n]+\\.md)\\)" "\\1 (\\2 in the program's sources)"
+  korvel_installed_readme "${korvel_readme}")
+file(WRITE ${PROJECT_BINARY_DIR}/README.md "${korvel_installed_readme}")
+install(FILES ${PROJECT_BINARY_DIR}/README.md DESTINATION ${KORVEL_DOC_DIR})
+install(FILES ${PROJECT_BINARY_DIR}/copyright DESTINATION ${KORVEL_DOC_DIR})
 string(REGEX MATCHALL "docs/[^]()<>\"' \t\r\n]+\\.(png|jpg|jpeg|gif|svg)" korvel_readme_pictures "${korvel_readme}")
 list(REMOVE_DUPLICATES korvel_readme_pictures)
 foreach(picture IN LISTS korvel_readme_pictures)

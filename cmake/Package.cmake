@@ -55,6 +55,8 @@ Sends Intel HEX files to the FLASH and EEPROM memories of an AVR target
 over the serial bootloader it runs (115200 baud, XON/XOFF), line by line,
 with the target's answer to each line. A window for choosing the port and
 the files, or one unattended download from the command line for scripts
-and production lines.")
+and production lines, with a log and a JSON record of each board. A
+simulated bootloader, korvel-targetsim, lets a script be tried without a
+board.")
 
 include(CPack)

@@ -36,6 +36,10 @@ enum class Kind {
     WaitPort,
     SyncSeconds,
     Log,
+    Record,
+    Tag,
+    Station,
+    Count,
     Unknown,  // looks like an option, but is none of ours
 };
 
@@ -80,6 +84,10 @@ Token classify(const std::string& arg)
         {"--wait-port", Kind::WaitPort},
         {"--sync-seconds", Kind::SyncSeconds},
         {"--log", Kind::Log},
+        {"--record", Kind::Record},
+        {"--tag", Kind::Tag},
+        {"--station", Kind::Station},
+        {"--count", Kind::Count},
     };
     for (const auto& [name, kind] : kNamed) {
         if (arg == name)
@@ -167,6 +175,9 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
     bool waitSeen = false;
     bool syncSeen = false;
     bool logSeen = false;
+    bool recordSeen = false;
+    bool tagSeen = false;
+    bool countSeen = false;
     std::string refusal;                      // the first thing refused, and why
     std::string deviceWord;                   // an ignored word that names a device
     std::optional<ValueOption> valueFollows;  // the option whose value the next argument is
@@ -188,32 +199,51 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
             refuse(quoted(arg) + " is given twice: each option may be given once.");
         seen = true;
     };
-    const auto seconds = [&](const char* name, const std::string& value, int most) {
+    const auto number = [&](const char* name, const std::string& value, int most, const char* what) {
         const auto number = decimal(value, most);
         if (!number || *number < 1)
-            refuse(std::string(name) + " " + quoted(value) +
-                   " is refused: the seconds must be a whole number from 1 to " + std::to_string(most) + ".");
+            refuse(std::string(name) + " " + quoted(value) + " is refused: the " + what +
+                   " must be a whole number from 1 to " + std::to_string(most) + ".");
         return number.value_or(0);
     };
     // The value of the option before: a word that is no option.
     const auto takeValue = [&](const ValueOption& option, const std::string& arg, const Token& token) {
         if (token.kind != Kind::Word || isBlank(arg)) {
-            refuse(option.kind == Kind::Port  ? "/port needs the device after it, as in /port /dev/ttyUSB0."
-                   : option.kind == Kind::Log ? "--log needs the name of its file after it."
-                                              : std::string(option.name) + " needs a number of seconds after it.");
+            refuse(option.kind == Kind::Port ? "/port needs the device after it, as in /port /dev/ttyUSB0."
+                   : option.kind == Kind::Log || option.kind == Kind::Record
+                       ? std::string(option.name) + " needs the name of its file after it."
+                   : option.kind == Kind::Tag   ? "--tag needs its text after it, as in --tag A17 or --tag \"bench 3\"."
+                   : option.kind == Kind::Count ? "--count needs a number of boards after it."
+                                                : std::string(option.name) + " needs a number of seconds after it.");
             return false;
         }
         switch (option.kind) {
         case Kind::Port:
+            // Each further device is a port of its own, programmed at the same time.
             if (!comSeen)
                 state.CmdLinePortDevice = arg;
+            else if (arg == state.CmdLinePortDevice ||
+                     std::find(state.morePortDevices.begin(), state.morePortDevices.end(), arg) !=
+                         state.morePortDevices.end())
+                refuse("/port " + quoted(arg) + " is given twice: each port may be named once.");
+            else
+                state.morePortDevices.push_back(arg);
             comSeen = true;
             break;
+        case Kind::Count:
+            state.boardCount = number(option.name, arg, kMostBoards, "boards");
+            break;
         case Kind::WaitPort:
-            state.portWaitSeconds = seconds(option.name, arg, kMostPortWaitSeconds);
+            state.portWaitSeconds = number(option.name, arg, kMostPortWaitSeconds, "seconds");
             break;
         case Kind::SyncSeconds:
-            state.syncSeconds = seconds(option.name, arg, kMostSyncSeconds);
+            state.syncSeconds = number(option.name, arg, kMostSyncSeconds, "seconds");
+            break;
+        case Kind::Record:
+            state.recordPath = arg;
+            break;
+        case Kind::Tag:
+            state.tag = arg;
             break;
         default:
             state.logPath = arg;
@@ -275,8 +305,23 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
             seeOnce(logSeen, arg);
             valueFollows = ValueOption{Kind::Log, "--log"};
             break;
+        case Kind::Record:
+            seeOnce(recordSeen, arg);
+            valueFollows = ValueOption{Kind::Record, "--record"};
+            break;
+        case Kind::Tag:
+            seeOnce(tagSeen, arg);
+            valueFollows = ValueOption{Kind::Tag, "--tag"};
+            break;
         case Kind::Console:
             state.console = true;
+            break;
+        case Kind::Station:
+            state.station = true;
+            break;
+        case Kind::Count:
+            seeOnce(countSeen, arg);
+            valueFollows = ValueOption{Kind::Count, "--count"};
             break;
         case Kind::Help:
             helpAsked = true;
@@ -310,6 +355,8 @@ ParsedArgs parseArguments(const std::vector<std::string>& args)
         return ended(ArgsVerdict::VersionRequested, "", state.console);
     if (portsAsked)
         return ended(ArgsVerdict::PortsListed, "", state.console);
+    if (refusal.empty() && countSeen && !state.station)
+        refuse("--count is refused without --station: it counts the boards of a station.");
     if (!refusal.empty())
         return ended(ArgsVerdict::Refused, kUsageMessage, state.console, refusal);
     if (!flashSeen && !eepromSeen) {

@@ -17,6 +17,13 @@ struct StartupState {
     int portWaitSeconds = 0;             // "--wait-port": how long to wait for the port to appear; 0: no wait
     int syncSeconds = 0;                 // "--sync-seconds": the window for the first "$"; 0: the usual one
     std::string logPath = {};            // "--log": the file that keeps a record of each run; empty: none
+    std::string recordPath = {};         // "--record": the file that keeps a JSON line per run; empty: none
+    std::string tag = {};                // "--tag": a board serial, a station or an operator; empty: none
+    // "/port" given again: the devices of further ports, each of which runs
+    // its own download at the same time.
+    std::vector<std::string> morePortDevices = {};
+    bool station = false;  // "--station": each port programs board after board
+    int boardCount = 0;    // "--count": boards in all before a station ends; 0: until a stop
 };
 
 enum class ArgsVerdict {
@@ -38,6 +45,8 @@ struct ParsedArgs {
 // The ranges of the options that take seconds.
 inline constexpr int kMostPortWaitSeconds = 3600;
 inline constexpr int kMostSyncSeconds = 600;
+// The most boards a station may be asked to program with --count.
+inline constexpr int kMostBoards = 1000000;
 
 extern const char* const kUsageMessage;
 extern const char* const kNoComPortMessage;
@@ -46,7 +55,8 @@ extern const char* const kNoComPortMessage;
 // arguments: "/f" and "/e" each followed by a file name (the arguments up to
 // the next option, joined by single blanks), "/comN" with N in decimal or
 // "/port" followed by a device, "/console", "--wait-port SECONDS",
-// "--sync-seconds SECONDS" and "--log FILE"; "-h", "--help", "/?",
+// "--sync-seconds SECONDS", "--log FILE", "--record FILE" and "--tag TEXT"
+// (one argument, blanks and all); "-h", "--help", "/?",
 // "--version" and "--ports" anywhere. Words before the first file option are
 // ignored, unless they begin with "-" like an option; of several ports (by
 // number or by device) the first counts. An argument that begins with "--"

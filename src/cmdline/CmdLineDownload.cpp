@@ -3,21 +3,30 @@
 #include "cmdline/CmdLineDownload.h"
 
 #include "base/ForeignText.h"
+#include "cmdline/BoardRecord.h"
 #include "cmdline/LogFrontEnd.h"
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
+#include "cmdline/StationRun.h"
 #include "link/BootloaderLink.h"
 #include "mainwindow/CompactLog.h"
 #include "mainwindow/FrmMain.h"
 #include "mainwindow/SettingsWarning.h"
 #include "platform/DownloadTimers.h"
 #include "platform/Messages.h"
+#include "platform/PortDescription.h"
 #include "platform/PortMap.h"
 #include "platform/ProgramInfo.h"
 #include "platform/SystemText.h"
 #include "platform/WindowMeasures.h"
 #include "settings/SettingsFile.h"
 #include "system/StopRequests.h"
+
+#include <QFile>
+#include <QSysInfo>
+
+#include <utility>
+#include <vector>
 
 namespace korvel::cmdline {
 
@@ -36,18 +45,72 @@ link::DownloadChoice choiceOf(const StartupState& state)
     return choice;
 }
 
-// What the run is asked to do, for the first line of its record.
+std::string versionText()
+{
+    return platform::programText(platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor));
+}
+
+// What the run is asked to do, for the first line of its log.
 std::string runDescription(const StartupState& state, const std::string& portLabel)
 {
-    std::string description =
-        "AVRBootloaderKorvel " +
-        platform::programText(platform::versionNumberText(platform::kVersionMajor, platform::kVersionMinor));
+    std::string description = "AVRBootloaderKorvel " + versionText();
+    if (!state.tag.empty())
+        description += "; tag " + escapedForeign(state.tag);
     if (!state.EEPROMFileName.empty())
         description += "; EEPROM " + escapedForeign(state.EEPROMFileName);
     if (!state.FLASHFileName.empty())
         description += "; FLASH " + escapedForeign(state.FLASHFileName);
     return description + "; port " + portLabel;
 }
+
+// The files a run appends to, checked before anything is written: each must
+// open, and none may be a file to send, which the run would damage for later
+// runs, or the other one. The refusal in words; empty: none.
+std::string appendRefusal(const StartupState& state, RunLog& runLog, BoardRecord& boardRecord)
+{
+    using Others = std::vector<std::pair<std::string, const std::string*>>;
+    Others others{{"the EEPROM file ", &state.EEPROMFileName}, {"the FLASH file ", &state.FLASHFileName}};
+    const auto check = [&others](const char* name, const char* option, const std::string& path, auto& file) {
+        if (path.empty())
+            return std::string();
+        std::string why = file.open(path) ? "" : file.reason();
+        for (const auto& [what, other] : others) {
+            if (why.empty() && !other->empty() && file.isFile(*other))
+                why = "it is " + what + escapedForeign(*other);
+        }
+        if (why.empty())
+            return why;
+        return "AVRBootloaderKorvel: the " + std::string(name) + " " + escapedForeign(path) +
+               " cannot be written: " + why + ". Give " + option + " a file of its own that you may write.";
+    };
+    std::string refusal = check("log", "--log", state.logPath, runLog);
+    others.emplace_back("the log ", &state.logPath);
+    if (refusal.empty())
+        refusal = check("record", "--record", state.recordPath, boardRecord);
+    return refusal;
+}
+
+}  // namespace
+
+RunPlace runPlace(std::int16_t portNumber, const platform::DeviceSerialPort& port)
+{
+    RunPlace place;
+    place.program = "AVRBootloaderKorvel";
+    place.version = versionText();
+    place.host = platform::programText(QSysInfo::machineHostName());
+    if (portNumber > 0)
+        place.port = "COM" + std::to_string(portNumber);
+    if (const auto device = port.deviceToOpen()) {
+        place.device = *device;
+        const platform::DeviceFacts facts = platform::deviceFacts(QFile::decodeName(device->c_str()));
+        place.usbVendorId = platform::programText(facts.vendorId);
+        place.usbProductId = platform::programText(facts.productId);
+        place.usbSerialNumber = platform::programText(facts.serialNumber);
+    }
+    return place;
+}
+
+namespace {
 
 // The download itself, on the port and files of the program's surroundings,
 // with the one synchronisation window of a command-line run.
@@ -106,30 +169,25 @@ link::DownloadResult downloadInConsole(const StartupState& state, RunSurrounding
 int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Face face, TerminalReport& terminal)
 {
     const link::DownloadChoice choice = choiceOf(state);
-    RunRecord record(choice.flash, choice.eeprom);
+    RunRecord record(choice.flash, choice.eeprom, state.tag);
     // The port is named even where the run ends before it opens it.
     surroundings.port.setPortNumber(state.CmdLineComPort);
-    RunLog runLog(terminal);
-    std::string refused;
-    if (!state.logPath.empty() && !runLog.open(state.logPath))
-        refused = runLog.reason();
-    // A log appended to a HEX file would damage it for later runs: nothing
-    // is written to it.
-    for (const auto& [file, path] :
-         {std::pair{"the EEPROM file ", &state.EEPROMFileName}, std::pair{"the FLASH file ", &state.FLASHFileName}}) {
-        if (refused.empty() && !state.logPath.empty() && !path->empty() && runLog.isFile(*path))
-            refused = "it is " + std::string(file) + escapedForeign(*path);
-    }
-    if (!refused.empty()) {
-        const std::string refusal = "AVRBootloaderKorvel: the log " + escapedForeign(state.logPath) +
-                                    " cannot be written: " + refused +
-                                    ". Give --log a file of your own that you may write.";
-        terminal.message(refusal, false);
+    RunLog runLog([&terminal](const std::string& complaint) { terminal.message(complaint, false); });
+    BoardRecord boardRecord;
+    const auto warn = [&terminal, face](const std::string& warning) {
+        terminal.message(warning, false);
         if (face == Face::Windowed)
             platform::showBox(nullptr, platform::qtText(platform::kApplicationTitle), link::MessageKind::Warning,
-                              platform::qtText(refusal));
+                              platform::qtText(warning));
+    };
+    if (const std::string refusal = appendRefusal(state, runLog, boardRecord); !refusal.empty()) {
+        warn(refusal);
         return kExitRefused;
     }
+    // Several ports, or a station: on the terminal, whatever the face; each
+    // port keeps its own log and record lines.
+    if (!state.morePortDevices.empty() || state.station)
+        return StationRun(state, surroundings, terminal);
     runLog.line("Run started: " + runDescription(state, surroundings.port.portLabel()));
     const link::DownloadResult result = face == Face::Windowed
                                             ? downloadWithWindow(state, surroundings, terminal, record, runLog)
@@ -137,6 +195,16 @@ int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Fa
     // A run stopped inside a file still completes that file's count line.
     terminal.endCount();
     const RunRecord::Facts facts = record.facts(result, system::stopRequested());
+    // The board's record is written before the closing lines, so that a
+    // record that failed is said before the summary that ends the run.
+    if (boardRecord.isOpen() &&
+        !boardRecord.append(facts,
+                            runPlace(state.CmdLinePortDevice.empty() ? state.CmdLineComPort : 0, surroundings.port))) {
+        const std::string failure = "AVRBootloaderKorvel: the record " + escapedForeign(state.recordPath) +
+                                    " could not be written: " + boardRecord.reason() + ". This run has no record.";
+        runLog.line(failure);
+        warn(failure);
+    }
     const RunRecord::Closing closing = record.close(facts, surroundings.port.portLabel());
     if (!closing.note.empty()) {
         terminal.message(closing.note, false);

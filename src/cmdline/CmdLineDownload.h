@@ -1,5 +1,6 @@
 #pragma once
 
+#include "cmdline/BoardRecord.h"
 #include "cmdline/CmdLineArgs.h"
 #include "cmdline/ExitStatus.h"
 #include "cmdline/TerminalReport.h"
@@ -21,9 +22,15 @@ enum class Face { Windowed, Console };
 struct RunSurroundings {
     platform::DeviceSerialPort& port;
     link::HexFiles& files;
+    platform::PortMap portMap;  // the devices of the ports, for a run of several
     mainwindow::MainWindowSetup windowSetup;
     QString settingsPath;
 };
+
+// Where a run on `port` was made, for its record: the program, the host, the
+// port (`portNumber`; 0: given by its device) and its adapter as the system
+// tells it now.
+RunPlace runPlace(std::int16_t portNumber, const platform::DeviceSerialPort& port);
 
 // The unattended download of a command-line run. Gives the exit status.
 int CmdLineDownload(const StartupState& state, RunSurroundings& surroundings, Face face, TerminalReport& terminal);

@@ -16,4 +16,18 @@ std::vector<HelpEntry> signalExitStatuses()
     };
 }
 
+// The places of settings/FilePlaces, in words.
+std::vector<HelpEntry> programFiles()
+{
+    return {
+        {"AVRBootloaderKorvel.ports",
+         "COMn=<device> lines that give port numbers their devices: in ~/.config/avrbootloaderkorvel/ "
+         "($XDG_CONFIG_HOME/avrbootloaderkorvel/), beside the executable for a copy in a folder of your own; an "
+         "installed program reads the one beside it while you have none"},
+        {"AVRBootloaderKorvel.cfg",
+         "the window's choices, written by Exit and never by a command-line run: in the same places as the ports "
+         "file"},
+    };
+}
+
 }  // namespace korvel::cmdline

@@ -16,4 +16,14 @@ std::vector<HelpEntry> signalExitStatuses()
     };
 }
 
+// The places of settings/FilePlaces, in words; Windows names its own ports.
+std::vector<HelpEntry> programFiles()
+{
+    return {
+        {"AVRBootloaderKorvel.cfg",
+         "the window's choices, written by Exit and never by a command-line run: beside the program, or in "
+         "%APPDATA%\\AVRBootloaderKorvel when the program's folder cannot be written"},
+    };
+}
+
 }  // namespace korvel::cmdline

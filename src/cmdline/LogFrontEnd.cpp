@@ -2,6 +2,7 @@
 
 #include "base/ForeignText.h"
 #include "base/Text.h"
+#include "cmdline/FileHash.h"
 #include "cmdline/RunLog.h"
 #include "cmdline/RunRecord.h"
 #include "cmdline/TerminalReport.h"
@@ -9,8 +10,6 @@
 #include "mainwindow/WindowRun.h"
 #include "platform/SystemText.h"
 #include "system/StopRequests.h"
-
-#include <QCryptographicHash>
 
 #include <utility>
 
@@ -118,18 +117,15 @@ void LogFrontEnd::versionRead(const std::string& version)
     appendLine("Contacted target Bootloader Ver. " + escapedForeign(version));
 }
 
-void LogFrontEnd::readingFile(link::FileKind /*kind*/, const std::string& path)
+void LogFrontEnd::readingFile(link::FileKind kind, const std::string& path)
 {
-    record_.fileReading(path);
+    record_.fileReading(kind, path);
 }
 
 // The record proves what went into the board: the hash of the bytes read.
 void LogFrontEnd::fileRead(link::FileKind kind, const std::string& path, std::string_view content, int lines)
 {
-    const QByteArray hash =
-        QCryptographicHash::hash(QByteArrayView(content.data(), qsizetype(content.size())), QCryptographicHash::Sha256)
-            .toHex();
-    record_.fileRead(kind, path, content.size(), lines, hash.toStdString());
+    record_.fileRead(kind, path, content.size(), lines, sha256Hex(content));
 }
 
 void LogFrontEnd::lineSent(int lineNumber)

@@ -1,7 +1,6 @@
 #include "cmdline/RunLog.h"
 
 #include "base/ForeignText.h"
-#include "cmdline/TerminalReport.h"
 #include "system/LocalTime.h"
 
 namespace korvel::cmdline {
@@ -25,14 +24,13 @@ void RunLog::line(const std::string& text)
         if (end == std::string::npos)
             end = text.size();
         const std::size_t cut = end > start && text[end - 1] == '\r' ? end - 1 : end;
-        lines += stamp + text.substr(start, cut - start) + '\n';
+        lines += stamp + prefix_ + text.substr(start, cut - start) + '\n';
         start = end + 1;
     }
     if (!file_.append(lines)) {
         failed_ = true;
-        terminal_.message("AVRBootloaderKorvel: the log " + escapedForeign(path_) +
-                              " could not be written: " + reason() + ". The run goes on without it.",
-                          false);
+        complain_("AVRBootloaderKorvel: the log " + escapedForeign(path_) + " could not be written: " + reason() +
+                  ". The run goes on without it.");
     }
 }
 

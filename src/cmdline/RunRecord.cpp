@@ -7,6 +7,7 @@
 #include <iomanip>
 #include <locale>
 #include <sstream>
+#include <utility>
 
 namespace korvel::cmdline {
 
@@ -40,13 +41,25 @@ const char* outcomeWord(link::DownloadResult result)
     return "unknown";
 }
 
+// A text as one field of the summary line: with its control characters
+// written out as elsewhere, and its blanks and backslashes too ("\x20",
+// "\x5c"), so that the field ends at the first blank and reads back whole.
+std::string summaryField(const std::string& text)
+{
+    std::string field;
+    for (const char c : text)
+        field += c == ' ' ? "\\x20" : c == '\\' ? "\\x5c" : std::string(1, c);
+    return escapedForeign(field);
+}
+
 }  // namespace
 
-RunRecord::RunRecord(bool flash, bool eeprom)
+RunRecord::RunRecord(bool flash, bool eeprom, std::string tag)
     : start_(Clock::now())
     , started_(std::chrono::system_clock::now())
     , flashChosen_(flash)
     , eepromChosen_(eeprom)
+    , tag_(std::move(tag))
 {
     flash_.kind = link::FileKind::Flash;
     eeprom_.kind = link::FileKind::Eeprom;
@@ -69,9 +82,10 @@ void RunRecord::versionRead(const std::string& version)
     version_ = version;
 }
 
-void RunRecord::fileReading(const std::string& path)
+void RunRecord::fileReading(link::FileKind kind, const std::string& path)
 {
     reading_ = path;
+    file(kind).path = path;
 }
 
 void RunRecord::fileRead(link::FileKind kind, const std::string& path, std::size_t size, int lines, std::string sha256)
@@ -129,6 +143,11 @@ int RunRecord::remainingOfCurrentFile() const
     return current_ == link::FileKind::None ? 0 : file(current_).remaining();
 }
 
+int RunRecord::linesOfCurrentFile() const
+{
+    return current_ == link::FileKind::None ? 0 : file(current_).lines;
+}
+
 long long RunRecord::seconds() const
 {
     return std::chrono::duration_cast<std::chrono::seconds>(Clock::now() - start_).count();
@@ -163,7 +182,9 @@ RunRecord::Facts RunRecord::facts(link::DownloadResult result, system::StopReque
         facts.waited += Seconds(portOpened_.value_or(end) - *waitingSince_).count();
     if (portOpened_)
         facts.waited += Seconds(contact_.value_or(end) - *portOpened_).count();
+    facts.board = board_;
     facts.bootloader = version_;
+    facts.tag = tag_;
     if (eepromChosen_)
         facts.files.push_back(eeprom_);
     if (flashChosen_)
@@ -196,7 +217,7 @@ RunRecord::Facts RunRecord::facts(link::DownloadResult result, system::StopReque
 }
 
 // The summary line is "Summary:" and name=value fields; the port comes last,
-// since its label may hold blanks.
+// since its label may hold blanks, after the tag where there is one.
 RunRecord::Closing RunRecord::close(const Facts& facts, const std::string& portLabel) const
 {
     std::ostringstream summary;
@@ -211,6 +232,10 @@ RunRecord::Closing RunRecord::close(const Facts& facts, const std::string& portL
                 << "-accepted=" << file.accepted << name << "-sent=" << file.sent << name
                 << "-remaining=" << file.remaining();
     }
+    if (!facts.tag.empty())
+        summary << " tag=" << summaryField(facts.tag);
+    if (board_ > 0)
+        summary << " board=" << board_;
     summary << " port=" << portLabel;
     return {facts.note, summary.str(), facts.exitStatus};
 }

@@ -18,8 +18,9 @@ namespace korvel::cmdline {
 // One count serves the terminal, the log and the summary alike.
 class RunRecord {
 public:
-    // The files the run was asked to send. The clocks start now.
-    RunRecord(bool flash, bool eeprom);
+    // The files the run was asked to send, and its tag (a board serial, a
+    // station, an operator; empty: none). The clocks start now.
+    RunRecord(bool flash, bool eeprom, std::string tag = {});
 
     // The download waits for its port to appear; then the port is open.
     void waitingForPort();
@@ -29,7 +30,7 @@ public:
     // Each chosen file is read whole before the port opens (a pipe may keep
     // one waiting): its size, non-empty lines and SHA-256 (hex); later each
     // is opened for its transfer.
-    void fileReading(const std::string& path);
+    void fileReading(link::FileKind kind, const std::string& path);
     void fileRead(link::FileKind kind, const std::string& path, std::size_t size, int lines, std::string sha256);
     void fileOpened(link::FileKind kind, const std::string& path);
     void lineSent(int lineNumber);
@@ -41,12 +42,15 @@ public:
 
     // Whole seconds since the run began.
     long long seconds() const;
-    // Lines of the file opened last not dealt with yet; 0 before any.
+    // Lines of the file opened last not dealt with yet, and all its lines; 0 before any.
     int remainingOfCurrentFile() const;
+    int linesOfCurrentFile() const;
+    // The board's number in a station's run, which the summary then names; 0: none.
+    void setBoard(int board) { board_ = board; }
 
     struct FileFacts {
         link::FileKind kind = link::FileKind::None;
-        std::string path;       // as given; empty while the file was not read
+        std::string path;       // as given; empty before the file was read
         std::size_t size = 0;   // its bytes
         std::string sha256;     // of its bytes, in lower-case hex; empty while it was not read
         int lines = 0;          // its non-empty lines
@@ -67,6 +71,8 @@ public:
         std::string outcome;     // one word, as the summary names it
         int exitStatus = 0;
         std::string note;  // where a stopped run stopped, or how many lines were skipped; empty: nothing to add
+        std::string tag;   // as given; empty: none
+        int board = 0;     // its number in a station's run; 0: none
         std::vector<FileFacts> files;  // the chosen files, in the order they are sent
     };
     // The facts of the run, given its result and the stop request that came during it.
@@ -91,6 +97,7 @@ private:
     const std::chrono::system_clock::time_point started_;
     const bool flashChosen_;
     const bool eepromChosen_;
+    const std::string tag_;
     std::optional<Clock::time_point> waitingSince_;
     std::optional<Clock::time_point> portOpened_;
     std::optional<Clock::time_point> contact_;
@@ -103,6 +110,7 @@ private:
     std::string reading_;                            // the file being read; empty: none
     int lineInFlight_ = 0;  // of the file opened last: the line sent last and not yet dealt with; 0: none
     int lastLineDone_ = 0;  // of the file opened last
+    int board_ = 0;
 };
 
 }  // namespace korvel::cmdline

@@ -11,7 +11,8 @@
 namespace korvel::cmdline {
 
 TerminalReport::TerminalReport(const Streams& streams, bool liveCount)
-    : out_(streams.out)
+    : streams_(streams)
+    , out_(streams.out)
     , err_(streams.err)
     , in_(streams.in)
     , liveCount_(liveCount && streams.outIsTerminal)

@@ -35,6 +35,9 @@ public:
     // estimate, then the bare count line, then the count alone.
     TerminalReport(const Streams& streams, bool liveCount);
 
+    // The streams it writes to and reads from.
+    const Streams& streams() const { return streams_; }
+
     // A completed log line, to `out`.
     void logLine(const std::string& text);
 
@@ -66,6 +69,7 @@ private:
     std::string countLine() const;
     std::string liveLine(long long seconds, std::size_t most) const;
 
+    const Streams streams_;
     std::ostream& out_;
     std::ostream& err_;
     std::istream& in_;

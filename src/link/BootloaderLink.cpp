@@ -72,7 +72,9 @@ DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
         return DownloadResult::NotValid;
     }
     seams_.frontEnd.downloadStarting();
-    if (Step stop = readChosenFiles(choice))
+    if (choice.files)
+        run_.files = *choice.files;
+    else if (Step stop = readChosenFiles(choice))
         return *stop;
     if (Step stop = openPort(choice))
         return *stop;
@@ -82,6 +84,19 @@ DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
         // A port error says what failed and what to do in the platform's words.
         return failDownload(error.what());
     }
+}
+
+DownloadResult BootloaderLink::readFiles(const DownloadChoice& choice, ChosenFiles& files)
+{
+    run_ = Run{};
+    if (!validateChoice(choice)) {
+        seams_.frontEnd.downloadEnded(DownloadResult::NotValid);
+        return DownloadResult::NotValid;
+    }
+    if (Step stop = readChosenFiles(choice))
+        return *stop;
+    files = std::move(run_.files);
+    return DownloadResult::Success;
 }
 
 bool BootloaderLink::validateChoice(const DownloadChoice& choice)
@@ -120,7 +135,7 @@ void BootloaderLink::awaitPort(int seconds)
             return;
         } catch (const PortError& error) {
             if (first)
-                seams_.frontEnd.waitingForPort(port.portLabel(), seconds, error.what());
+                seams_.frontEnd.waitingForPort(port.portLabel(), seconds, error.cause());
         }
         const long long leftMs = (endUs - seams_.clock.microseconds() + 999) / 1000;
         if (leftMs <= 0 || seams_.frontEnd.cancelRequested())
@@ -214,7 +229,8 @@ BootloaderLink::Step BootloaderLink::synchronisePhase1(LinePacer& pacer)
     const std::string SynBlock(protocol::kSyncBlockSize, protocol::kSyncByte);
     seams_.frontEnd.synchronising();
     shared_.SynActive = true;
-    seams_.TmrSyn.setEnabled(true);
+    if (!flavour_.syncWithoutEnd)
+        seams_.TmrSyn.setEnabled(true);
     run_.RxBuf.clear();
     while (!contains(run_.RxBuf, protocol::kSyncAnswer) && shared_.SynActive) {
         pacer.keepBusy(SynBlock, 1, protocol::kSyncLowWater);

@@ -18,6 +18,12 @@
 
 namespace korvel::link {
 
+// The chosen files' lines, read whole and checked before a port is opened.
+struct ChosenFiles {
+    std::vector<std::string> eepromLines;
+    std::vector<std::string> flashLines;
+};
+
 // What the user chose for one download.
 struct DownloadChoice {
     bool flash = false;
@@ -28,6 +34,10 @@ struct DownloadChoice {
     // Up to this long the download waits for the port to become openable (a
     // USB adapter being plugged in) before it opens it as usual; 0: no wait.
     int portWaitSeconds = 0;
+    // The chosen files, read and checked before (readFiles) for several
+    // downloads that share them: the download neither reads them nor asks
+    // about them again. None: it reads and checks them itself.
+    const ChosenFiles* files = nullptr;
 };
 
 // The few ways the command-line run differs from the main window's download;
@@ -41,6 +51,9 @@ struct Flavour {
     // A window longer than the designed one was asked for a slow target, whose
     // "?" may come as late after its "$" as the "$" came.
     int phase2WindowMs = 0;
+    // Phase 1 has no window: the sync bytes go out until a board answers or
+    // the user stops, as a programming station waits for its next board.
+    bool syncWithoutEnd = false;
 };
 
 // What a download runs on. The program's come from platform::downloadSeams,
@@ -69,6 +82,10 @@ public:
     // Runs one download from the choices to the end. Returns after the closing
     // sequence; the port is then closed.
     DownloadResult DownloadFiles(const DownloadChoice& choice);
+    // Checks the choices and reads the chosen files whole and checks them,
+    // asking about a file that fails, as a download does before it opens its
+    // port; touches no port. Success with `files` filled, or how it ended.
+    DownloadResult readFiles(const DownloadChoice& choice, ChosenFiles& files);
 
 private:
     // State shared between the download and the timers' tick handlers.
@@ -90,8 +107,7 @@ private:
         AnswerLedger answers;
         std::set<std::pair<link::FileKind, int>> skippedLines;
         // The chosen files' lines, read before the port is opened.
-        std::vector<std::string> eepromLines;
-        std::vector<std::string> flashLines;
+        ChosenFiles files;
     };
     // A step's verdict: continue with the next step, or the download is over.
     using Step = std::optional<DownloadResult>;

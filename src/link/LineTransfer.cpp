@@ -80,9 +80,9 @@ BootloaderLink::Step BootloaderLink::readChosenFiles(const DownloadChoice& choic
     };
     std::vector<Chosen> chosen;
     if (shared_.FileKind == FileKind::Eeprom)
-        chosen.push_back({FileKind::Eeprom, choice.eepromPath, run_.eepromLines});
+        chosen.push_back({FileKind::Eeprom, choice.eepromPath, run_.files.eepromLines});
     if (run_.FlashPending)
-        chosen.push_back({FileKind::Flash, choice.flashPath, run_.flashLines});
+        chosen.push_back({FileKind::Flash, choice.flashPath, run_.files.flashLines});
     for (const Chosen& file : chosen) {
         seams_.frontEnd.readingFile(file.kind, file.path);
         if (Step stop = readHexFile(file.kind, file.path, file.lines))
@@ -144,7 +144,7 @@ DownloadResult BootloaderLink::transferFiles(const DownloadChoice& choice)
     if (shared_.FileKind == FileKind::Eeprom) {
         openHexFile(choice.eepromPath);
         seams_.port.write(run_.FlashPending ? protocol::kEepromThenFlash : protocol::kEepromOnly);
-        if (Step stop = sendLines(run_.eepromLines))
+        if (Step stop = sendLines(run_.files.eepromLines))
             return *stop;
         if (!run_.FlashPending)
             return judgeOutcome();
@@ -153,7 +153,7 @@ DownloadResult BootloaderLink::transferFiles(const DownloadChoice& choice)
     run_.FlashPending = false;
     shared_.FileKind = FileKind::Flash;
     openHexFile(choice.flashPath);
-    if (Step stop = sendLines(run_.flashLines))
+    if (Step stop = sendLines(run_.files.flashLines))
         return *stop;
     return judgeOutcome();
 }

@@ -2,6 +2,7 @@
 
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "base/Failure.h"
 #include "link/LineSettings.h"
@@ -13,6 +14,17 @@ namespace korvel::link {
 class PortError : public Failure {
 public:
     using Failure::Failure;
+    // `cause`: what is wrong, without the port's name and without the fix
+    // that what() adds.
+    PortError(const std::string& what, std::string cause) : Failure(what), cause_(std::move(cause)) {}
+
+    // What is wrong with the port now ("no such device"), without what to do
+    // about it: what a run that waits for the port to change says it waits
+    // for. The whole text where no shorter cause was given.
+    std::string cause() const { return cause_.empty() ? what() : cause_; }
+
+private:
+    std::string cause_;
 };
 
 // The serial line as the download and the port probe see it. Ports are numbered

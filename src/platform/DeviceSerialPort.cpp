@@ -113,14 +113,15 @@ void DeviceSerialPort::open()
         fail(QSerialPort::PermissionError, portName() + ": " + lock->text);
     if (!port_.open(QIODevice::ReadWrite)) {
         const auto error = lastEventCode_ == 0 ? QSerialPort::OpenError : QSerialPort::SerialPortError(lastEventCode_);
-        fail(error, portName() + ": " + openTrouble(*device, ports_, error, programText(port_.errorString()), locks_));
+        const DeviceDiagnosis diagnosis = diagnoseDevice(*device, error, programText(port_.errorString()), locks_);
+        fail(error, portName() + ": " + openTrouble(diagnosis, ports_), openCause(diagnosis));
     }
     // Another program may hold the device with a lock of its own only: the
     // system then lets a second opener in, the lock does not.
     if (!tty::lockExclusive(port_.handle())) {
         closeQuietly();
-        fail(QSerialPort::PermissionError,
-             portName() + ": " + openTrouble(*device, ports_, QSerialPort::PermissionError, "in use", locks_));
+        const DeviceDiagnosis diagnosis = diagnoseDevice(*device, QSerialPort::PermissionError, "in use", locks_);
+        fail(QSerialPort::PermissionError, portName() + ": " + openTrouble(diagnosis, ports_), openCause(diagnosis));
     }
     if (!tty::resumeOnlyOnXon(port_.handle())) {
         closeQuietly();
@@ -229,11 +230,11 @@ void DeviceSerialPort::onError(QSerialPort::SerialPortError error)
     lastErrorText_ = portName() + ": " + programText(port_.errorString());
 }
 
-void DeviceSerialPort::fail(QSerialPort::SerialPortError code, const std::string& what)
+void DeviceSerialPort::fail(QSerialPort::SerialPortError code, const std::string& what, const std::string& cause)
 {
     lastEventCode_ = code;
     lastErrorText_ = what + advice(code);
-    throw link::PortError(lastErrorText_);
+    throw link::PortError(lastErrorText_, cause);
 }
 
 void DeviceSerialPort::closeQuietly()

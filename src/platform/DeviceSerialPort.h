@@ -36,6 +36,9 @@ public:
     // A port given by its device path: from now on every port number opens
     // `device`.
     void setDevice(std::string device);
+    // The device that opening the port opens: the one given by its path, or
+    // that of the port number; none when the number names no port.
+    std::optional<std::string> deviceToOpen() const;
 
     void setPortNumber(int number) override;
     int portNumber() const override;
@@ -57,7 +60,8 @@ public:
 
 private:
     void onError(QSerialPort::SerialPortError error);
-    [[noreturn]] void fail(QSerialPort::SerialPortError code, const std::string& what);
+    // `cause`: what is wrong, without the fix; empty: `what` alone tells it.
+    [[noreturn]] void fail(QSerialPort::SerialPortError code, const std::string& what, const std::string& cause = {});
     void closeQuietly();
     void requireUsable();
     int bytesInDevice();
@@ -65,7 +69,6 @@ private:
     std::size_t writeToDevice(std::string_view bytes);
     [[noreturn]] void failOnDevice(const std::string& reason, QSerialPort::SerialPortError error);
     void waitForRoom();
-    std::optional<std::string> deviceToOpen() const;
     std::string portName() const;
 
     PortMap ports_;

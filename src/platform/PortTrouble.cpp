@@ -38,33 +38,44 @@ std::string numbersOf(const QSerialPortInfo& info, const PortMap& ports)
     return numbers;
 }
 
-// The serial devices the system lists, in words, and whether there are any.
+// The serial devices the system lists, each in words, and whether one is a
+// USB adapter.
 struct Present {
-    bool any = false;
-    std::string unnumbered;  // one of them that has no port number
-    std::string text;
+    std::vector<std::string> devices;  // "COM5 = /dev/ttyUSB0 - ..." or "/dev/ttyS0 - ... (no port number)"
+    bool usb = false;
+    std::string unnumbered;  // one of them that has no port number, by its stable name where it has one
+
+    // As one sentence, for a message: empty when there is none.
+    std::string listed() const
+    {
+        std::string text;
+        for (const std::string& device : devices)
+            text += (text.empty() ? "Serial devices present now: " : "; ") + device;
+        return text.empty() ? text : text + ".";
+    }
+    std::string noUsb() const { return usb ? "" : "No USB serial adapter found: plug it in, then try again."; }
+    std::string text() const
+    {
+        const std::string list = listed();
+        return list + (list.empty() || usb ? "" : " ") + noUsb();
+    }
 };
 
 Present listPresent(const PortMap& ports)
 {
-    std::string listed;
-    bool usb = false;
-    std::string unnumbered;
+    Present present;
     for (const QSerialPortInfo& info : QSerialPortInfo::availablePorts()) {
-        usb = usb || info.hasVendorIdentifier();
+        present.usb = present.usb || info.hasVendorIdentifier();
         const std::string numbers = numbersOf(info, ports);
-        const std::string described = programText(
-            portDescription(info.systemLocation(), {}, {info.description(), info.manufacturer(), info.serialNumber()}));
-        if (numbers.empty() && unnumbered.empty())
-            unnumbered = escapedForeign(programText(info.systemLocation()));
-        listed += (listed.empty() ? "" : "; ") +
-                  (numbers.empty() ? described + " (no port number)" : numbers + " = " + described);
+        const DeviceFacts facts = deviceFacts(info);
+        const std::string described = programText(portDescription(info.systemLocation(), {}, facts));
+        // A port is best given the name that stays with the adapter.
+        if (numbers.empty() && present.unnumbered.empty())
+            present.unnumbered =
+                escapedForeign(programText(facts.stableName.isEmpty() ? info.systemLocation() : facts.stableName));
+        present.devices.push_back(numbers.empty() ? described + " (no port number)" : numbers + " = " + described);
     }
-    std::string text = listed.empty() ? "" : "Serial devices present now: " + listed + ". ";
-    if (!usb)
-        text += "No USB serial adapter found: plug it in, then try again. ";
-    text.pop_back();
-    return {!listed.empty(), unnumbered, text};
+    return present;
 }
 
 std::string portLabel(int number, const std::string& device)
@@ -74,27 +85,28 @@ std::string portLabel(int number, const std::string& device)
 
 }  // namespace
 
-std::string openTrouble(const std::string& device, const PortMap& ports, QSerialPort::SerialPortError error,
-                        const std::string& serialReason, const PortLocks& locks)
+std::string openTrouble(const DeviceDiagnosis& diagnosis, const PortMap& ports)
 {
-    const DeviceDiagnosis diagnosis = diagnoseDevice(device, error, serialReason, locks);
     if (diagnosis.trouble == DeviceTrouble::Missing)
         return diagnosis.text + ". " + presentDevices(ports);
-    if (diagnosis.text.empty())
-        return "it could not be opened";
-    return diagnosis.text;
+    return openCause(diagnosis);
+}
+
+std::string openCause(const DeviceDiagnosis& diagnosis)
+{
+    return diagnosis.text.empty() ? "it could not be opened" : diagnosis.text;
 }
 
 std::string unmappedTrouble(const PortMap& ports)
 {
     return "no such port: the ports are COM" + std::to_string(kFirstPort) + " to COM" + std::to_string(kLastPort) +
-           ". " + listPresent(ports).text + " " + ports.howToAssign();
+           ". " + listPresent(ports).text() + " " + ports.howToAssign();
 }
 
 std::string presentDevices(const PortMap& ports)
 {
     const Present present = listPresent(ports);
-    return present.unnumbered.empty() ? present.text : present.text + " " + ports.howToAssign(present.unnumbered);
+    return present.unnumbered.empty() ? present.text() : present.text() + " " + ports.howToAssign(present.unnumbered);
 }
 
 QString whyNoPortOpens(const PortMap& ports)
@@ -111,8 +123,9 @@ QString whyNoPortOpens(const PortMap& ports)
     }
     if (text.empty()) {
         const Present present = listPresent(ports);
-        text = (present.any ? "No port leads to a serial device present now. " : "No serial device found. ") +
-               presentDevices(ports);
+        text =
+            (!present.devices.empty() ? "No port leads to a serial device present now. " : "No serial device found. ") +
+            presentDevices(ports);
     }
     // A tooltip does not wrap its lines: one sentence each.
     return qtText(text).replace(QStringLiteral(". "), QStringLiteral(".\n"));
@@ -144,7 +157,19 @@ QString portsReport(const PortMap& ports)
                           qtText(diagnosis.text);
         }
     }
-    return report + QLatin1Char('\n') + qtText(presentDevices(ports));
+    // The devices present, one a line, with what identifies each adapter:
+    // its USB ids, serial number and stable name, which the ports file can
+    // give a port number.
+    const Present present = listPresent(ports);
+    report += present.devices.empty() ? QStringLiteral("\nNo serial device present now.")
+                                      : QStringLiteral("\nSerial devices present now:");
+    for (const std::string& device : present.devices)
+        report += QStringLiteral("\n  ") + qtText(device);
+    if (!present.usb)
+        report += QLatin1Char('\n') + qtText(present.noUsb());
+    if (!present.unnumbered.empty())
+        report += QLatin1Char('\n') + qtText(ports.howToAssign(present.unnumbered));
+    return report;
 }
 
 }  // namespace korvel::platform

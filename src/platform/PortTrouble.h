@@ -33,10 +33,12 @@ struct DeviceDiagnosis {
 DeviceDiagnosis diagnoseDevice(const std::string& device, QSerialPort::SerialPortError error,
                                const std::string& serialReason, const PortLocks& locks = PortLocks());
 
-// The cause and fix for a device that would not open; for a missing device
-// followed by the serial devices present now.
-std::string openTrouble(const std::string& device, const PortMap& ports, QSerialPort::SerialPortError error,
-                        const std::string& serialReason, const PortLocks& locks = PortLocks());
+// The cause and fix for a device that would not open, as `diagnosis` found
+// it; for a missing device followed by the serial devices present now.
+std::string openTrouble(const DeviceDiagnosis& diagnosis, const PortMap& ports);
+// The cause alone ("no such device"): what a run that waits for the device
+// says it waits for, where the fix would tell it to try again later.
+std::string openCause(const DeviceDiagnosis& diagnosis);
 
 // Why a port number has no device: the port numbers there are, the devices
 // present now and how the ports file gives a number a device.

@@ -52,7 +52,7 @@ mainwindow::MainWindowSetup ProgramSurroundings::mainWindowSetup(bool CmdLineMod
 
 cmdline::RunSurroundings ProgramSurroundings::runSurroundings()
 {
-    return {port_, files_, mainWindowSetup(true), settingsPaths_.load};
+    return {port_, files_, port_.portMap(), mainWindowSetup(true), settingsPaths_.load};
 }
 
 }  // namespace korvel::startup

@@ -12,7 +12,8 @@ enum class StandardStream { Input, Output, Error };
 // descriptor 0, 1 or 2 that the program was started without is opened on
 // /dev/null, so that no file or port opened later takes its place and gets
 // what was meant for the terminal (a question reading its answer from the
-// port). Windows: nothing to do.
+// port). Windows: a console output is set to take the cursor's escape
+// sequences.
 void prepareStandardStreams();
 
 // True when `stream` is a terminal (a console on Windows).

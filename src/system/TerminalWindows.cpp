@@ -105,7 +105,16 @@ private:
 
 }  // namespace
 
-void prepareStandardStreams() {}
+// A console of Windows 10 and later moves the cursor as a terminal does when
+// asked to: the live lines of a run of several ports are redrawn in place
+// with the same escape sequences as on POSIX systems.
+void prepareStandardStreams()
+{
+    const HANDLE out = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    DWORD mode = 0;
+    if (isConsole(out) && ::GetConsoleMode(out, &mode))
+        ::SetConsoleMode(out, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+}
 
 bool isTerminal(StandardStream stream)
 {

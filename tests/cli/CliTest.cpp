@@ -4,8 +4,12 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QProcess>
 #include <QRegularExpression>
+#include <QSysInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -34,6 +38,16 @@ struct ProgramRun {
     QString out;
     QString err;
 };
+
+}  // namespace
+
+// Failures show a JSON value as JSON.
+void PrintTo(const QJsonValue& value, std::ostream* out)
+{
+    *out << QJsonDocument(QJsonArray{value}).toJson(QJsonDocument::Compact).toStdString();
+}
+
+namespace {
 
 bool matches(const QString& text, const QString& pattern)
 {
@@ -180,7 +194,9 @@ TEST(ConsoleRun, EndsWithItsOutputAndExitStatus)
          "AVRBootloaderKorvel: cannot open display :7919; going on without windows\\.\n"
          "Error while accessing the com port\\.\nCOM3 = /nonexistent/korvel-tty[^\n]*\n.*"},
         {nullptr, "--help /console", "", offscreen, 0,
-         usage + "\n  --ports .*\n  3 +downloaded, but lines [^\n]* skipped\n.*\n  143 +interrupted by SIGTERM\n", ""},
+         usage + "\n  --ports .*\n  3 +downloaded, but lines [^\n]* skipped\n.*\n  143 +interrupted by SIGTERM\n"
+                 "Files:\n  AVRBootloaderKorvel\\.ports .*\n  AVRBootloaderKorvel\\.cfg .*\n",
+         ""},
         {nullptr, "--version", "", dead, 0, "AVRBootloaderKorvel 1\\.21\n", ""},
         {nullptr, "--ports", "", none, 0, "Ports file: .*", ""},
         {nullptr, "", "", none, 2, "", noWindows + "no display is set.*"},
@@ -442,6 +458,13 @@ TEST(ProductionLine, MistakesEndTheRunBeforeTheBoardIsTouched)
         {"/port BOARD /f flash.hex --log nobody-reads /console", "", 2,
          "AVRBootloaderKorvel: the log nobody-reads cannot be written: it is a pipe that no program reads\\. .*\n",
          false},
+        // The record neither: nor the log, which would mix its lines with the record's.
+        {"/port BOARD /f flash.hex --record flash.hex /console", "", 2,
+         "AVRBootloaderKorvel: the record flash\\.hex cannot be written: it is the FLASH file flash\\.hex\\. "
+         "Give --record .*\n",
+         false},
+        {"/port BOARD /f flash.hex --log run.log --record ./run.log /console", "", 2,
+         "AVRBootloaderKorvel: the record \\./run\\.log cannot be written: it is the log run\\.log\\. .*\n", false},
         {"/port BOARD /f flash.hex --sync-secs 9 /console", "", 2,
          "Usage: .*\n\"--sync-secs\" is not an option of AVRBootloaderKorvel; --help lists them\\.\n", false},
         {"/port BOARD /f flash.hex --sync-seconds 1 /console", "", 1,
@@ -494,13 +517,15 @@ TEST(ProductionLine, WaitsForThePortAndKeepsARecord)
     const Bench bench;
     ASSERT_TRUE(bench.ready());
     const QString device = bench.path("board");
-    const auto program =
-        bench.start({"/port", device, "--wait-port", "30", "/f", "flash.hex", "--log", "runs.log", "/console"});
+    const auto program = bench.start(
+        {"/port", device, "--wait-port", "30", "/f", "flash.hex", "--log", "runs.log", "--tag", "A17", "/console"});
     program->closeWriteChannel();
     QByteArray out;
     while (!out.contains("Waiting up to 30 s for ") && program->waitForReadyRead(30000))
         out += program->readAllStandardOutput();
-    ASSERT_TRUE(out.startsWith("Waiting up to 30 s for " + QFile::encodeName(device))) << out.toStdString();
+    ASSERT_TRUE(out.startsWith("Waiting up to 30 s for " + QFile::encodeName(device) +
+                               " to appear and open (now: no such device).\n"))
+        << out.toStdString();
     TargetSim target({"--once", "--link", device});
     ASSERT_FALSE(target.devicePath().isEmpty());
     ProgramRun run = Bench::finish(*program);
@@ -511,14 +536,300 @@ TEST(ProductionLine, WaitsForThePortAndKeepsARecord)
     const QString record = QString::fromUtf8(fileContents(bench.path("runs.log")));
     const QString stamp = QStringLiteral("[0-9]{4}-[0-9]{2}-[0-9]{2} [0-9]{2}:[0-9]{2}:[0-9]{2} [+-][0-9]{4} ");
     EXPECT_TRUE(matches(
-        record, stamp + "Run started: AVRBootloaderKorvel 1\\.21; FLASH flash\\.hex; port .*\n" + stamp +
+        record, stamp + "Run started: AVRBootloaderKorvel 1\\.21; tag A17; FLASH flash\\.hex; port .*\n" + stamp +
                     "Waiting up to 30 s .*\n" + stamp + "Serial line correctly opened\\.\n.*" + stamp +
                     "Sending FLASH file: lines remaining 129\n" + stamp + "Sending FLASH file: lines remaining 0\n" +
-                    stamp + "FLASH file successfully downloaded\\.\n" + stamp + "Summary: outcome=downloaded .*\n"))
+                    stamp + "FLASH file successfully downloaded\\.\n" + stamp +
+                    "Summary: outcome=downloaded .* tag=A17 port=.*\n"))
         << record.toStdString();
 }
 
+// The SHA-256 of a file in hex as sha256sum computes it, apart from the program.
+QString sha256sum(const QString& path)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("sha256sum"), {path});
+    tool.waitForFinished(10000);
+    return QString::fromLatin1(tool.readAllStandardOutput().left(64));
+}
+
+// The lines of a file that hold more than blanks.
+int nonEmptyLines(const QString& path)
+{
+    int lines = 0;
+    for (const QByteArray& line : fileContents(path).split('\n'))
+        lines += line.trimmed().isEmpty() ? 0 : 1;
+    return lines;
+}
+
+// The value of field `name` of a summary line.
+QString field(const QString& summary, const QString& name)
+{
+    return QRegularExpression(" " + QRegularExpression::escape(name) + "=([^ ]*)").match(summary).captured(1);
+}
+
+// Each run appends its record to the lines already there: one JSON object
+// on one line, with each field the run knows and null for each it does not.
+// The times are the run's, in UTC; the hash and size are those of the file's
+// bytes, its lines those a reader counts; the counts, seconds and outcome
+// agree with the summary line. A pseudo-terminal is no USB adapter.
+TEST(ProductionLine, RecordHoldsEachRunAsAJsonLine)
+{
+    struct File {
+        const char* memory;
+        const char* path;
+        bool read;
+        int accepted, skipped, resends, remaining;
+    };
+    const struct {
+        const char* simulator;  // its options; none: no target
+        QStringList arguments;
+        const char* input;
+        int exitCode;
+        const char* outcome;
+        const char* tag;         // none: null
+        const char* port;        // none: null
+        const char* device;      // BOARD: the simulator's
+        const char* bootloader;  // none: null
+        const char* note;        // its start; none: null
+        std::vector<File> files;
+    } cases[] = {
+        {"",
+         {"/com3", "/e", "eeprom.hex", "/f", "flash.hex", "--tag", "bench 3"},
+         "",
+         0,
+         "downloaded",
+         "bench 3",
+         "COM3",
+         "BOARD",
+         "1.28",
+         nullptr,
+         {{"eeprom", "eeprom.hex", true, 10, 0, 0, 0}, {"flash", "flash.hex", true, 130, 0, 0, 0}}},
+        {"--checksum-errors 3 --error-line 2",
+         {"/com3", "/f", "flash.hex"},
+         "yes\n",
+         3,
+         "downloaded-with-skipped-lines",
+         nullptr,
+         "COM3",
+         "BOARD",
+         "1.28",
+         "Skipped lines: 1.",
+         {{"flash", "flash.hex", true, 129, 1, 2, 0}}},
+        {"--write-error-line 3",
+         {"/com3", "/f", "flash.hex", "--tag", "A17"},
+         "",
+         1,
+         "stopped",
+         "A17",
+         "COM3",
+         "BOARD",
+         "1.28",
+         "Download stopped at line 3 of flash.hex.",
+         {{"flash", "flash.hex", true, 2, 0, 0, 128}}},
+        {nullptr,
+         {"/port", "/nonexistent/tty", "/f", "flash.hex"},
+         "",
+         1,
+         "port-error",
+         nullptr,
+         nullptr,
+         "/nonexistent/tty",
+         nullptr,
+         nullptr,
+         {{"flash", "flash.hex", true, 0, 0, 0, 130}}},
+        {nullptr,
+         {"/com3", "/f", "missing.hex"},
+         "",
+         1,
+         "open-error",
+         nullptr,
+         "COM3",
+         "/nonexistent/korvel-tty",
+         nullptr,
+         nullptr,
+         {{"flash", "missing.hex", false, 0, 0, 0, 0}}},
+    };
+    const QByteArray earlier = "{\"an\":\"earlier run\"}\n";
+    const QStringList keys{"started",
+                           "ended",
+                           "program",
+                           "version",
+                           "host",
+                           "tag",
+                           "port",
+                           "device",
+                           "usb_vendor_id",
+                           "usb_product_id",
+                           "usb_serial_number",
+                           "bootloader",
+                           "outcome",
+                           "exit_status",
+                           "note",
+                           "seconds",
+                           "waited",
+                           "files"};
+    const auto textOrNull = [](const char* text) { return text ? QJsonValue(text) : QJsonValue(QJsonValue::Null); };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.arguments.join(' ').toStdString());
+        const Bench bench(c.simulator ? 1 : 0, c.simulator);
+        ASSERT_TRUE(bench.ready());
+        ASSERT_TRUE(writeFile(bench.path("runs.jsonl"), earlier));
+        const QDateTime before = QDateTime::currentDateTimeUtc();
+        const auto program = bench.start(c.arguments + QStringList{"--record", "runs.jsonl", "/console"});
+        program->write(c.input);
+        program->closeWriteChannel();
+        const ProgramRun run = Bench::finish(*program);
+        const QDateTime after = QDateTime::currentDateTimeUtc();
+        EXPECT_EQ(run.exitCode, c.exitCode) << run.err.toStdString();
+        const QString summary = QRegularExpression("Summary: .*\n").match(run.out).captured();
+
+        const QList<QByteArray> lines = fileContents(bench.path("runs.jsonl")).split('\n');
+        ASSERT_EQ(lines.size(), 3) << lines.join('\n').toStdString();
+        EXPECT_EQ(lines[0] + '\n', earlier);
+        EXPECT_EQ(lines[2], "");
+        QJsonParseError error;
+        const QJsonObject record = QJsonDocument::fromJson(lines[1], &error).object();
+        ASSERT_EQ(error.error, QJsonParseError::NoError) << lines[1].toStdString();
+        QStringList recordKeys = record.keys();
+        recordKeys.sort();
+        QStringList wantedKeys = keys;
+        wantedKeys.sort();
+        EXPECT_EQ(recordKeys, wantedKeys);
+
+        const QString started = record["started"].toString();
+        const QString ended = record["ended"].toString();
+        EXPECT_TRUE(started.endsWith('Z') && ended.endsWith('Z')) << started.toStdString() << ended.toStdString();
+        const QDateTime start = QDateTime::fromString(started, Qt::ISODateWithMs);
+        const QDateTime end = QDateTime::fromString(ended, Qt::ISODateWithMs);
+        EXPECT_LE(before.toMSecsSinceEpoch(), start.toMSecsSinceEpoch());
+        EXPECT_LE(start, end);
+        EXPECT_LE(end.toMSecsSinceEpoch(), after.toMSecsSinceEpoch());
+        EXPECT_EQ(record["program"], "AVRBootloaderKorvel");
+        EXPECT_EQ(record["version"], "1.21");
+        EXPECT_EQ(record["host"], QSysInfo::machineHostName());
+        EXPECT_EQ(record["tag"], textOrNull(c.tag));
+        EXPECT_EQ(record["port"], textOrNull(c.port));
+        EXPECT_EQ(record["device"], QString(c.device) == "BOARD" ? QJsonValue(bench.device(0)) : c.device);
+        for (const char* usb : {"usb_vendor_id", "usb_product_id", "usb_serial_number"})
+            EXPECT_EQ(record[usb], QJsonValue::Null) << usb;
+        EXPECT_EQ(record["bootloader"], textOrNull(c.bootloader));
+        EXPECT_EQ(record["outcome"], c.outcome);
+        EXPECT_EQ(field(summary, "outcome"), c.outcome);
+        EXPECT_EQ(record["exit_status"], c.exitCode);
+        EXPECT_EQ(c.note ? record["note"].toString().left(int(strlen(c.note))) : record["note"], textOrNull(c.note));
+        for (const char* time : {"seconds", "waited"}) {
+            EXPECT_TRUE(record[time].isDouble()) << time;
+            EXPECT_LE(std::abs(record[time].toDouble() - field(summary, time).toDouble()), 0.0501) << time;
+        }
+        if (c.tag) {
+            EXPECT_TRUE(summary.contains(" tag=" + QString(c.tag).replace(' ', "\\x20") + " port="))
+                << summary.toStdString();
+        }
+
+        const QJsonArray files = record["files"].toArray();
+        ASSERT_EQ(files.size(), qsizetype(c.files.size()));
+        for (std::size_t i = 0; i < c.files.size(); ++i) {
+            const File& want = c.files[i];
+            const QJsonObject file = files[qsizetype(i)].toObject();
+            const QString path = bench.path(want.path);
+            EXPECT_EQ(file["memory"], want.memory);
+            EXPECT_EQ(file["path"], want.path);
+            EXPECT_EQ(file["size"], want.read ? QJsonValue(QFileInfo(path).size()) : QJsonValue::Null);
+            EXPECT_EQ(file["lines"], want.read ? QJsonValue(nonEmptyLines(path)) : QJsonValue::Null);
+            EXPECT_EQ(file["sha256"], want.read ? QJsonValue(sha256sum(path)) : QJsonValue::Null);
+            const std::pair<const char*, int> counts[] = {{"accepted", want.accepted},
+                                                          {"skipped", want.skipped},
+                                                          {"resends", want.resends},
+                                                          {"remaining", want.remaining}};
+            for (const auto& [name, count] : counts)
+                EXPECT_EQ(file[name], count) << name;
+            for (const char* name : {"accepted", "skipped", "resends", "remaining", "sent", "bytes"})
+                EXPECT_EQ(file[name].toInteger(), field(summary, want.memory + QString("-") + name).toLongLong())
+                    << want.memory << name;
+        }
+    }
+}
+
 namespace {
+
+// The production script of the README, between its markers, without the
+// fence of its code block; empty when the markers are not found.
+QByteArray readmeScript()
+{
+    const QByteArray readme = fileContents(QStringLiteral(KORVEL_README_PATH));
+    const QByteArray begin = "<!-- production-script -->\n```sh\n";
+    const QByteArray end = "```\n<!-- /production-script -->\n";
+    const auto from = readme.indexOf(begin);
+    const auto to = readme.indexOf(end);
+    return from < 0 || to < from ? QByteArray() : readme.mid(from + begin.size(), to - from - begin.size());
+}
+
+// The README's production script as an operator runs it, against three
+// simulated boards plugged in one after the other, the second failing at
+// line 3: the operator is shown the cue to reset each board and each
+// board's result, the line goes on after the failed board, the counts close
+// the shift, and the log and the record hold every board.
+TEST(ProductionLine, ReadmeScriptKeepsTheLineGoing)
+{
+    const Bench bench;
+    ASSERT_TRUE(bench.ready());
+    const QByteArray script = readmeScript();
+    ASSERT_TRUE(script.startsWith("#!/bin/sh\n")) << script.toStdString();
+    ASSERT_TRUE(writeFile(bench.path("program-boards.sh"), script));
+    QProcess shift;
+    shift.setWorkingDirectory(bench.path(QString()));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert("PATH", bench.path(QString()) + ":" + environment.value("PATH"));
+    shift.setProcessEnvironment(environment);
+    const QString device = bench.path("board");
+    shift.start("sh", {"program-boards.sh", device, "flash.hex"});
+    QByteArray out;
+    const auto awaitPrompt = [&](int prompts) {
+        while (out.count("(Ctrl+D ends): ") < prompts && shift.waitForReadyRead(30000))
+            out += shift.readAllStandardOutput();
+        return out.count("(Ctrl+D ends): ") == prompts;
+    };
+    std::unique_ptr<TargetSim> board;
+    const char* serials[] = {"SN-1", "SN-2", "SN-3"};
+    for (int n = 0; n < 3; ++n) {
+        ASSERT_TRUE(awaitPrompt(n + 1)) << out.toStdString();
+        // The board before is unplugged and its link gone before the next is plugged in.
+        if (board) {
+            board->terminate();
+            ASSERT_GE(board->waitForExit(5000), 0);
+        }
+        const QString image = bench.path(QString("%1.flash").arg(n));
+        board = std::make_unique<TargetSim>(QStringList{"--link", device, "--flash-out", image} +
+                                            (n == 1 ? QStringList{"--write-error-line", "3"} : QStringList{}));
+        ASSERT_FALSE(board->devicePath().isEmpty());
+        shift.write(QByteArray(serials[n]) + "\n");
+    }
+    ASSERT_TRUE(awaitPrompt(4)) << out.toStdString();
+    shift.closeWriteChannel();
+    ASSERT_TRUE(shift.waitForFinished(30000));
+    out += shift.readAllStandardOutput();
+    const QString err = QString::fromLocal8Bit(shift.readAllStandardError());
+    EXPECT_EQ(shift.exitCode(), 0) << err.toStdString();
+    const QString cue = QRegularExpression::escape("Please synchronize systems: power on or reset target!\n");
+    EXPECT_TRUE(
+        matches(QString::fromLocal8Bit(out), "(.*" + cue + ".*GOOD: SN-1\n.*" + cue +
+                                                 ".*FAILED: SN-2 \\(exit status 1, see production\\.log\\)\n.*" + cue +
+                                                 ".*GOOD: SN-3\n.*)\n2 good, 1 failed\n"))
+        << out.toStdString();
+    EXPECT_TRUE(err.contains("Download stopped at line 3 of flash.hex.")) << err.toStdString();
+    for (int n : {0, 2})
+        EXPECT_EQ(fileContents(bench.path(QString("%1.flash").arg(n))), fileContents(bench.path("flash.bin")));
+    const QList<QByteArray> records = fileContents(bench.path("production.jsonl")).trimmed().split('\n');
+    ASSERT_EQ(records.size(), 3);
+    const char* outcomes[] = {"downloaded", "stopped", "downloaded"};
+    for (int n = 0; n < 3; ++n) {
+        const QJsonObject record = QJsonDocument::fromJson(records[n]).object();
+        EXPECT_EQ(record["tag"], serials[n]);
+        EXPECT_EQ(record["outcome"], outcomes[n]);
+    }
+    EXPECT_EQ(fileContents(bench.path("production.log")).count(" Run started: "), 3);
+}
 
 // Whether the program, once started in the process, comes to hold the file
 // at `path` open, looked for in its descriptors until it ends or 30 s have

@@ -24,7 +24,7 @@ TEST(ParseArguments, Table)
         ArgsVerdict verdict;
         std::string message;
         StartupState state;  // FLASHFileName, EEPROMFileName, CmdLineComPort, console, CmdLinePortDevice,
-                             // portWaitSeconds, syncSeconds, logPath
+                             // portWaitSeconds, syncSeconds, logPath, recordPath, tag
     };
     const Row rows[] = {
         {{"/com2", "/f", R"(C:\fw\app.hex)"}, run, "", {R"(C:\fw\app.hex)", "", 2}},
@@ -79,10 +79,13 @@ TEST(ParseArguments, Table)
          {}},
         {{"COM3"}, refused, usage + "\r\n\"COM3\" looks like a serial device", {}},
         // The bench's options: each value a whole number in its range, or a file.
-        {{"/f", "a.hex", "--wait-port", "30", "/com2", "--sync-seconds", "600", "--log", "run log.txt"},
+        {{"/f", "a.hex", "--wait-port", "30", "/com2", "--sync-seconds", "600", "--log", "run log.txt", "--record",
+          "runs.jsonl", "--tag", "bench 3"},
          run,
          "",
-         {"a.hex", "", 2, false, "", 30, 600, "run log.txt"}},
+         {"a.hex", "", 2, false, "", 30, 600, "run log.txt", "runs.jsonl", "bench 3"}},
+        {{"/com1", "/f", "a.hex", "--tag", " "}, refused, usage + "\r\n--tag needs its text after it", {}},
+        {{"/com1", "/f", "a.hex", "--record", "/e"}, refused, usage + "\r\n--record needs the name of its file", {}},
         {{"/com1", "/f", "a.hex", "--sync-seconds", "0"},
          refused,
          usage + "\r\n--sync-seconds \"0\" is refused: the seconds must be a whole number from 1 to 600.",
@@ -119,6 +122,8 @@ TEST(ParseArguments, Table)
         EXPECT_EQ(parsed.state.portWaitSeconds, row.state.portWaitSeconds);
         EXPECT_EQ(parsed.state.syncSeconds, row.state.syncSeconds);
         EXPECT_EQ(parsed.state.logPath, row.state.logPath);
+        EXPECT_EQ(parsed.state.recordPath, row.state.recordPath);
+        EXPECT_EQ(parsed.state.tag, row.state.tag);
     }
 }
 

@@ -47,7 +47,7 @@ struct CompactRun {
     MemoryTerminal terminal;
     TerminalReport report{terminal.streams(), false};
     RunRecord record{true, true};
-    RunLog runLog{report};
+    RunLog runLog{[](const std::string&) {}};
     LogFrontEnd frontEnd{report, &rig.window.compactLog(), record, runLog};
 };
 

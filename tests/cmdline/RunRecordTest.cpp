@@ -16,7 +16,8 @@ namespace {
 // window closing stops it silently. The counts are one count: lines accepted,
 // skipped, sent and remaining add up at every end. A line refused by an answer
 // that came after its wait was counted as accepted: skipped at the question,
-// it makes the board's memory incomplete all the same.
+// it makes the board's memory incomplete all the same. The tag stands before
+// the port, one field whatever it holds.
 TEST(RunRecord, ClosingOfEachEnd)
 {
     const struct {
@@ -41,14 +42,14 @@ TEST(RunRecord, ClosingOfEachEnd)
         {DownloadResult::Declined, StopRequest::None, 0, 1, "Download stopped before the port was opened.",
          "stopped seconds=0.0 waited=0.0 bootloader=none flash-lines=0 "},
         {DownloadResult::Cancelled, StopRequest::Hangup, 1, 129, "Download interrupted during synchronisation (STOP).",
-         "interrupted flash-sent=0 flash-remaining=9 port=COM1"},
+         "interrupted flash-sent=0 flash-remaining=9 tag=bench\\x203\\x5c\\x1b port=COM1"},
         {DownloadResult::Cancelled, StopRequest::None, 2, 1, "", "cancelled flash-resends=1 "},
     };
     for (const auto& c : cases) {
         SCOPED_TRACE(c.summary + " " + std::to_string(static_cast<int>(c.stop)));
-        RunRecord record(true, false);
-        record.fileReading("my\x1b"
-                           "flash.hex");
+        RunRecord record(true, false, "bench 3\\\x1b");
+        record.fileReading(FileKind::Flash, "my\x1b"
+                                            "flash.hex");
         record.fileRead(FileKind::Flash,
                         "my\x1b"
                         "flash.hex",

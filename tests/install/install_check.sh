@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # install_check.sh CMAKE BUILD_DIR: installs the build into a temporary prefix
-# and checks the program, its menu entry, its icons, its documentation and
+# and checks the program and the simulator, their manual pages, the menu
+# entry, the icons, the documentation and
 # where the installed program keeps its settings and ports files.
 set -euo pipefail
 cmake_command=$1
@@ -23,11 +24,12 @@ png_size() {
 
 program=$prefix/bin/AVRBootloaderKorvel
 [ -x "$program" ] || fail "no executable program at bin/AVRBootloaderKorvel"
+"$prefix/bin/korvel-targetsim" --help | grep -q '^usage: korvel-targetsim' || fail "no korvel-targetsim in bin/"
 # The lower-case command and manual page, as users type them.
 [ "$(readlink "$prefix/bin/avrbootloaderkorvel")" = "AVRBootloaderKorvel" ] ||
   fail "bin/avrbootloaderkorvel is no link to AVRBootloaderKorvel"
 if command -v man >/dev/null; then
-  for name in AVRBootloaderKorvel avrbootloaderkorvel; do
+  for name in AVRBootloaderKorvel avrbootloaderkorvel korvel-targetsim; do
     page=$(LC_ALL=C MANWIDTH=80 man -M "$prefix/share/man" "$name" 2>&1) || true
     grep -q '^NAME' <<<"$page" || fail "man $name finds no manual page under share/man: $page"
   done
@@ -61,10 +63,11 @@ for size in 32x32 128x128; do
   fi
 done
 
+# Every file the installed README shows or links is installed beside it.
 doc_dir=$prefix/share/doc/avrbootloaderkorvel
 if [ -f "$doc_dir/README.md" ]; then
-  for picture in $(grep -oE 'docs/[^]()<>"'"'"' [:space:]]+\.(png|jpg|jpeg|gif|svg)' "$doc_dir/README.md" | sort -u); do
-    [ -f "$doc_dir/$picture" ] || fail "the README shows $picture, which was not installed beside it"
+  for target in $(grep -oE '\]\([^):#[:space:]]+[)#]' "$doc_dir/README.md" | sed 's/^](//; s/.$//' | sort -u); do
+    [ -f "$doc_dir/$target" ] || fail "the README links $target, which was not installed beside it"
   done
 else
   fail "no README at share/doc/avrbootloaderkorvel/README.md"

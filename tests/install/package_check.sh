@@ -41,7 +41,9 @@ while read -r mode path; do
 done <<EOF_FILES
 -rwxr-xr-x ./usr/bin/AVRBootloaderKorvel
 lrwxrwxrwx ./usr/bin/avrbootloaderkorvel -> AVRBootloaderKorvel
+-rwxr-xr-x ./usr/bin/korvel-targetsim
 -rw-r--r-- ./usr/share/man/man1/AVRBootloaderKorvel.1.gz
+-rw-r--r-- ./usr/share/man/man1/korvel-targetsim.1.gz
 lrwxrwxrwx ./usr/share/man/man1/avrbootloaderkorvel.1.gz -> AVRBootloaderKorvel.1.gz
 -rw-r--r-- $doc/changelog.gz
 -rw-r--r-- ./usr/share/applications/avrbootloaderkorvel.desktop
@@ -63,6 +65,14 @@ for name in AVRBootloaderKorvel avrbootloaderkorvel; do
   [ ! -s "$out/man.err" ] || fail "man $name warns: $(cat "$out/man.err")"
   grep -q "Usage: AVRBootloaderKorvel /comx" <<<"$page" || fail "man $name does not show the usage"
 done
+# The simulator and its manual page, which shows its options.
+usage=$("$root/usr/bin/korvel-targetsim" --help 2>&1) || fail "korvel-targetsim --help failed: $usage"
+page=$(LC_ALL=C MANWIDTH=1000 man --warnings -M "$root/usr/share/man" korvel-targetsim 2>"$out/man.err") ||
+  fail "man korvel-targetsim failed"
+[ ! -s "$out/man.err" ] || fail "man korvel-targetsim warns: $(cat "$out/man.err")"
+for option in $(sed -n 's/^  \(--[a-z0-9-]*\).*/\1/p' <<<"$usage"); do
+  grep -qF -- "$option" <<<"$page" || fail "the manual page of korvel-targetsim lacks $option"
+done
 # Every option and status of --help is in the manual page.
 help=$("$root/usr/bin/AVRBootloaderKorvel" --help /console 2>&1) || true
 page=$(LC_ALL=C MANWIDTH=1000 man -l "$root/usr/share/man/man1/AVRBootloaderKorvel.1.gz" 2>/dev/null | tr -s ' ')
@@ -75,14 +85,15 @@ done <<<"$terms"
 # The hardening Debian asks for: a position-independent executable, its
 # relocations read-only after an immediate binding, stack protection, and
 # no symbol table.
-program=$root/usr/bin/AVRBootloaderKorvel
-elf=$(LC_ALL=C readelf -W -h -l -d -S "$program")
-grep -qE 'Type: +DYN' <<<"$elf" || fail "the program is not position-independent"
-grep -q 'GNU_RELRO' <<<"$elf" || fail "the program has no read-only relocations"
-grep -qE 'FLAGS.*BIND_NOW|FLAGS_1.*NOW' <<<"$elf" || fail "the program does not bind at start"
-grep -qE '\] \.symtab ' <<<"$elf" && fail "the program is not stripped"
-symbols=$(LC_ALL=C readelf -W --dyn-syms "$program")
-grep -q '__stack_chk_fail' <<<"$symbols" || fail "the program has no stack protector"
+for program in "$root/usr/bin/AVRBootloaderKorvel" "$root/usr/bin/korvel-targetsim"; do
+  elf=$(LC_ALL=C readelf -W -h -l -d -S "$program")
+  grep -qE 'Type: +DYN' <<<"$elf" || fail "$program is not position-independent"
+  grep -q 'GNU_RELRO' <<<"$elf" || fail "$program has no read-only relocations"
+  grep -qE 'FLAGS.*BIND_NOW|FLAGS_1.*NOW' <<<"$elf" || fail "$program does not bind at start"
+  grep -qE '\] \.symtab ' <<<"$elf" && fail "$program is not stripped"
+  symbols=$(LC_ALL=C readelf -W --dyn-syms "$program")
+  grep -q '__stack_chk_fail' <<<"$symbols" || fail "$program has no stack protector"
+done
 
 if ! command -v lintian >/dev/null; then
   [ "$failures" -eq 0 ] || exit 1

@@ -258,3 +258,28 @@ TEST(CommandLineFlavour, LongerWindowForASlowTarget)
 
 }  // namespace
 }  // namespace korvel::linktest
+
+namespace korvel::linktest {
+namespace {
+
+// A programming station waits for its next board without end, and sends the
+// files it read once for all its ports: the "$" of a board connected ten
+// minutes later is answered, and no file is read or asked about again.
+TEST(StationFlavour, WaitsWithoutEndAndSendsTheFilesReadBefore)
+{
+    const long long s = 1000 * kMs;
+    LinkBench bench{link::Flavour{true, 3000, true}};
+    bench.target.syncAnswer = "";
+    bench.target.helloAnswer = "";
+    bench.port.send(600 * s, "$");
+    bench.port.send(600 * s + 10 * kMs, "?G1.28");
+    const link::ChosenFiles files{{}, bench.files.files["flash.hex"]};
+    link::DownloadChoice choice = LinkBench::flash("elsewhere.hex");
+    choice.files = &files;
+    EXPECT_EQ(bench.run(choice), DownloadResult::Success);
+    EXPECT_FALSE(bench.journal.has("file read"));
+    EXPECT_EQ(bench.writesOf(files.flashLines[0]), 1);
+}
+
+}  // namespace
+}  // namespace korvel::linktest

@@ -82,9 +82,27 @@ TEST(PortDescription, NamesTheDeviceItsTargetAndWhatIsKnown)
     EXPECT_EQ(portDescription("/dev/pts/4", "/dev/pts/4", {}), QStringLiteral("/dev/pts/4"));
     EXPECT_EQ(portDescription("/dev/ttyUSB0", "/dev/ttyUSB0", {"FT232R USB UART", "FTDI", "A50285BI"}),
               QStringLiteral("/dev/ttyUSB0 - FT232R USB UART, FTDI, serial number A50285BI"));
-    EXPECT_EQ(portDescription("/dev/serial/by-id/usb-Arduino-if00", "/dev/ttyACM0", {"", "Arduino", ""}),
-              QStringLiteral("/dev/serial/by-id/usb-Arduino-if00 (/dev/ttyACM0) - Arduino"));
+    EXPECT_EQ(portDescription("/dev/serial/by-id/usb-Arduino-if00", "/dev/ttyACM0",
+                              {"", "Arduino", "", "2341", "0043", "/dev/serial/by-id/usb-Arduino-if00"}),
+              QStringLiteral("/dev/serial/by-id/usb-Arduino-if00 (/dev/ttyACM0) - Arduino, USB 2341:0043"));
+    EXPECT_EQ(
+        portDescription("/dev/ttyUSB1", {}, {"", "", "A5", "0403", "6001", "/dev/serial/by-id/usb-FTDI_A5"}),
+        QStringLiteral("/dev/ttyUSB1 - USB 0403:6001, serial number A5; stable name /dev/serial/by-id/usb-FTDI_A5"));
     EXPECT_TRUE(korvel::platform::describePort(PortMap(), 17).isEmpty());
+}
+
+// A device's stable name is the link to it in the folder of stable names;
+// a link to another device is not.
+TEST(PortDescription, StableNameIsTheLinkToTheDevice)
+{
+    const PtyPair mine(false);
+    const PtyPair other(false);
+    QTemporaryDir links;
+    ASSERT_TRUE(QFile::link(QString::fromStdString(other.slavePath()), links.filePath("usb-A-if00-port0")));
+    ASSERT_TRUE(QFile::link(QString::fromStdString(mine.slavePath()), links.filePath("usb-B-if00-port0")));
+    using korvel::platform::stableName;
+    EXPECT_EQ(stableName(QString::fromStdString(mine.slavePath()), links.path()), links.filePath("usb-B-if00-port0"));
+    EXPECT_TRUE(stableName(QString::fromStdString(mine.slavePath()), links.filePath("none")).isEmpty());
 }
 
 }  // namespace

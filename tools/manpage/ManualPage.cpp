@@ -45,6 +45,38 @@ std::string sentence(std::string text)
     return text + ".";
 }
 
+// The forms of the command: the windows; a download with its port, files and
+// options; then each option that stands alone, its spellings as choices.
+std::string synopsis()
+{
+    std::string port = "\\fB/com\\fIx\\fR";
+    std::string options;
+    std::string alone;
+    for (const auto& section : cmdline::helpSections()) {
+        for (const auto& entry : section.entries) {
+            switch (entry.use) {
+            case cmdline::HelpUse::Port:
+                port += " | " + roffTerm(entry.term);
+                break;
+            case cmdline::HelpUse::Download:
+                options += " [" + roffTerm(entry.term) + "]";
+                break;
+            case cmdline::HelpUse::Alone: {
+                std::string choices = entry.term;
+                for (auto at = choices.find(", "); at != std::string::npos; at = choices.find(", "))
+                    choices.replace(at, 2, " | ");
+                alone += ".br\n.B AVRBootloaderKorvel\n" + roffTerm(choices) + "\n";
+                break;
+            }
+            case cmdline::HelpUse::NoOption:
+                break;
+            }
+        }
+    }
+    return ".B AVRBootloaderKorvel\n.br\n.B AVRBootloaderKorvel\n" + port +
+           " [\\fB/f\\fR \\fIFlashFileName\\fR] [\\fB/e\\fR \\fIEEPROMFileName\\fR]" + options + "\n" + alone;
+}
+
 }  // namespace
 
 std::string roffText(const std::string& text, bool minusSigns)
@@ -74,12 +106,7 @@ std::string manualPage(const std::string& version)
          << "AVRBootloaderKorvel, avrbootloaderkorvel \\- send Intel HEX files to the serial bootloader of an AVR "
             "target module\n"
          << ".SH SYNOPSIS\n"
-         << ".B AVRBootloaderKorvel\n"
-         << ".br\n"
-         << ".B AVRBootloaderKorvel\n"
-         << "\\fB/com\\fIx\\fR | \\fB/port\\fR \\fIdevice\\fR [\\fB/f\\fR \\fIFlashFileName\\fR] "
-            "[\\fB/e\\fR \\fIEEPROMFileName\\fR] [\\fB/console\\fR]\n"
-         << ".SH DESCRIPTION\n"
+         << synopsis() << ".SH DESCRIPTION\n"
          << "Without arguments the program opens its window, where the serial port and the FLASH and EEPROM "
             "files are chosen and the download is started.\n"
          << "With arguments it makes one unattended download and ends; its exit status tells the outcome.\n"
@@ -97,8 +124,61 @@ std::string manualPage(const std::string& version)
             page << ".TP\n" << roffTerm(entry.term) << "\n" << roffText(sentence(entry.text), false) << "\n";
     }
     page << ".SH \"SEE ALSO\"\n"
+         << ".BR korvel-targetsim (1),\n"
+         << "a simulated bootloader for trying a script without a board.\n"
          << "The README in /usr/share/doc/avrbootloaderkorvel tells more about the window and the command "
             "line.\n";
+    return page.str();
+}
+
+std::string simulatorManualPage(const std::string& version, const std::string& usage)
+{
+    std::istringstream lines(usage);
+    std::string line;
+    std::getline(lines, line);  // the usage, which the synopsis shows
+    std::string description;
+    std::getline(lines, description);
+    std::string options;
+    std::string notes;
+    while (std::getline(lines, line)) {
+        const auto text = line.find("  ", 2);
+        if (line.rfind("  -", 0) == 0 && text != std::string::npos) {
+            // Each spelling of the option in bold, its arguments in italics.
+            std::istringstream words(line.substr(2, text - 2));
+            std::string term;
+            for (std::string word; words >> word;) {
+                term += (term.empty() ? "" : " ") +
+                        (word[0] == '-' ? "\\fB" + roffText(word, true) : "\\fI" + roffText(word, false)) + "\\fR";
+            }
+            options += ".TP\n" + term + "\n" + roffText(line.substr(line.find_first_not_of(' ', text)), false) + "\n";
+        } else if (line.rfind("    ", 0) == 0 && !options.empty()) {
+            options.back() = ' ';
+            options += roffText(line.substr(line.find_first_not_of(' ')), false) + "\n";
+        } else {
+            notes += roffText(line, false) + "\n";
+        }
+    }
+    std::ostringstream page;
+    page << ".TH KORVEL-TARGETSIM 1 \"\" \"AVRBootloaderKorvel " << roffText(version, false) << "\" \"User Commands\"\n"
+         << ".SH NAME\n"
+         << "korvel-targetsim \\- a simulated AVR serial bootloader, for trying AVRBootloaderKorvel without a board\n"
+         << ".SH SYNOPSIS\n"
+         << ".B korvel-targetsim\n"
+         << "[\\fIoptions\\fR]\n"
+         << ".SH DESCRIPTION\n"
+         << roffText(description, false) << "\n"
+         << notes << ".PP\n"
+         << "A dry run of a script or a production line, with a board that fails at line 3:\n"
+         << ".PP\n"
+         << ".RS\n"
+         << ".nf\n"
+         << "korvel\\-targetsim \\-\\-link /tmp/korvel\\-target \\-\\-write\\-error\\-line 3 &\n"
+         << "AVRBootloaderKorvel /port /tmp/korvel\\-target /f app.hex /console\n"
+         << ".fi\n"
+         << ".RE\n"
+         << ".SH OPTIONS\n"
+         << options << ".SH \"SEE ALSO\"\n"
+         << ".BR AVRBootloaderKorvel (1)\n";
     return page.str();
 }
 

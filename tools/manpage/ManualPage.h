@@ -13,4 +13,10 @@ std::string roffText(const std::string& text, bool minusSigns);
 // usage as the program shows it, then the help's sections.
 std::string manualPage(const std::string& version);
 
+// The manual page korvel-targetsim(1) of the given version, made from the
+// simulator's usage text: its first line the usage, its second what it does;
+// then lines "  --option ARG  what it does", a line indented further
+// continuing the one before; lines after them are notes.
+std::string simulatorManualPage(const std::string& version, const std::string& usage);
+
 }  // namespace korvel::manpage

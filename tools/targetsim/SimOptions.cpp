@@ -34,6 +34,7 @@ const char kUsage[] = "usage: korvel-targetsim [options]\n"
                       "  --close-after N         close the line after N lines and end\n"
                       "  --pace BAUD             receive and send at 10 bits per character at BAUD; the closing\n"
                       "                          summary then tells how the PC's synchronisation kept the line\n"
+                      "  -h, --help              show this help\n"
                       "Lines are counted from 1 in each file; a resend of a refused line keeps its number.\n";
 
 namespace {
