@@ -256,12 +256,6 @@ TEST(CommandLineFlavour, LongerWindowForASlowTarget)
     }
 }
 
-}  // namespace
-}  // namespace korvel::linktest
-
-namespace korvel::linktest {
-namespace {
-
 // A programming station waits for its next board without end, and sends the
 // files it read once for all its ports: the "$" of a board connected ten
 // minutes later is answered, and no file is read or asked about again.
@@ -277,7 +271,7 @@ TEST(StationFlavour, WaitsWithoutEndAndSendsTheFilesReadBefore)
     link::DownloadChoice choice = LinkBench::flash("elsewhere.hex");
     choice.files = &files;
     EXPECT_EQ(bench.run(choice), DownloadResult::Success);
-    EXPECT_FALSE(bench.journal.has("file read"));
+    EXPECT_FALSE(bench.world.has("file read"));
     EXPECT_EQ(bench.writesOf(files.flashLines[0]), 1);
 }
 
