@@ -54,7 +54,7 @@ std::vector<HelpSection> helpSections()
              {"2",
               "the command line was refused, the log or the record cannot be written, or the windows were asked for "
               "and no display could be opened"},
-             {"3", "downloaded, on no board did one fail, but lines that the target did not accept were skipped"},
+             {"3", "downloaded, but lines that the target did not accept were skipped"},
          }},
         {"Files", programFiles()},
     };
