@@ -29,7 +29,7 @@ std::vector<HelpSection> helpSections()
               download},
              {"--tag TEXT", "name the board, station or operator in the log, the record and the summary line",
               download},
-             {"/port <device> /port <device> ...",
+             {"/port <a> /port <b>",
               "program a board on each port at the same time, each with its own download, questions and summary "
               "line, then a tally line",
               download},
@@ -54,7 +54,7 @@ std::vector<HelpSection> helpSections()
              {"2",
               "the command line was refused, the log or the record cannot be written, or the windows were asked for "
               "and no display could be opened"},
-             {"3", "downloaded, but lines that the target did not accept were skipped (on no board did one fail)"},
+             {"3", "downloaded, but lines that the target did not accept were skipped"},
          }},
         {"Files", programFiles()},
     };
