@@ -17,6 +17,7 @@
 #include <unistd.h>
 
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <dirent.h>
@@ -84,6 +85,8 @@ pid_t supply(const std::string& folder, const std::string& link, int boards)
                                "' --once --link '" + link + "' >/dev/null 2>&1; sleep 0.2; done";
     const pid_t pid = fork();
     if (pid == 0) {
+        // A group of its own, so that the simulator it waits for ends with it.
+        setpgid(0, 0);
         if (chdir(folder.c_str()) != 0)
             _exit(127);
         execl("/bin/sh", "sh", "-c", script.c_str(), static_cast<char*>(nullptr));
@@ -227,8 +230,8 @@ int main()
         std::fclose(station.out);
     int status = 0;
     waitpid(station.pid, &status, 0);
-    kill(one, SIGTERM);
-    kill(two, SIGTERM);
+    kill(-one, SIGTERM);
+    kill(-two, SIGTERM);
     waitpid(one, nullptr, 0);
     waitpid(two, nullptr, 0);
     if (!atFifth || !atLast || !WIFEXITED(status) || WEXITSTATUS(status) != 0) {

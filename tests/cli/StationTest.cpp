@@ -11,6 +11,7 @@
 #include <map>
 #include <memory>
 #include <thread>
+#include <unistd.h>
 
 #include "PtyPair.h"
 #include "Tools.h"
@@ -36,11 +37,23 @@ public:
     bool ready() const { return ready_; }
     QString path(const QString& name) const { return dir_.filePath(name); }
 
+    // A shell loop in a group of its own, ended with the simulator it runs
+    // when the test ends before it.
+    struct Supply {
+        std::unique_ptr<QProcess> shell = std::make_unique<QProcess>();
+        ~Supply()
+        {
+            if (shell->state() != QProcess::NotRunning)
+                ::kill(-pid_t(shell->processId()), SIGTERM);
+            shell->waitForFinished(5000);
+        }
+    };
+
     // Boards one after another on the port `link`: a shell loop of simulators,
     // each ending after its download; the shell commands in `between` run
     // before the board of their number (from 1) comes.
-    std::unique_ptr<QProcess> supply(const QString& link, int boards, const QStringList& options,
-                                     const std::map<int, QString>& between = {}) const
+    std::unique_ptr<Supply> supply(const QString& link, int boards, const QStringList& options,
+                                   const std::map<int, QString>& between = {}) const
     {
         QString script = "set -u\n";
         for (int board = 1; board <= boards; ++board) {
@@ -50,10 +63,11 @@ public:
                       "' --flash-out '" + path(link + "-" + QString::number(board) + ".flash") + "' " +
                       options.value(board - 1) + " >/dev/null 2>&1\nsleep 0.2\n";
         }
-        auto shell = std::make_unique<QProcess>();
-        shell->setWorkingDirectory(dir_.path());
-        shell->start("bash", {"-c", script});
-        return shell;
+        auto supply = std::make_unique<Supply>();
+        supply->shell->setWorkingDirectory(dir_.path());
+        supply->shell->setChildProcessModifier([] { ::setpgid(0, 0); });
+        supply->shell->start("bash", {"-c", script});
+        return supply;
     }
 
     std::unique_ptr<QProcess> start(const QStringList& arguments) const
@@ -149,8 +163,7 @@ TEST(Station, ProgramsBoardAfterBoard)
     EXPECT_EQ(count(records, "\"device\":\"[^\"]*/two\""), 5);
     EXPECT_EQ(fileContents(station.path("one-5.flash")), fileContents(station.path("other.bin")));
     EXPECT_EQ(fileContents(station.path("one-1.flash")), fileContents(station.path("flash.bin")));
-    first->waitForFinished(10000);
-    second->waitForFinished(10000);
+    EXPECT_TRUE(first->shell->waitForFinished(10000) && second->shell->waitForFinished(10000));
 }
 
 // A stop signal while a board is being programmed: the board is recorded as
