@@ -40,9 +40,11 @@ TEST(StationDisplay, PortLinesStayUnderTheMessages)
             EXPECT_NE(out.find("COM3: connect or reset the ne\n"), std::string::npos) << out;
             std::size_t start = 0;
             for (std::size_t end = out.find('\n'); end != std::string::npos;
-                 start = end + 1, end = out.find('\n', start))
-                if (out.compare(start, 5, "COM3:") == 0 || out.compare(start, 5, "/dev/") == 0)
+                 start = end + 1, end = out.find('\n', start)) {
+                if (out.compare(start, 5, "COM3:") == 0 || out.compare(start, 5, "/dev/") == 0) {
                     EXPECT_LT(end - start, 30u) << out.substr(start, end - start);
+                }
+            }
         } else {
             EXPECT_EQ(out, "COM3: FLASH file successfully downloaded.\nTally: good=1 failed=0\n");
         }

@@ -3,7 +3,7 @@
 #include <functional>
 #include <tuple>
 
-#include "sim/LinkBench.h"
+#include "sim/SimulatedLink.h"
 
 namespace korvel::linktest {
 namespace {
@@ -28,7 +28,7 @@ TEST(Validation, ShortPathsStopBeforeAnythingElse)
         {{false, true, "", "x", 1}, eeprom},       {{false, true, "", "ab", 1}, ""},
     };
     for (const auto& [choice, complaint] : rows) {
-        LinkBench bench;
+        SimulatedLink bench;
         const auto result = bench.run(choice);
         if (complaint.empty())
             EXPECT_NE(result, DownloadResult::NotValid);
@@ -57,10 +57,10 @@ TEST(PortWait, OpensOnceTheDeviceAppearsWithinTheWait)
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.appearsUs);
-        LinkBench bench;
+        SimulatedLink bench;
         bench.port.openableFromUs = row.appearsUs;
         bench.frontEnd.cancelWhen = [&] { return row.cancelUs > 0 && bench.world.now() >= row.cancelUs; };
-        DownloadChoice choice = LinkBench::flash();
+        DownloadChoice choice = SimulatedLink::flash();
         choice.portWaitSeconds = row.waitSeconds;
         EXPECT_EQ(bench.run(choice), row.result);
         EXPECT_EQ(bench.port.openTries, row.tries);
@@ -92,12 +92,12 @@ TEST(Handshake, LineBusyWithoutAFloodOrABusyLoop)
     for (const auto& [pty, uptimeUs] : {std::pair{false, 0LL}, {true, 0LL}, {false, kThousandDaysUs}}) {
         for (const auto& [syncAnswer, helloAnswer, mostWakeUpsPerSecond] : rows) {
             SCOPED_TRACE(std::to_string(pty) + syncAnswer + helloAnswer + std::to_string(uptimeUs));
-            LinkBench bench;
+            SimulatedLink bench;
             bench.port.pty = pty;
             bench.world.clockStartUs = uptimeUs;
             bench.target.syncAnswer = syncAnswer;
             bench.target.helloAnswer = helloAnswer;
-            bench.run(LinkBench::flash());
+            bench.run(SimulatedLink::flash());
             std::vector<long long> times[2];  // of the writes of each phase
             for (const auto& write : bench.port.writes) {
                 const bool call = write.bytes.rfind(wire::kHello, 0) == 0;
@@ -132,10 +132,10 @@ TEST(Handshake, VersionFollowsTheFirstG)
                                        {"?GG1.3", "0"}}) {
         // Read as the line delivers it, a character at a time: the version
         // after the "?", and the "@" after the last file's "#", still count.
-        LinkBench bench;
+        SimulatedLink bench;
         bench.target.helloAnswer = hello;
         bench.target.charByChar = true;
-        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Success);
+        EXPECT_EQ(bench.run(SimulatedLink::flash()), DownloadResult::Success);
         EXPECT_TRUE(bench.world.has(std::string("version ") + shown)) << bench.world.text();
     }
 }
@@ -148,25 +148,26 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
 {
     struct Row {
         const char* point;
-        std::function<bool(LinkBench&)> when;
+        std::function<bool(SimulatedLink&)> when;
         bool portOpened;
         int linesWritten;
         bool callsWritten;
         long long nextWindowMs;
     };
     const Row rows[] = {
-        {"before opening", [](LinkBench&) { return true; }, false, 0, false, kFirstSyncWindowMs},
-        {"after opening", [](LinkBench& b) { return b.port.isOpen(); }, true, 0, false, kFirstSyncWindowMs},
-        {"phase 1", [](LinkBench& b) { return !b.port.writes.empty(); }, true, 0, false, kFirstSyncWindowMs},
-        {"settle pause", [](LinkBench& b) { return b.world.has("target responded"); }, true, 0, false, kPhase2WindowMs},
-        {"phase 2", [](LinkBench& b) { return b.wroteCalls(); }, true, 0, true, kPhase2WindowMs},
-        {"next line", [](LinkBench& b) { return !b.frontEnd.linesDone.empty(); }, true, 1, true, kPhase2WindowMs},
+        {"before opening", [](SimulatedLink&) { return true; }, false, 0, false, kFirstSyncWindowMs},
+        {"after opening", [](SimulatedLink& b) { return b.port.isOpen(); }, true, 0, false, kFirstSyncWindowMs},
+        {"phase 1", [](SimulatedLink& b) { return !b.port.writes.empty(); }, true, 0, false, kFirstSyncWindowMs},
+        {"settle pause", [](SimulatedLink& b) { return b.world.has("target responded"); }, true, 0, false,
+         kPhase2WindowMs},
+        {"phase 2", [](SimulatedLink& b) { return b.wroteCalls(); }, true, 0, true, kPhase2WindowMs},
+        {"next line", [](SimulatedLink& b) { return !b.frontEnd.linesDone.empty(); }, true, 1, true, kPhase2WindowMs},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.point);
-        LinkBench bench;
+        SimulatedLink bench;
         bench.frontEnd.cancelWhen = [&] { return row.when(bench); };
-        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::Cancelled);
+        EXPECT_EQ(bench.run(SimulatedLink::flash()), DownloadResult::Cancelled);
         EXPECT_EQ(bench.world.has("port open"), row.portOpened);
         EXPECT_FALSE(bench.port.isOpen());
         EXPECT_EQ(bench.world.entries.back().what, "ended");
@@ -178,7 +179,7 @@ TEST(Cancellation, EachPointClosesWithoutAMessage)
         bench.frontEnd.cancelWhen = nullptr;
         bench.target.synced = true;  // no "$" this time
         const long long start = bench.world.now();
-        EXPECT_EQ(bench.run(LinkBench::flash()), DownloadResult::NoResponse);
+        EXPECT_EQ(bench.run(SimulatedLink::flash()), DownloadResult::NoResponse);
         const long long window = bench.world.now() - start;
         EXPECT_TRUE(window >= row.nextWindowMs * kMs && window <= (row.nextWindowMs + 100) * kMs) << window;
     }
@@ -207,12 +208,12 @@ TEST(CommandLineFlavour, SharedWindowAndKeptText)
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.shared) + row.syncAnswer + std::to_string(row.lateHelloUs));
-        LinkBench bench{link::Flavour{row.shared}};
+        SimulatedLink bench{link::Flavour{row.shared}};
         bench.target.syncAnswer = row.syncAnswer;
         bench.target.helloAnswer = "";
         if (row.lateHelloUs)
             bench.port.send(row.lateHelloUs, "?G1.28");
-        const auto result = bench.run(LinkBench::flash());
+        const auto result = bench.run(SimulatedLink::flash());
         EXPECT_EQ(result, row.version.empty() ? DownloadResult::NoResponse : DownloadResult::Success);
         EXPECT_EQ(bench.wroteCalls(), row.callsWritten);
         EXPECT_EQ(bench.world.has("target responded"), !row.shared);
@@ -241,14 +242,14 @@ TEST(CommandLineFlavour, LongerWindowForASlowTarget)
     };
     for (const auto& [dollarUs, helloUs, done] : rows) {
         SCOPED_TRACE(dollarUs);
-        LinkBench bench{link::Flavour{true, 8000}};
+        SimulatedLink bench{link::Flavour{true, 8000}};
         bench.TmrSyn.setInterval(8000);
         bench.target.syncAnswer = "";
         bench.target.helloAnswer = "";
         bench.port.send(dollarUs, "$");
         if (helloUs)
             bench.port.send(helloUs, "?G1.28");
-        EXPECT_EQ(bench.run(LinkBench::flash()), done ? DownloadResult::Success : DownloadResult::NoResponse);
+        EXPECT_EQ(bench.run(SimulatedLink::flash()), done ? DownloadResult::Success : DownloadResult::NoResponse);
         if (!done) {
             EXPECT_TRUE(bench.world.has("message: No response from target Bootloader.\nThe bootloader did not "
                                         "answer on COM1 within 8 s."));
@@ -262,13 +263,13 @@ TEST(CommandLineFlavour, LongerWindowForASlowTarget)
 TEST(StationFlavour, WaitsWithoutEndAndSendsTheFilesReadBefore)
 {
     const long long s = 1000 * kMs;
-    LinkBench bench{link::Flavour{true, 3000, true}};
+    SimulatedLink bench{link::Flavour{true, 3000, true}};
     bench.target.syncAnswer = "";
     bench.target.helloAnswer = "";
     bench.port.send(600 * s, "$");
     bench.port.send(600 * s + 10 * kMs, "?G1.28");
     const link::ChosenFiles files{{}, bench.files.files["flash.hex"]};
-    link::DownloadChoice choice = LinkBench::flash("elsewhere.hex");
+    link::DownloadChoice choice = SimulatedLink::flash("elsewhere.hex");
     choice.files = &files;
     EXPECT_EQ(bench.run(choice), DownloadResult::Success);
     EXPECT_FALSE(bench.world.has("file read"));

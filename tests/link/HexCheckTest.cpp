@@ -1,11 +1,11 @@
 #include <gtest/gtest.h>
 
-#include "sim/LinkBench.h"
+#include "sim/SimulatedLink.h"
 
 namespace korvel::linktest {
 namespace {
 
-using B = LinkBench;
+using B = SimulatedLink;
 using R = link::DownloadResult;
 
 const std::string kData = ":100000000C9434000C943E000C943E000C943E0082";

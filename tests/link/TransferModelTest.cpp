@@ -7,7 +7,7 @@
 #include <sstream>
 
 #include "model/TransferModel.h"
-#include "sim/LinkBench.h"
+#include "sim/SimulatedLink.h"
 
 namespace korvel::linktest {
 namespace {
@@ -184,7 +184,7 @@ std::pair<RunRecord, long long> runProgram(const Case& c)
 {
     const auto files = filesOf(c.files);
     const Script script(c.script);
-    LinkBench bench;
+    SimulatedLink bench;
     bench.target.helloAnswer = "?G" + c.version;
     bench.target.otherLines = bench.target.otherEndsOfFile = "";
     bench.target.charByChar = c.charByChar;

@@ -1,18 +1,18 @@
 #include <gtest/gtest.h>
 
-#include "sim/LinkBench.h"
+#include "sim/SimulatedLink.h"
 
 namespace korvel::linktest {
 namespace {
 
-using B = LinkBench;
+using B = SimulatedLink;
 using C = link::DownloadChoice;
 using R = link::DownloadResult;
 using namespace link::protocol;
 
 const long long kSecond = 1000 * 1000;
 
-std::vector<std::string> linesSent(const LinkBench& bench)
+std::vector<std::string> linesSent(const SimulatedLink& bench)
 {
     std::vector<std::string> bytes;
     for (const auto& write : bench.transferWrites())

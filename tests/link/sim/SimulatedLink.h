@@ -412,8 +412,8 @@ private:
 
 // One window's worth of download: the link, its timers as the window sets them
 // up, a port with a scripted target, a recording front end and files in memory.
-struct LinkBench {
-    explicit LinkBench(link::Flavour flavour = {})
+struct SimulatedLink {
+    explicit SimulatedLink(link::Flavour flavour = {})
         : link(link::LinkSeams{port, frontEnd, TmrSyn, TmrWaitAnsw, TmrShowLine, paceTimer, world, world, files},
                flavour)
     {
