@@ -375,7 +375,7 @@ Case randomCase(std::uint32_t seed)
     return c;
 }
 
-// Scripts worth keeping: the lost answers of the issue that brought the
+// Scripts worth keeping: the lost answers that brought the
 // model, then scripts the seeded runs found telling. Each runs through the
 // model and the program, and the model must give the questions and the
 // outcome the row names.
