@@ -6,9 +6,6 @@ namespace korvel::cmdline {
 
 namespace {
 
-// The width taken where the terminal does not tell its own.
-constexpr std::size_t kUnknownWidth = 79;
-
 // ANSI: to the start of the line `n` lines up, and erase from the cursor to the end of the screen.
 std::string linesUp(int n)
 {
@@ -37,7 +34,7 @@ void StationDisplay::write(std::ostream& stream, const std::string& text)
 std::size_t StationDisplay::most() const
 {
     const int columns = outColumns_ ? outColumns_() : 0;
-    return columns > 1 ? std::size_t(columns - 1) : kUnknownWidth;
+    return columns > 1 ? std::size_t(columns - 1) : kUnknownTerminalWidth;
 }
 
 // The block is erased before anything is written above it, and drawn again after.
@@ -54,16 +51,17 @@ void StationDisplay::drawBlock()
     if (!live_ || asking_)
         return;
     eraseBlock();
-    std::string block;
-    const std::size_t width = most();
-    for (std::size_t port = 0; port < names_.size(); ++port) {
-        const std::string line = names_[port] + ": " + states_[port];
-        block += line.substr(0, width) + "\n";
-    }
-    if (!tally_.empty())
-        block += tally_.substr(0, width) + "\n";
-    write(out_, block);
+    write(out_, portLines() + (tally_.empty() ? "" : tally_.substr(0, most()) + "\n"));
     drawn_ = int(names_.size()) + (tally_.empty() ? 0 : 1);
+}
+
+std::string StationDisplay::portLines() const
+{
+    std::string lines;
+    const std::size_t width = most();
+    for (std::size_t port = 0; port < names_.size(); ++port)
+        lines += (names_[port] + ": " + states_[port]).substr(0, width) + "\n";
+    return lines;
 }
 
 void StationDisplay::setState(std::size_t port, const std::string& state)
@@ -95,13 +93,7 @@ void StationDisplay::tally(const std::string& text, bool final)
     tally_ = text;
     if (final) {
         eraseBlock();
-        if (live_) {
-            std::string block;
-            for (std::size_t port = 0; port < names_.size(); ++port)
-                block += (names_[port] + ": " + states_[port]).substr(0, most()) + "\n";
-            write(out_, block);
-        }
-        write(out_, text + "\n");
+        write(out_, (live_ ? portLines() : "") + text + "\n");
         tally_.clear();
         return;
     }

@@ -40,6 +40,8 @@ private:
     void write(std::ostream& stream, const std::string& text);
     void eraseBlock();
     void drawBlock();
+    // The line of each port, each within the terminal's width.
+    std::string portLines() const;
     std::size_t most() const;
 
     std::mutex mutex_;

@@ -366,7 +366,7 @@ void Station::awaitBoardGone(platform::DeviceSerialPort& device)
 // checked again for all the ports, and the change is shown and recorded.
 bool Station::refreshFiles(std::size_t port, link::BootloaderLink& link)
 {
-    const std::lock_guard<std::mutex> lock(filesMutex_);
+    std::unique_lock<std::mutex> lock(filesMutex_);
     bool changed = false;
     for (auto& [path, stamp] : stamps_) {
         const auto now = stampOf(path);
@@ -375,9 +375,10 @@ bool Station::refreshFiles(std::size_t port, link::BootloaderLink& link)
     if (!changed)
         return true;
     link::ChosenFiles files;
-    filesMutex_.unlock();
+    // Reading tells fileRead the new facts, which takes the lock itself.
+    lock.unlock();
     const link::DownloadResult read = link.readFiles(choice(), files);
-    filesMutex_.lock();
+    lock.lock();
     if (read != link::DownloadResult::Success) {
         filesFailed_ = true;
         display_->say(port, "The files changed on disk and cannot be used: the station stops.", false);

@@ -93,7 +93,7 @@ void TerminalReport::showCount(int linesLeft, long long seconds)
         startSeconds_ = seconds;
     }
     const int columns = outColumns_ ? outColumns_() : 0;
-    const std::size_t most = columns > 1 ? std::size_t(columns - 1) : kUnknownWidth;
+    const std::size_t most = columns > 1 ? std::size_t(columns - 1) : kUnknownTerminalWidth;
     const std::string line = liveLine(seconds, most);
     if (line.empty())
         return;

@@ -1,10 +1,14 @@
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <iosfwd>
 #include <string>
 
 namespace korvel::cmdline {
+
+// The width a line drawn in place may take where the terminal does not tell its own.
+inline constexpr std::size_t kUnknownTerminalWidth = 79;
 
 // What a command-line run writes to the terminal, beside or instead of its
 // window, as UTF-8 text: the completed log lines and the texts of its messages, one per line,
@@ -87,8 +91,6 @@ private:
     long long startSeconds_ = 0;  // the run's seconds at the file's first count
     static constexpr int kBarWidth = 20;
     static constexpr int kNarrowestBar = 5;
-    // The width taken where the terminal does not tell its own.
-    static constexpr std::size_t kUnknownWidth = 79;
 };
 
 }  // namespace korvel::cmdline

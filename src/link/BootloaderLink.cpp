@@ -64,13 +64,20 @@ void BootloaderLink::TmrShowLine_Timer()
     seams_.frontEnd.showLinesLeft(shared_.LinesLeft);
 }
 
-DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
+// A download's variables start anew, and its choice is checked.
+BootloaderLink::Step BootloaderLink::beginWith(const DownloadChoice& choice)
 {
     run_ = Run{};
-    if (!validateChoice(choice)) {
-        seams_.frontEnd.downloadEnded(DownloadResult::NotValid);
-        return DownloadResult::NotValid;
-    }
+    if (validateChoice(choice))
+        return std::nullopt;
+    seams_.frontEnd.downloadEnded(DownloadResult::NotValid);
+    return DownloadResult::NotValid;
+}
+
+DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
+{
+    if (Step stop = beginWith(choice))
+        return *stop;
     seams_.frontEnd.downloadStarting();
     if (choice.files)
         run_.files = *choice.files;
@@ -88,11 +95,8 @@ DownloadResult BootloaderLink::DownloadFiles(const DownloadChoice& choice)
 
 DownloadResult BootloaderLink::readFiles(const DownloadChoice& choice, ChosenFiles& files)
 {
-    run_ = Run{};
-    if (!validateChoice(choice)) {
-        seams_.frontEnd.downloadEnded(DownloadResult::NotValid);
-        return DownloadResult::NotValid;
-    }
+    if (Step stop = beginWith(choice))
+        return *stop;
     if (Step stop = readChosenFiles(choice))
         return *stop;
     files = std::move(run_.files);

@@ -113,6 +113,7 @@ private:
     using Step = std::optional<DownloadResult>;
 
     // Handshake and frame (BootloaderLink.cpp).
+    Step beginWith(const DownloadChoice& choice);
     bool validateChoice(const DownloadChoice& choice);
     Step openPort(const DownloadChoice& choice);
     void awaitPort(int seconds);
